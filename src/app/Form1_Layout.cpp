@@ -1,0 +1,189 @@
+// The window's controls, where they stand and in which order the Tab key visits them.
+#include "app/DropLineEdit.h"
+#include "app/FileListBox.h"
+#include "app/Form1.h"
+#include "app/LinkLabel.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+
+namespace {
+
+// Positions are kept in twips as the form was drawn; 15 twips make a pixel at 96 dpi.
+constexpr int kTwipsPerPixel = 15;
+constexpr int kClientWidthTwips = 13965;
+constexpr int kClientHeightTwips = 8325;
+
+template <typename W>
+W* place(W* widget, const char* name, int left, int top, int width, int height, int tabIndex) {
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel,
+                        height / kTwipsPerPixel);
+    widget->setProperty("tabIndex", tabIndex);
+    return widget;
+}
+
+// The form was drawn for the classic 8-point dialog font; a larger desktop default would not
+// fit the drawn sizes.
+QFont formFont() {
+    QFont font;
+    // Arial's metrics are close to the classic dialog font's; Liberation Sans shares them.
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Arial"),
+                      QStringLiteral("Liberation Sans")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(8.25);
+    return font;
+}
+
+QLabel* label(QWidget* parent, const char* text) {
+    auto* l = new QLabel(QString::fromLatin1(text), parent);
+    l->setFocusPolicy(Qt::NoFocus);
+    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return l;
+}
+
+LinkLabel* link(QWidget* parent, const char* text) {
+    auto* l = new LinkLabel(QString::fromLatin1(text), parent);
+    QFont font = formFont();
+    font.setWeight(QFont::Normal);
+    font.setUnderline(true);
+    l->setFont(font);
+    l->setFocusPolicy(Qt::NoFocus);
+    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return l;
+}
+
+QLineEdit* templateBox(QWidget* parent, const QString& text) {
+    auto* box = new QLineEdit(text, parent);
+    box->setCursorPosition(0);
+    return box;
+}
+
+QString native(const char* text) {
+    // The default templates name working paths with the system's separator.
+    return QString::fromLatin1(text).replace(QLatin1Char('\\'), QDir::separator());
+}
+
+} // namespace
+
+void Form1::createControls() {
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    setFont(formFont());
+    client->setFixedSize(kClientWidthTwips / kTwipsPerPixel, kClientHeightTwips / kTwipsPerPixel);
+    setCentralWidget(client);
+
+    // In the order of the drawn form, top to bottom.
+    txtInput = place(new DropLineEdit(QStringLiteral("Can Drag & Drop"), client), "txtInput", 600,
+                     0, 7095, 315, 1);
+    cmdBrowse =
+        place(new QPushButton(QStringLiteral("..."), client), "cmdBrowse", 7860, 0, 735, 315, 2);
+    Label1 = place(label(client, "Input"), "Label1", 60, 60, 555, 315, 0);
+    Label10 = place(label(client, "Voice"), "Label10", 9900, 60, 435, 315, 30);
+    Combo1 = place(new QComboBox(client), "Combo1", 10560, 60, 2955, 315, 29);
+    txtOutDir = place(new DropLineEdit(client), "txtOutDir", 600, 360, 7095, 285, 22);
+    cmdOutDir =
+        place(new QPushButton(QStringLiteral("..."), client), "cmdOutDir", 7860, 360, 735, 315, 23);
+    Label8 = place(label(client, "OutDir"), "Label8", 0, 420, 615, 255, 21);
+    txtExtractCmd =
+        place(templateBox(client, native(R"(ffmpeg -i "%1" -vn -acodec copy "%ap\raw.mp4")")),
+              "txtExtractCmd", 1020, 720, 8775, 315, 4);
+    Command2 = place(new QPushButton(QStringLiteral("Extract Audio"), client), "Command2", 10020,
+                     720, 1215, 375, 7);
+    Label2 = place(label(client, "Extract Cmd"), "Label2", 0, 780, 915, 255, 3);
+    Label7 = place(label(client, "Parts"), "Label7", 11940, 840, 1095, 255, 17);
+    lblrefresh = place(link(client, "refresh"), "lblrefresh", 12420, 840, 555, 255, 19);
+    lblOpenParts = place(link(client, "open"), "lblOpenParts", 12420, 1080, 855, 255, 20);
+    txtSplit = place(
+        templateBox(
+            client,
+            native(
+                R"(ffmpeg -i "%ap\raw.mp4" -f segment -segment_time 299 -c copy "%ap\parts\output%09d.mp4")")),
+        "txtSplit", 1020, 1200, 8775, 375, 6);
+    Command3 = place(new QPushButton(QStringLiteral("Split Audio"), client), "Command3", 9960, 1260,
+                     1335, 315, 8);
+    Label3 = place(label(client, "split cmd"), "Label3", 60, 1320, 735, 315, 5);
+    lblDelOutput = place(link(client, "del output*"), "lblDelOutput", 12420, 1320, 855, 255, 24);
+    File1 = place(new FileListBox(client), "File1", 11880, 1560, 1575, 2235, 18);
+    txtPy = place(new QLineEdit(client), "txtPy", 2280, 1680, 7515, 315, 25);
+    cmdConvert = place(new QPushButton(QStringLiteral("AI Convert"), client), "cmdConvert", 9960,
+                       1680, 1275, 375, 26);
+    Label4 =
+        place(label(client, "ai translate audio python path:"), "Label4", 60, 1740, 2535, 255, 9);
+    Command4 = place(new QPushButton(QStringLiteral("Rejoin Audio"), client), "Command4", 9900,
+                     2280, 1455, 315, 14);
+    txtConcat = place(
+        templateBox(
+            client,
+            native(
+                R"(ffmpeg -f concat -safe 0 -i "%ap\concat_files.txt" -c copy "%ap\joined.mp4" -y )")),
+        "txtConcat", 1080, 2340, 8655, 315, 11);
+    Label5 = place(label(client, "rejoin cmd"), "Label5", 60, 2400, 855, 255, 10);
+    Command5 = place(new QPushButton(QStringLiteral("Reintegrate"), client), "Command5", 9960, 2880,
+                     1455, 435, 15);
+    txtIntegrate = place(
+        templateBox(
+            client,
+            native(
+                R"(ffmpeg -i "%1" -i "%ap\joined.mp4" -c:v copy -map 0:v:0? -map 1:a:0 "%2\%bn_AI.mp4" -y)")),
+        "txtIntegrate", 1140, 2940, 8595, 315, 13);
+    Label6 = place(label(client, "reintegrate"), "Label6", 60, 3060, 915, 255, 12);
+    txtOut = place(new QPlainTextEdit(client), "txtOut", 120, 3540, 9735, 4635, 16);
+    Label9 = place(label(client, "Ai Conversion Progress"), "Label9", 10020, 3900, 1695, 255, 28);
+    lstAI = place(new QListWidget(client), "lstAI", 9900, 4140, 3735, 1815, 27);
+    Command1 = place(new QPushButton(QStringLiteral("Full Auto"), client), "Command1", 10020, 6120,
+                     1155, 195, 31);
+    listAuto = place(new QListWidget(client), "listAuto", 9960, 6360, 3735, 1815, 32);
+
+    // Labels lie beneath the other controls where they overlap, as on the drawn form.
+    for (QLabel* l :
+         {Label1, Label2, Label3, Label4, Label5, Label6, Label7, Label8, Label9, Label10})
+        l->lower();
+
+    txtInput->setAcceptDrops(true);
+    txtOutDir->setAcceptDrops(true);
+    txtOut->setLineWrapMode(QPlainTextEdit::NoWrap);
+    txtOut->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    txtOut->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Combo1->setEditable(false);
+    for (QPushButton* button :
+         {cmdBrowse, cmdOutDir, Command2, Command3, cmdConvert, Command4, Command5, Command1})
+        button->setAutoDefault(false);
+
+    // The status bar below the form: notes, and the Stop button while something runs.
+    cmdStop = new QPushButton(tr("Stop"), this);
+    cmdStop->setObjectName(QStringLiteral("cmdStop"));
+    cmdStop->setEnabled(false);
+    cmdStop->setFocusPolicy(Qt::NoFocus);
+    statusBar()->addPermanentWidget(cmdStop);
+    statusBar()->setSizeGripEnabled(false);
+}
+
+void Form1::createMenu() {
+    mnuTools = menuBar()->addMenu(QStringLiteral("Tools"));
+    mnuTools->setObjectName(QStringLiteral("mnuTools"));
+    mnuConvertWMV = mnuTools->addAction(QStringLiteral("Convert wmv to mp4"));
+    mnuConvertWMV->setObjectName(QStringLiteral("mnuConvertWMV"));
+    mnuSetApiKey = mnuTools->addAction(QStringLiteral("Set elevenlabs_api_key env var"));
+    mnuSetApiKey->setObjectName(QStringLiteral("mnuSetApiKey"));
+    mnuVoiceSamples = mnuTools->addAction(QStringLiteral("Voice Samples"));
+    mnuVoiceSamples->setObjectName(QStringLiteral("mnuVoiceSamples"));
+}
+
+void Form1::applyTabOrder() {
+    // Rising tab index over the controls that take the focus; labels never do.
+    const QList<QWidget*> order = {txtInput,   cmdBrowse, txtExtractCmd, txtSplit,  Command2,
+                                   Command3,   txtConcat, txtIntegrate,  Command4,  Command5,
+                                   txtOut,     File1,     txtOutDir,     cmdOutDir, txtPy,
+                                   cmdConvert, lstAI,     Combo1,        Command1,  listAuto};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order.at(i - 1), order.at(i));
+    txtInput->setFocus();
+}

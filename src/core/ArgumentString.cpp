@@ -1,0 +1,28 @@
+#include "core/ArgumentString.h"
+
+QStringList splitArgumentString(const QString& arguments) {
+    QStringList result;
+    QString current;
+    bool inArgument = false; // something (even an empty quoted span) belongs to `current`
+    bool quoted = false;
+
+    for (const QChar c : arguments) {
+        if (c == QLatin1Char('"')) {
+            quoted = !quoted;
+            inArgument = true;
+        } else if (!quoted && (c == QLatin1Char(' ') || c == QLatin1Char('\t') ||
+                               c == QLatin1Char('\n') || c == QLatin1Char('\r'))) {
+            if (inArgument) {
+                result.append(current);
+                current.clear();
+                inArgument = false;
+            }
+        } else {
+            current.append(c);
+            inArgument = true;
+        }
+    }
+    if (inArgument)
+        result.append(current);
+    return result;
+}

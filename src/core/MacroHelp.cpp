@@ -1,0 +1,17 @@
+#include "core/MacroHelp.h"
+
+#include "core/TextList.h"
+
+#include <QDir>
+
+QString macroHelpText() {
+    const QString sep = QDir::separator();
+    QStringList lines;
+    push(lines, QStringLiteral("%1 = input file"));
+    push(lines, QStringLiteral("%2 = output dir"));
+    push(lines, QStringLiteral("%pf = input file parent folder"));
+    push(lines, QStringLiteral("%ap = exe home directory"));
+    push(lines, QStringLiteral("%bn = base name of input file"));
+    push(lines, QStringLiteral("we expect ffmpeg in %ap") + sep + "ffmpeg" + sep + "bin" + sep);
+    return lines.join(QStringLiteral("\r\n"));
+}

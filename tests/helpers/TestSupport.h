@@ -1,0 +1,64 @@
+#pragma once
+
+#include "app/Form1.h"
+
+#include <QSettings>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace testsupport {
+
+// Paths handed to the tests by CTest.
+QString ffmpeg();
+QString childTool();
+QString appDir();
+QString sourceDir();
+
+// Runs ffmpeg with `arguments` (no shell) and waits; true on exit status 0.
+bool runFfmpeg(const QStringList& arguments, QString* output = nullptr);
+// Generates a short test video: a test pattern and a sine tone.
+bool makeVideo(const QString& path, double seconds, int toneHz = 440);
+// The duration of the first audio stream, decoded to its end, in seconds; -1 on failure.
+double audioDuration(const QString& path);
+
+// A temporary working folder laid out like the program's: ffmpeg/bin/ffmpeg, complete.wav and
+// convert.py. `name` becomes part of its path, so tests can use blanks or quotes in it.
+class WorkDir {
+public:
+    explicit WorkDir(const QString& name = QStringLiteral("work"), bool withFfmpeg = true);
+    QString path() const { return m_path; }
+    QString file(const QString& name) const;
+    bool isValid() const { return m_dir.isValid(); }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_path;
+};
+
+// A window on a temporary working folder and a temporary settings file, with message boxes and
+// sounds recorded instead of shown and played.
+class FormFixture {
+public:
+    explicit FormFixture(const QString& workName = QStringLiteral("work"), bool withFfmpeg = true);
+    ~FormFixture();
+
+    Form1::LoadResult load();
+    // Closes the window as the user would (shutdown runs) and opens a new one on the same
+    // folder and settings, without loading it.
+    void reopen();
+
+    WorkDir work;
+    QTemporaryDir settingsDir;
+    std::unique_ptr<QSettings> settings;
+    std::unique_ptr<Form1> form;
+    QStringList messages;
+    QStringList sounds;
+
+private:
+    void createForm();
+};
+
+} // namespace testsupport
