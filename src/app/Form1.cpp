@@ -21,7 +21,8 @@ Form1::Form1(const QString& workFolder, QSettings* settings, QWidget* parent)
     : QMainWindow(parent)
     , m_settings(settings)
     , m_work(workFolder)
-    , m_dialogs(std::make_unique<PickerDialogs>(this)) {
+    , m_dialogs(std::make_unique<PickerDialogs>(this))
+    , m_pipeline(*this, m_runner, m_work) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Form1"));
     createControls();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "pipeline/Pipeline.h"
 #include "pipeline/StepHost.h"
 #include "pipeline/WorkFolder.h"
 #include "platform/PathTools.h"
@@ -159,6 +160,7 @@ private:
     PathTools m_paths;
     ToolRunner m_runner;
     std::unique_ptr<PickerDialogs> m_dialogs;
+    Pipeline m_pipeline;
     std::function<void(const QString&)> m_messageBox;
     std::function<void(const QString&)> m_soundPlayer;
     QString m_running;

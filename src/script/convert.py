@@ -400,9 +400,8 @@ def final_message(problem, tries, settings, base):
             "check the internet connection and proxy settings" % (base, problem.reason, count))
 
 
-def convert_remote(input_path, voice_id, key, settings):
+def convert_remote(base, input_path, voice_id, key, settings):
     """Sends the segment to the service, trying again on passing trouble; returns MP3 bytes."""
-    base = api_base()
     url = "%s/v1/speech-to-speech/%s?output_format=%s" % (
         base, urllib.parse.quote(voice_id, safe=""), OUTPUT_FORMAT)
     file_name, file_type, data = audio_upload(input_path)
@@ -480,6 +479,7 @@ def convert(argv):
     offline = offline_voice_wanted()
     key = None if offline else read_key()
     settings = None if offline else RetrySettings()
+    base = None if offline else api_base()
     ffmpeg = find_ffmpeg()
     samples = count_samples(ffmpeg, input_path)
     seconds = samples / SAMPLE_RATE
@@ -492,7 +492,7 @@ def convert(argv):
             what = "ffmpeg failed to change the voice"
         else:
             say("Converting %s (%.1f s) with voice %s" % (input_path, seconds, voice_id))
-            audio = convert_remote(input_path, voice_id, key, settings)
+            audio = convert_remote(base, input_path, voice_id, key, settings)
             source, voice_filter = temps.new(".mp3"), ""
             with open(source, "wb") as handle:
                 handle.write(audio)

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "pipeline/StepHost.h"
+#include "pipeline/WorkFolder.h"
+#include "platform/PathTools.h"
+
+#include <QString>
+
+class ToolRunner;
+
+// The five steps and the Full Auto run. Each step reads the window's texts when it starts,
+// reports through the host, and returns whether it did its work.
+class Pipeline {
+public:
+    Pipeline(StepHost& host, ToolRunner& runner, const WorkFolder& work);
+
+    bool extractAudio();  // raw.mp4 from the input's audio track
+    bool splitAudio();    // raw.mp4 cut into parts/output000000000.mp4, ...
+    bool convertVoices(); // each parts/outputN.mp4 through convert.py into parts/<N+1>.mp4
+    bool rejoinAudio();   // every file of parts joined into joined.mp4
+    bool reintegrate();   // joined.mp4 under the input's picture, into the output folder
+    bool fullAuto();      // the five in order
+
+    // The order in which a step replaces the template macros.
+    enum class MacroOrder { Standard, Reintegrate };
+
+    // Shows "no input" and returns false when the input box names no existing file.
+    bool inputCheck();
+    // The argument line for ffmpeg: the template without its program word, macros replaced.
+    QString ExpandCommandTemplate(StepHost::Template which, MacroOrder order) const;
+    // Runs the working folder's ffmpeg with the argument line; its text goes to the output box,
+    // after "Error: " when it failed.
+    bool RunFfmpeg(const QString& arguments);
+
+private:
+    StepHost& m_host;
+    ToolRunner& m_runner;
+    WorkFolder m_work;
+    PathTools m_paths;
+};

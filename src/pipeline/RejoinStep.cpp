@@ -1,0 +1,5 @@
+#include "pipeline/Pipeline.h"
+
+bool Pipeline::rejoinAudio() {
+    return false;
+}
