@@ -2,6 +2,7 @@
 
 import array
 import importlib.util
+import json
 import os
 import re
 import shutil
@@ -11,6 +12,7 @@ import sys
 import tempfile
 import time
 import unittest
+import urllib.request
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 CONVERT = os.path.join(os.path.dirname(os.path.dirname(HERE)), "src", "script", "convert.py")
@@ -297,8 +299,6 @@ class JoinTest(ConvertCase):
 
 class StandinProgramTest(unittest.TestCase):
     def test_prints_its_url_and_answers(self):
-        import json
-        import urllib.request
         child = subprocess.Popen([sys.executable, os.path.join(HERE, "standin_service.py"),
                                   "--port", "0", "--mode", "server_error", "--key", "K",
                                   "--lifetime", "20"], stdout=subprocess.PIPE, text=True)
