@@ -17,8 +17,7 @@
 class TestCore : public QObject {
     Q_OBJECT
 private slots:
-    void logLineUsesTwentyFourHourClockWithLeadingZeros()
-    {
+    void logLineUsesTwentyFourHourClockWithLeadingZeros() {
         QCOMPARE(logLine(QTime(0, 9, 5), QStringLiteral("Extracting")),
                  QStringLiteral("00:09:05 Extracting"));
         QCOMPARE(logLine(QTime(23, 59, 59), QString()), QStringLiteral("23:59:59 "));
@@ -27,16 +26,14 @@ private slots:
                  QStringLiteral("09:05:07  a\r\nb "));
     }
 
-    void macroHelpIsSixLinesWithCrLfBetween()
-    {
+    void macroHelpIsSixLinesWithCrLfBetween() {
         QCOMPARE(macroHelpText().toUtf8(),
                  QByteArray("%1 = input file\r\n%2 = output dir\r\n%pf = input file parent "
                             "folder\r\n%ap = exe home directory\r\n%bn = base name of input "
                             "file\r\nwe expect ffmpeg in %ap/ffmpeg/bin/"));
     }
 
-    void textListPushKeepsCallOrder()
-    {
+    void textListPushKeepsCallOrder() {
         QStringList list;
         QVERIFY(AryIsEmpty(list));
         push(list, QStringLiteral("a"));
@@ -47,8 +44,7 @@ private slots:
         QCOMPARE(list, (QStringList{"a", "b", "c"}));
     }
 
-    void voiceTableHasFortyFiveRowsInIdOrder()
-    {
+    void voiceTableHasFortyFiveRowsInIdOrder() {
         const QStringList& rows = voiceRows();
         QCOMPARE(rows.size(), 45);
         QCOMPARE(rows.first(), QStringLiteral("Rachel, 21m00Tcm4TlvDq8ikWAM"));
@@ -66,8 +62,7 @@ private slots:
         QCOMPARE(QSet<QString>(ids.begin(), ids.end()).size(), 45);
     }
 
-    void voiceIdIsTheSecondCommaField()
-    {
+    void voiceIdIsTheSecondCommaField() {
         QCOMPARE(voiceIdFromRow(QStringLiteral("Rachel, 21m00Tcm4TlvDq8ikWAM")),
                  QStringLiteral("21m00Tcm4TlvDq8ikWAM"));
         QCOMPARE(voiceIdFromRow(QStringLiteral("A, id1, extra")), QStringLiteral("id1"));
@@ -75,8 +70,7 @@ private slots:
         QCOMPARE(voiceIdFromRow(QStringLiteral("no comma")), QString());
     }
 
-    void argumentStringSplitsLikeAWindowsCommandLine_data()
-    {
+    void argumentStringSplitsLikeAWindowsCommandLine_data() {
         QTest::addColumn<QString>("line");
         QTest::addColumn<QStringList>("expected");
         QTest::newRow("template") << QStringLiteral(R"( -i "/a b/in.mp4" -vn "/w/raw.mp4")")
@@ -93,17 +87,15 @@ private slots:
             << QStringLiteral("a \"b c") << QStringList{"a", "b c"};
         QTest::newRow("nothing") << QStringLiteral("   ") << QStringList{};
     }
-    void argumentStringSplitsLikeAWindowsCommandLine()
-    {
+    void argumentStringSplitsLikeAWindowsCommandLine() {
         QFETCH(QString, line);
         QFETCH(QStringList, expected);
         QCOMPARE(splitArgumentString(line), expected);
     }
 
-    void naturalOrderComparesNumbersByValue()
-    {
-        QStringList names{"10.mp4", "2.mp4", "1.mp4", "output000000010.mp4",
-                          "output000000009.mp4", "B.txt", "a.txt", "12.mp4"};
+    void naturalOrderComparesNumbersByValue() {
+        QStringList names{"10.mp4", "2.mp4", "1.mp4", "output000000010.mp4", "output000000009.mp4",
+                          "B.txt",  "a.txt", "12.mp4"};
         std::sort(names.begin(), names.end(), naturalLess);
         QCOMPARE(names, (QStringList{"1.mp4", "2.mp4", "10.mp4", "12.mp4", "a.txt", "B.txt",
                                      "output000000009.mp4", "output000000010.mp4"}));
@@ -116,19 +108,19 @@ private slots:
                             QStringLiteral("100000000000000000000")));
     }
 
-    void interpreterListFollowsTheLaunchersLines_data()
-    {
+    void interpreterListFollowsTheLaunchersLines_data() {
         QTest::addColumn<QString>("output");
         QTest::addColumn<QStringList>("existing");
         QTest::addColumn<QString>("expected");
         const QString py = QStringLiteral(R"(C:\Python311\python.exe)");
         const QString py2 = QStringLiteral(R"(D:\Py\python.exe)");
         QTest::newRow("one line and its line end is too little")
-            << QStringLiteral(" -V:3.11 *  Python311 C:\\Python311\\python.exe\n") << QStringList{py}
-            << QString();
+            << QStringLiteral(" -V:3.11 *  Python311 C:\\Python311\\python.exe\n")
+            << QStringList{py} << QString();
         QTest::newRow("heading, interpreter line")
-            << QStringLiteral("Installed Pythons found by py Launcher for Windows\n -V:3.11 Python3 "
-                              "C:\\Python311\\python.exe\n")
+            << QStringLiteral(
+                   "Installed Pythons found by py Launcher for Windows\n -V:3.11 Python3 "
+                   "C:\\Python311\\python.exe\n")
             << QStringList{py} << py;
         QTest::newRow("first existing of two wins")
             << QStringLiteral("x\n py3 C:\\Python311\\python.exe\n Python3 D:\\Py\\python.exe\n")
@@ -140,18 +132,15 @@ private slots:
             << QStringLiteral("head\r\n Python3  C:\\Python311\\python.exe  \r\nend\r\n")
             << QStringList{py} << py;
         QTest::newRow("capitals qualify")
-            << QStringLiteral("h\nPYTHON312 C:\\Python311\\python.exe\n") << QStringList{py}
-            << py;
+            << QStringLiteral("h\nPYTHON312 C:\\Python311\\python.exe\n") << QStringList{py} << py;
         QTest::newRow("Python 3 with a blank does not")
-            << QStringLiteral("h\nPython 3 D:\\Py\\python.exe\n") << QStringList{py2}
-            << QString();
+            << QStringLiteral("h\nPython 3 D:\\Py\\python.exe\n") << QStringList{py2} << QString();
         QTest::newRow("no drive letter before the colon")
-            << QStringLiteral("h\n:\\Python3\\python.exe\nx\n") << QStringList{":\\Python3\\python.exe"}
-            << QString();
+            << QStringLiteral("h\n:\\Python3\\python.exe\nx\n")
+            << QStringList{":\\Python3\\python.exe"} << QString();
         QTest::newRow("empty output") << QString() << QStringList{} << QString();
     }
-    void interpreterListFollowsTheLaunchersLines()
-    {
+    void interpreterListFollowsTheLaunchersLines() {
         QFETCH(QString, output);
         QFETCH(QStringList, existing);
         QFETCH(QString, expected);

@@ -20,15 +20,13 @@ using testsupport::WorkDir;
 
 namespace {
 
-void touch(const QString& path, const QByteArray& content = "x")
-{
+void touch(const QString& path, const QByteArray& content = "x") {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(content);
 }
 
-QVariant stored(FormFixture& f, const char* key)
-{
+QVariant stored(FormFixture& f, const char* key) {
     f.settings->sync();
     return f.settings->value(QStringLiteral("settings/") + QLatin1String(key));
 }
@@ -38,8 +36,7 @@ QVariant stored(FormFixture& f, const char* key)
 class TestStartup : public QObject {
     Q_OBJECT
 private slots:
-    void firstStartShowsDefaults()
-    {
+    void firstStartShowsDefaults() {
         FormFixture f(QStringLiteral("first start"));
         QCOMPARE(f.load(), Form1::LoadResult::Ready);
         Form1& w = *f.form;
@@ -60,8 +57,7 @@ private slots:
         QVERIFY(f.messages.isEmpty());
     }
 
-    void partsFolderListsWhatIsThere()
-    {
+    void partsFolderListsWhatIsThere() {
         FormFixture f;
         QDir().mkpath(f.work.file(QStringLiteral("parts")));
         touch(f.work.file(QStringLiteral("parts/10.mp4")));
@@ -71,8 +67,7 @@ private slots:
         QCOMPARE(f.form->File1->item(0)->text(), QStringLiteral("2.mp4"));
     }
 
-    void storedVoiceIndexIsRestored_data()
-    {
+    void storedVoiceIndexIsRestored_data() {
         QTest::addColumn<QString>("stored");
         QTest::addColumn<int>("selected");
         QTest::newRow("a row") << QStringLiteral("3") << 3;
@@ -82,8 +77,7 @@ private slots:
         QTest::newRow("no number") << QStringLiteral("abc") << 0;
         QTest::newRow("empty") << QString() << 0;
     }
-    void storedVoiceIndexIsRestored()
-    {
+    void storedVoiceIndexIsRestored() {
         QFETCH(QString, stored);
         QFETCH(int, selected);
         FormFixture f;
@@ -92,8 +86,7 @@ private slots:
         QCOMPARE(f.form->Combo1->currentIndex(), selected);
     }
 
-    void closingSavesTheVoiceAndANonEmptyOutputFolder()
-    {
+    void closingSavesTheVoiceAndANonEmptyOutputFolder() {
         FormFixture f;
         QCOMPARE(f.load(), Form1::LoadResult::Ready);
         f.form->txtOutDir->setText(QStringLiteral("/videos/out put"));
@@ -115,8 +108,7 @@ private slots:
         QCOMPARE(f.form->txtOutDir->text(), QStringLiteral("/videos/out put"));
     }
 
-    void closingRemovesOnlyJoinedAndTheParts()
-    {
+    void closingRemovesOnlyJoinedAndTheParts() {
         FormFixture f;
         QCOMPARE(f.load(), Form1::LoadResult::Ready);
         const QStringList kept = {QStringLiteral("raw.mp4"), QStringLiteral("concat_files.txt"),
@@ -137,8 +129,7 @@ private slots:
         QVERIFY(parts.exists(QStringLiteral("sub"))); // folders are not files
     }
 
-    void withoutFfmpegNothingIsShownWrittenOrDeleted()
-    {
+    void withoutFfmpegNothingIsShownWrittenOrDeleted() {
         // The real program, copied into a folder that has no ffmpeg.
         WorkDir work(QStringLiteral("no ffmpeg"), false);
         const QString program = work.file(QStringLiteral("voxsplice"));
@@ -166,8 +157,7 @@ private slots:
         QVERIFY(QFile::exists(work.file(QStringLiteral("joined.mp4"))));
     }
 
-    void aFolderThatCannotBeWrittenIsNamedAndLeftAlone()
-    {
+    void aFolderThatCannotBeWrittenIsNamedAndLeftAlone() {
         FormFixture f(QStringLiteral("read only"));
         const QString root = f.work.path();
         bool mounted = false;
@@ -175,8 +165,8 @@ private slots:
             // Permissions do not stop root; a read-only bind of the folder onto itself does.
             const QByteArray path = QFile::encodeName(root);
             mounted = ::mount(path.constData(), path.constData(), nullptr, MS_BIND, nullptr) == 0 &&
-                      ::mount(nullptr, path.constData(), nullptr,
-                              MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+                      ::mount(nullptr, path.constData(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY,
+                              nullptr) == 0;
             if (!mounted)
                 QSKIP("cannot make a read-only folder here");
         } else {
@@ -198,8 +188,7 @@ private slots:
         QVERIFY(f.settings->allKeys().isEmpty());
     }
 
-    void garbageInTheSettingsFileIsSurvived()
-    {
+    void garbageInTheSettingsFileIsSurvived() {
         FormFixture f;
         const QString path = f.settings->fileName();
         f.settings.reset();

@@ -12,8 +12,7 @@ using testsupport::childTool;
 class TestToolRunner : public QObject {
     Q_OBJECT
 private slots:
-    void quotedArgumentsReachTheChildWhole()
-    {
+    void quotedArgumentsReachTheChildWhole() {
         ToolRunner runner;
         QVERIFY(runner.Run(childTool(),
                            QStringLiteral("args \"/a b/in put.mp4\" -y \"\" \"it's %20\" plain ")));
@@ -21,16 +20,14 @@ private slots:
                  QStringLiteral("[/a b/in put.mp4]\n[-y]\n[]\n[it's %20]\n[plain]\n"));
     }
 
-    void successMeansExitStatusZero()
-    {
+    void successMeansExitStatusZero() {
         ToolRunner runner;
         QVERIFY(runner.Run(childTool(), QStringLiteral("exit 0")));
         QVERIFY(!runner.Run(childTool(), QStringLiteral("exit 3")));
         QVERIFY(!runner.wasStopped());
     }
 
-    void aMissingProgramFailsWithAReason()
-    {
+    void aMissingProgramFailsWithAReason() {
         ToolRunner runner;
         const QString missing = QStringLiteral("/nonexistent/tool");
         QVERIFY(!runner.Run(missing, QStringLiteral("x")));
@@ -40,8 +37,7 @@ private slots:
         QCOMPARE(runner.Output(), QString());
     }
 
-    void outputHoldsBothStreamsInOrderAsUtf8()
-    {
+    void outputHoldsBothStreamsInOrderAsUtf8() {
         ToolRunner runner;
         QVERIFY(runner.Run(childTool(), QStringLiteral("both")));
         QCOMPARE(runner.Output(), QStringLiteral("out1\nerr1\nout2\nerr2\nout3\nerr3\n"));
@@ -49,15 +45,13 @@ private slots:
         QCOMPARE(runner.Output(), QStringLiteral("Grüße – 日本\n"));
     }
 
-    void aChildReadingStandardInputGetsEndOfFile()
-    {
+    void aChildReadingStandardInputGetsEndOfFile() {
         ToolRunner runner;
         QVERIFY(runner.Run(childTool(), QStringLiteral("stdin")));
         QCOMPARE(runner.Output(), QStringLiteral("eof\n"));
     }
 
-    void theEventLoopRunsWhileTheChildWorks()
-    {
+    void theEventLoopRunsWhileTheChildWorks() {
         QWidget window;
         window.resize(100, 100);
         window.show();
@@ -74,8 +68,7 @@ private slots:
         QVERIFY2(ticks >= 5, qPrintable(QString::number(ticks)));
     }
 
-    void stopEndsTheChildAndSaysSo()
-    {
+    void stopEndsTheChildAndSaysSo() {
         ToolRunner runner;
         QTimer::singleShot(200, &runner, [&] {
             QVERIFY(runner.isRunning());

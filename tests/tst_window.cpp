@@ -60,8 +60,7 @@ const Drawn kForm[] = {
     {"listAuto", "QListWidget", 9960, 6360, 3735, 1815, 32},
 };
 
-QString native(QString text)
-{
+QString native(QString text) {
     return text.replace(QLatin1Char('\\'), QDir::separator());
 }
 
@@ -70,8 +69,7 @@ QString native(QString text)
 class TestWindow : public QObject {
     Q_OBJECT
 private slots:
-    void controlsStandWhereTheFormHasThem()
-    {
+    void controlsStandWhereTheFormHasThem() {
         FormFixture f;
         QWidget* client = f.form->centralWidget();
         QCOMPARE(client->size(), QSize(931, 555));
@@ -87,8 +85,7 @@ private slots:
         }
     }
 
-    void designTimeTexts()
-    {
+    void designTimeTexts() {
         FormFixture f;
         Form1& w = *f.form;
         QCOMPARE(w.windowTitle(), QStringLiteral("Form1"));
@@ -96,32 +93,49 @@ private slots:
         QCOMPARE(w.txtOutDir->text(), QString());
         QCOMPARE(w.txtExtractCmd->text(),
                  native(R"(ffmpeg -i "%1" -vn -acodec copy "%ap\raw.mp4")"));
-        QCOMPARE(w.txtSplit->text(), native(R"(ffmpeg -i "%ap\raw.mp4" -f segment -segment_time 299 -c copy "%ap\parts\output%09d.mp4")"));
-        QCOMPARE(w.txtConcat->text(), native(R"(ffmpeg -f concat -safe 0 -i "%ap\concat_files.txt" -c copy "%ap\joined.mp4" -y )"));
+        QCOMPARE(
+            w.txtSplit->text(),
+            native(
+                R"(ffmpeg -i "%ap\raw.mp4" -f segment -segment_time 299 -c copy "%ap\parts\output%09d.mp4")"));
+        QCOMPARE(
+            w.txtConcat->text(),
+            native(
+                R"(ffmpeg -f concat -safe 0 -i "%ap\concat_files.txt" -c copy "%ap\joined.mp4" -y )"));
         QCOMPARE(w.txtConcat->text().size(), 79);
-        QCOMPARE(w.txtIntegrate->text(), native(R"(ffmpeg -i "%1" -i "%ap\joined.mp4" -c:v copy -map 0:v:0? -map 1:a:0 "%2\%bn_AI.mp4" -y)"));
+        QCOMPARE(
+            w.txtIntegrate->text(),
+            native(
+                R"(ffmpeg -i "%1" -i "%ap\joined.mp4" -c:v copy -map 0:v:0? -map 1:a:0 "%2\%bn_AI.mp4" -y)"));
         const QList<std::pair<QAbstractButton*, const char*>> buttons = {
-            {w.cmdBrowse, "..."},         {w.cmdOutDir, "..."},        {w.Command2, "Extract Audio"},
-            {w.Command3, "Split Audio"},  {w.cmdConvert, "AI Convert"}, {w.Command4, "Rejoin Audio"},
-            {w.Command5, "Reintegrate"},  {w.Command1, "Full Auto"}};
+            {w.cmdBrowse, "..."},          {w.cmdOutDir, "..."},
+            {w.Command2, "Extract Audio"}, {w.Command3, "Split Audio"},
+            {w.cmdConvert, "AI Convert"},  {w.Command4, "Rejoin Audio"},
+            {w.Command5, "Reintegrate"},   {w.Command1, "Full Auto"}};
         for (const auto& [button, text] : buttons)
             QCOMPARE(button->text(), QString::fromLatin1(text));
         const QList<std::pair<QLabel*, const char*>> labels = {
-            {w.Label1, "Input"},        {w.Label8, "OutDir"},      {w.Label10, "Voice"},
-            {w.Label2, "Extract Cmd"},  {w.Label3, "split cmd"},
-            {w.Label4, "ai translate audio python path:"},        {w.Label5, "rejoin cmd"},
-            {w.Label6, "reintegrate"},  {w.Label7, "Parts"},       {w.Label9, "Ai Conversion Progress"},
-            {w.lblrefresh, "refresh"},  {w.lblOpenParts, "open"},  {w.lblDelOutput, "del output*"}};
+            {w.Label1, "Input"},
+            {w.Label8, "OutDir"},
+            {w.Label10, "Voice"},
+            {w.Label2, "Extract Cmd"},
+            {w.Label3, "split cmd"},
+            {w.Label4, "ai translate audio python path:"},
+            {w.Label5, "rejoin cmd"},
+            {w.Label6, "reintegrate"},
+            {w.Label7, "Parts"},
+            {w.Label9, "Ai Conversion Progress"},
+            {w.lblrefresh, "refresh"},
+            {w.lblOpenParts, "open"},
+            {w.lblDelOutput, "del output*"}};
         for (const auto& [label, text] : labels)
             QCOMPARE(label->text(), QString::fromLatin1(text));
     }
 
-    void linksAreUnderlinedAndOutputBoxDoesNotWrap()
-    {
+    void linksAreUnderlinedAndOutputBoxDoesNotWrap() {
         FormFixture f;
-        for (QLabel* link : {static_cast<QLabel*>(f.form->lblrefresh),
-                             static_cast<QLabel*>(f.form->lblOpenParts),
-                             static_cast<QLabel*>(f.form->lblDelOutput)}) {
+        for (QLabel* link :
+             {static_cast<QLabel*>(f.form->lblrefresh), static_cast<QLabel*>(f.form->lblOpenParts),
+              static_cast<QLabel*>(f.form->lblDelOutput)}) {
             QVERIFY(link->font().underline());
             QCOMPARE(link->font().pointSizeF(), 8.25);
             QVERIFY(!link->font().bold());
@@ -132,8 +146,7 @@ private slots:
         QVERIFY(!f.form->Combo1->isEditable());
     }
 
-    void toolsMenuHasThreeItems()
-    {
+    void toolsMenuHasThreeItems() {
         FormFixture f;
         const QList<QAction*> top = f.form->menuBar()->actions();
         QCOMPARE(top.size(), 1);
@@ -147,8 +160,7 @@ private slots:
                                      "Voice Samples"}));
     }
 
-    void tabWalksRisingTabIndexFromTheInput()
-    {
+    void tabWalksRisingTabIndexFromTheInput() {
         FormFixture f;
         QCOMPARE(f.load(), Form1::LoadResult::Ready);
         f.form->show();
@@ -175,8 +187,7 @@ private slots:
             QCOMPARE(l->focusPolicy(), Qt::NoFocus);
     }
 
-    void resizingMovesNothing()
-    {
+    void resizingMovesNothing() {
         FormFixture f;
         QCOMPARE(f.load(), Form1::LoadResult::Ready);
         f.form->show();
