@@ -1,5 +1,37 @@
+// The Full Auto run: the five steps in order, each announced in listAuto before it starts. The
+// run stops at the first step that fails, so unconverted segments are never joined into a video
+// that sounds finished.
 #include "pipeline/Pipeline.h"
 
+#include <array>
+
+namespace {
+
+struct Stage {
+    const char* line;
+    bool (Pipeline::*step)();
+};
+
+constexpr std::array<Stage, 5> kStages{{
+    {"Extracting", &Pipeline::extractAudio},
+    {"Splitting", &Pipeline::splitAudio},
+    {"AI Conversion", &Pipeline::convertVoices},
+    {"Joining", &Pipeline::rejoinAudio},
+    {"Final output", &Pipeline::reintegrate},
+}};
+
+} // namespace
+
 bool Pipeline::fullAuto() {
-    return false;
+    m_host.clearAutoLog();
+    for (const Stage& stage : kStages) {
+        const QString line = QString::fromLatin1(stage.line);
+        m_host.logAuto(line);
+        if (!(this->*stage.step)()) {
+            m_host.logAuto(QStringLiteral("Stopped: ") + line + QStringLiteral(" failed"));
+            return false;
+        }
+    }
+    m_host.playSound(m_work.completeSound());
+    return true;
 }
