@@ -1,13 +1,49 @@
+// What the four ffmpeg steps share: the input check, the expansion of their templates and the
+// ffmpeg run with its report in the output box.
+#include "core/CommandTemplate.h"
 #include "pipeline/Pipeline.h"
+#include "platform/ToolRunner.h"
 
 bool Pipeline::inputCheck() {
+    if (m_paths.FileExists(m_host.inputPath()))
+        return true;
+    m_host.showMessage(QStringLiteral("no input"));
     return false;
 }
 
-QString Pipeline::ExpandCommandTemplate(StepHost::Template, MacroOrder) const {
-    return {};
+QString Pipeline::ExpandCommandTemplate(StepHost::Template which, MacroOrder order) const {
+    const QString input = m_host.inputPath();
+    const Macro inputFile{QStringLiteral("%1"), input};
+    const Macro parentFolder{QStringLiteral("%pf"), m_paths.ParentFolder(input)};
+    const Macro appFolder{QStringLiteral("%ap"), m_work.root()};
+    const Macro outputFolder{QStringLiteral("%2"), m_host.outputFolder()};
+    const Macro baseName{QStringLiteral("%bn"), m_paths.BaseName(input)};
+
+    const QList<Macro> macros =
+        order == MacroOrder::Standard
+            ? QList<Macro>{inputFile, parentFolder, appFolder, outputFolder, baseName}
+            : QList<Macro>{inputFile, parentFolder, baseName, appFolder, outputFolder};
+    return expandMacros(removeProgramWord(m_host.templateText(which)), macros);
 }
 
-bool Pipeline::RunFfmpeg(const QString&) {
+bool Pipeline::RunFfmpeg(const QString& arguments) {
+    const bool ok = m_runner.Run(m_work.ffmpeg(), arguments) && !m_runner.wasStopped();
+    m_host.setToolOutput(ok ? m_runner.Output() : QStringLiteral("Error: ") + m_runner.Output());
+    return ok;
+}
+
+bool Pipeline::outputFolderCheck(StepHost::Template which) {
+    // "%2" cannot be part of any other macro, so finding it means the template uses the folder.
+    if (!m_host.outputFolder().isEmpty() ||
+        !removeProgramWord(m_host.templateText(which)).contains(QStringLiteral("%2")))
+        return true;
+    m_host.showMessage(QStringLiteral("no output folder"));
+    return false;
+}
+
+bool Pipeline::removeWorkingFile(const QString& path) {
+    if (!m_paths.FileExists(path) || m_paths.DeleteFile(path))
+        return true;
+    m_host.showMessage(QStringLiteral("Could not delete ") + path);
     return false;
 }

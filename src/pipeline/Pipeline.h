@@ -33,6 +33,13 @@ public:
     bool RunFfmpeg(const QString& arguments);
 
 private:
+    // Shows "no output folder" and returns false when the step's template writes into the output
+    // folder (uses %2) while none is chosen: the path would start at the file system's root.
+    bool outputFolderCheck(StepHost::Template which);
+    // Deletes a working file when it exists. When it stays, says so in a message box and returns
+    // false: the step must not go on with a stale file in place.
+    bool removeWorkingFile(const QString& path);
+
     StepHost& m_host;
     ToolRunner& m_runner;
     WorkFolder m_work;

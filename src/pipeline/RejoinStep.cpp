@@ -1,5 +1,29 @@
+// Rejoin audio: every file of the parts folder, in the order of their numbers, joined into
+// joined.mp4 through ffmpeg's concat list.
+#include "core/ConcatList.h"
+#include "core/TextList.h"
 #include "pipeline/Pipeline.h"
 
 bool Pipeline::rejoinAudio() {
-    return false;
+    if (!inputCheck() || !outputFolderCheck(StepHost::Template::Concat))
+        return false;
+    const QString arguments =
+        ExpandCommandTemplate(StepHost::Template::Concat, MacroOrder::Standard);
+
+    // Natural order, so 2.mp4 comes before 10.mp4.
+    const QStringList pieces = m_paths.ListFiles(m_work.parts(), QStringLiteral("*"), true, false);
+    if (AryIsEmpty(pieces)) {
+        m_host.showMessage(QStringLiteral("No files in \\parts?"));
+        return false;
+    }
+
+    const QString list = m_work.concatList();
+    if (!m_paths.WriteFile(list, concatListText(pieces))) {
+        m_host.showMessage(QStringLiteral("Could not write ") + list);
+        return false;
+    }
+    const bool ok = RunFfmpeg(arguments);
+    // Removed after every run, whether ffmpeg succeeded or not.
+    const bool listGone = removeWorkingFile(list);
+    return ok && listGone && m_paths.FileExists(m_work.joined());
 }

@@ -1,5 +1,35 @@
+// Split audio: raw.mp4 cut into parts/output000000000.mp4 and onwards, then removed.
+#include "core/TextList.h"
 #include "pipeline/Pipeline.h"
 
 bool Pipeline::splitAudio() {
-    return false;
+    if (!inputCheck() || !outputFolderCheck(StepHost::Template::Split))
+        return false;
+    // Checked before the parts folder is emptied: without raw.mp4 the pieces of an earlier
+    // conversion stay where they are.
+    if (!m_paths.FileExists(m_work.raw())) {
+        m_host.showMessage(QStringLiteral("Could not find raw.mp4"));
+        return false;
+    }
+
+    // The new segments must not mix with earlier files: stop when one of them stays.
+    const QStringList old = m_paths.ListFiles(m_work.parts(), QStringLiteral("*"), true, false);
+    if (!AryIsEmpty(old)) {
+        for (const QString& path : old) {
+            if (!removeWorkingFile(path)) {
+                m_host.refreshPartsList();
+                return false;
+            }
+        }
+    }
+
+    const QString arguments =
+        ExpandCommandTemplate(StepHost::Template::Split, MacroOrder::Standard);
+    const bool ok = RunFfmpeg(arguments);
+    m_host.refreshPartsList();
+    // Removed after every run: a failed split starts again from Extract audio.
+    const bool rawGone = removeWorkingFile(m_work.raw());
+    const bool haveSegments =
+        !m_paths.ListFiles(m_work.parts(), QStringLiteral("output*"), true, false).isEmpty();
+    return ok && rawGone && haveSegments;
 }
