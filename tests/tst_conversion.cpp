@@ -51,6 +51,7 @@ private slots:
     void earlierPieceDoesNotPassForNewOne();
     void refusesBeforeStarting();
     void strayOutputFile();
+    void folderWithQuote();
 
 private:
     // A loaded window with `segments` real segments of one second (the last one half as long) in
@@ -358,6 +359,19 @@ void ConversionTest::strayOutputFile() {
     QVERIFY(logRows(*f).first().startsWith(QStringLiteral("Skipped output:")));
     QCOMPARE(f->messages, QStringList{QStringLiteral("No output files in \\parts?")});
     QCOMPARE(recordedArgs(*f).size(), 2);
+}
+
+void ConversionTest::folderWithQuote() {
+    // The quoted paths could not carry the quote: refused before any script runs.
+    auto f = prepare(1, fakeScript(kCopy), QStringLiteral("say \"hi\""));
+    QVERIFY(f);
+
+    f->form->cmdConvert_Click();
+
+    QCOMPARE(f->messages.size(), 1);
+    QVERIFY(f->messages.first().contains(QStringLiteral("double quote")));
+    QVERIFY(recordedArgs(*f).isEmpty());
+    QCOMPARE(partNames(*f), QStringList{QStringLiteral("output000000000.mp4")});
 }
 
 QTEST_MAIN(ConversionTest)
