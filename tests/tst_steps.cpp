@@ -368,6 +368,35 @@ private slots:
         QVERIFY(QFile::exists(QFileInfo(s.input).path() + "/clip_AI.mp4"));
     }
 
+    // A double quote would end the quoted argument early and turn the rest of the name into
+    // arguments of ffmpeg; the step refuses before it touches a file.
+    void pathWithADoubleQuoteIsRefused() {
+        Session s(m_video);
+        const QString quoted = QFileInfo(s.input).path() + "/a\" -y \"b.mp4";
+        QVERIFY(QFile::copy(m_video, quoted));
+        s.w().txtInput->setText(quoted);
+        touch(s.work("raw.mp4"));
+        s.w().txtOut->setPlainText("before");
+        s.click(s.w().Command2);
+        QCOMPARE(s.f.messages.size(), 1);
+        QVERIFY(s.f.messages.last().startsWith("This path holds a double quote"));
+        QVERIFY(s.f.messages.last().endsWith(quoted));
+        QVERIFY(QFile::exists(s.work("raw.mp4")));
+
+        // The split template names neither the input nor the output folder: ffmpeg runs (on the
+        // junk raw.mp4).
+        s.w().txtOutDir->setText(s.outFolder + "/\"");
+        s.click(s.w().Command3);
+        QCOMPARE(s.f.messages.size(), 1);
+        QVERIFY(s.out() != "before");
+
+        s.w().txtInput->setText(s.input);
+        s.click(s.w().Command5);
+        QCOMPARE(s.f.messages.size(), 2);
+        QVERIFY(s.f.messages.last().endsWith(s.outFolder + "/\""));
+        QCOMPARE(namesIn(s.outFolder), QStringList());
+    }
+
     void delOutputRemovesOnlyTheSegments() {
         Session s(m_video);
         for (const char* name : {"output000000000.mp4", "output000000001.mp4", "1.mp4"})

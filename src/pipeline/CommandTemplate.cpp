@@ -11,19 +11,20 @@ bool Pipeline::inputCheck() {
     return false;
 }
 
-QString Pipeline::ExpandCommandTemplate(StepHost::Template which, MacroOrder order) const {
+QList<Macro> Pipeline::macroValues(MacroOrder order) const {
     const QString input = m_host.inputPath();
     const Macro inputFile{QStringLiteral("%1"), input};
     const Macro parentFolder{QStringLiteral("%pf"), m_paths.ParentFolder(input)};
     const Macro appFolder{QStringLiteral("%ap"), m_work.root()};
     const Macro outputFolder{QStringLiteral("%2"), m_host.outputFolder()};
     const Macro baseName{QStringLiteral("%bn"), m_paths.BaseName(input)};
+    return order == MacroOrder::Standard
+               ? QList<Macro>{inputFile, parentFolder, appFolder, outputFolder, baseName}
+               : QList<Macro>{inputFile, parentFolder, baseName, appFolder, outputFolder};
+}
 
-    const QList<Macro> macros =
-        order == MacroOrder::Standard
-            ? QList<Macro>{inputFile, parentFolder, appFolder, outputFolder, baseName}
-            : QList<Macro>{inputFile, parentFolder, baseName, appFolder, outputFolder};
-    return expandMacros(removeProgramWord(m_host.templateText(which)), macros);
+QString Pipeline::ExpandCommandTemplate(StepHost::Template which, MacroOrder order) const {
+    return expandMacros(removeProgramWord(m_host.templateText(which)), macroValues(order));
 }
 
 bool Pipeline::RunFfmpeg(const QString& arguments) {
@@ -32,13 +33,25 @@ bool Pipeline::RunFfmpeg(const QString& arguments) {
     return ok;
 }
 
-bool Pipeline::outputFolderCheck(StepHost::Template which) {
-    // "%2" cannot be part of any other macro, so finding it means the template uses the folder.
-    if (!m_host.outputFolder().isEmpty() ||
-        !removeProgramWord(m_host.templateText(which)).contains(QStringLiteral("%2")))
-        return true;
-    m_host.showMessage(QStringLiteral("no output folder"));
-    return false;
+bool Pipeline::valuesCheck(StepHost::Template which) {
+    const QString text = removeProgramWord(m_host.templateText(which));
+    // No macro name holds another, nor begins with the end of one, so a name found in the text
+    // is a macro the expansion replaces.
+    for (const Macro& macro : macroValues(MacroOrder::Standard)) {
+        if (!text.contains(macro.name))
+            continue;
+        if (macro.name == QStringLiteral("%2") && macro.value.isEmpty()) {
+            m_host.showMessage(QStringLiteral("no output folder"));
+            return false;
+        }
+        if (macro.value.contains(QLatin1Char('"'))) {
+            m_host.showMessage(QStringLiteral("This path holds a double quote (\"), which cannot "
+                                              "be passed to ffmpeg:\n") +
+                               macro.value);
+            return false;
+        }
+    }
+    return true;
 }
 
 bool Pipeline::removeWorkingFile(const QString& path) {

@@ -2,7 +2,7 @@
 #include "pipeline/Pipeline.h"
 
 bool Pipeline::extractAudio() {
-    if (!inputCheck() || !outputFolderCheck(StepHost::Template::Extract))
+    if (!inputCheck() || !valuesCheck(StepHost::Template::Extract))
         return false;
     const QString arguments =
         ExpandCommandTemplate(StepHost::Template::Extract, MacroOrder::Standard);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/CommandTemplate.h"
 #include "pipeline/StepHost.h"
 #include "pipeline/WorkFolder.h"
 #include "platform/PathTools.h"
@@ -33,9 +34,13 @@ public:
     bool RunFfmpeg(const QString& arguments);
 
 private:
-    // Shows "no output folder" and returns false when the step's template writes into the output
-    // folder (uses %2) while none is chosen: the path would start at the file system's root.
-    bool outputFolderCheck(StepHost::Template which);
+    // Shows a message and returns false when a macro that the step's template uses has a value
+    // that cannot stand in the argument line: an empty output folder (the path would start at
+    // the file system's root) or a path with a double quote (it would end the quoted argument
+    // early and turn the rest of the name into arguments).
+    bool valuesCheck(StepHost::Template which);
+    // The five macros with their current values, in the order in which `order` replaces them.
+    QList<Macro> macroValues(MacroOrder order) const;
     // Deletes a working file when it exists. When it stays, says so in a message box and returns
     // false: the step must not go on with a stale file in place.
     bool removeWorkingFile(const QString& path);

@@ -2,7 +2,7 @@
 #include "pipeline/Pipeline.h"
 
 bool Pipeline::reintegrate() {
-    if (!inputCheck() || !outputFolderCheck(StepHost::Template::Integrate))
+    if (!inputCheck() || !valuesCheck(StepHost::Template::Integrate))
         return false;
     // Here the base name is replaced before the folders: the reintegrate macro order.
     const QString arguments =

@@ -5,7 +5,7 @@
 #include "pipeline/Pipeline.h"
 
 bool Pipeline::rejoinAudio() {
-    if (!inputCheck() || !outputFolderCheck(StepHost::Template::Concat))
+    if (!inputCheck() || !valuesCheck(StepHost::Template::Concat))
         return false;
     const QString arguments =
         ExpandCommandTemplate(StepHost::Template::Concat, MacroOrder::Standard);

@@ -3,7 +3,7 @@
 #include "pipeline/Pipeline.h"
 
 bool Pipeline::splitAudio() {
-    if (!inputCheck() || !outputFolderCheck(StepHost::Template::Split))
+    if (!inputCheck() || !valuesCheck(StepHost::Template::Split))
         return false;
     // Checked before the parts folder is emptied: without raw.mp4 the pieces of an earlier
     // conversion stay where they are.
