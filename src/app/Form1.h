@@ -3,6 +3,7 @@
 #include "pipeline/Pipeline.h"
 #include "pipeline/StepHost.h"
 #include "pipeline/WorkFolder.h"
+#include "platform/Launcher.h"
 #include "platform/PathTools.h"
 #include "platform/PickerDialogs.h"
 #include "platform/ToolRunner.h"
@@ -51,6 +52,8 @@ public:
     void setPickerDialogs(std::unique_ptr<PickerDialogs> dialogs);
     // Replaces the sound player (tests record what would play).
     void setSoundPlayer(std::function<void(const QString&)> player);
+    // Replaces how programs are started without waiting (tests record instead).
+    void setLauncher(std::unique_ptr<Launcher> launcher) { m_launcher = std::move(launcher); }
 
     // Progress logs: a timestamped row, then the window catches up with pending events.
     void lst(const QString& message);  // lstAI
@@ -163,6 +166,7 @@ private:
     Pipeline m_pipeline;
     std::function<void(const QString&)> m_messageBox;
     std::function<void(const QString&)> m_soundPlayer;
+    std::unique_ptr<Launcher> m_launcher = std::make_unique<Launcher>();
     QString m_running;
     bool m_loaded = false;
     bool m_closeAfterRun = false;

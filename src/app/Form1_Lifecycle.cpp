@@ -7,6 +7,7 @@
 #include "core/Voices.h"
 #include "platform/Platform.h"
 #include "platform/Settings.h"
+#include "platform/UserEnvironment.h"
 
 #include <QComboBox>
 #include <QFileInfo>
@@ -35,6 +36,8 @@ Form1::LoadResult Form1::Form_Load() {
     }
 
     setWindowTitle(QStringLiteral("exe ok: ") + ffmpegPath);
+    // A key stored by an earlier run reaches the conversion script without a new login.
+    adoptUserEnvironment(QLatin1String(kApiKeyVariable));
 
     if (!m_paths.FolderExists(m_work.parts()))
         m_paths.CreateFolder(m_work.parts());

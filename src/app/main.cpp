@@ -2,6 +2,7 @@
 #include "platform/Settings.h"
 
 #include <QApplication>
+#include <QIcon>
 
 #include <cstdio>
 
@@ -9,6 +10,8 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("voxsplice"));
     QCoreApplication::setApplicationName(QStringLiteral("voxsplice"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("voxsplice"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/voxsplice/voxsplice.svg")));
 
     const auto settings = openUserSettings();
     Form1 window(QCoreApplication::applicationDirPath(), settings.get());
