@@ -105,3 +105,36 @@ void FormFixture::reopen() {
 }
 
 } // namespace testsupport
+
+namespace testsupport {
+
+QString RecordingDialogs::answer(const QStringList& call) {
+    calls.append(call.join(QLatin1Char('|')));
+    return answers.isEmpty() ? QString() : answers.takeFirst();
+}
+
+QString RecordingDialogs::OpenFile(const QString& initialPath, const QString& title) {
+    return answer({QStringLiteral("OpenFile"), initialPath, title});
+}
+
+QString RecordingDialogs::SaveFile(const QString& proposedName, const QString& folder,
+                                   const QString& title) {
+    return answer({QStringLiteral("SaveFile"), proposedName, folder, title});
+}
+
+QString RecordingDialogs::PickFolder(const QString& startFolder) {
+    return answer({QStringLiteral("PickFolder"), startFolder});
+}
+
+QString RecordingDialogs::AskText(const QString& prompt) {
+    return answer({QStringLiteral("AskText"), prompt});
+}
+
+RecordingDialogs* installDialogs(Form1& form, const QStringList& answers) {
+    auto dialogs = std::make_unique<RecordingDialogs>(answers);
+    RecordingDialogs* raw = dialogs.get();
+    form.setPickerDialogs(std::move(dialogs));
+    return raw;
+}
+
+} // namespace testsupport

@@ -62,3 +62,31 @@ private:
 };
 
 } // namespace testsupport
+
+namespace testsupport {
+
+// A stand-in for the file and text dialogs: each call takes the next of `answers` (empty text,
+// as a cancel, once they are used up) and is recorded in `calls` as its name and arguments joined
+// by '|', e.g. "SaveFile|talk.mp4|/videos|Save File".
+class RecordingDialogs : public PickerDialogs {
+public:
+    explicit RecordingDialogs(QStringList answers = {})
+        : answers(std::move(answers)) {}
+
+    QString OpenFile(const QString& initialPath, const QString& title) override;
+    QString SaveFile(const QString& proposedName, const QString& folder,
+                     const QString& title) override;
+    QString PickFolder(const QString& startFolder) override;
+    QString AskText(const QString& prompt) override;
+
+    QStringList answers;
+    QStringList calls;
+
+private:
+    QString answer(const QStringList& call);
+};
+
+// Gives `form` a RecordingDialogs with `answers`; the form owns it, the pointer lives as long.
+RecordingDialogs* installDialogs(Form1& form, const QStringList& answers = {});
+
+} // namespace testsupport
