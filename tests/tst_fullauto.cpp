@@ -147,7 +147,7 @@ void FullAutoTest::stopsWhenConversionFails() {
     w.Command1_Click();
 
     QCOMPARE(rows(w.listAuto), (QStringList{"Extracting", "Splitting", "AI Conversion",
-                                            "Stopped: AI Conversion failed"}));
+                                            "AI Conversion failed; the run stops here"}));
     QCOMPARE(rows(w.lstAI).last(), QStringLiteral("Error"));
     QVERIFY(w.txtOut->toPlainText().contains(QStringLiteral("Invalid ElevenLabs key")));
     QVERIFY(m_f->sounds.isEmpty());
@@ -166,7 +166,8 @@ void FullAutoTest::stopsAtFirstStage() {
 
     // One "no input", not one per ffmpeg stage, and no chime.
     QCOMPARE(m_f->messages, QStringList{QStringLiteral("no input")});
-    QCOMPARE(rows(w.listAuto), (QStringList{"Extracting", "Stopped: Extracting failed"}));
+    QCOMPARE(rows(w.listAuto),
+             (QStringList{"Extracting", "Extracting failed; the run stops here"}));
     QVERIFY(m_f->sounds.isEmpty());
 }
 

@@ -3,6 +3,7 @@
 #include "app/DropLineEdit.h"
 #include "app/FileListBox.h"
 #include "app/LinkLabel.h"
+#include "app/RunStatus.h"
 #include "core/LogLine.h"
 #include "platform/Platform.h"
 
@@ -51,6 +52,8 @@ void Form1::connectEvents() {
     connect(mnuSetApiKey, &QAction::triggered, this, &Form1::mnuSetApiKey_Click);
     connect(mnuVoiceSamples, &QAction::triggered, this, &Form1::mnuVoiceSamples_Click);
     connect(cmdStop, &QPushButton::clicked, this, &Form1::stopRun);
+    connect(&m_runner, &ToolRunner::started, runStatus, &RunStatus::toolStarted);
+    connect(&m_runner, &ToolRunner::outputReceived, runStatus, &RunStatus::toolOutput);
 }
 
 void Form1::msgBox(const QString& text) {
@@ -155,22 +158,37 @@ bool Form1::beginRun(const QString& what) {
         return false;
     }
     m_running = what;
+    m_stopRequested = false;
     cmdStop->setEnabled(true);
-    statusBar()->showMessage(what);
+    statusBar()->clearMessage();
+    runStatus->setStage(what);
     return true;
 }
 
 void Form1::endRun() {
     m_running.clear();
     cmdStop->setEnabled(false);
-    statusBar()->clearMessage();
+    runStatus->clear();
+    if (m_stopRequested)
+        statusBar()->showMessage(tr("Stopped"), 6000);
     if (m_closeAfterRun)
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }
 
 void Form1::stopRun() {
-    if (isRunning())
-        m_runner.stop();
+    if (!isRunning())
+        return;
+    m_stopRequested = true;
+    runStatus->setFraction(0, tr("Stopping…"));
+    m_runner.stop();
+}
+
+void Form1::showStage(const QString& stage) {
+    runStatus->setStage(stage);
+}
+
+void Form1::showFraction(double fraction, const QString& detail) {
+    runStatus->setFraction(fraction, detail);
 }
 
 void Form1::runExclusive(const QString& what, const std::function<void()>& work) {

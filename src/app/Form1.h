@@ -26,6 +26,7 @@ class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QSettings;
+class RunStatus;
 
 // The program's one window. It owns the controls and the companion objects; every operation of
 // the program is one of its handlers. The handlers stay thin: the steps live in the pipeline.
@@ -98,6 +99,9 @@ public:
     void showMessage(const QString& text) override { msgBox(text); }
     void refreshPartsList() override;
     void playSound(const QString& path) override { playwav(path); }
+    void showStage(const QString& stage) override;
+    void showFraction(double fraction, const QString& detail = QString()) override;
+    bool stopRequested() const override { return m_stopRequested; }
 
     QString ffmpegPath;
 
@@ -140,6 +144,7 @@ public:
     QAction* mnuSetApiKey = nullptr;
     QAction* mnuVoiceSamples = nullptr;
     QPushButton* cmdStop = nullptr; // in the status bar
+    RunStatus* runStatus = nullptr; // in the status bar: stage, progress, time left
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -154,7 +159,12 @@ private:
     // status bar) while something else runs; every begin is paired with `endRun`.
     bool beginRun(const QString& what);
     void endRun();
+
+public:
+    // Ends the running step or run, as the Stop button does.
     void stopRun();
+
+private:
     // Runs `work` as the one thing running, unless something else runs already.
     void runExclusive(const QString& what, const std::function<void()>& work);
 
@@ -170,4 +180,5 @@ private:
     QString m_running;
     bool m_loaded = false;
     bool m_closeAfterRun = false;
+    bool m_stopRequested = false;
 };

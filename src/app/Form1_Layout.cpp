@@ -3,6 +3,7 @@
 #include "app/FileListBox.h"
 #include "app/Form1.h"
 #include "app/LinkLabel.h"
+#include "app/RunStatus.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -162,6 +163,8 @@ void Form1::createControls() {
     cmdStop->setObjectName(QStringLiteral("cmdStop"));
     cmdStop->setEnabled(false);
     cmdStop->setFocusPolicy(Qt::NoFocus);
+    runStatus = new RunStatus(this);
+    statusBar()->addPermanentWidget(runStatus);
     statusBar()->addPermanentWidget(cmdStop);
     statusBar()->setSizeGripEnabled(false);
 }

@@ -2,6 +2,7 @@
 #include "app/DropLineEdit.h"
 #include "app/Form1.h"
 #include "core/CommandTemplate.h"
+#include "platform/FileSnapshot.h"
 #include "platform/Platform.h"
 #include "platform/UserEnvironment.h"
 
@@ -31,7 +32,15 @@ void Form1::mnuConvertWMV_Click() {
                                 output + QLatin1Char('"');
         // No "-y": standard input is closed, so when the output exists ffmpeg's question reads
         // end-of-file, ffmpeg declines and ends, and its own words show after "Error: ".
+        const FileSnapshot before({output});
         if (!m_runner.Run(ffmpegPath, removeProgramWord(command))) {
+            if (m_runner.wasStopped()) {
+                // A stopped encode leaves a file that is no video; the input is untouched.
+                for (const QString& path : before.written())
+                    m_paths.DeleteFile(path);
+                txtOut->setPlainText(QStringLiteral("Stopped\r\n") + m_runner.Output());
+                return;
+            }
             txtOut->setPlainText(QStringLiteral("Error: ") + m_runner.Output());
             return;
         }

@@ -2,6 +2,7 @@
 // ffmpeg run with its report in the output box.
 #include "core/CommandTemplate.h"
 #include "pipeline/Pipeline.h"
+#include "platform/FileSnapshot.h"
 #include "platform/ToolRunner.h"
 
 bool Pipeline::inputCheck() {
@@ -28,9 +29,21 @@ QString Pipeline::ExpandCommandTemplate(StepHost::Template which, MacroOrder ord
 }
 
 bool Pipeline::RunFfmpeg(const QString& arguments) {
-    const bool ok = m_runner.Run(m_work.ffmpeg(), arguments) && !m_runner.wasStopped();
+    const FileSnapshot before(FileSnapshot::pathsIn(arguments));
+    const bool ok = m_runner.Run(m_work.ffmpeg(), arguments);
+    if (m_runner.wasStopped()) {
+        // What the stopped run wrote is incomplete; what it only read is left alone.
+        for (const QString& path : before.written())
+            m_paths.DeleteFile(path);
+        m_host.setToolOutput(QStringLiteral("Stopped\r\n") + m_runner.Output());
+        return false;
+    }
     m_host.setToolOutput(ok ? m_runner.Output() : QStringLiteral("Error: ") + m_runner.Output());
     return ok;
+}
+
+bool Pipeline::stopped() const {
+    return m_host.stopRequested();
 }
 
 bool Pipeline::valuesCheck(StepHost::Template which) {

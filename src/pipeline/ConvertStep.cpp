@@ -7,7 +7,23 @@
 #include "pipeline/Pipeline.h"
 #include "platform/ToolRunner.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+namespace {
+
+void discardPartialPiece(const QString& converted) {
+    const QFileInfo info(converted);
+    QDir folder = info.dir();
+    for (const QString& name :
+         folder.entryList({QLatin1Char('.') + info.fileName() + QLatin1String(".*")},
+                          QDir::Files | QDir::Hidden))
+        folder.remove(name);
+    QFile::remove(converted);
+}
+
+} // namespace
 
 bool Pipeline::convertVoices() {
     const QString interpreter = m_host.interpreterPath();
@@ -55,8 +71,17 @@ bool Pipeline::convertVoices() {
     }
 
     m_host.logConversion(QString::number(segments.size()) + QStringLiteral(" files found"));
+    m_host.showStage(QStringLiteral("Converting"));
 
-    for (const QString& segment : segments) {
+    for (qsizetype done = 0; done < segments.size(); ++done) {
+        if (stopped()) {
+            m_host.logConversion(QStringLiteral("Stopped"));
+            return false;
+        }
+        m_host.showFraction(
+            double(done) / double(segments.size()),
+            QStringLiteral("Converting %1 of %2").arg(done + 1).arg(segments.size()));
+        const QString& segment = segments.at(done);
         const QString baseName = m_paths.BaseName(segment);
         m_host.logConversion(QStringLiteral("starting ") + baseName);
 
@@ -73,8 +98,13 @@ bool Pipeline::convertVoices() {
 
         const bool ran = m_runner.Run(m_host.interpreterPath(),
                                       conversionArguments(script, segment, converted, voiceId));
-        if (m_runner.wasStopped())
+        if (m_runner.wasStopped()) {
+            // The script writes through a hidden temporary file; a forced end may leave it, or
+            // a piece that never got checked. The segment itself stays for the next run.
+            discardPartialPiece(converted);
+            m_host.logConversion(QStringLiteral("Stopped"));
             return false;
+        }
         const QString output = m_runner.Output();
         if (!ran || !output.contains(QStringLiteral("OK"), Qt::CaseSensitive)) {
             m_host.setToolOutput(output);

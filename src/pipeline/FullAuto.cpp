@@ -27,8 +27,14 @@ bool Pipeline::fullAuto() {
     for (const Stage& stage : kStages) {
         const QString line = QString::fromLatin1(stage.line);
         m_host.logAuto(line);
-        if (!(this->*stage.step)()) {
-            m_host.logAuto(QStringLiteral("Stopped: ") + line + QStringLiteral(" failed"));
+        m_host.showStage(line);
+        const bool ok = (this->*stage.step)();
+        if (stopped()) {
+            m_host.logAuto(QStringLiteral("Stopped"));
+            return false;
+        }
+        if (!ok) {
+            m_host.logAuto(line + QStringLiteral(" failed; the run stops here"));
             return false;
         }
     }

@@ -33,6 +33,9 @@ public:
     // after "Error: " when it failed.
     bool RunFfmpeg(const QString& arguments);
 
+    // True once the user asked to stop the step or run (its tool, if one ran, has been ended).
+    bool stopped() const;
+
 private:
     // Shows a message and returns false when a macro that the step's template uses has a value
     // that cannot stand in the argument line: an empty output folder (the path would start at

@@ -1,6 +1,7 @@
 // Split audio: raw.mp4 cut into parts/output000000000.mp4 and onwards, then removed.
 #include "core/TextList.h"
 #include "pipeline/Pipeline.h"
+#include "platform/ToolRunner.h"
 
 bool Pipeline::splitAudio() {
     if (!inputCheck() || !valuesCheck(StepHost::Template::Split))
@@ -26,6 +27,14 @@ bool Pipeline::splitAudio() {
     const QString arguments =
         ExpandCommandTemplate(StepHost::Template::Split, MacroOrder::Standard);
     const bool ok = RunFfmpeg(arguments);
+    if (m_runner.wasStopped() || stopped()) {
+        // The segments of a stopped split are incomplete; raw.mp4 stays for the next try.
+        for (const QString& path :
+             m_paths.ListFiles(m_work.parts(), QStringLiteral("output*"), true, false))
+            m_paths.DeleteFile(path);
+        m_host.refreshPartsList();
+        return false;
+    }
     m_host.refreshPartsList();
     // Removed after every run: a failed split starts again from Extract audio.
     const bool rawGone = removeWorkingFile(m_work.raw());

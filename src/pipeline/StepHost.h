@@ -26,4 +26,11 @@ public:
     virtual void showMessage(const QString& text) = 0; // modal, OK only
     virtual void refreshPartsList() = 0;               // File1 re-reads its folder
     virtual void playSound(const QString& path) = 0;
+
+    // Progress for the user: the stage running now, and how far it has come (0 to 1) where the
+    // step knows it better than the tool's own output tells.
+    virtual void showStage(const QString& /*stage*/) {}
+    virtual void showFraction(double /*fraction*/, const QString& /*detail*/ = QString()) {}
+    // True once the user asked to stop the running step or run.
+    virtual bool stopRequested() const { return false; }
 };

@@ -51,6 +51,7 @@ bool ToolRunner::Run(const QString& program, const QString& arguments) {
     });
 
     m_process = &process;
+    emit started();
     process.start(QIODevice::ReadWrite);
     process.closeWriteChannel();
     if (process.state() != QProcess::NotRunning || !startFailed)

@@ -28,10 +28,13 @@ public:
     // True when the latest run ended because `stop()` was called.
     bool wasStopped() const { return m_stopped; }
 
-    // Ends the running program: a polite request first, then a forced kill if it lingers.
+    // Ends the running program: a polite request first (SIGTERM, which ffmpeg takes like its
+    // "q" key and finishes the file it writes), then a forced kill if it lingers.
     void stop();
 
 signals:
+    // A run begins; output that follows belongs to it.
+    void started();
     // Each piece of output as it arrives (raw bytes; lines may be cut between two pieces).
     void outputReceived(const QByteArray& bytes);
 

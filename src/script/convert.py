@@ -57,6 +57,8 @@ DEFAULT_API_BASE = "https://api.elevenlabs.io"
 KEY_VARIABLE = "elevenlabs_api_key"
 SET_KEY_HINT = "set it with Tools > Set elevenlabs_api_key env var"
 MAX_BACKOFF_SECONDS = 60.0
+# Shorter pieces carry no speech worth a request.
+SHORTEST_SPEECH_SECONDS = 0.25
 
 # Offline voice: semitones of pitch shift, picked from the voice id; never 0.
 OFFLINE_SHIFTS = (-5, -4, -3, 3, 4, 5)
@@ -244,6 +246,14 @@ def encode_piece(ffmpeg, source, target, samples, voice_filter, what):
                         "-map_metadata", "-1", "-af", ",".join(chain),
                         "-c:a", CODEC, "-ar", str(SAMPLE_RATE), "-ac", str(CHANNELS),
                         "-f", CONTAINER, target], what)
+
+
+def encode_silence(ffmpeg, target, samples):
+    """Writes silence in the fixed output format, exactly `samples` long."""
+    run_ffmpeg(ffmpeg, ["-f", "lavfi", "-i", "anullsrc=r=%d:cl=%s" % (SAMPLE_RATE, CHANNEL_LAYOUT),
+                        "-af", "atrim=end_sample=%d,aformat=sample_fmts=%s" % (samples, SAMPLE_FORMAT),
+                        "-c:a", CODEC, "-ar", str(SAMPLE_RATE), "-ac", str(CHANNELS),
+                        "-f", CONTAINER, target], "ffmpeg failed to write silence")
 
 
 # ---------------------------------------------------------------------------------------------
@@ -484,6 +494,15 @@ def convert(argv):
     samples = count_samples(ffmpeg, input_path)
     seconds = samples / SAMPLE_RATE
     with TempFiles(output_path) as temps:
+        if seconds < SHORTEST_SPEECH_SECONDS:
+            # A sliver at the end of a split holds no speech; the service would refuse it or
+            # bill a request for nothing. It stays silent at its exact length.
+            say("%s is only %.2f s long: kept as silence" % (input_path, seconds))
+            piece = temps.new(".part")
+            encode_silence(ffmpeg, piece, samples)
+            temps.move_into_place(piece, output_path)
+            print("OK: wrote %s (%.2f s of silence)" % (output_path, seconds), flush=True)
+            return
         if offline:
             shift = offline_semitones(voice_id)
             say("Changing the voice of %s (%.1f s) offline, %+d semitones"

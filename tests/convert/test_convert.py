@@ -72,6 +72,7 @@ def setUpModule():
     os.symlink(os.path.abspath(FFMPEG), os.path.join(work, "ffmpeg", "bin", "ffmpeg"))
     media["a"] = make_sine("a.mp4", 3, 440, 44100, 2)
     media["b"] = make_sine("b.mp4", 2.3, 300, 48000, 1)
+    media["sliver"] = make_sine("sliver.mp4", 0.03, 440, 44100, 2)
 
 
 def tearDownModule():
@@ -148,6 +149,12 @@ class ServiceAnswerTest(ConvertCase):
                 self.assertEqual(request["fields"]["audio"]["size"], os.path.getsize(media[name]))
                 self.assertIn(request["query"].get("output_format", "mp3_44100_128"),
                               "mp3_44100_128")
+
+    def test_a_sliver_without_speech_stays_silent_without_a_request(self):
+        # The segment muxer can leave a piece of a few milliseconds at the end.
+        result = self.run_convert([media["sliver"], self.output, "voiceA"])
+        self.assert_converted(result, media["sliver"])
+        self.assertEqual(self.service.requests, [])
 
     def test_refusals_fail_at_once_with_a_clear_line(self):
         cases = [("ok", "wrong-key", ("invalid key", "Tools > Set elevenlabs_api_key env var")),

@@ -1,0 +1,76 @@
+#include "app/RunStatus.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+
+RunStatus::RunStatus(QWidget* parent)
+    : QWidget(parent)
+    , m_stage(new QLabel(this))
+    , m_bar(new QProgressBar(this))
+    , m_left(new QLabel(this)) {
+    setObjectName(QStringLiteral("runStatus"));
+    m_stage->setObjectName(QStringLiteral("runStage"));
+    m_bar->setObjectName(QStringLiteral("runProgress"));
+    m_left->setObjectName(QStringLiteral("runTimeLeft"));
+    m_bar->setRange(0, 100);
+    m_bar->setTextVisible(true);
+    m_bar->setFixedWidth(160);
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_stage);
+    layout->addWidget(m_bar);
+    layout->addWidget(m_left);
+    clear();
+}
+
+void RunStatus::setStage(const QString& stage) {
+    m_stage->setText(stage);
+    m_bar->setValue(0);
+    m_bar->show();
+    m_left->clear();
+    m_clock.start();
+    m_progress = FfmpegProgress();
+}
+
+void RunStatus::setFraction(double fraction, const QString& detail) {
+    if (!detail.isEmpty())
+        m_stage->setText(detail);
+    fraction = std::clamp(fraction, 0.0, 1.0);
+    m_bar->setValue(static_cast<int>(fraction * 100.0));
+    const auto left = estimateSecondsLeft(m_clock.elapsed() / 1000.0, fraction);
+    m_left->setText(left ? tr("%1 left").arg(formatDuration(*left)) : QString());
+}
+
+void RunStatus::clear() {
+    m_stage->clear();
+    m_bar->reset();
+    m_bar->hide();
+    m_left->clear();
+}
+
+void RunStatus::toolStarted() {
+    m_lines = LineSplitter();
+    m_progress = FfmpegProgress();
+}
+
+void RunStatus::toolOutput(const QByteArray& bytes) {
+    const int before = m_progress.percent().value_or(-1);
+    for (const QString& line : m_lines.feed(bytes))
+        m_progress.feedLine(line);
+    const auto now = m_progress.percent();
+    if (now && *now != before)
+        setFraction(*now / 100.0);
+}
+
+QString RunStatus::stageText() const {
+    return m_stage->text();
+}
+
+int RunStatus::percent() const {
+    return m_bar->isVisible() || m_bar->value() >= 0 ? m_bar->value() : -1;
+}
+
+QString RunStatus::timeLeftText() const {
+    return m_left->text();
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "core/Progress.h"
+
+#include <QElapsedTimer>
+#include <QWidget>
+
+class QLabel;
+class QProgressBar;
+
+// The status bar's view of the running step: its stage, a progress bar with percent, and the
+// time left once there is enough to estimate it. It reads ffmpeg's progress from the output of
+// the tool runs and takes the step's own figures where the step knows better.
+class RunStatus : public QWidget {
+    Q_OBJECT
+public:
+    explicit RunStatus(QWidget* parent = nullptr);
+
+    // A new stage: its name, the bar waiting for a first figure, the clock from zero.
+    void setStage(const QString& stage);
+    // How far the stage has come (0 to 1); `detail` replaces the stage text when given.
+    void setFraction(double fraction, const QString& detail = QString());
+    // Nothing runs.
+    void clear();
+
+    // Output of the tool that runs now.
+    void toolStarted();
+    void toolOutput(const QByteArray& bytes);
+
+    QString stageText() const;
+    int percent() const; // -1 while unknown
+    QString timeLeftText() const;
+
+private:
+    QLabel* m_stage;
+    QProgressBar* m_bar;
+    QLabel* m_left;
+    QElapsedTimer m_clock;
+    LineSplitter m_lines;
+    FfmpegProgress m_progress;
+};

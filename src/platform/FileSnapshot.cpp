@@ -1,0 +1,33 @@
+#include "platform/FileSnapshot.h"
+
+#include "core/ArgumentString.h"
+
+#include <QFileInfo>
+
+FileSnapshot::FileSnapshot(const QStringList& paths) {
+    for (const QString& path : paths) {
+        const QFileInfo info(path);
+        m_entries.append({path, info.isFile(), info.lastModified(), info.size()});
+    }
+}
+
+QStringList FileSnapshot::pathsIn(const QString& arguments) {
+    QStringList paths;
+    for (const QString& argument : splitArgumentString(arguments)) {
+        if (!argument.startsWith(QLatin1Char('-')) && QFileInfo(argument).isAbsolute())
+            paths.append(argument);
+    }
+    return paths;
+}
+
+QStringList FileSnapshot::written() const {
+    QStringList paths;
+    for (const Entry& entry : m_entries) {
+        const QFileInfo info(entry.path);
+        if (!info.isFile())
+            continue;
+        if (!entry.existed || info.lastModified() != entry.modified || info.size() != entry.size)
+            paths.append(entry.path);
+    }
+    return paths;
+}

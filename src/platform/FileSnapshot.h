@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// Remembers which of some paths exist and when they were last written, so that the files a
+// stopped tool wrote (new, or changed since) can be told from those it only read.
+class FileSnapshot {
+public:
+    explicit FileSnapshot(const QStringList& paths);
+
+    // Every path named in an argument string that could be a file: absolute, not an option.
+    static QStringList pathsIn(const QString& arguments);
+
+    // The paths that are files now and were missing or different when the snapshot was taken.
+    QStringList written() const;
+
+private:
+    struct Entry {
+        QString path;
+        bool existed;
+        QDateTime modified;
+        qint64 size;
+    };
+    QList<Entry> m_entries;
+};
