@@ -133,6 +133,7 @@ bool Pipeline::convertVoices() {
             return false;
         }
         m_host.addConversionRow(output);
+        m_host.refreshPartsList();
     }
 
     m_host.logConversion(QStringLiteral("Complete!"));
