@@ -1,0 +1,355 @@
+#!/usr/bin/env python3
+"""Runs voxsplice's benchmarks and prints each figure beside the bare figure from the same run.
+
+    bench.py --build BUILD_DIR [--quick] [--only NAME ...] [--json FILE]
+
+1. overhead:  Full Auto (offline voice) on a generated 10-minute video against bare_pipeline.sh,
+              which runs the same ffmpeg and convert.py commands; median wall time of --runs.
+2. startup:   process start to the window's first paint, median of --startup-runs, offscreen
+              (and under Xvfb when it is installed); bare: an empty QMainWindow.
+3. stall:     the longest gap of a 5 ms timer during the Full Auto runs of 1; bare: an idle loop.
+4. sync:      Full Auto on a generated 60-minute video with a 1 kHz marker at 59:00:
+              |audio - video| of the output and the marker's shift; bare: the script's output.
+5. memory:    the program's peak resident size during the run of 4; bare: the largest process
+              of the script's run (ffmpeg or Python).
+
+--quick uses 2- and 12-minute videos and fewer runs, to try the harness out.
+"""
+
+import argparse
+import json
+import os
+import re
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SOURCE = os.path.dirname(HERE)
+MARKER_AT = 60.0  # seconds before the end of the long video
+MARKER_HZ = 1000
+
+
+def log(text):
+    print(text, file=sys.stderr, flush=True)
+
+
+class Bench:
+    def __init__(self, args):
+        self.args = args
+        self.build = os.path.abspath(args.build)
+        self.app = os.path.join(self.build, "app")
+        self.ffmpeg = os.path.realpath(os.path.join(self.app, "ffmpeg", "bin", "ffmpeg"))
+        self.ffprobe = shutil.which("ffprobe")
+        self.script = os.path.join(SOURCE, "src", "script", "convert.py")
+        self.tool_fullauto = os.path.join(self.build, "bench", "bench_fullauto")
+        self.tool_startup = os.path.join(self.build, "bench", "bench_startup")
+        self.media = os.path.join(self.build, "bench-media")
+        os.makedirs(self.media, exist_ok=True)
+        self.temp = tempfile.mkdtemp(prefix="voxsplice-bench-")
+        self.results = {}
+        self.env = dict(os.environ, QT_QPA_PLATFORM="offscreen", VOXSPLICE_OFFLINE_VOICE="1",
+                        XDG_CONFIG_HOME=os.path.join(self.temp, "config"))
+        self.env.pop("elevenlabs_api_key", None)
+        self._templates = None
+
+    # ---- media -------------------------------------------------------------------------------
+
+    def ffmpeg_run(self, args, capture=False):
+        result = subprocess.run([self.ffmpeg, "-nostdin", "-hide_banner", "-y"] + args,
+                                stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                stderr=subprocess.PIPE)
+        if result.returncode != 0:
+            raise RuntimeError("ffmpeg %s failed:\n%s" % (args, result.stderr.decode()[-2000:]))
+        return result.stderr.decode("utf-8", "replace") if capture else None
+
+    def video(self, minutes, marker):
+        """A 64x48, 1 fps video with a quiet 200 Hz tone; with `marker`, 1 s of 1 kHz, loud,
+        MARKER_AT seconds before the end. Made once and kept in the build folder."""
+        seconds = int(minutes * 60)
+        name = "video_%dmin%s.mp4" % (minutes, "_marker" if marker else "")
+        path = os.path.join(self.media, name)
+        if os.path.exists(path):
+            return path
+        log("making %s ..." % name)
+        if marker:
+            at = seconds - MARKER_AT
+            audio = ("sine=f=200:r=44100:d=%g,volume=0.01[a];sine=f=%d:r=44100:d=1,volume=4[b];"
+                     "sine=f=200:r=44100:d=%g,volume=0.01[c];[a][b][c]concat=n=3:v=0:a=1[out]"
+                     % (at, MARKER_HZ, seconds - at - 1))
+        else:
+            audio = "sine=f=220:r=44100:d=%d,volume=2[out]" % seconds
+        self.ffmpeg_run(["-f", "lavfi", "-i", "color=c=gray:s=64x48:r=1:d=%d" % seconds,
+                         "-filter_complex", audio, "-map", "0:v", "-map", "[out]",
+                         "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p",
+                         "-c:a", "aac", "-ac", "1", path + ".tmp.mp4"])
+        os.replace(path + ".tmp.mp4", path)
+        return path
+
+    def audio_samples(self, path):
+        """Samples of the first audio stream at 44.1 kHz, counted by decoding it all."""
+        process = subprocess.Popen([self.ffmpeg, "-nostdin", "-v", "error", "-i", path,
+                                    "-map", "0:a:0", "-ac", "1", "-ar", "44100", "-c:a",
+                                    "pcm_u8", "-f", "u8", "-"], stdout=subprocess.PIPE,
+                                   stdin=subprocess.DEVNULL)
+        count = 0
+        while True:
+            chunk = process.stdout.read(1 << 20)
+            if not chunk:
+                break
+            count += len(chunk)
+        process.wait()
+        return count
+
+    def video_seconds(self, path):
+        out = subprocess.run([self.ffprobe, "-v", "error", "-select_streams", "v:0",
+                              "-show_entries", "stream=duration", "-of", "csv=p=0", path],
+                             capture_output=True, text=True).stdout.strip()
+        return float(out)
+
+    def marker_seconds(self, path):
+        """Where the loud marker starts: the end of the first silence below -40 dB."""
+        text = self.ffmpeg_run(["-i", path, "-map", "0:a:0", "-af",
+                                "silencedetect=n=-40dB:d=0.5", "-f", "null", "-"], capture=True)
+        ends = [float(m) for m in re.findall(r"silence_end: ([\d.]+)", text)]
+        return ends[0] if ends else None
+
+    # ---- the two ways to run the pipeline ----------------------------------------------------
+
+    def templates(self):
+        if self._templates is None:
+            out = subprocess.run([self.tool_fullauto, "--app", self.app, "--templates"],
+                                 env=self.env, capture_output=True, text=True, check=True)
+            self._templates = json.loads(out.stdout.strip().splitlines()[-1])
+        return self._templates
+
+    def run_program(self, video, out_dir, segment=299):
+        result = subprocess.run([self.tool_fullauto, "--app", self.app, "--script", self.script,
+                                 "--input", video, "--out", out_dir, "--segment", str(segment)],
+                                env=self.env, capture_output=True, text=True)
+        lines = result.stdout.strip().splitlines()
+        report = json.loads(lines[-1]) if lines else {}
+        if result.returncode != 0 or not report.get("ok"):
+            raise RuntimeError("Full Auto failed: %s\n%s" % (report, result.stderr[-3000:]))
+        return report
+
+    def run_bare(self, video, out_dir, segment=299):
+        work = tempfile.mkdtemp(prefix="bare-", dir=self.temp)
+        os.makedirs(os.path.join(work, "parts"))
+        shutil.copy(self.script, os.path.join(work, "convert.py"))
+        os.makedirs(os.path.join(work, "ffmpeg", "bin"))
+        os.symlink(self.ffmpeg, os.path.join(work, "ffmpeg", "bin", "ffmpeg"))
+        t = self.templates()
+        macros = {"%1": video, "%pf": os.path.dirname(video), "%ap": work, "%2": out_dir,
+                  "%bn": os.path.splitext(os.path.basename(video))[0]}
+
+        def expand(text):
+            text = re.sub(r"ffmpeg", "", text, count=1, flags=re.IGNORECASE)
+            return re.sub(r"%1|%pf|%ap|%2|%bn", lambda m: macros[m.group(0)], text)
+
+        split = t["split"].replace("-segment_time 299 ", "-segment_time %d " % segment)
+        env = dict(self.env, FFMPEG=os.path.join(work, "ffmpeg", "bin", "ffmpeg"), WORK=work,
+                   PYTHON=t["python"], VOICE_ID=t["voice"].split(", ")[-1],
+                   EXTRACT=expand(t["extract"]), SPLIT=expand(split),
+                   CONCAT=expand(t["concat"]), INTEGRATE=expand(t["integrate"]))
+        started = time.monotonic()
+        result = subprocess.run(["/usr/bin/time", "-f", "maxrss_kib=%M", "bash",
+                                 os.path.join(HERE, "bare_pipeline.sh")],
+                                env=env, capture_output=True, text=True)
+        wall = time.monotonic() - started
+        if result.returncode != 0:
+            raise RuntimeError("bare pipeline failed:\n%s" % result.stderr[-3000:])
+        rss = re.search(r"maxrss_kib=(\d+)", result.stderr)
+        shutil.rmtree(work, ignore_errors=True)
+        return {"wall_s": wall, "maxrss_kib": int(rss.group(1)) if rss else -1,
+                "output": os.path.join(out_dir, macros["%bn"] + "_AI.mp4")}
+
+    def out_dir(self, name):
+        path = os.path.join(self.temp, name)
+        os.makedirs(path, exist_ok=True)
+        return path
+
+    # ---- the benchmarks ----------------------------------------------------------------------
+
+    def overhead(self):
+        minutes = 2 if self.args.quick else 10
+        video = self.video(minutes, marker=False)
+        program, bare = [], []
+        for i in range(self.args.runs):
+            log("overhead run %d of %d ..." % (i + 1, self.args.runs))
+            bare.append(self.run_bare(video, self.out_dir("bare-%d" % i)))
+            program.append(self.run_program(video, self.out_dir("program-%d" % i)))
+        p = statistics.median(r["wall_s"] for r in program)
+        b = statistics.median(r["wall_s"] for r in bare)
+        self.results["overhead"] = {
+            "minutes": minutes, "runs": self.args.runs, "program_s": p, "bare_s": b,
+            "ratio": p / b, "target": "ratio <= 1.05", "met": p / b <= 1.05,
+            "program_runs": [r["wall_s"] for r in program],
+            "bare_runs": [r["wall_s"] for r in bare]}
+        stalls = [r["stall_ms"] for r in program]
+        idle = self.idle_stall(statistics.median(r["wall_s"] for r in program))
+        self.results["stall"] = {
+            "program_ms": max(stalls), "program_runs_ms": stalls, "bare_ms": idle,
+            "ratio": max(stalls) / idle, "target": "<= 50 ms", "met": max(stalls) <= 50}
+
+    def idle_stall(self, seconds):
+        out = subprocess.run([self.tool_fullauto, "--idle", "%.1f" % min(seconds, 30)],
+                             env=self.env, capture_output=True, text=True, check=True)
+        return json.loads(out.stdout.strip().splitlines()[-1])["stall_ms"]
+
+    def startup_once(self, env, bare):
+        command = [self.tool_startup, self.app] + (["--bare"] if bare else [])
+        started = time.time_ns()
+        out = subprocess.run(command, env=env, capture_output=True, text=True, timeout=60)
+        if out.returncode != 0 or not out.stdout.strip():
+            raise RuntimeError("bench_startup failed: %s" % out.stderr[-2000:])
+        return (int(out.stdout.strip().splitlines()[-1]) - started) / 1e6
+
+    def startup_series(self, env):
+        program, bare = [], []
+        self.startup_once(env, False)  # warm the file cache
+        for _ in range(self.args.startup_runs):
+            program.append(self.startup_once(env, False))
+            bare.append(self.startup_once(env, True))
+        p, b = statistics.median(program), statistics.median(bare)
+        return {"program_ms": p, "bare_ms": b, "ratio": p / b, "runs": len(program),
+                "program_min_ms": min(program), "program_max_ms": max(program),
+                "target": "< 200 ms", "met": p < 200}
+
+    def startup(self):
+        log("start-up, offscreen ...")
+        self.results["startup"] = self.startup_series(self.env)
+        xvfb = shutil.which("Xvfb")
+        if not xvfb:
+            return
+        display = ":%d" % (90 + os.getpid() % 9)
+        server = subprocess.Popen([xvfb, display, "-screen", "0", "1280x1024x24", "-nolisten",
+                                   "tcp"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            time.sleep(1.0)
+            log("start-up, Xvfb ...")
+            env = dict(self.env, QT_QPA_PLATFORM="xcb", DISPLAY=display)
+            self.results["startup_xvfb"] = self.startup_series(env)
+        except RuntimeError as error:
+            log("start-up under Xvfb skipped: %s" % error)
+        finally:
+            server.terminate()
+            server.wait()
+
+    def sync_and_memory(self):
+        minutes = 12 if self.args.quick else 60
+        video = self.video(minutes, marker=True)
+        log("sync: Full Auto on the %d-minute video ..." % minutes)
+        program = self.run_program(video, self.out_dir("sync-program"))
+        log("sync: the bare script on the same video ...")
+        bare = self.run_bare(video, self.out_dir("sync-bare"))
+        source_marker = self.marker_seconds(video)
+
+        def measure(path):
+            audio = self.audio_samples(path) / 44100.0
+            video_s = self.video_seconds(path)
+            marker = self.marker_seconds(path)
+            return {"audio_s": audio, "video_s": video_s, "av_ms": abs(audio - video_s) * 1000,
+                    "marker_s": marker,
+                    "marker_ms": abs(marker - source_marker) * 1000 if marker else None}
+
+        p, b = measure(program["output"]), measure(bare["output"])
+        src = measure(video)
+        worst_p = max(p["av_ms"], p["marker_ms"] or 1e9)
+        self.results["sync"] = {
+            "minutes": minutes, "segments": -(-minutes * 60 // 299),
+            "source": src, "program": p, "bare": b, "source_marker_s": source_marker,
+            "wall_s": program["wall_s"], "bare_wall_s": bare["wall_s"],
+            "stall_ms": program["stall_ms"],
+            "target": "<= 50 ms", "met": worst_p <= 50}
+        self.results["memory"] = {
+            "program_mib": program["vmhwm_kib"] / 1024.0,
+            "bare_mib": bare["maxrss_kib"] / 1024.0,
+            "ratio": program["vmhwm_kib"] / bare["maxrss_kib"],
+            "target": "< 120 MB", "met": program["vmhwm_kib"] * 1024 < 120e6}
+
+    # ---- report ------------------------------------------------------------------------------
+
+    def report(self):
+        r = self.results
+        rows = []
+
+        def verdict(entry):
+            return "met" if entry.get("met") else "MISSED"
+
+        if "overhead" in r:
+            o = r["overhead"]
+            rows.append("1. pipeline overhead (%d min, median of %d): voxsplice %.2f s, bare "
+                        "script %.2f s, ratio %.3f (target <= 1.05): %s"
+                        % (o["minutes"], o["runs"], o["program_s"], o["bare_s"], o["ratio"],
+                           verdict(o)))
+        for key, label in (("startup", "offscreen"), ("startup_xvfb", "Xvfb")):
+            if key in r:
+                s = r[key]
+                rows.append("2. start-up to window shown (%s, median of %d): voxsplice %.0f ms, "
+                            "empty Qt window %.0f ms, ratio %.2f (target < 200 ms): %s"
+                            % (label, s["runs"], s["program_ms"], s["bare_ms"], s["ratio"],
+                               verdict(s)))
+        if "stall" in r:
+            s = r["stall"]
+            rows.append("3. longest event-loop stall during Full Auto: voxsplice %.1f ms, idle "
+                        "loop %.1f ms, ratio %.2f (target <= 50 ms): %s"
+                        % (s["program_ms"], s["bare_ms"], s["ratio"], verdict(s)))
+        if "sync" in r:
+            s = r["sync"]
+            p, b = s["program"], s["bare"]
+            rows.append("4. sync (%d min, %d segments): |audio - video| voxsplice %.1f ms, bare "
+                        "%.1f ms, source %.1f ms; marker shift voxsplice %s ms, bare %s ms "
+                        "(target <= 50 ms): %s"
+                        % (s["minutes"], s["segments"], p["av_ms"], b["av_ms"],
+                           s["source"]["av_ms"], fmt(p["marker_ms"]), fmt(b["marker_ms"]),
+                           verdict(s)))
+        if "memory" in r:
+            m = r["memory"]
+            rows.append("5. peak resident size: voxsplice %.1f MiB, largest process of the bare "
+                        "script %.1f MiB, ratio %.2f (target < 120 MB): %s"
+                        % (m["program_mib"], m["bare_mib"], m["ratio"], verdict(m)))
+        print("\n".join(rows), flush=True)
+
+
+def fmt(value):
+    return "n/a" if value is None else "%.1f" % value
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--build", required=True, help="build folder made with -DVOXSPLICE_BENCH=ON")
+    parser.add_argument("--quick", action="store_true", help="short videos, fewer runs")
+    parser.add_argument("--runs", type=int, default=None, help="overhead runs (default 3)")
+    parser.add_argument("--startup-runs", type=int, default=None, help="default 21")
+    parser.add_argument("--only", nargs="*", default=None,
+                        choices=["overhead", "startup", "sync"], help="run only these")
+    parser.add_argument("--json", default=None, help="also write the figures here")
+    args = parser.parse_args()
+    args.runs = args.runs or (1 if args.quick else 3)
+    args.startup_runs = args.startup_runs or (5 if args.quick else 21)
+
+    bench = Bench(args)
+    wanted = args.only or ["overhead", "startup", "sync"]
+    try:
+        if "overhead" in wanted:
+            bench.overhead()
+        if "startup" in wanted:
+            bench.startup()
+        if "sync" in wanted:
+            bench.sync_and_memory()
+    finally:
+        shutil.rmtree(bench.temp, ignore_errors=True)
+    bench.report()
+    if args.json:
+        with open(args.json, "w") as handle:
+            json.dump(bench.results, handle, indent=2)
+    return 0 if all(entry.get("met", True) for entry in bench.results.values()) else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,188 @@
+// Drives one Full Auto run of the real window, headless, and reports what it cost as one JSON
+// line: the run's wall time, the longest stall of the event loop while it ran and the process's
+// peak resident size. The working folder is a fresh temporary one laid out like the program's.
+//
+//   bench_fullauto --app DIR --script convert.py --input VIDEO --out FOLDER [--segment S]
+//   bench_fullauto --app DIR --templates     the four default templates and the interpreter
+//   bench_fullauto --idle S                  the longest stall of an idle event loop
+#include "app/DropLineEdit.h"
+#include "app/Form1.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+// The longest gap between two ticks of a 5 ms timer. Timers also fire inside the nested event
+// loops of a tool run and of the progress logs, so a gap is time in which no event was handled.
+class StallMeter {
+public:
+    StallMeter() {
+        m_timer.setTimerType(Qt::PreciseTimer);
+        m_timer.setInterval(5);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            const qint64 now = m_clock.nsecsElapsed();
+            m_longest = std::max(m_longest, now - m_last);
+            m_last = now;
+        });
+    }
+    void start() {
+        m_clock.start();
+        m_last = 0;
+        m_timer.start();
+    }
+    void stop() {
+        m_longest = std::max(m_longest, m_clock.nsecsElapsed() - m_last);
+        m_timer.stop();
+    }
+    double longestMs() const { return m_longest / 1e6; }
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    qint64 m_last = 0;
+    qint64 m_longest = 0;
+};
+
+// VmHWM from /proc/self/status, in KiB; -1 where there is none.
+qint64 peakResidentKiB() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
+}
+
+void print(const QJsonObject& object) {
+    std::printf("%s\n", QJsonDocument(object).toJson(QJsonDocument::Compact).constData());
+    std::fflush(stdout);
+}
+
+// A working folder like the program's: ffmpeg/bin/ffmpeg, convert.py and complete.wav.
+bool layOutWorkFolder(const QString& work, const QString& appDir, const QString& script) {
+    const QString ffmpeg =
+        QFileInfo(QDir(appDir).filePath("ffmpeg/bin/ffmpeg")).canonicalFilePath();
+    if (ffmpeg.isEmpty() || !QDir().mkpath(QDir(work).filePath("ffmpeg/bin")))
+        return false;
+    if (!QFile::link(ffmpeg, QDir(work).filePath("ffmpeg/bin/ffmpeg")))
+        return false;
+    QFile::copy(QDir(appDir).filePath("complete.wav"), QDir(work).filePath("complete.wav"));
+    return script.isEmpty() || QFile::copy(script, QDir(work).filePath("convert.py"));
+}
+
+int idle(double seconds) {
+    StallMeter meter;
+    meter.start();
+    QTimer::singleShot(static_cast<int>(seconds * 1000), qApp, [&meter] {
+        meter.stop();
+        print({{"idle_s", 0}, {"stall_ms", meter.longestMs()}});
+        QCoreApplication::quit();
+    });
+    return QCoreApplication::exec();
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.addOptions({{"app", "The built working folder (for ffmpeg and the chime).", "dir"},
+                       {"script", "convert.py to copy into the working folder.", "file"},
+                       {"input", "The video to run.", "file"},
+                       {"out", "The output folder.", "dir"},
+                       {"segment", "Segment length in seconds (default 299).", "s", "299"},
+                       {"templates", "Print the default templates and exit."},
+                       {"idle", "Measure an idle event loop for this long.", "s"}});
+    parser.process(app);
+    if (parser.isSet("idle"))
+        return idle(parser.value("idle").toDouble());
+
+    // The offline voice: the real script, no key and no network.
+    qputenv("VOXSPLICE_OFFLINE_VOICE", "1");
+
+    QTemporaryDir temp;
+    const QString work = QDir(temp.path()).filePath("work");
+    if (!layOutWorkFolder(work, parser.value("app"), parser.value("script"))) {
+        std::fprintf(stderr, "cannot lay out the working folder in %s\n", qPrintable(work));
+        return 2;
+    }
+    QSettings settings(QDir(temp.path()).filePath("voxsplice.ini"), QSettings::IniFormat);
+    Form1 window(work, &settings);
+    QStringList messages;
+    window.setMessageBoxHandler([&messages](const QString& text) { messages << text; });
+    window.setSoundPlayer([](const QString&) {});
+    if (window.Form_Load() != Form1::LoadResult::Ready) {
+        std::fprintf(stderr, "the window did not load\n");
+        return 2;
+    }
+
+    if (parser.isSet("templates")) {
+        print({{"extract", window.txtExtractCmd->text()},
+               {"split", window.txtSplit->text()},
+               {"concat", window.txtConcat->text()},
+               {"integrate", window.txtIntegrate->text()},
+               {"python", window.txtPy->text()},
+               {"voice", window.Combo1->currentText()}});
+        return 0;
+    }
+
+    window.txtInput->setText(parser.value("input"));
+    window.txtOutDir->setText(parser.value("out"));
+    QString split = window.txtSplit->text();
+    split.replace(QStringLiteral("-segment_time 299 "),
+                  QStringLiteral("-segment_time %1 ").arg(parser.value("segment")));
+    window.txtSplit->setText(split);
+    window.show();
+
+    StallMeter meter;
+    double wallSeconds = 0;
+    QTimer::singleShot(0, &window, [&] {
+        QElapsedTimer clock;
+        meter.start();
+        clock.start();
+        window.Command1_Click();
+        wallSeconds = clock.nsecsElapsed() / 1e9;
+        meter.stop();
+        QCoreApplication::quit();
+    });
+    app.exec();
+
+    QJsonArray log;
+    for (int i = 0; i < window.listAuto->count(); ++i)
+        log.append(window.listAuto->item(i)->text());
+    const QString output = QDir(parser.value("out"))
+                               .filePath(QFileInfo(parser.value("input")).completeBaseName() +
+                                         QStringLiteral("_AI.mp4"));
+    const bool ok = messages.isEmpty() && QFile::exists(output) &&
+                    !window.listAuto->findItems("Stopped", Qt::MatchContains).size();
+    print({{"ok", ok},
+           {"wall_s", wallSeconds},
+           {"stall_ms", meter.longestMs()},
+           {"vmhwm_kib", peakResidentKiB()},
+           {"output", output},
+           {"messages", QJsonArray::fromStringList(messages)},
+           {"log", log},
+           {"tool_output", ok ? QString() : window.txtOut->toPlainText().right(2000)}});
+    window.close();
+    return ok ? 0 : 1;
+}
