@@ -188,6 +188,24 @@ private slots:
         QVERIFY(f.settings->allKeys().isEmpty());
     }
 
+    void aSecondWindowOnTheSameFolderIsRefused() {
+        FormFixture f;
+        QCOMPARE(f.load(), Form1::LoadResult::Ready);
+        QStringList messages;
+        Form1 second(f.work.path(), f.settings.get());
+        second.setMessageBoxHandler([&](const QString& text) { messages.append(text); });
+        QCOMPARE(second.Form_Load(), Form1::LoadResult::AlreadyRunning);
+        QCOMPARE(messages.size(), 1);
+        QVERIFY(messages.first().contains(f.work.path()));
+        // Its closing deletes nothing of the first window's work.
+        touch(f.work.file(QStringLiteral("parts/1.mp4")));
+        second.close();
+        QVERIFY(QFile::exists(f.work.file(QStringLiteral("parts/1.mp4"))));
+        // Once the first window has closed, the folder is free again.
+        f.reopen();
+        QCOMPARE(f.load(), Form1::LoadResult::Ready);
+    }
+
     void garbageInTheSettingsFileIsSurvived() {
         FormFixture f;
         const QString path = f.settings->fileName();

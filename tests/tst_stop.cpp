@@ -2,6 +2,7 @@
 #include "app/DropLineEdit.h"
 #include "app/RunStatus.h"
 #include "helpers/TestSupport.h"
+#include "platform/FileSnapshot.h"
 
 #include <QComboBox>
 #include <QDirIterator>
@@ -268,6 +269,85 @@ private slots:
         QCOMPARE(rows(w.listAuto), (QStringList{"Extracting", "Stopped"}));
         QVERIFY(m_f->sounds.isEmpty());
         QVERIFY(m_f->messages.isEmpty());
+    }
+
+    void aStopBetweenTwoRunsStartsNoFurtherOne() {
+        // A stand-in script that leaves a mark when it runs.
+        Form1& w = *m_f->form;
+        QFile script(w.workFolder().script());
+        QVERIFY(script.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        script.write("import sys\nopen(sys.argv[2], 'w').write('x')\nprint('OK')\n");
+        script.close();
+        QDir().mkpath(w.workFolder().parts());
+        QFile segment(
+            PathTools::join(w.workFolder().parts(), QStringLiteral("output000000000.mp4")));
+        QVERIFY(segment.open(QIODevice::WriteOnly));
+        segment.close();
+        // Stop is pressed while the step writes its log, with no child running.
+        connect(w.lstAI->model(), &QAbstractItemModel::rowsInserted, this, [&] {
+            if (w.lstAI->item(w.lstAI->count() - 1)->text().contains(QStringLiteral("starting")))
+                w.stopRun();
+        });
+        w.cmdConvert_Click();
+        QCOMPARE(rows(w.lstAI).last(), QStringLiteral("Stopped"));
+        QVERIFY(!QFile::exists(PathTools::join(w.workFolder().parts(), QStringLiteral("1.mp4"))));
+        QVERIFY(segment.exists());
+        QVERIFY(m_f->sounds.isEmpty());
+    }
+
+    void onlyWhatAStoppedToolWroteIsRemoved() {
+        QTemporaryDir dir;
+        const QString in = dir.filePath(QStringLiteral("in put.mp4"));
+        const QString out = dir.filePath(QStringLiteral("out.mp4"));
+        const QString kept = dir.filePath(QStringLiteral("kept.mp4"));
+        for (const QString& path : {in, kept}) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("old");
+        }
+        const FileSnapshot before(FileSnapshot::pathsIn(
+            QStringLiteral(" -i \"%1\" -map 0:a -y \"%2\" \"%3\"").arg(in, out, kept)));
+        // The input grows while the tool runs (a recording still being written): still an input.
+        for (const QString& path : {in, out}) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::Append));
+            file.write("new data");
+        }
+        QCOMPARE(before.written(), QStringList{out});
+    }
+
+    void theRunKeepsTheBoxesItStartedWith() {
+        Form1& w = *m_f->form;
+        qputenv("VOXSPLICE_OFFLINE_VOICE", "1");
+        qputenv("VOXSPLICE_FFMPEG", testsupport::ffmpeg().toUtf8());
+        QTemporaryDir elsewhere;
+        bool changed = false;
+        connect(w.listAuto->model(), &QAbstractItemModel::rowsInserted, this, [&] {
+            if (changed || !rows(w.listAuto).contains(QStringLiteral("AI Conversion")))
+                return;
+            changed = true;
+            w.txtInput->setText(elsewhere.filePath(QStringLiteral("other.mp4")));
+            w.txtOutDir->setText(elsewhere.path());
+        });
+        w.Command1_Click();
+        qunsetenv("VOXSPLICE_OFFLINE_VOICE");
+        QVERIFY(changed);
+        QCOMPARE(rows(w.listAuto).last(), QStringLiteral("Final output"));
+        QVERIFY(QFile::exists(m_media.filePath(QStringLiteral("talk_AI.mp4"))));
+        QCOMPARE(QDir(elsewhere.path()).entryList(QDir::Files), QStringList());
+        // The next run takes the boxes as they are now.
+        w.Command1_Click();
+        QCOMPARE(m_f->messages, QStringList{QStringLiteral("no input")});
+    }
+
+    void fullAutoChecksTheOutputFolderBeforeItStarts() {
+        Form1& w = *m_f->form;
+        w.txtOutDir->setText(m_media.filePath(QStringLiteral("no such folder")));
+        w.Command1_Click();
+        QCOMPARE(m_f->messages.size(), 1);
+        QVERIFY(m_f->messages.first().contains(QStringLiteral("no such folder")));
+        QCOMPARE(w.listAuto->count(), 0);
+        QVERIFY(!QFile::exists(w.workFolder().raw()));
     }
 
     void closingDuringARunStopsItThenShutsDown() {

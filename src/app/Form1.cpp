@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLockFile>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -100,14 +101,16 @@ void Form1::playwav(const QString& path) {
 // --- what the steps see of the window ---
 
 QString Form1::inputPath() const {
-    return txtInput->text();
+    return isRunning() ? m_runInputs.input : txtInput->text();
 }
 
 QString Form1::outputFolder() const {
-    return txtOutDir->text();
+    return isRunning() ? m_runInputs.outputFolder : txtOutDir->text();
 }
 
 QString Form1::templateText(Template which) const {
+    if (isRunning())
+        return m_runInputs.templates[static_cast<int>(which)];
     switch (which) {
     case Template::Extract:
         return txtExtractCmd->text();
@@ -122,11 +125,11 @@ QString Form1::templateText(Template which) const {
 }
 
 QString Form1::interpreterPath() const {
-    return txtPy->text();
+    return isRunning() ? m_runInputs.interpreter : txtPy->text();
 }
 
 QString Form1::voiceRow() const {
-    return Combo1->currentText();
+    return isRunning() ? m_runInputs.voice : Combo1->currentText();
 }
 
 void Form1::setToolOutput(const QString& text) {
@@ -157,6 +160,13 @@ bool Form1::beginRun(const QString& what) {
             tr("%1 is still running. Wait for it to finish, or press Stop.").arg(m_running), 6000);
         return false;
     }
+    // Taken before the run counts as running, so the getters still read the boxes here.
+    m_runInputs = {inputPath(),
+                   outputFolder(),
+                   interpreterPath(),
+                   voiceRow(),
+                   {templateText(Template::Extract), templateText(Template::Split),
+                    templateText(Template::Concat), templateText(Template::Integrate)}};
     m_running = what;
     m_stopRequested = false;
     cmdStop->setEnabled(true);

@@ -25,6 +25,7 @@ class QListWidget;
 class QMenu;
 class QPlainTextEdit;
 class QPushButton;
+class QLockFile;
 class QSettings;
 class RunStatus;
 
@@ -38,7 +39,7 @@ public:
     Form1(const QString& workFolder, QSettings* settings, QWidget* parent = nullptr);
     ~Form1() override;
 
-    enum class LoadResult { Ready, NoFfmpeg, FolderNotWritable };
+    enum class LoadResult { Ready, NoFfmpeg, FolderNotWritable, AlreadyRunning };
 
     // Start-up, before the window is first shown. Anything but Ready means: do not show the
     // window and end the program; nothing has been written or deleted then.
@@ -178,6 +179,13 @@ private:
     std::function<void(const QString&)> m_soundPlayer;
     std::unique_ptr<Launcher> m_launcher = std::make_unique<Launcher>();
     QString m_running;
+    // What the running step or run works on, taken from the boxes when it began: editing them
+    // meanwhile must not mix two videos or two folders in one run.
+    struct RunInputs {
+        QString input, outputFolder, interpreter, voice;
+        QString templates[4];
+    } m_runInputs;
+    std::unique_ptr<QLockFile> m_folderLock;
     bool m_loaded = false;
     bool m_closeAfterRun = false;
     bool m_stopRequested = false;

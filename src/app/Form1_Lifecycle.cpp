@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QLockFile>
 #include <QPlainTextEdit>
 #include <QSettings>
 
@@ -27,12 +28,22 @@ Form1::LoadResult Form1::Form_Load() {
 
     // Every step writes into the working folder; without write access each would fail later
     // with an unrelated ffmpeg error.
-    if (!QFileInfo(m_work.root()).isWritable()) {
+    if (!m_paths.FolderIsWritable(m_work.root())) {
         msgBox(tr("voxsplice cannot write to its folder:\n%1\n\nIt keeps its working files next "
                   "to the program. Put the program folder somewhere you can write to, for "
                   "instance in your home folder, and start it from there.")
                    .arg(m_work.root()));
         return LoadResult::FolderNotWritable;
+    }
+
+    // Two copies on one folder would delete each other's working files.
+    m_folderLock = std::make_unique<QLockFile>(m_work.file(QStringLiteral(".voxsplice.lock")));
+    if (!m_folderLock->tryLock(0)) {
+        m_folderLock.reset();
+        msgBox(tr("voxsplice is already running from this folder:\n%1\n\nBoth would use the same "
+                  "working files. Use the window that is open, or close it first.")
+                   .arg(m_work.root()));
+        return LoadResult::AlreadyRunning;
     }
 
     setWindowTitle(QStringLiteral("exe ok: ") + ffmpegPath);
@@ -82,4 +93,5 @@ void Form1::Form_Unload() {
             m_paths.DeleteFile(path);
     }
     m_loaded = false;
+    m_folderLock.reset();
 }

@@ -23,6 +23,7 @@ int main(int argc, char* argv[]) {
                      qUtf8Printable(window.ffmpegPath));
         return 1;
     case Form1::LoadResult::FolderNotWritable:
+    case Form1::LoadResult::AlreadyRunning:
         return 1;
     }
     window.show();

@@ -29,6 +29,10 @@ QString Pipeline::ExpandCommandTemplate(StepHost::Template which, MacroOrder ord
 }
 
 bool Pipeline::RunFfmpeg(const QString& arguments) {
+    if (stopped()) { // asked for while the step was getting ready
+        m_host.setToolOutput(QStringLiteral("Stopped"));
+        return false;
+    }
     const FileSnapshot before(FileSnapshot::pathsIn(arguments));
     const bool ok = m_runner.Run(m_work.ffmpeg(), arguments);
     if (m_runner.wasStopped()) {

@@ -87,8 +87,9 @@ bool Pipeline::convertVoices() {
 
         const QString converted =
             PathTools::join(partsFolder, convertedFileName(*segmentNumber(baseName)));
-        // A piece left by an earlier failed run must not pass for this run's result.
-        if (m_paths.FileExists(converted) && !m_paths.DeleteFile(converted)) {
+        // A piece left by an earlier failed or stopped run must not pass for this run's result.
+        discardPartialPiece(converted);
+        if (m_paths.FileExists(converted)) {
             m_host.setToolOutput(QStringLiteral("Could not remove the earlier converted file ") +
                                  converted +
                                  QStringLiteral(". Close any program that uses it and try again."));
@@ -96,6 +97,11 @@ bool Pipeline::convertVoices() {
             return false;
         }
 
+        // The log line above let events through: a Stop may have come in just now.
+        if (stopped()) {
+            m_host.logConversion(QStringLiteral("Stopped"));
+            return false;
+        }
         const bool ran = m_runner.Run(m_host.interpreterPath(),
                                       conversionArguments(script, segment, converted, voiceId));
         if (m_runner.wasStopped()) {
@@ -136,6 +142,10 @@ bool Pipeline::convertVoices() {
         m_host.refreshPartsList();
     }
 
+    if (stopped()) {
+        m_host.logConversion(QStringLiteral("Stopped"));
+        return false;
+    }
     m_host.logConversion(QStringLiteral("Complete!"));
     m_host.playSound(m_work.completeSound());
     return true;

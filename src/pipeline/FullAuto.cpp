@@ -24,6 +24,19 @@ constexpr std::array<Stage, 5> kStages{{
 
 bool Pipeline::fullAuto() {
     m_host.clearAutoLog();
+    // What would only fail at the last stage is checked before the first: a paid conversion
+    // must not end in "no output folder".
+    for (const auto which : {StepHost::Template::Extract, StepHost::Template::Split,
+                             StepHost::Template::Concat, StepHost::Template::Integrate}) {
+        if (!valuesCheck(which))
+            return false;
+    }
+    const QString outputFolder = m_host.outputFolder();
+    if (m_host.templateText(StepHost::Template::Integrate).contains(QStringLiteral("%2")) &&
+        !m_paths.FolderExists(outputFolder)) {
+        m_host.showMessage(QStringLiteral("The output folder does not exist:\n") + outputFolder);
+        return false;
+    }
     for (const Stage& stage : kStages) {
         const QString line = QString::fromLatin1(stage.line);
         m_host.logAuto(line);

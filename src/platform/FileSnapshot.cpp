@@ -13,7 +13,13 @@ FileSnapshot::FileSnapshot(const QStringList& paths) {
 
 QStringList FileSnapshot::pathsIn(const QString& arguments) {
     QStringList paths;
-    for (const QString& argument : splitArgumentString(arguments)) {
+    const QStringList all = splitArgumentString(arguments);
+    for (qsizetype i = 0; i < all.size(); ++i) {
+        const QString& argument = all.at(i);
+        if (argument == QLatin1String("-i")) {
+            ++i; // an input: never written, never removed, even while it grows
+            continue;
+        }
         if (!argument.startsWith(QLatin1Char('-')) && QFileInfo(argument).isAbsolute())
             paths.append(argument);
     }

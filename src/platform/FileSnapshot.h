@@ -11,7 +11,8 @@ class FileSnapshot {
 public:
     explicit FileSnapshot(const QStringList& paths);
 
-    // Every path named in an argument string that could be a file: absolute, not an option.
+    // Every path named in an ffmpeg argument string that it could write: absolute, not an
+    // option, not an input (the argument after "-i").
     static QStringList pathsIn(const QString& arguments);
 
     // The paths that are files now and were missing or different when the snapshot was taken.

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QTemporaryFile>
 
 #include <algorithm>
 
@@ -25,8 +26,7 @@ QStringList PathTools::ListFiles(const QString& folder, const QString& pattern, 
     QDir dir(folder);
     if (folder.isEmpty() || !dir.exists())
         return {};
-    QStringList names =
-        dir.entryList({pattern}, QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
+    QStringList names = dir.entryList({pattern}, QDir::Files | QDir::Hidden, QDir::NoSort);
     std::sort(names.begin(), names.end(), naturalLess);
     if (fullPaths) {
         for (QString& name : names)
@@ -37,6 +37,12 @@ QStringList PathTools::ListFiles(const QString& folder, const QString& pattern, 
 
 bool PathTools::FolderExists(const QString& path) const {
     return !path.isEmpty() && QFileInfo(path).isDir();
+}
+
+bool PathTools::FolderIsWritable(const QString& path) const {
+    // Permission bits and attributes do not tell (access lists, read-only mounts): try it.
+    QTemporaryFile probe(QDir(path).filePath(QStringLiteral(".voxsplice-write-test-XXXXXX")));
+    return probe.open();
 }
 
 bool PathTools::FileExists(const QString& path) const {

@@ -13,6 +13,8 @@ public:
                           bool recurse = false) const;
 
     bool FolderExists(const QString& path) const;
+    // True when a file can be created in the folder; tried, and nothing is left behind.
+    bool FolderIsWritable(const QString& path) const;
     // True only for an existing file; a folder of that name is no file.
     bool FileExists(const QString& path) const;
     // The folder part of a path, without a trailing separator; empty when the path has none.

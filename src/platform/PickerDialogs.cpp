@@ -11,7 +11,10 @@ QString PickerDialogs::OpenFile(const QString& initialPath, const QString& title
 QString PickerDialogs::SaveFile(const QString& proposedName, const QString& folder,
                                 const QString& title) {
     const QString start = folder.isEmpty() ? proposedName : QDir(folder).filePath(proposedName);
-    return QDir::toNativeSeparators(QFileDialog::getSaveFileName(m_parent, title, start));
+    // ffmpeg is asked to keep an existing file (it is never told to overwrite), so the dialog
+    // must not promise to replace one.
+    return QDir::toNativeSeparators(QFileDialog::getSaveFileName(
+        m_parent, title, start, QString(), nullptr, QFileDialog::DontConfirmOverwrite));
 }
 
 QString PickerDialogs::PickFolder(const QString& startFolder) {

@@ -42,7 +42,8 @@ bool openFolder(const QString& folder) {
 }
 
 qint64 startProgram(const QString& program, WindowStyle style) {
-    return win32::startCommandLine(ansi(program), static_cast<int>(style));
+    const std::string path = ansi(program);
+    return win32::startCommandLine('"' + path + '"', static_cast<int>(style), path);
 }
 
 void playWave(const QString& path) {

@@ -16,8 +16,10 @@ inline constexpr char kApiKeyVariable[] = "elevenlabs_api_key";
 bool SetEnvVar(const QString& EnvName, const QString& EnvValue, bool setGlobal = false,
                QString* error = nullptr);
 
-// At start-up: when this process's environment lacks `name` (unset or empty), takes it from the
-// user's stored environment, so a variable stored once works after a restart without a new login.
+// At start-up: takes `name` from the user's stored environment when it holds it, so a variable
+// stored once works after a restart without a new login. The stored value wins over an inherited
+// one: the desktop session keeps the value it read at login, which the user may have replaced
+// since.
 void adoptUserEnvironment(const QString& name);
 
 // The file that holds the user's stored variables; empty where the registry holds them.

@@ -73,8 +73,6 @@ bool SetEnvVar(const QString& EnvName, const QString& EnvValue, bool setGlobal, 
 }
 
 void adoptUserEnvironment(const QString& name) {
-    if (!processValue(name).isEmpty())
-        return;
     QFile file(userEnvironmentFile());
     if (!file.open(QIODevice::ReadOnly))
         return;

@@ -13,7 +13,8 @@ void playSoundAsync(const std::string& path) {
     PlaySoundA(path.c_str(), nullptr, SND_FILENAME | SND_ASYNC);
 }
 
-std::uint32_t startCommandLine(const std::string& commandLine, int showStyle) {
+std::uint32_t startCommandLine(const std::string& commandLine, int showStyle,
+                               const std::string& program) {
     STARTUPINFOA startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -21,8 +22,8 @@ std::uint32_t startCommandLine(const std::string& commandLine, int showStyle) {
     PROCESS_INFORMATION info{};
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info))
+    if (!CreateProcessA(program.empty() ? nullptr : program.c_str(), line.data(), nullptr, nullptr,
+                        FALSE, 0, nullptr, nullptr, &startup, &info))
         return 0;
     CloseHandle(info.hThread);
     CloseHandle(info.hProcess);

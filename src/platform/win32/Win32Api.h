@@ -12,8 +12,11 @@ namespace win32 {
 void playSoundAsync(const std::string& path);
 
 // Starts a command line without waiting, with a ShowWindow style (1 normal, 2 minimized, both
-// with the focus). The process number, 0 when nothing started.
-std::uint32_t startCommandLine(const std::string& commandLine, int showStyle);
+// with the focus). With `program`, that file runs and is not looked for in the command line,
+// whose blanks could otherwise make Windows try "C:\My.exe" for "C:\My Tools\x.exe". The
+// process number, 0 when nothing started.
+std::uint32_t startCommandLine(const std::string& commandLine, int showStyle,
+                               const std::string& program = std::string());
 
 // The value of an environment variable of this process, empty when unset.
 std::string environmentValue(const std::string& name);
