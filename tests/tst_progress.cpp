@@ -32,6 +32,8 @@ private slots:
         QTest::newRow("not available") << "N/A" << -1.0;
         QTest::newRow("minutes out of range") << "00:75:00.00" << -1.0;
         QTest::newRow("empty") << "" << -1.0;
+        QTest::newRow("too long for a double")
+            << QString(400, QLatin1Char('9')) + ":00:00.00" << -1.0;
     }
     void clockTimes() {
         QFETCH(QString, text);

@@ -322,6 +322,11 @@ private slots:
                 {"-f", "lavfi", "-i", QStringLiteral("sine=frequency=%1:duration=1").arg(hz),
                  "-c:a", "aac", s.work(QStringLiteral("parts/%1.mp4").arg(n))}));
         }
+        // A conversion's temporary left beside the pieces is no piece.
+        QFile leftover(s.work("parts/.13.mp4.x1y2.part"));
+        QVERIFY(leftover.open(QIODevice::WriteOnly));
+        leftover.write("half a piece");
+        leftover.close();
         s.click(s.w().Command4);
         QVERIFY2(!s.failed(), qPrintable(s.out()));
         const QString joined = s.work("joined.mp4");

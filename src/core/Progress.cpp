@@ -38,7 +38,11 @@ std::optional<double> parseClock(QStringView text) {
     const double seconds = match.capturedView(3).toDouble();
     if (minutes >= 60 || seconds >= 60)
         return std::nullopt;
-    return match.capturedView(1).toDouble() * 3600 + minutes * 60 + seconds;
+    const double total = match.capturedView(1).toDouble() * 3600 + minutes * 60 + seconds;
+    // Hours too many for a double give infinity, and infinity over infinity is no percentage.
+    if (!std::isfinite(total))
+        return std::nullopt;
+    return total;
 }
 
 void FfmpegProgress::feedLine(const QString& line) {

@@ -4,6 +4,8 @@
 #include "core/TextList.h"
 #include "pipeline/Pipeline.h"
 
+#include <QFileInfo>
+
 bool Pipeline::rejoinAudio() {
     if (!inputCheck() || !valuesCheck(StepHost::Template::Concat))
         return false;
@@ -11,7 +13,13 @@ bool Pipeline::rejoinAudio() {
         ExpandCommandTemplate(StepHost::Template::Concat, MacroOrder::Standard);
 
     // Natural order, so 2.mp4 comes before 10.mp4.
-    const QStringList pieces = m_paths.ListFiles(m_work.parts(), QStringLiteral("*"), true, false);
+    // Hidden files are temporaries (a conversion's piece in the making), never pieces.
+    QStringList pieces;
+    for (const QString& path :
+         m_paths.ListFiles(m_work.parts(), QStringLiteral("*"), true, false)) {
+        if (!QFileInfo(path).fileName().startsWith(QLatin1Char('.')))
+            pieces.append(path);
+    }
     if (AryIsEmpty(pieces)) {
         m_host.showMessage(QStringLiteral("No files in \\parts?"));
         return false;

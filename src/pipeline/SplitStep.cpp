@@ -24,6 +24,11 @@ bool Pipeline::splitAudio() {
         }
     }
 
+    // The folder may have been removed behind the program's back since start-up.
+    if (!m_paths.FolderExists(m_work.parts()) && !m_paths.CreateFolder(m_work.parts())) {
+        m_host.showMessage(QStringLiteral("Could not create ") + m_work.parts());
+        return false;
+    }
     const QString arguments =
         ExpandCommandTemplate(StepHost::Template::Split, MacroOrder::Standard);
     const bool ok = RunFfmpeg(arguments);
