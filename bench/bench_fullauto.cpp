@@ -27,6 +27,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -34,12 +35,19 @@ namespace {
 // loops of a tool run and of the progress logs, so a gap is time in which no event was handled.
 class StallMeter {
 public:
-    StallMeter() {
+    // `context` names what the program was doing; it is taken when the longest gap ends.
+    explicit StallMeter(std::function<QString()> context = {})
+        : m_context(std::move(context)) {
         m_timer.setTimerType(Qt::PreciseTimer);
         m_timer.setInterval(5);
         QObject::connect(&m_timer, &QTimer::timeout, [this] {
             const qint64 now = m_clock.nsecsElapsed();
-            m_longest = std::max(m_longest, now - m_last);
+            if (now - m_last > m_longest) {
+                m_longest = now - m_last;
+                m_longestAt = now;
+                if (m_context)
+                    m_longestContext = m_context();
+            }
             m_last = now;
         });
     }
@@ -53,8 +61,13 @@ public:
         m_timer.stop();
     }
     double longestMs() const { return m_longest / 1e6; }
+    double longestAtSeconds() const { return m_longestAt / 1e9; }
+    QString longestContext() const { return m_longestContext; }
 
 private:
+    std::function<QString()> m_context;
+    QString m_longestContext;
+    qint64 m_longestAt = 0;
     QTimer m_timer;
     QElapsedTimer m_clock;
     qint64 m_last = 0;
@@ -154,7 +167,13 @@ int main(int argc, char* argv[]) {
     window.txtSplit->setText(split);
     window.show();
 
-    StallMeter meter;
+    // What the window showed last: the conversion log's or the Full Auto log's latest row.
+    StallMeter meter([&window] {
+        const auto last = [](const QListWidget* list) {
+            return list->count() ? list->item(list->count() - 1)->text() : QString();
+        };
+        return last(window.listAuto) + QStringLiteral(" | ") + last(window.lstAI);
+    });
     double wallSeconds = 0;
     QTimer::singleShot(0, &window, [&] {
         QElapsedTimer clock;
@@ -178,6 +197,8 @@ int main(int argc, char* argv[]) {
     print({{"ok", ok},
            {"wall_s", wallSeconds},
            {"stall_ms", meter.longestMs()},
+           {"stall_at_s", meter.longestAtSeconds()},
+           {"stall_during", meter.longestContext()},
            {"vmhwm_kib", peakResidentKiB()},
            {"output", output},
            {"messages", QJsonArray::fromStringList(messages)},
