@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 
@@ -135,6 +136,19 @@ RecordingDialogs* installDialogs(Form1& form, const QStringList& answers) {
     RecordingDialogs* raw = dialogs.get();
     form.setPickerDialogs(std::move(dialogs));
     return raw;
+}
+
+} // namespace testsupport
+
+namespace testsupport {
+
+bool putFile(const QString& path, const QByteArray& bytes, bool executable) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        return false;
+    file.close();
+    return !executable || file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
 }
 
 } // namespace testsupport

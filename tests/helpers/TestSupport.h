@@ -90,3 +90,17 @@ private:
 RecordingDialogs* installDialogs(Form1& form, const QStringList& answers = {});
 
 } // namespace testsupport
+
+#include <QTest>
+
+namespace testsupport {
+
+// Writes `bytes` to `path`, making its folder first; `executable` adds the owner's execute bit.
+bool putFile(const QString& path, const QByteArray& bytes = "x", bool executable = false);
+
+// A data row on one line: addRow("name", a, b) is QTest::newRow("name") << a << b.
+template <typename... T> void addRow(const char* name, const T&... values) {
+    (QTest::newRow(name) << ... << values);
+}
+
+} // namespace testsupport
