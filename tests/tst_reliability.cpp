@@ -79,7 +79,7 @@ QMap<qint64, QString> childProcesses() {
     return found;
 }
 
-// Watches this process's children every few milliseconds while a handler runs. Records every
+// Watches this process's children every millisecond while a handler runs. Records every
 // command line it sees; once a child's command line holds `needle` and `ready` agrees, runs
 // `action` on it, once.
 class ChildWatch : public QObject {
