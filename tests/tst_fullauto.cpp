@@ -16,21 +16,6 @@ using namespace testsupport;
 
 namespace {
 
-// The duration of one stream (`spec` as in "-map 0:<spec>"), decoded to its end, in seconds.
-double streamDuration(const QString& path, const QString& spec) {
-    QString out;
-    if (!runFfmpeg({"-i", path, "-map", "0:" + spec, "-f", "null", "-"}, &out))
-        return -1;
-    static const QRegularExpression time(QStringLiteral("time=(\\d+):(\\d+):(\\d+\\.\\d+)"));
-    double seconds = -1;
-    for (auto it = time.globalMatch(out); it.hasNext();) {
-        const auto m = it.next();
-        seconds = m.captured(1).toDouble() * 3600 + m.captured(2).toDouble() * 60 +
-                  m.captured(3).toDouble();
-    }
-    return seconds;
-}
-
 // A hash of the video stream's packets as stored, without decoding.
 QString videoHash(const QString& path) {
     QString out;
@@ -56,7 +41,6 @@ private slots:
 
 private:
     // Rows of `list` with the time stamps taken off.
-    static QStringList rows(const QListWidget* list);
 
     QTemporaryDir m_media;
     QString m_input;
@@ -97,14 +81,6 @@ void FullAutoTest::cleanup() {
     QFile::remove(QDir(m_outDir).filePath(QStringLiteral("clip_AI.mp4")));
 }
 
-QStringList FullAutoTest::rows(const QListWidget* list) {
-    static const QRegularExpression stamp(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d "));
-    QStringList result;
-    for (int i = 0; i < list->count(); ++i)
-        result << list->item(i)->text().remove(stamp);
-    return result;
-}
-
 void FullAutoTest::producesVideoWithNewVoice() {
     Form1& w = *m_f->form;
     w.listAuto->addItem(QStringLiteral("from the last run"));
@@ -112,12 +88,12 @@ void FullAutoTest::producesVideoWithNewVoice() {
     w.Command1_Click();
 
     QVERIFY2(m_f->messages.isEmpty(), qPrintable(m_f->messages.join('\n')));
-    QCOMPARE(rows(w.listAuto),
+    QCOMPARE(logRows(w.listAuto),
              (QStringList{"Extracting", "Splitting", "AI Conversion", "Joining", "Final output"}));
     const QString chime = w.workFolder().completeSound();
     QCOMPARE(m_f->sounds, (QStringList{chime, chime}));
 
-    const QStringList log = rows(w.lstAI);
+    const QStringList log = logRows(w.lstAI);
     QCOMPARE(log.first(), QStringLiteral("3 files found"));
     QCOMPARE(log.last(), QStringLiteral("Complete!"));
     QCOMPARE(PathTools().ListFiles(w.workFolder().parts(), QStringLiteral("*"), false),
@@ -146,9 +122,9 @@ void FullAutoTest::stopsWhenConversionFails() {
 
     w.Command1_Click();
 
-    QCOMPARE(rows(w.listAuto), (QStringList{"Extracting", "Splitting", "AI Conversion",
-                                            "AI Conversion failed; the run stops here"}));
-    QCOMPARE(rows(w.lstAI).last(), QStringLiteral("Error"));
+    QCOMPARE(logRows(w.listAuto), (QStringList{"Extracting", "Splitting", "AI Conversion",
+                                               "AI Conversion failed; the run stops here"}));
+    QCOMPARE(logRows(w.lstAI).last(), QStringLiteral("Error"));
     QVERIFY(w.txtOut->toPlainText().contains(QStringLiteral("Invalid ElevenLabs key")));
     QVERIFY(m_f->sounds.isEmpty());
     // Nothing joined, nothing that looks finished; the segments wait for a second try.
@@ -166,7 +142,7 @@ void FullAutoTest::stopsAtFirstStage() {
 
     // One "no input", not one per ffmpeg stage, and no chime.
     QCOMPARE(m_f->messages, QStringList{QStringLiteral("no input")});
-    QCOMPARE(rows(w.listAuto),
+    QCOMPARE(logRows(w.listAuto),
              (QStringList{"Extracting", "Extracting failed; the run stops here"}));
     QVERIFY(m_f->sounds.isEmpty());
 }

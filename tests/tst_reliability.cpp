@@ -50,14 +50,6 @@ QMap<QString, QByteArray> snapshot(const QString& folder) {
     return files;
 }
 
-QStringList rows(const QListWidget* list) {
-    static const QRegularExpression stamp(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d "));
-    QStringList result;
-    for (int i = 0; i < list->count(); ++i)
-        result << list->item(i)->text().remove(stamp);
-    return result;
-}
-
 const QStringList kAllStages{"Extracting", "Splitting", "AI Conversion", "Joining", "Final output"};
 
 // The children of this process, with their command lines (arguments joined by blanks).
@@ -298,8 +290,8 @@ void ReliabilityTest::expectFullRun(FormFixture& f, const QString& input) {
     w.txtInput->setText(input);
     w.Command1_Click();
     QVERIFY2(f.messages.isEmpty(), qPrintable(f.messages.join('\n')));
-    QVERIFY2(rows(w.listAuto) == kAllStages,
-             qPrintable(rows(w.listAuto).join('|') + "\n" + w.txtOut->toPlainText().right(1500)));
+    QVERIFY2(logRows(w.listAuto) == kAllStages, qPrintable(logRows(w.listAuto).join('|') + "\n" +
+                                                           w.txtOut->toPlainText().right(1500)));
     const QString output = QDir(m_out).filePath(QFileInfo(input).completeBaseName() + "_AI.mp4");
     QVERIFY2(QFile::exists(output), qPrintable(output));
     QVERIFY(audioDuration(output) > 1.5);
@@ -308,7 +300,7 @@ void ReliabilityTest::expectFullRun(FormFixture& f, const QString& input) {
 QString ReliabilityTest::shownTexts(Form1& w) {
     QStringList texts{w.windowTitle(), w.txtOut->toPlainText(), w.statusBar()->currentMessage()};
     for (const QListWidget* list : w.findChildren<QListWidget*>())
-        texts << rows(list);
+        texts << logRows(list);
     for (const QLabel* label : w.findChildren<QLabel*>())
         texts << label->text();
     for (const QLineEdit* edit : w.findChildren<QLineEdit*>())
@@ -359,7 +351,7 @@ void ReliabilityTest::badInput() {
     w.Command1_Click();
 
     QVERIFY(!w.isRunning());
-    const QStringList log = rows(w.listAuto);
+    const QStringList log = logRows(w.listAuto);
     if (expect == QStringLiteral("ok")) {
         QVERIFY2(f->messages.isEmpty(), qPrintable(f->messages.join('\n')));
         QVERIFY2(log == kAllStages,
@@ -420,7 +412,7 @@ void ReliabilityTest::badOutputFolder() {
     w.Command1_Click();
     QCOMPARE(f->messages.size(), 1);
     QVERIFY2(f->messages.first().contains(fullAuto), qPrintable(f->messages.first()));
-    QVERIFY(rows(w.listAuto).isEmpty());
+    QVERIFY(logRows(w.listAuto).isEmpty());
     QVERIFY(PathTools().ListFiles(w.workFolder().parts(), QStringLiteral("*"), false).isEmpty());
     f->messages.clear();
 
@@ -547,7 +539,7 @@ void ReliabilityTest::toolKilled() {
 
     QVERIFY(watch.fired());
     QVERIFY(!w.isRunning());
-    const QStringList log = rows(w.listAuto);
+    const QStringList log = logRows(w.listAuto);
     QCOMPARE(log.size(), stage + 2);
     QCOMPARE(log.at(stage), kAllStages.at(stage));
     QVERIFY2(log.last().contains(QStringLiteral("fail")), qPrintable(log.join('|')));
@@ -557,7 +549,7 @@ void ReliabilityTest::toolKilled() {
         QVERIFY2(w.txtOut->toPlainText().startsWith(QStringLiteral("Error: ")),
                  qPrintable(w.txtOut->toPlainText()));
     else
-        QCOMPARE(rows(w.lstAI).last(), QStringLiteral("Error"));
+        QCOMPARE(logRows(w.lstAI).last(), QStringLiteral("Error"));
 
     if (box)
         box->setText(original);
@@ -587,12 +579,12 @@ void ReliabilityTest::resumeAfterKilledConversion() {
     w.Command1_Click();
     if (!watch.fired())
         QSKIP("convert.py finished before its piece was seen being written");
-    QVERIFY(rows(w.listAuto).last().contains(QStringLiteral("fail")));
+    QVERIFY(logRows(w.listAuto).last().contains(QStringLiteral("fail")));
     // The killed script's ffmpeg lives on and finishes the piece.
     QTRY_VERIFY_WITH_TIMEOUT(!anyProcessMentions(parts), 20000);
 
     w.cmdConvert_Click();
-    QCOMPARE(rows(w.lstAI).last(), QStringLiteral("Complete!"));
+    QCOMPARE(logRows(w.lstAI).last(), QStringLiteral("Complete!"));
     w.Command4_Click();
     QVERIFY2(!w.txtOut->toPlainText().startsWith(QStringLiteral("Error: ")),
              qPrintable(w.txtOut->toPlainText()));
@@ -655,9 +647,9 @@ void ReliabilityTest::scriptMisbehaves() {
     QVERIFY2(f->messages.isEmpty(), qPrintable(f->messages.join('\n')));
     if (hangs) {
         QVERIFY(watch.fired());
-        QVERIFY(rows(w.lstAI).last().contains(QStringLiteral("Stopped")));
+        QVERIFY(logRows(w.lstAI).last().contains(QStringLiteral("Stopped")));
     } else {
-        QCOMPARE(rows(w.lstAI).last(), QStringLiteral("Error"));
+        QCOMPARE(logRows(w.lstAI).last(), QStringLiteral("Error"));
         QVERIFY2(w.txtOut->toPlainText().contains(expect),
                  qPrintable(w.txtOut->toPlainText().right(500)));
     }
@@ -667,7 +659,7 @@ void ReliabilityTest::scriptMisbehaves() {
 
     writeFile(real, realScript);
     w.cmdConvert_Click();
-    QCOMPARE(rows(w.lstAI).last(), QStringLiteral("Complete!"));
+    QCOMPARE(logRows(w.lstAI).last(), QStringLiteral("Complete!"));
     QVERIFY(QFile::exists(QDir(w.workFolder().parts()).filePath("1.mp4")));
 }
 
@@ -719,14 +711,14 @@ void ReliabilityTest::serviceAnswers() {
     QVERIFY(cutSegments(*f, m_clip, 5));
     w.cmdConvert_Click();
     if (!expect.isEmpty()) {
-        QCOMPARE(rows(w.lstAI).last(), QStringLiteral("Error"));
+        QCOMPARE(logRows(w.lstAI).last(), QStringLiteral("Error"));
         QVERIFY2(w.txtOut->toPlainText().contains(expect), qPrintable(w.txtOut->toPlainText()));
         QVERIFY(QFile::exists(QDir(w.workFolder().parts()).filePath("output000000000.mp4")));
         QVERIFY2(!shownTexts(w).contains(kKey), qPrintable(shownTexts(w)));
         // The service has recovered: the next run converts.
         w.cmdConvert_Click();
     }
-    QVERIFY2(rows(w.lstAI).last() == QStringLiteral("Complete!"),
+    QVERIFY2(logRows(w.lstAI).last() == QStringLiteral("Complete!"),
              qPrintable(w.txtOut->toPlainText()));
     QVERIFY(QFile::exists(QDir(w.workFolder().parts()).filePath("1.mp4")));
     QVERIFY(!shownTexts(w).contains(kKey));
@@ -761,15 +753,15 @@ void ReliabilityTest::partsFolderDeleted() {
                          [parts](qint64) { QDir(parts).removeRecursively(); });
         w.Command1_Click();
         QVERIFY(watch.fired());
-        QVERIFY(rows(w.listAuto).last().contains(QStringLiteral("fail")));
-        QCOMPARE(rows(w.listAuto).at(2), QStringLiteral("AI Conversion"));
+        QVERIFY(logRows(w.listAuto).last().contains(QStringLiteral("fail")));
+        QCOMPARE(logRows(w.listAuto).at(2), QStringLiteral("AI Conversion"));
     }
 
     // The next run must not depend on a folder that only start-up creates.
     f->messages.clear();
     w.Command1_Click();
-    QVERIFY2(rows(w.listAuto) == kAllStages,
-             qPrintable(rows(w.listAuto).join('|') + "\n" + w.txtOut->toPlainText().right(800)));
+    QVERIFY2(logRows(w.listAuto) == kAllStages,
+             qPrintable(logRows(w.listAuto).join('|') + "\n" + w.txtOut->toPlainText().right(800)));
 }
 
 void ReliabilityTest::garbageSettings_data() {
@@ -824,7 +816,7 @@ void ReliabilityTest::garbageSettings() {
             w.cmdConvert_Click();
         }
         QVERIFY2(messages.isEmpty(), qPrintable(messages.join('\n')));
-        QCOMPARE(rows(w.lstAI).last(), QStringLiteral("Complete!"));
+        QCOMPARE(logRows(w.lstAI).last(), QStringLiteral("Complete!"));
         w.close();
     }
     // What shutdown wrote reads back as the window left it.
@@ -858,7 +850,7 @@ void ReliabilityTest::keyStaysSecret() {
 
     ChildWatch watch(QString(), [](qint64) {});
     w.Command1_Click();
-    QVERIFY2(rows(w.listAuto) == kAllStages, qPrintable(w.txtOut->toPlainText()));
+    QVERIFY2(logRows(w.listAuto) == kAllStages, qPrintable(w.txtOut->toPlainText()));
     QVERIFY(!watch.seen.isEmpty());
     // The key reaches convert.py through the environment only, never on a command line.
     for (const QString& command : watch.seen) {

@@ -43,13 +43,6 @@ QList<qint64> childProcesses() {
     return pids;
 }
 
-QStringList rows(const QListWidget* list) {
-    QStringList texts;
-    for (int i = 0; i < list->count(); ++i)
-        texts.append(list->item(i)->text().section(QLatin1Char(' '), 1));
-    return texts;
-}
-
 // Clicks Stop once `ready` holds, checking every 50 ms.
 void stopWhen(Form1& form, std::function<bool()> ready) {
     auto* timer = new QTimer(&form);
@@ -232,21 +225,23 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         stopWhen(w, [&] {
-            return rows(w.lstAI).contains(QStringLiteral("starting output000000001")) &&
+            return testsupport::logRows(w.lstAI).contains(
+                       QStringLiteral("starting output000000001")) &&
                    runningSince(w, clock, 1500);
         });
         w.cmdConvert_Click();
         QVERIFY(childProcesses().isEmpty() ||
                 childProcesses() == QList<qint64>{service.processId()});
-        QCOMPARE(rows(w.lstAI).last(), QStringLiteral("Stopped"));
+        QCOMPARE(testsupport::logRows(w.lstAI).last(), QStringLiteral("Stopped"));
         QVERIFY(m_f->sounds.isEmpty());
         QCOMPARE(PathTools().ListFiles(parts, QStringLiteral("*"), false),
                  QStringList{"1.mp4"} + segments.mid(1));
 
         // The service answers now; the next run converts what is left.
         w.cmdConvert_Click();
-        QCOMPARE(rows(w.lstAI).first(), QStringLiteral("%1 files found").arg(segments.size() - 1));
-        QVERIFY2(rows(w.lstAI).last() == QStringLiteral("Complete!"),
+        QCOMPARE(testsupport::logRows(w.lstAI).first(),
+                 QStringLiteral("%1 files found").arg(segments.size() - 1));
+        QVERIFY2(testsupport::logRows(w.lstAI).last() == QStringLiteral("Complete!"),
                  qPrintable(w.txtOut->toPlainText()));
         QStringList converted;
         for (qsizetype i = 1; i <= segments.size(); ++i)
@@ -266,7 +261,7 @@ private slots:
         clock.start();
         stopWhen(w, [&] { return runningSince(w, clock, 800); });
         w.Command1_Click();
-        QCOMPARE(rows(w.listAuto), (QStringList{"Extracting", "Stopped"}));
+        QCOMPARE(testsupport::logRows(w.listAuto), (QStringList{"Extracting", "Stopped"}));
         QVERIFY(m_f->sounds.isEmpty());
         QVERIFY(m_f->messages.isEmpty());
     }
@@ -289,7 +284,7 @@ private slots:
                 w.stopRun();
         });
         w.cmdConvert_Click();
-        QCOMPARE(rows(w.lstAI).last(), QStringLiteral("Stopped"));
+        QCOMPARE(testsupport::logRows(w.lstAI).last(), QStringLiteral("Stopped"));
         QVERIFY(!QFile::exists(PathTools::join(w.workFolder().parts(), QStringLiteral("1.mp4"))));
         QVERIFY(segment.exists());
         QVERIFY(m_f->sounds.isEmpty());
@@ -323,7 +318,8 @@ private slots:
         QTemporaryDir elsewhere;
         bool changed = false;
         connect(w.listAuto->model(), &QAbstractItemModel::rowsInserted, this, [&] {
-            if (changed || !rows(w.listAuto).contains(QStringLiteral("AI Conversion")))
+            if (changed ||
+                !testsupport::logRows(w.listAuto).contains(QStringLiteral("AI Conversion")))
                 return;
             changed = true;
             w.txtInput->setText(elsewhere.filePath(QStringLiteral("other.mp4")));
@@ -332,7 +328,7 @@ private slots:
         w.Command1_Click();
         qunsetenv("VOXSPLICE_OFFLINE_VOICE");
         QVERIFY(changed);
-        QCOMPARE(rows(w.listAuto).last(), QStringLiteral("Final output"));
+        QCOMPARE(testsupport::logRows(w.listAuto).last(), QStringLiteral("Final output"));
         QVERIFY(QFile::exists(m_media.filePath(QStringLiteral("talk_AI.mp4"))));
         QCOMPARE(QDir(elsewhere.path()).entryList(QDir::Files), QStringList());
         // The next run takes the boxes as they are now.

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QListWidget>
 #include <QProcess>
 #include <QRegularExpression>
 
@@ -45,9 +46,9 @@ bool makeVideo(const QString& path, double seconds, int toneHz) {
          "-shortest", path});
 }
 
-double audioDuration(const QString& path) {
+double streamDuration(const QString& path, const QString& spec) {
     QString out;
-    if (!runFfmpeg({"-i", path, "-map", "0:a:0", "-f", "null", "-"}, &out))
+    if (!runFfmpeg({"-i", path, "-map", "0:" + spec, "-f", "null", "-"}, &out))
         return -1;
     const QRegularExpression time(QStringLiteral("time=(\\d+):(\\d+):(\\d+\\.\\d+)"));
     double seconds = -1;
@@ -57,6 +58,18 @@ double audioDuration(const QString& path) {
                   m.captured(3).toDouble();
     }
     return seconds;
+}
+
+double audioDuration(const QString& path) {
+    return streamDuration(path, QStringLiteral("a:0"));
+}
+
+QStringList logRows(const QListWidget* list) {
+    static const QRegularExpression stamp(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d "));
+    QStringList result;
+    for (int i = 0; i < list->count(); ++i)
+        result << list->item(i)->text().remove(stamp);
+    return result;
 }
 
 WorkDir::WorkDir(const QString& name, bool withFfmpeg) {

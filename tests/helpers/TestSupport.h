@@ -2,6 +2,7 @@
 
 #include "app/Form1.h"
 
+#include <QListWidget>
 #include <QSettings>
 #include <QString>
 #include <QStringList>
@@ -21,8 +22,12 @@ QString sourceDir();
 bool runFfmpeg(const QStringList& arguments, QString* output = nullptr);
 // Generates a short test video: a test pattern and a sine tone.
 bool makeVideo(const QString& path, double seconds, int toneHz = 440);
-// The duration of the first audio stream, decoded to its end, in seconds; -1 on failure.
+// The duration of one stream (`spec` as in "-map 0:<spec>"), decoded to its end, in seconds;
+// -1 on failure. audioDuration is that of the first audio stream.
+double streamDuration(const QString& path, const QString& spec);
 double audioDuration(const QString& path);
+// The rows of a progress list without their time stamps.
+QStringList logRows(const QListWidget* list);
 
 // A temporary working folder laid out like the program's: ffmpeg/bin/ffmpeg, complete.wav and
 // convert.py. `name` becomes part of its path, so tests can use blanks or quotes in it.
