@@ -43,22 +43,33 @@ QList<qint64> childProcesses() {
     return pids;
 }
 
-// Clicks Stop once `ready` holds, checking every 50 ms.
-void stopWhen(Form1& form, std::function<bool()> ready) {
+// Once the window has run a child for `ms` (and `also` holds), does `act`; checks every 50 ms.
+void whenRunningFor(
+    Form1& form, int ms, std::function<void()> act,
+    std::function<bool()> also = [] { return true; }) {
     auto* timer = new QTimer(&form);
-    QObject::connect(timer, &QTimer::timeout, &form, [&form, timer, ready] {
-        if (!ready())
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    QObject::connect(timer, &QTimer::timeout, &form, [=, &form] {
+        if (!form.isRunning() || childProcesses().isEmpty() || clock->elapsed() <= ms || !also())
             return;
         timer->stop();
         timer->deleteLater();
-        QVERIFY(form.cmdStop->isEnabled());
-        QTest::mouseClick(form.cmdStop, Qt::LeftButton);
+        act();
     });
     timer->start(50);
 }
 
-bool runningSince(Form1& form, QElapsedTimer& clock, int ms) {
-    return form.isRunning() && !childProcesses().isEmpty() && clock.elapsed() > ms;
+// Clicks Stop once the window has run a child for `ms` (and `also` holds).
+void stopAfter(
+    Form1& form, int ms, std::function<bool()> also = [] { return true; }) {
+    whenRunningFor(
+        form, ms,
+        [&form] {
+            QVERIFY(form.cmdStop->isEnabled());
+            QTest::mouseClick(form.cmdStop, Qt::LeftButton);
+        },
+        also);
 }
 
 } // namespace
@@ -145,9 +156,7 @@ private slots:
     void stopDuringExtractRemovesTheHalfWrittenFile() {
         Form1& w = *m_f->form;
         w.txtExtractCmd->setText(paced(w.txtExtractCmd->text()));
-        QElapsedTimer clock;
-        clock.start();
-        stopWhen(w, [&] { return runningSince(w, clock, 800); });
+        stopAfter(w, 800);
         w.Command2_Click();
         QVERIFY(!w.isRunning());
         QVERIFY(childProcesses().isEmpty());
@@ -167,9 +176,7 @@ private slots:
         QVERIFY(QFile::exists(w.workFolder().raw()));
         w.txtSplit->setText(
             paced(w.txtSplit->text()).replace(QStringLiteral("299"), QStringLiteral("1")));
-        QElapsedTimer clock;
-        clock.start();
-        stopWhen(w, [&] { return runningSince(w, clock, 2500); });
+        stopAfter(w, 2500);
         w.Command3_Click();
         QVERIFY(childProcesses().isEmpty());
         QVERIFY(QFile::exists(w.workFolder().raw()));
@@ -185,9 +192,7 @@ private slots:
         QVERIFY(pieces.size() >= 3);
         w.txtConcat->setText(
             w.txtConcat->text().replace(QStringLiteral(" -i "), QStringLiteral(" -re -i ")));
-        QElapsedTimer clock;
-        clock.start();
-        stopWhen(w, [&] { return runningSince(w, clock, 1000); });
+        stopAfter(w, 1000);
         w.Command4_Click();
         QVERIFY(childProcesses().isEmpty());
         QVERIFY(!QFile::exists(w.workFolder().joined()));
@@ -222,12 +227,9 @@ private slots:
         QVERIFY(QFile::rename(PathTools::join(parts, QStringLiteral("output000000000.mp4")),
                               PathTools::join(parts, QStringLiteral("1.mp4"))));
 
-        QElapsedTimer clock;
-        clock.start();
-        stopWhen(w, [&] {
+        stopAfter(w, 1500, [&] {
             return testsupport::logRows(w.lstAI).contains(
-                       QStringLiteral("starting output000000001")) &&
-                   runningSince(w, clock, 1500);
+                QStringLiteral("starting output000000001"));
         });
         w.cmdConvert_Click();
         QVERIFY(childProcesses().isEmpty() ||
@@ -257,9 +259,7 @@ private slots:
     void stoppingFullAutoSaysStoppedAndPlaysNothing() {
         Form1& w = *m_f->form;
         w.txtExtractCmd->setText(paced(w.txtExtractCmd->text()));
-        QElapsedTimer clock;
-        clock.start();
-        stopWhen(w, [&] { return runningSince(w, clock, 800); });
+        stopAfter(w, 800);
         w.Command1_Click();
         QCOMPARE(testsupport::logRows(w.listAuto), (QStringList{"Extracting", "Stopped"}));
         QVERIFY(m_f->sounds.isEmpty());
@@ -354,17 +354,9 @@ private slots:
         QVERIFY(piece.open(QIODevice::WriteOnly));
         piece.close();
         w.txtExtractCmd->setText(paced(w.txtExtractCmd->text()));
-        QElapsedTimer clock;
-        clock.start();
         bool closeRefused = false;
-        auto* timer = new QTimer(&w);
-        connect(timer, &QTimer::timeout, this, [&] {
-            if (!runningSince(w, clock, 800))
-                return;
-            timer->stop();
-            closeRefused = !w.close(); // refused while the child ends; closes afterwards
-        });
-        timer->start(50);
+        // Refused while the child ends; the window closes afterwards.
+        whenRunningFor(w, 800, [&] { closeRefused = !w.close(); });
         w.Command2_Click();
         QVERIFY(closeRefused);
         QTRY_VERIFY(!w.isVisible());

@@ -47,6 +47,15 @@ QList<EnvironmentEntry> parseEnvironmentFile(const QString& text) {
     qsizetype keyBlanksFrom = -1;   // start of the key's trailing blanks
     qsizetype valueBlanksFrom = -1; // start of the unquoted value's trailing blanks
 
+    // Appends `c`, remembering where a run of trailing blanks began.
+    const auto append = [](QString& text, qsizetype& blanksFrom, QChar c) {
+        if (!isBlank(c))
+            blanksFrom = -1;
+        else if (blanksFrom < 0)
+            blanksFrom = text.size();
+        text += c;
+    };
+
     const auto finish = [&](qsizetype end) {
         if (keyBlanksFrom >= 0)
             entry.key.truncate(keyBlanksFrom);
@@ -78,11 +87,7 @@ QList<EnvironmentEntry> parseEnvironmentFile(const QString& text) {
                 state = State::PreValue;
                 valueBlanksFrom = -1;
             } else {
-                if (!isBlank(c))
-                    keyBlanksFrom = -1;
-                else if (keyBlanksFrom < 0)
-                    keyBlanksFrom = entry.key.size();
-                entry.key += c;
+                append(entry.key, keyBlanksFrom, c);
             }
             break;
         case State::PreValue:
@@ -108,11 +113,7 @@ QList<EnvironmentEntry> parseEnvironmentFile(const QString& text) {
                 state = State::ValueEscape;
                 valueBlanksFrom = -1;
             } else {
-                if (!isBlank(c))
-                    valueBlanksFrom = -1;
-                else if (valueBlanksFrom < 0)
-                    valueBlanksFrom = entry.value.size();
-                entry.value += c;
+                append(entry.value, valueBlanksFrom, c);
             }
             break;
         case State::ValueEscape:
