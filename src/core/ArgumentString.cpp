@@ -10,8 +10,7 @@ QStringList splitArgumentString(const QString& arguments) {
         if (c == QLatin1Char('"')) {
             quoted = !quoted;
             inArgument = true;
-        } else if (!quoted && (c == QLatin1Char(' ') || c == QLatin1Char('\t') ||
-                               c == QLatin1Char('\n') || c == QLatin1Char('\r'))) {
+        } else if (!quoted && isArgumentSeparator(c)) {
             if (inArgument) {
                 result.append(current);
                 current.clear();

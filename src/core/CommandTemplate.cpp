@@ -1,5 +1,7 @@
 #include "core/CommandTemplate.h"
 
+#include "core/ArgumentString.h"
+
 #include <QSet>
 
 namespace {
@@ -40,11 +42,9 @@ QList<int> argumentNumbers(const QString& text) {
     bool quoted = false;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
-        const bool blank = c == QLatin1Char(' ') || c == QLatin1Char('\t') ||
-                           c == QLatin1Char('\n') || c == QLatin1Char('\r');
         if (c == QLatin1Char('"'))
             quoted = !quoted;
-        if (blank && !quoted) {
+        if (isArgumentSeparator(c) && !quoted) {
             inArgument = false;
             continue;
         }
