@@ -1,0 +1,96 @@
+#include "core/MediaInfo.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStringList>
+
+#include <cmath>
+
+namespace {
+
+// ffprobe writes times as strings ("0.021333", "N/A").
+std::optional<double> seconds(const QJsonValue& value) {
+    bool ok = false;
+    const double s = value.toString().toDouble(&ok);
+    if (!ok || !std::isfinite(s))
+        return std::nullopt;
+    return s;
+}
+
+} // namespace
+
+const StreamInfo* MediaInfo::first(const QString& type) const {
+    for (const StreamInfo& stream : streams) {
+        if (stream.type == type)
+            return &stream;
+    }
+    return nullptr;
+}
+
+QStringList probeArguments(const QString& file) {
+    return {QStringLiteral("-v"),
+            QStringLiteral("quiet"),
+            QStringLiteral("-show_error"),
+            QStringLiteral("-show_entries"),
+            QStringLiteral("stream=codec_type,codec_name,start_time:format=start_time"),
+            QStringLiteral("-of"),
+            QStringLiteral("json"),
+            file};
+}
+
+MediaInfo parseProbeReport(const QByteArray& json) {
+    MediaInfo media;
+    const QJsonObject report = QJsonDocument::fromJson(json).object();
+    if (report.isEmpty()) {
+        media.error = QStringLiteral("ffprobe gave no report");
+        return media;
+    }
+    const QJsonObject error = report.value(QLatin1String("error")).toObject();
+    if (!error.isEmpty()) {
+        media.error = error.value(QLatin1String("string")).toString();
+        if (media.error.isEmpty())
+            media.error =
+                QStringLiteral("error %1").arg(error.value(QLatin1String("code")).toInt());
+        return media;
+    }
+    for (const QJsonValue& value : report.value(QLatin1String("streams")).toArray()) {
+        const QJsonObject stream = value.toObject();
+        media.streams.append({stream.value(QLatin1String("codec_type")).toString(),
+                              stream.value(QLatin1String("codec_name")).toString(),
+                              seconds(stream.value(QLatin1String("start_time")))});
+    }
+    media.start = seconds(
+        report.value(QLatin1String("format")).toObject().value(QLatin1String("start_time")));
+    return media;
+}
+
+double pictureShift(const MediaInfo& media) {
+    const StreamInfo* video = media.first(QStringLiteral("video"));
+    if (!video || !video->start || !media.start)
+        return 0;
+    return *media.start - *video->start;
+}
+
+bool mp4HoldsVideo(const QString& codec) {
+    static const QStringList held = {
+        QStringLiteral("h264"),       QStringLiteral("hevc"),  QStringLiteral("mpeg4"),
+        QStringLiteral("av1"),        QStringLiteral("vp9"),   QStringLiteral("mpeg2video"),
+        QStringLiteral("mpeg1video"), QStringLiteral("mjpeg"), QStringLiteral("png"),
+        QStringLiteral("jpeg2000"),   QStringLiteral("vc1"),   QStringLiteral("dirac")};
+    return held.contains(codec);
+}
+
+QString outputExtension(const MediaInfo& media) {
+    const StreamInfo* video = media.first(QStringLiteral("video"));
+    return !video || mp4HoldsVideo(video->codec) ? QStringLiteral("mp4") : QStringLiteral("mkv");
+}
+
+QString secondsArgument(double seconds) {
+    if (std::abs(seconds) < 0.0000005)
+        return QStringLiteral("0");
+    QString text = QString::number(seconds, 'f', 6);
+    while (text.endsWith(QLatin1Char('0')))
+        text.chop(1);
+    return text;
+}
