@@ -26,13 +26,6 @@ private slots:
                  QStringLiteral("09:05:07  a\r\nb "));
     }
 
-    void macroHelpIsSixLinesWithCrLfBetween() {
-        QCOMPARE(macroHelpText().toUtf8(),
-                 QByteArray("%1 = input file\r\n%2 = output dir\r\n%pf = input file parent "
-                            "folder\r\n%ap = exe home directory\r\n%bn = base name of input "
-                            "file\r\nwe expect ffmpeg in %ap/ffmpeg/bin/"));
-    }
-
     void textListPushKeepsCallOrder() {
         QStringList list;
         QVERIFY(AryIsEmpty(list));

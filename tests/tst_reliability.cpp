@@ -292,9 +292,9 @@ void ReliabilityTest::badInput_data() {
     QTest::addColumn<QString>("expect"); // "ok" or as outcomeProblem takes it
     addRow("a folder", "a folder.mp4", "message: no input");
     addRow("missing file", "gone.mp4", "message: no input");
-    addRow("text named .mp4", "notes.mp4", "error: Invalid data found");
-    addRow("zero bytes", "empty.mp4", "error: Invalid data found");
-    addRow("video without audio", "video only.mp4", "error: does not contain any stream");
+    addRow("text named .mp4", "notes.mp4", "message: ffmpeg cannot read");
+    addRow("zero bytes", "empty.mp4", "message: ffmpeg cannot read");
+    addRow("video without audio", "video only.mp4", "message: has no audio track");
     addRow("double quote", "say \"hi\".mp4", "message: double quote");
     // The audio has no picture to lie under: the result is the new voice alone.
     addRow("audio without video", "audio only.m4a", "ok");

@@ -191,8 +191,9 @@ private slots:
         QTest::addColumn<QString>("message"); // empty: ffmpeg fails; %w: the working folder
         QTest::addColumn<QString>("gone");
         QTest::addColumn<QString>("parts"); // the parts folder afterwards
-        // Extract removes an old raw.mp4 before ffmpeg runs, also when the run then fails.
-        addRow("extract: no video", 0, "<input> raw.mp4", "", "raw.mp4", "");
+        // An input that ffmpeg cannot read is named before raw.mp4 goes.
+        addRow("extract: unreadable input", 0, "<input> raw.mp4",
+               "ffmpeg cannot read %i:\nInvalid data found when processing input", "", "");
         // Without raw.mp4 the converted pieces of an earlier run must survive.
         addRow("split: no raw.mp4", 1, "parts/1.mp4 parts/output000000004.mp4",
                "Could not find raw.mp4", "", "1.mp4 output000000004.mp4");
@@ -232,7 +233,8 @@ private slots:
             QVERIFY2(s.failed(), qPrintable(s.out()));
             QCOMPARE(s.f.messages, QStringList());
         } else {
-            QCOMPARE(s.f.messages, QStringList{message.replace("%w", s.f.work.path())});
+            QCOMPARE(s.f.messages,
+                     QStringList{message.replace("%w", s.f.work.path()).replace("%i", s.input)});
             QCOMPARE(s.out(), QStringLiteral("before"));
         }
         for (const QString& name : gone.split(' ', Qt::SkipEmptyParts))

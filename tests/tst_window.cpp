@@ -60,10 +60,6 @@ const Drawn kForm[] = {
     {"listAuto", "QListWidget", 9960, 6360, 3735, 1815, 32},
 };
 
-QString native(QString text) {
-    return text.replace(QLatin1Char('\\'), QDir::separator());
-}
-
 } // namespace
 
 class TestWindow : public QObject {
@@ -83,52 +79,6 @@ private slots:
             QCOMPARE(w->geometry(), QRect(d.left / 15, d.top / 15, d.width / 15, d.height / 15));
             QCOMPARE(w->property("tabIndex").toInt(), d.tabIndex);
         }
-    }
-
-    void designTimeTexts() {
-        FormFixture f;
-        Form1& w = *f.form;
-        QCOMPARE(w.windowTitle(), QStringLiteral("Form1"));
-        QCOMPARE(w.txtInput->text(), QStringLiteral("Can Drag & Drop"));
-        QCOMPARE(w.txtOutDir->text(), QString());
-        QCOMPARE(w.txtExtractCmd->text(),
-                 native(R"(ffmpeg -i "%1" -vn -acodec copy "%ap\raw.mp4")"));
-        QCOMPARE(
-            w.txtSplit->text(),
-            native(
-                R"(ffmpeg -i "%ap\raw.mp4" -f segment -segment_time 299 -c copy "%ap\parts\output%09d.mp4")"));
-        QCOMPARE(
-            w.txtConcat->text(),
-            native(
-                R"(ffmpeg -f concat -safe 0 -i "%ap\concat_files.txt" -c copy "%ap\joined.mp4" -y )"));
-        QCOMPARE(w.txtConcat->text().size(), 79);
-        QCOMPARE(
-            w.txtIntegrate->text(),
-            native(
-                R"(ffmpeg -i "%1" -i "%ap\joined.mp4" -c:v copy -map 0:v:0? -map 1:a:0 "%2\%bn_AI.mp4" -y)"));
-        const QList<std::pair<QAbstractButton*, const char*>> buttons = {
-            {w.cmdBrowse, "..."},          {w.cmdOutDir, "..."},
-            {w.Command2, "Extract Audio"}, {w.Command3, "Split Audio"},
-            {w.cmdConvert, "AI Convert"},  {w.Command4, "Rejoin Audio"},
-            {w.Command5, "Reintegrate"},   {w.Command1, "Full Auto"}};
-        for (const auto& [button, text] : buttons)
-            QCOMPARE(button->text(), QString::fromLatin1(text));
-        const QList<std::pair<QLabel*, const char*>> labels = {
-            {w.Label1, "Input"},
-            {w.Label8, "OutDir"},
-            {w.Label10, "Voice"},
-            {w.Label2, "Extract Cmd"},
-            {w.Label3, "split cmd"},
-            {w.Label4, "ai translate audio python path:"},
-            {w.Label5, "rejoin cmd"},
-            {w.Label6, "reintegrate"},
-            {w.Label7, "Parts"},
-            {w.Label9, "Ai Conversion Progress"},
-            {w.lblrefresh, "refresh"},
-            {w.lblOpenParts, "open"},
-            {w.lblDelOutput, "del output*"}};
-        for (const auto& [label, text] : labels)
-            QCOMPARE(label->text(), QString::fromLatin1(text));
     }
 
     void linksAreUnderlinedAndOutputBoxDoesNotWrap() {

@@ -93,9 +93,12 @@ void Form1::createControls() {
     cmdOutDir =
         place(new QPushButton(QStringLiteral("..."), client), "cmdOutDir", 7860, 360, 735, 315, 23);
     Label8 = place(label(client, "OutDir"), "Label8", 0, 420, 615, 255, 21);
-    txtExtractCmd =
-        place(templateBox(client, native(R"(ffmpeg -i "%1" -vn -acodec copy "%ap\raw.mp4")")),
-              "txtExtractCmd", 1020, 720, 8775, 315, 4);
+    txtExtractCmd = place(
+        templateBox(
+            client,
+            native(
+                R"(ffmpeg -itsoffset %vo -i "%1" -map 0:a:0 -af aresample=44100:async=1:first_pts=0 -c:a alac -sample_fmt s16p -ac 2 "%ap\raw.mp4")")),
+        "txtExtractCmd", 1020, 720, 8775, 315, 4);
     Command2 = place(new QPushButton(QStringLiteral("Extract Audio"), client), "Command2", 10020,
                      720, 1215, 375, 7);
     Label2 = place(label(client, "Extract Cmd"), "Label2", 0, 780, 915, 255, 3);
@@ -106,7 +109,7 @@ void Form1::createControls() {
         templateBox(
             client,
             native(
-                R"(ffmpeg -i "%ap\raw.mp4" -f segment -segment_time 299 -c copy "%ap\parts\output%09d.mp4")")),
+                R"(ffmpeg -i "%ap\raw.mp4" -f segment -segment_time 299 -reset_timestamps 1 -c copy "%ap\parts\output%09d.mp4")")),
         "txtSplit", 1020, 1200, 8775, 375, 6);
     Command3 = place(new QPushButton(QStringLiteral("Split Audio"), client), "Command3", 9960, 1260,
                      1335, 315, 8);
@@ -133,7 +136,7 @@ void Form1::createControls() {
         templateBox(
             client,
             native(
-                R"(ffmpeg -i "%1" -i "%ap\joined.mp4" -c:v copy -map 0:v:0? -map 1:a:0 "%2\%bn_AI.mp4" -y)")),
+                R"(ffmpeg -itsoffset %vo -i "%1" -i "%ap\joined.mp4" -map 0:v:0? -map 1:a:0 -c:v copy -c:a aac "%2\%bn_AI.%ext" -y)")),
         "txtIntegrate", 1140, 2940, 8595, 315, 13);
     Label6 = place(label(client, "reintegrate"), "Label6", 60, 3060, 915, 255, 12);
     txtOut = place(new QPlainTextEdit(client), "txtOut", 120, 3540, 9735, 4635, 16);

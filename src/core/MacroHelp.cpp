@@ -12,6 +12,10 @@ QString macroHelpText() {
     push(lines, QStringLiteral("%pf = input file parent folder"));
     push(lines, QStringLiteral("%ap = exe home directory"));
     push(lines, QStringLiteral("%bn = base name of input file"));
+    push(lines,
+         QStringLiteral("%vo = shift that starts the input's picture at 0 s (keeps the audio "
+                        "in step)"));
+    push(lines, QStringLiteral("%ext = mp4, or mkv where MP4 cannot hold the input's picture"));
     push(lines, QStringLiteral("we expect ffmpeg in %ap") + sep + "ffmpeg" + sep + "bin" + sep);
     return lines.join(QStringLiteral("\r\n"));
 }

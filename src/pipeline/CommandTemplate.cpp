@@ -12,23 +12,104 @@ bool Pipeline::inputCheck() {
     return false;
 }
 
-QList<Macro> Pipeline::macroValues(MacroOrder order) const {
+namespace {
+const QString kPictureShift = QStringLiteral("%vo");
+const QString kExtension = QStringLiteral("%ext");
+} // namespace
+
+QList<Macro> Pipeline::macroValues(MacroOrder order, const MediaInfo* media) const {
     const QString input = m_host.inputPath();
     const Macro inputFile{QStringLiteral("%1"), input};
     const Macro parentFolder{QStringLiteral("%pf"), m_paths.ParentFolder(input)};
     const Macro appFolder{QStringLiteral("%ap"), m_work.root()};
     const Macro outputFolder{QStringLiteral("%2"), m_host.outputFolder()};
     const Macro baseName{QStringLiteral("%bn"), m_paths.BaseName(input)};
-    return order == MacroOrder::Standard
-               ? QList<Macro>{inputFile, parentFolder, appFolder, outputFolder, baseName}
-               : QList<Macro>{inputFile, parentFolder, baseName, appFolder, outputFolder};
+    QList<Macro> macros =
+        order == MacroOrder::Standard
+            ? QList<Macro>{inputFile, parentFolder, appFolder, outputFolder, baseName}
+            : QList<Macro>{inputFile, parentFolder, baseName, appFolder, outputFolder};
+    if (media) {
+        macros.append({kPictureShift, secondsArgument(pictureShift(*media))});
+        macros.append({kExtension, outputExtension(*media)});
+    }
+    return macros;
 }
 
-QString Pipeline::ExpandCommandTemplate(StepHost::Template which, MacroOrder order) const {
-    return expandMacros(removeProgramWord(m_host.templateText(which)), macroValues(order));
+bool Pipeline::usesMediaMacros(StepHost::Template which) const {
+    const QString text = removeProgramWord(m_host.templateText(which));
+    return text.contains(kPictureShift) || text.contains(kExtension);
+}
+
+QString Pipeline::ExpandCommandTemplate(StepHost::Template which, MacroOrder order,
+                                        const MediaInfo* media) const {
+    return expandMacros(removeProgramWord(m_host.templateText(which)), macroValues(order, media));
+}
+
+std::optional<MediaInfo> Pipeline::probeInput(bool needAudio) {
+    const QString ffprobe = m_work.ffprobe();
+    if (!m_paths.FileExists(ffprobe)) {
+        m_host.showMessage(QStringLiteral("ffprobe not found: ") + ffprobe +
+                           QStringLiteral("\n\nIt comes with ffmpeg; put it in the same folder."));
+        return std::nullopt;
+    }
+    const QString input = m_host.inputPath();
+    if (input.contains(QLatin1Char('"'))) {
+        m_host.showMessage(QStringLiteral("This path holds a double quote (\"), which cannot be "
+                                          "passed to ffmpeg:\n") +
+                           input);
+        return std::nullopt;
+    }
+    QStringList arguments = probeArguments(input);
+    for (QString& argument : arguments)
+        argument = QLatin1Char('"') + argument + QLatin1Char('"');
+    m_runner.Run(ffprobe, arguments.join(QLatin1Char(' ')));
+    if (m_runner.wasStopped())
+        return std::nullopt;
+    const MediaInfo media = parseProbeReport(m_runner.Output().toUtf8());
+    if (!media.error.isEmpty()) {
+        m_host.showMessage(QStringLiteral("ffmpeg cannot read ") + input + QStringLiteral(":\n") +
+                           media.error);
+        return std::nullopt;
+    }
+    if (needAudio && !media.first(QStringLiteral("audio"))) {
+        m_host.showMessage(input + QStringLiteral("\n\nhas no audio track: there is no speech in "
+                                                  "it to give another voice."));
+        return std::nullopt;
+    }
+    return media;
+}
+
+bool Pipeline::checkJoinDecodes() {
+    const QString joined = m_work.joined();
+    const bool decodes = m_runner.Run(
+        m_work.ffmpeg(), QStringLiteral("-nostdin -hide_banner -v error -xerror -i \"") + joined +
+                             QStringLiteral("\" -map 0:a -f null -"));
+    if (decodes && !m_runner.wasStopped())
+        return true;
+    // Reintegrate must not lay a broken join under the picture.
+    m_paths.DeleteFile(joined);
+    if (m_runner.wasStopped())
+        return false;
+    QString reason = m_runner.Output().trimmed();
+    if (reason.size() > 2000)
+        reason = reason.left(2000) + QStringLiteral("\n...");
+    m_host.setToolOutput(
+        QStringLiteral("Error: ffmpeg wrote joined.mp4, but it does not decode, so it was "
+                       "removed. The pieces in the parts folder are not all of one format (a "
+                       "piece converted elsewhere, or a changed template?).\r\n") +
+        reason);
+    return false;
+}
+
+void Pipeline::remark(const QString& text) {
+    m_remark = text;
+    if (m_inFullAuto)
+        m_host.logAuto(text);
 }
 
 bool Pipeline::RunFfmpeg(const QString& arguments) {
+    const QString remark = m_remark.isEmpty() ? QString() : m_remark + QStringLiteral("\r\n\r\n");
+    m_remark.clear();
     if (stopped()) { // asked for while the step was getting ready
         m_host.setToolOutput(QStringLiteral("Stopped"));
         return false;
@@ -42,7 +123,8 @@ bool Pipeline::RunFfmpeg(const QString& arguments) {
         m_host.setToolOutput(QStringLiteral("Stopped\r\n") + m_runner.Output());
         return false;
     }
-    m_host.setToolOutput(ok ? m_runner.Output() : QStringLiteral("Error: ") + m_runner.Output());
+    m_host.setToolOutput(ok ? remark + m_runner.Output()
+                            : QStringLiteral("Error: ") + m_runner.Output());
     return ok;
 }
 

@@ -3,6 +3,8 @@
 // that sounds finished.
 #include "pipeline/Pipeline.h"
 
+#include <QScopeGuard>
+
 #include <array>
 
 namespace {
@@ -37,6 +39,12 @@ bool Pipeline::fullAuto() {
         m_host.showMessage(QStringLiteral("The output folder does not exist:\n") + outputFolder);
         return false;
     }
+    // An input ffmpeg cannot read, or one without audio, is named before anything runs. (One that
+    // is missing is Extracting's "no input".)
+    if (m_paths.FileExists(m_host.inputPath()) && !probeInput(true))
+        return false;
+    m_inFullAuto = true;
+    const auto done = qScopeGuard([this] { m_inFullAuto = false; });
     for (const Stage& stage : kStages) {
         const QString line = QString::fromLatin1(stage.line);
         m_host.logAuto(line);

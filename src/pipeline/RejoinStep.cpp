@@ -9,8 +9,14 @@
 bool Pipeline::rejoinAudio() {
     if (!inputCheck() || !valuesCheck(StepHost::Template::Concat))
         return false;
-    const QString arguments =
-        ExpandCommandTemplate(StepHost::Template::Concat, MacroOrder::Standard);
+    std::optional<MediaInfo> media;
+    if (usesMediaMacros(StepHost::Template::Concat)) {
+        media = probeInput(false);
+        if (!media)
+            return false;
+    }
+    const QString arguments = ExpandCommandTemplate(
+        StepHost::Template::Concat, MacroOrder::Standard, media ? &*media : nullptr);
 
     // Natural order, so 2.mp4 comes before 10.mp4.
     // Hidden files are temporaries (a conversion's piece in the making), never pieces.
@@ -33,5 +39,7 @@ bool Pipeline::rejoinAudio() {
     const bool ok = RunFfmpeg(arguments);
     // Removed after every run, whether ffmpeg succeeded or not.
     const bool listGone = removeWorkingFile(list);
-    return ok && listGone && m_paths.FileExists(m_work.joined());
+    // ffmpeg joins pieces of different formats without complaint, into a file that does not
+    // decode: only decoding it tells.
+    return ok && listGone && m_paths.FileExists(m_work.joined()) && checkJoinDecodes();
 }

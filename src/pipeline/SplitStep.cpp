@@ -29,8 +29,14 @@ bool Pipeline::splitAudio() {
         m_host.showMessage(QStringLiteral("Could not create ") + m_work.parts());
         return false;
     }
-    const QString arguments =
-        ExpandCommandTemplate(StepHost::Template::Split, MacroOrder::Standard);
+    std::optional<MediaInfo> media;
+    if (usesMediaMacros(StepHost::Template::Split)) {
+        media = probeInput(false);
+        if (!media)
+            return false;
+    }
+    const QString arguments = ExpandCommandTemplate(StepHost::Template::Split, MacroOrder::Standard,
+                                                    media ? &*media : nullptr);
     const bool ok = RunFfmpeg(arguments);
     if (m_runner.wasStopped() || stopped()) {
         // The segments of a stopped split are incomplete; raw.mp4 stays for the next try.

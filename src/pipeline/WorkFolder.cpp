@@ -16,3 +16,8 @@ QString WorkFolder::ffmpeg() const {
     return PathTools::join(PathTools::join(file(QStringLiteral("ffmpeg")), QStringLiteral("bin")),
                            executableFileName(QStringLiteral("ffmpeg")));
 }
+
+QString WorkFolder::ffprobe() const {
+    return PathTools::join(PathTools::join(file(QStringLiteral("ffmpeg")), QStringLiteral("bin")),
+                           executableFileName(QStringLiteral("ffprobe")));
+}

@@ -13,6 +13,8 @@ public:
     QString file(const QString& name) const;
 
     QString ffmpeg() const;
+    // ffprobe, which comes with ffmpeg and lies beside it.
+    QString ffprobe() const;
     QString parts() const { return file(QStringLiteral("parts")); }
     QString raw() const { return file(QStringLiteral("raw.mp4")); }
     QString joined() const { return file(QStringLiteral("joined.mp4")); }

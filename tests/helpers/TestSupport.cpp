@@ -13,6 +13,10 @@ QString ffmpeg() {
     return qEnvironmentVariable("VOXSPLICE_FFMPEG", QStringLiteral("ffmpeg"));
 }
 
+QString ffprobe() {
+    return qEnvironmentVariable("VOXSPLICE_FFPROBE", QStringLiteral("ffprobe"));
+}
+
 QString childTool() {
     return qEnvironmentVariable("VOXSPLICE_CHILD");
 }
@@ -78,6 +82,7 @@ WorkDir::WorkDir(const QString& name, bool withFfmpeg) {
     if (withFfmpeg) {
         QDir().mkpath(file(QStringLiteral("ffmpeg/bin")));
         QFile::link(ffmpeg(), file(QStringLiteral("ffmpeg/bin/ffmpeg")));
+        QFile::link(ffprobe(), file(QStringLiteral("ffmpeg/bin/ffprobe")));
     }
     QFile::copy(QDir(appDir()).filePath(QStringLiteral("complete.wav")),
                 file(QStringLiteral("complete.wav")));

@@ -14,6 +14,7 @@ namespace testsupport {
 
 // Paths handed to the tests by CTest.
 QString ffmpeg();
+QString ffprobe();
 QString childTool();
 QString appDir();
 QString sourceDir();

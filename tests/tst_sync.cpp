@@ -1,0 +1,219 @@
+// Videos of every common kind through Full Auto with the offline voice: the picture comes out
+// untouched and the new voice where the old one was. And joins of unconverted and mixed pieces.
+#include "app/DropLineEdit.h"
+#include "helpers/TestSupport.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QtTest>
+
+using namespace testsupport;
+
+namespace {
+
+// The sources: four seconds of picture and of silence with a loud 0.2 s tone at 3 s of the audio,
+// inside the second piece, so that it lies where the first piece's length decides.
+const QString kPicture = QStringLiteral("testsrc=size=160x120:rate=10:duration=4");
+const QString kSound =
+    QStringLiteral("aevalsrc=if(between(t\\,3\\,3.2)\\,0.8*sin(2*PI*1000*t)\\,0):s=48000:d=4");
+
+QJsonObject probe(const QString& path) {
+    QProcess ffprobe;
+    ffprobe.start(testsupport::ffprobe(),
+                  {"-v", "quiet", "-show_streams", "-show_format", "-of", "json", path});
+    ffprobe.waitForFinished(60000);
+    return QJsonDocument::fromJson(ffprobe.readAllStandardOutput()).object();
+}
+
+// Where things are, in seconds from the first picture.
+struct Timing {
+    double marker = -1;   // the tone's start
+    double audioEnd = -1; // the last sample's end
+    QString pictureMd5;   // of the decoded picture
+    int rotation = 0;
+};
+
+Timing measure(const QString& path) {
+    Timing t;
+    const QJsonObject info = probe(path);
+    const double fileStart = info["format"].toObject()["start_time"].toString().toDouble();
+    double pictureStart = fileStart;
+    for (const QJsonValue& s : info["streams"].toArray()) {
+        const QJsonObject stream = s.toObject();
+        if (stream["codec_type"].toString() != "video")
+            continue;
+        pictureStart = stream["start_time"].toString().toDouble();
+        for (const QJsonValue& d : stream["side_data_list"].toArray())
+            t.rotation = d.toObject()["rotation"].toInt();
+        break;
+    }
+    // ffmpeg counts from the file's start; the picture starts this much later.
+    const double shift = pictureStart - fileStart;
+    QString out;
+    runFfmpeg(
+        {"-i", path, "-map", "0:a:0", "-af", "silencedetect=n=-30dB:d=0.05", "-f", "null", "-"},
+        &out);
+    static const QRegularExpression end(QStringLiteral("silence_end: ([-0-9.]+)"));
+    static const QRegularExpression time(QStringLiteral("time=(\\d+):(\\d+):(\\d+\\.\\d+)"));
+    t.marker = end.match(out).captured(1).toDouble() - shift;
+    for (auto it = time.globalMatch(out); it.hasNext();) {
+        const auto m = it.next();
+        t.audioEnd = m.captured(1).toDouble() * 3600 + m.captured(2).toDouble() * 60 +
+                     m.captured(3).toDouble() - shift;
+    }
+    runFfmpeg({"-i", path, "-map", "0:v:0", "-f", "md5", "-"}, &out);
+    t.pictureMd5 = QRegularExpression(QStringLiteral("MD5=(\\w+)")).match(out).captured(1);
+    return t;
+}
+
+} // namespace
+
+class SyncTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_media;
+
+private slots:
+    void initTestCase() {
+        qputenv("VOXSPLICE_OFFLINE_VOICE", "1");
+        qunsetenv("elevenlabs_api_key");
+        QVERIFY(m_media.isValid());
+    }
+
+    void everyKindComesOutInStep_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("audioInput"); // options before the sound's input
+        QTest::addColumn<QString>("coding");
+        QTest::addColumn<int>("rotation");     // set on the source after it is made
+        QTest::addColumn<QString>("expected"); // the output's name
+        const QString h264 = QStringLiteral("-c:v libx264 -preset ultrafast -pix_fmt yuv420p ");
+        addRow("PCM in .mov", "pcm.mov", "", h264 + "-c:a pcm_s16le", 0, "pcm_AI.mp4");
+        addRow("VP8 and Vorbis in .webm", "web.webm", "", "-c:v libvpx -c:a libvorbis", 0,
+               "web_AI.mkv");
+        addRow("WMV and WMA in .wmv", "old.wmv", "", "-c:v wmv2 -c:a wmav2", 0, "old_AI.mkv");
+        addRow("FLAC in .mkv", "flac.mkv", "", h264 + "-c:a flac", 0, "flac_AI.mp4");
+        addRow("AC-3 in .mkv", "ac3.mkv", "", h264 + "-c:a ac3", 0, "ac3_AI.mp4");
+        // Both start some seconds in, the audio 0.3 s before the picture.
+        addRow("transport stream starting late", "broadcast.ts", "-itsoffset -0.3",
+               h264 + "-c:a aac -output_ts_offset 10", 0, "broadcast_AI.mp4");
+        addRow("audio after the picture", "late.mp4", "-itsoffset 0.5", h264 + "-c:a aac", 0,
+               "late_AI.mp4");
+        addRow("5.1 audio", "surround.mp4", "", h264 + "-c:a aac -ac 6", 0, "surround_AI.mp4");
+        addRow("rotated phone video", "phone.mp4", "", h264 + "-c:a aac", 90, "phone_AI.mp4");
+    }
+    void everyKindComesOutInStep() {
+        QFETCH(QString, name);
+        QFETCH(QString, audioInput);
+        QFETCH(QString, coding);
+        QFETCH(int, rotation);
+        QFETCH(QString, expected);
+        const QString source = m_media.filePath(name);
+        QStringList make = {"-f", "lavfi", "-i", kPicture};
+        make += audioInput.split(' ', Qt::SkipEmptyParts);
+        make += QStringList{"-f", "lavfi", "-i", kSound} + coding.split(' ') + QStringList{source};
+        QVERIFY(runFfmpeg(make));
+        if (rotation) {
+            const QString plain = source + ".plain.mp4";
+            QVERIFY(QFile::rename(source, plain));
+            QVERIFY(runFfmpeg({"-i", plain, "-c", "copy", "-metadata:s:v:0",
+                               "rotate=" + QString::number(rotation), source}));
+        }
+
+        FormFixture f(QStringLiteral("sync"));
+        QCOMPARE(f.load(), Form1::LoadResult::Ready);
+        Form1& w = *f.form;
+        w.txtInput->setText(source);
+        w.txtOutDir->setText(m_media.path());
+        // Two-second pieces, so every video is joined from several.
+        w.txtSplit->setText(w.txtSplit->text().replace(" 299 ", " 2 "));
+
+        w.Command1_Click();
+
+        const QString output = m_media.filePath(expected);
+        QVERIFY2(QFile::exists(output),
+                 qPrintable(f.messages.join('\n') + w.txtOut->toPlainText()));
+        const QStringList log = logRows(w.listAuto);
+        QVERIFY2(log.contains("Final output") && !log.join('|').contains("failed"),
+                 qPrintable(log.join('|')));
+        const Timing before = measure(source), after = measure(output);
+        QVERIFY(!before.pictureMd5.isEmpty());
+        QCOMPARE(after.pictureMd5, before.pictureMd5);
+        QCOMPARE(after.rotation, rotation);
+        QVERIFY2(qAbs(after.marker - before.marker) <= 0.025,
+                 qPrintable(
+                     QStringLiteral("marker %1 s, was %2 s").arg(after.marker).arg(before.marker)));
+        QVERIFY2(
+            qAbs(after.audioEnd - before.audioEnd) <= 0.05,
+            qPrintable(
+                QStringLiteral("end %1 s, was %2 s").arg(after.audioEnd).arg(before.audioEnd)));
+        // Where MP4 cannot hold the picture, the log and the output box say why it is Matroska.
+        QCOMPARE(log.last().contains("(Matroska)"), expected.endsWith(".mkv"));
+        QCOMPARE(w.txtOut->toPlainText().contains("(Matroska)"), expected.endsWith(".mkv"));
+    }
+
+    // Rejoin of pieces that were not converted, or only some of them: the join holds the audio
+    // again, piece by piece, without gaps. Pieces of another format make a join that does not
+    // decode: a failure, and nothing for Reintegrate to use.
+    void rejoinKeepsEveryPiece_data() {
+        QTest::addColumn<int>("converted"); // pieces converted before the join
+        QTest::addColumn<bool>("foreign");  // an AAC piece put among them
+        addRow("unconverted", 0, false);
+        addRow("mixed", 2, false);
+        addRow("another format among them", 1, true);
+    }
+    void rejoinKeepsEveryPiece() {
+        QFETCH(int, converted);
+        QFETCH(bool, foreign);
+        const QString source = m_media.filePath("rejoin.mp4");
+        if (!QFile::exists(source))
+            QVERIFY(makeVideo(source, 5));
+        FormFixture f(QStringLiteral("rejoin"));
+        QCOMPARE(f.load(), Form1::LoadResult::Ready);
+        Form1& w = *f.form;
+        w.txtInput->setText(source);
+        w.txtOutDir->setText(m_media.path());
+        w.txtSplit->setText(w.txtSplit->text().replace(" 299 ", " 1 "));
+        w.Command2_Click();
+        w.Command3_Click();
+        const QString parts = w.workFolder().parts();
+        QStringList pieces = PathTools().ListFiles(parts, "*");
+        QCOMPARE(pieces.size(), 5);
+        for (int i = 0; i < converted; ++i) {
+            const QString piece = QStringLiteral("%1/%2.mp4").arg(parts).arg(2 * i + 1);
+            QProcess script;
+            script.start("python3", {w.workFolder().script(), pieces[2 * i], piece, "voice"});
+            QVERIFY(script.waitForFinished(60000) && script.exitCode() == 0);
+            QVERIFY(QFile::remove(pieces[2 * i]));
+            pieces[2 * i] = piece;
+        }
+        if (foreign)
+            QVERIFY(runFfmpeg({"-f", "lavfi", "-i", "sine=d=1", "-c:a", "aac", parts + "/9.mp4"}));
+        double sum = 0;
+        for (const QString& piece : pieces)
+            sum += audioDuration(piece);
+
+        w.Command4_Click();
+
+        const QString joined = w.workFolder().joined();
+        if (foreign) {
+            QVERIFY(w.txtOut->toPlainText().startsWith(
+                "Error: ffmpeg wrote joined.mp4, but it does not decode"));
+            QVERIFY(!QFile::exists(joined));
+            return;
+        }
+        QVERIFY2(!w.txtOut->toPlainText().startsWith("Error"), qPrintable(w.txtOut->toPlainText()));
+        QVERIFY2(
+            qAbs(audioDuration(joined) - sum) <= 0.025,
+            qPrintable(
+                QStringLiteral("joined %1 s, pieces %2 s").arg(audioDuration(joined)).arg(sum)));
+        QVERIFY(qAbs(sum - 5) <= 0.025);
+    }
+};
+
+QTEST_MAIN(SyncTest)
+#include "tst_sync.moc"
