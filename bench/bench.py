@@ -10,6 +10,8 @@
 3. stall:     the longest gap of a 5 ms timer during the Full Auto runs of 1; bare: an idle loop.
 4. sync:      Full Auto on a generated 60-minute video with a 1 kHz marker at 59:00:
               |audio - video| of the output and the marker's shift; bare: the script's output.
+   long:      the same on a three-hour video (marker at 2:59:00), the program only: the marker's
+              shift and the end error (output audio length - source audio length).
 5. memory:    the program's peak resident size during the run of 4; bare: the largest process
               of the script's run (ffmpeg or Python).
 
@@ -104,6 +106,16 @@ class Bench:
         process.wait()
         return count
 
+    def picture_shift(self, path):
+        """What the program puts in for %vo: the file's start minus the picture's."""
+        out = json.loads(subprocess.run(
+            [self.ffprobe, "-v", "quiet", "-show_entries", "stream=codec_type,start_time:"
+             "format=start_time", "-of", "json", path], capture_output=True, text=True).stdout)
+        video = [s for s in out["streams"] if s["codec_type"] == "video"]
+        if not video:
+            return "0"
+        return "%.6f" % (float(out["format"]["start_time"]) - float(video[0]["start_time"]))
+
     def video_seconds(self, path):
         out = subprocess.run([self.ffprobe, "-v", "error", "-select_streams", "v:0",
                               "-show_entries", "stream=duration", "-of", "csv=p=0", path],
@@ -152,11 +164,12 @@ class Bench:
         os.symlink(self.ffmpeg, os.path.join(work, "ffmpeg", "bin", "ffmpeg"))
         t = self.templates()
         macros = {"%1": video, "%pf": os.path.dirname(video), "%ap": work, "%2": out_dir,
-                  "%bn": os.path.splitext(os.path.basename(video))[0]}
+                  "%bn": os.path.splitext(os.path.basename(video))[0],
+                  "%vo": self.picture_shift(video), "%ext": "mp4"}
 
         def expand(text):
             text = re.sub(r"ffmpeg", "", text, count=1, flags=re.IGNORECASE)
-            return re.sub(r"%1|%pf|%ap|%2|%bn", lambda m: macros[m.group(0)], text)
+            return re.sub(r"%1|%pf|%ap|%2|%bn|%vo|%ext", lambda m: macros[m.group(0)], text)
 
         split = t["split"].replace("-segment_time 299 ", "-segment_time %d " % segment)
         env = dict(self.env, FFMPEG=os.path.join(work, "ffmpeg", "bin", "ffmpeg"), WORK=work,
@@ -293,6 +306,27 @@ class Bench:
             "ratio": program["vmhwm_kib"] / bare["maxrss_kib"],
             "target": "< 120 MB", "met": program["vmhwm_kib"] * 1024 < 120e6}
 
+    def long_sync(self):
+        minutes = 20 if self.args.quick else 180
+        video = self.video(minutes, marker=True)
+        self.marker_expected = minutes * 60 - MARKER_AT
+        log("long: Full Auto on the %d-minute video ..." % minutes)
+        program = self.run_program(video, self.out_dir("long-program"))
+        source_marker = self.marker_seconds(video)
+        source_audio = self.audio_samples(video) / 44100.0
+        output = program["output"]
+        audio = self.audio_samples(output) / 44100.0
+        marker = self.marker_seconds(output)
+        marker_ms = abs(marker - source_marker) * 1000 if marker else None
+        end_ms = abs(audio - source_audio) * 1000
+        self.results["long"] = {
+            "minutes": minutes, "segments": -(-minutes * 60 // 299),
+            "source_audio_s": source_audio, "audio_s": audio, "end_ms": end_ms,
+            "source_marker_s": source_marker, "marker_s": marker, "marker_ms": marker_ms,
+            "av_ms": abs(audio - self.video_seconds(output)) * 1000,
+            "wall_s": program["wall_s"], "load_before": self.load(),
+            "target": "<= 25 ms", "met": max(end_ms, marker_ms or 1e9) <= 25}
+
     # ---- report ------------------------------------------------------------------------------
 
     def report(self):
@@ -331,6 +365,12 @@ class Bench:
                         % (s["minutes"], s["segments"], p["av_ms"], b["av_ms"],
                            s["source"]["av_ms"], fmt(p["marker_ms"]), fmt(b["marker_ms"]),
                            verdict(s)))
+        if "long" in r:
+            s = r["long"]
+            rows.append("4. sync (%d min, %d segments, %.0f s): marker shift %s ms, end error "
+                        "%.1f ms, |audio - video| %.1f ms (target <= 25 ms): %s"
+                        % (s["minutes"], s["segments"], s["wall_s"], fmt(s["marker_ms"]),
+                           s["end_ms"], s["av_ms"], verdict(s)))
         if "memory" in r:
             m = r["memory"]
             rows.append("5. peak resident size: voxsplice %.1f MiB, largest process of the bare "
@@ -351,14 +391,14 @@ def main():
     parser.add_argument("--runs", type=int, default=None, help="overhead runs (default 3)")
     parser.add_argument("--startup-runs", type=int, default=None, help="default 21")
     parser.add_argument("--only", nargs="*", default=None,
-                        choices=["overhead", "startup", "sync"], help="run only these")
+                        choices=["overhead", "startup", "sync", "long"], help="run only these")
     parser.add_argument("--json", default=None, help="also write the figures here")
     args = parser.parse_args()
     args.runs = args.runs or (1 if args.quick else 3)
     args.startup_runs = args.startup_runs or (5 if args.quick else 21)
 
     bench = Bench(args)
-    wanted = args.only or ["overhead", "startup", "sync"]
+    wanted = args.only or ["overhead", "startup", "sync", "long"]
     try:
         if "overhead" in wanted:
             bench.overhead()
@@ -366,6 +406,8 @@ def main():
             bench.startup()
         if "sync" in wanted:
             bench.sync_and_memory()
+        if "long" in wanted:
+            bench.long_sync()
     finally:
         shutil.rmtree(bench.temp, ignore_errors=True)
     bench.report()

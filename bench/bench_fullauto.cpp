@@ -91,14 +91,16 @@ void print(const QJsonObject& object) {
     std::fflush(stdout);
 }
 
-// A working folder like the program's: ffmpeg/bin/ffmpeg, convert.py and complete.wav.
+// A working folder like the program's: ffmpeg/bin/ffmpeg and ffprobe, convert.py and
+// complete.wav.
 bool layOutWorkFolder(const QString& work, const QString& appDir, const QString& script) {
-    const QString ffmpeg =
-        QFileInfo(QDir(appDir).filePath("ffmpeg/bin/ffmpeg")).canonicalFilePath();
-    if (ffmpeg.isEmpty() || !QDir().mkpath(QDir(work).filePath("ffmpeg/bin")))
+    if (!QDir().mkpath(QDir(work).filePath("ffmpeg/bin")))
         return false;
-    if (!QFile::link(ffmpeg, QDir(work).filePath("ffmpeg/bin/ffmpeg")))
-        return false;
+    for (const char* tool : {"ffmpeg/bin/ffmpeg", "ffmpeg/bin/ffprobe"}) {
+        const QString target = QFileInfo(QDir(appDir).filePath(tool)).canonicalFilePath();
+        if (target.isEmpty() || !QFile::link(target, QDir(work).filePath(tool)))
+            return false;
+    }
     QFile::copy(QDir(appDir).filePath("complete.wav"), QDir(work).filePath("complete.wav"));
     return script.isEmpty() || QFile::copy(script, QDir(work).filePath("convert.py"));
 }
