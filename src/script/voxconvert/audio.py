@@ -1,0 +1,168 @@
+"""ffmpeg: finding it, running it, measuring the input, writing pieces, the offline voice."""
+
+import hashlib
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+
+from .messages import Failure, shorten
+
+# Every converted piece has exactly this format, so the pieces join with a plain stream copy.
+SAMPLE_RATE = 44100
+CHANNELS = 2
+CHANNEL_LAYOUT = "stereo"
+SAMPLE_FORMAT = "s16p"
+CODEC = "alac"
+CONTAINER = "mp4"
+
+# Offline voice: semitones of pitch shift, picked from the voice id; never 0.
+OFFLINE_SHIFTS = (-5, -4, -3, 3, 4, 5)
+
+# How long an ffmpeg that was asked to stop may take before it is killed.
+STOP_WAIT_SECONDS = 2.0
+PR_SET_PDEATHSIG = 1  # from <linux/prctl.h>
+
+
+def death_signal_hook():
+    """On Linux, a function the child runs before it becomes ffmpeg: the kernel is to kill it
+    when this script dies, however the script dies. None elsewhere or when libc cannot be had."""
+    if not sys.platform.startswith("linux"):
+        return None
+    try:
+        import ctypes
+        prctl = ctypes.CDLL(None, use_errno=True).prctl
+    except (ImportError, OSError, AttributeError):
+        return None
+    script = os.getpid()
+
+    def die_with_script():
+        prctl(PR_SET_PDEATHSIG, int(signal.SIGKILL), 0, 0, 0)
+        if os.getppid() != script:  # the script died before the line above took hold
+            os._exit(1)
+
+    return die_with_script
+
+
+if os.name == "nt":
+    CHILD_OPTIONS = {"creationflags": 0x08000000}  # CREATE_NO_WINDOW
+else:
+    CHILD_OPTIONS = {"preexec_fn": death_signal_hook()}
+
+
+# ---------------------------------------------------------------------------------------------
+# Running ffmpeg
+
+
+def find_ffmpeg():
+    override = os.environ.get("VOXSPLICE_FFMPEG", "").strip()
+    if override:
+        path = override if os.path.dirname(override) else (shutil.which(override) or override)
+        hint = "fix VOXSPLICE_FFMPEG or unset it"
+    else:
+        name = "ffmpeg.exe" if os.name == "nt" else "ffmpeg"
+        # The working folder: convert.py and this package's folder sit side by side in it.
+        here = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+        path = os.path.join(here, "ffmpeg", "bin", name)
+        hint = "install ffmpeg into the working folder (ffmpeg/bin next to convert.py)"
+    if not os.path.isfile(path):
+        raise Failure("ffmpeg not found at %s: %s" % (path, hint))
+    return path
+
+
+def end_child(child):
+    """Asks a child that still runs to stop, and kills it if it has not stopped soon after."""
+    if child.poll() is not None:
+        return
+    child.terminate()
+    try:
+        child.wait(STOP_WAIT_SECONDS)
+    except subprocess.TimeoutExpired:
+        child.kill()
+        child.wait()
+
+
+def run_ffmpeg(ffmpeg, args, what, capture=False):
+    """Runs ffmpeg quietly, stdin closed; returns stdout if captured. Failure says `what`.
+
+    However the wait ends, a signal's Failure included, ffmpeg is ended before this returns."""
+    command = [ffmpeg, "-nostdin", "-hide_banner", "-loglevel", "error", "-y"] + args
+    try:
+        child = subprocess.Popen(command, stdin=subprocess.DEVNULL,
+                                 stdout=subprocess.PIPE if capture else subprocess.DEVNULL,
+                                 stderr=subprocess.PIPE, **CHILD_OPTIONS)
+    except OSError as error:
+        raise Failure("ffmpeg failed to start (%s): %s; reinstall ffmpeg"
+                      % (ffmpeg, error.strerror or error))
+    with child:
+        try:
+            output, errors = child.communicate()
+        finally:
+            end_child(child)
+    if child.returncode != 0:
+        lines = errors.decode("utf-8", "replace").strip().splitlines()
+        detail = lines[-1] if lines else "ffmpeg exit status %d" % child.returncode
+        raise Failure("%s (%s)" % (what, shorten(detail)))
+    return output
+
+
+# ---------------------------------------------------------------------------------------------
+# Pieces
+
+
+def count_samples(ffmpeg, path):
+    """Length of the audio in samples at SAMPLE_RATE, measured by decoding it all."""
+    pcm = run_ffmpeg(ffmpeg, ["-i", path, "-map", "0:a:0", "-vn", "-ac", "1",
+                              "-ar", str(SAMPLE_RATE), "-c:a", "pcm_u8", "-f", "u8", "-"],
+                     "bad input file %s: ffmpeg cannot read audio from it" % path, capture=True)
+    if not pcm:
+        raise Failure("bad input file %s: it holds no audio" % path)
+    return len(pcm)
+
+
+def has_rubberband(ffmpeg):
+    listing = run_ffmpeg(ffmpeg, ["-filters"], "ffmpeg failed to list its filters", capture=True)
+    return re.search(rb"^\s*\S+\s+rubberband\s", listing, re.MULTILINE) is not None
+
+
+def encode_piece(ffmpeg, source, target, samples, voice_filter, what):
+    """Writes `source` as the fixed output format, exactly `samples` long."""
+    chain = [voice_filter] if voice_filter else []
+    chain += ["aresample=%d" % SAMPLE_RATE,
+              "aformat=sample_fmts=%s:sample_rates=%d:channel_layouts=%s"
+              % (SAMPLE_FORMAT, SAMPLE_RATE, CHANNEL_LAYOUT),
+              "apad=whole_len=%d" % samples,
+              "atrim=end_sample=%d" % samples]
+    run_ffmpeg(ffmpeg, ["-i", source, "-map", "0:a:0", "-vn", "-sn", "-dn",
+                        "-map_metadata", "-1", "-af", ",".join(chain),
+                        "-c:a", CODEC, "-ar", str(SAMPLE_RATE), "-ac", str(CHANNELS),
+                        "-f", CONTAINER, target], what)
+
+
+def encode_silence(ffmpeg, target, samples):
+    """Writes silence in the fixed output format, exactly `samples` long."""
+    run_ffmpeg(ffmpeg, ["-f", "lavfi", "-i", "anullsrc=r=%d:cl=%s" % (SAMPLE_RATE, CHANNEL_LAYOUT),
+                        "-af", "atrim=end_sample=%d,aformat=sample_fmts=%s" % (samples, SAMPLE_FORMAT),
+                        "-c:a", CODEC, "-ar", str(SAMPLE_RATE), "-ac", str(CHANNELS),
+                        "-f", CONTAINER, target], "ffmpeg failed to write silence")
+
+
+# ---------------------------------------------------------------------------------------------
+# Offline voice
+
+
+def offline_semitones(voice_id):
+    digest = hashlib.sha256(voice_id.encode("utf-8")).digest()
+    return OFFLINE_SHIFTS[digest[0] % len(OFFLINE_SHIFTS)]
+
+
+def pitch_filter(semitones, rubberband):
+    ratio = 2.0 ** (semitones / 12.0)
+    if rubberband:
+        return "rubberband=pitch=%.6f:formant=shifted:pitchq=quality" % ratio
+    # Without rubberband: play faster (pitch and formants up), then stretch back to length.
+    shifted = int(round(SAMPLE_RATE * ratio))
+    return "aresample=%d,asetrate=%d,aresample=%d,atempo=%.6f" % (
+        SAMPLE_RATE, shifted, SAMPLE_RATE, SAMPLE_RATE / shifted)
