@@ -3,49 +3,75 @@
 
 #include "core/InterpreterList.h"
 #include "platform/PathTools.h"
-#include "platform/ToolRunner.h"
 #include "platform/win32/Win32Api.h"
 
+#include <QDir>
 #include <QProcess>
+#include <QStringDecoder>
 
 namespace {
 
-std::string ansi(const QString& text) {
-    return text.toLocal8Bit().toStdString();
+// How long the Python launcher may take to list the interpreters.
+constexpr int kLauncherTimeoutMs = 10000;
+
+// The launcher's list: UTF-16 when it writes wide text, else UTF-8 where that fits, else the
+// local code page.
+QString launcherText(const QByteArray& bytes) {
+    const bool utf16 = bytes.startsWith("\xff\xfe") || (bytes.size() > 1 && bytes.at(1) == '\0');
+    if (utf16)
+        return QStringDecoder(QStringConverter::Utf16LE).decode(bytes); // drops the mark
+    QStringDecoder utf8(QStringConverter::Utf8);
+    const QString text = utf8.decode(bytes);
+    return utf8.hasError() ? QString::fromLocal8Bit(bytes) : text;
+}
+
+QString windowsFolder() {
+    return QString::fromStdWString(win32::environmentValue(L"windir"));
 }
 
 } // namespace
-
-void setArgumentString(QProcess& process, const QString& arguments) {
-    process.setNativeArguments(arguments);
-}
 
 QString executableFileName(const QString& baseName) {
     return baseName + QStringLiteral(".exe");
 }
 
-QString findPythonInterpreter(ToolRunner& runner) {
-    const QString launcher =
-        QString::fromLocal8Bit(win32::environmentValue("windir")) + QStringLiteral("\\py.exe");
+QString findPythonInterpreter() {
+    const QString windir = windowsFolder();
+    if (windir.isEmpty())
+        return {};
+    const QString launcher = PathTools::join(windir, QStringLiteral("py.exe"));
     PathTools paths;
     if (!paths.FileExists(launcher))
         return {};
-    if (!runner.Run(launcher, QStringLiteral("-0p")))
+    // Before the window shows, so waiting here freezes nothing.
+    QProcess process;
+    process.start(launcher, {QStringLiteral("-0p")}, QIODevice::ReadOnly);
+    if (!process.waitForFinished(kLauncherTimeoutMs)) {
+        process.kill();
+        process.waitForFinished(1000);
         return {};
-    return pickInterpreter(runner.Output(),
+    }
+    if (process.exitStatus() != QProcess::NormalExit)
+        return {};
+    return pickInterpreter(launcherText(process.readAllStandardOutput()),
                            [&paths](const QString& path) { return paths.FileExists(path); });
 }
 
 bool openFolder(const QString& folder) {
-    const QString line = QStringLiteral("explorer.exe \"") + folder + QLatin1Char('"');
-    return win32::startCommandLine(ansi(line), static_cast<int>(WindowStyle::NormalFocus)) != 0;
+    // Explorer takes only backslashes, and a trailing one would escape the closing quote.
+    QString path = QDir::toNativeSeparators(folder);
+    while (path.size() > 3 && path.endsWith(QLatin1Char('\\')))
+        path.chop(1);
+    const std::wstring line = L"explorer.exe \"" + path.toStdWString() + L'"';
+    // Explorer from the Windows folder, not one that happens to lie in the current folder.
+    const QString windir = windowsFolder();
+    const std::wstring program =
+        windir.isEmpty() ? std::wstring()
+                         : PathTools::join(windir, QStringLiteral("explorer.exe")).toStdWString();
+    return win32::startCommandLine(line, static_cast<int>(WindowStyle::NormalFocus), program) != 0;
 }
 
 qint64 startProgram(const QString& program, WindowStyle style) {
-    const std::string path = ansi(program);
-    return win32::startCommandLine('"' + path + '"', static_cast<int>(style), path);
-}
-
-void playWave(const QString& path) {
-    win32::playSoundAsync(ansi(path));
+    const std::wstring path = QDir::toNativeSeparators(program).toStdWString();
+    return win32::startCommandLine(L'"' + path + L'"', static_cast<int>(style), path);
 }

@@ -3,10 +3,23 @@
 
 #include "platform/win32/Win32Api.h"
 
+#include <QCoreApplication>
+
 namespace {
 
-std::string ansi(const QString& text) {
-    return text.toLocal8Bit().toStdString();
+QString tr(const char* text) {
+    return QCoreApplication::translate("UserEnvironment", text);
+}
+
+QString systemText(std::uint32_t code) {
+    return QString::fromStdWString(win32::errorText(code));
+}
+
+// The reasons name the variable and what failed, never the value, which may be a secret.
+bool fail(QString* error, const QString& reason) {
+    if (error)
+        *error = reason;
+    return false;
 }
 
 } // namespace
@@ -15,16 +28,33 @@ QString userEnvironmentFile() {
     return {};
 }
 
-bool SetEnvVar(const QString& EnvName, const QString& EnvValue, bool setGlobal, QString*) {
-    // Process first, then the stored value and its announcement; the calls only publish, so
-    // their results are not examined.
-    win32::setProcessEnvironment(ansi(EnvName), ansi(EnvValue));
-    if (setGlobal)
-        win32::storeUserEnvironment(ansi(EnvName), ansi(EnvValue));
+bool SetEnvVar(const QString& EnvName, const QString& EnvValue, bool setGlobal, QString* error) {
+    // This process first, so the next child has it whatever happens to the stored value; then the
+    // stored value, then the announcement that makes Explorer take it.
+    const std::wstring name = EnvName.toStdWString();
+    const std::wstring value = EnvValue.toStdWString();
+    if (const std::uint32_t code = win32::setProcessEnvironment(name, value))
+        return fail(error, tr("Could not set %1 in this program's environment: %2")
+                               .arg(EnvName, systemText(code)));
+    if (!setGlobal)
+        return true;
+    if (const std::uint32_t code = win32::storeUserEnvironment(name, value))
+        return fail(
+            error, tr("Could not store %1 in the registry under HKEY_CURRENT_USER\\Environment: %2")
+                       .arg(EnvName, systemText(code)));
+    if (const std::uint32_t code = win32::announceEnvironmentChange())
+        return fail(error, tr("%1 is stored, but telling the other programs about it failed: %2. "
+                              "Programs started from Explorer see it after the next sign-in.")
+                               .arg(EnvName, systemText(code)));
     return true;
 }
 
-void adoptUserEnvironment(const QString&) {
-    // Nothing to do: Explorer takes the stored value on the announcement, so programs started
-    // afterwards, this one included, inherit it.
+void adoptUserEnvironment(const QString& name) {
+    // A program started from a window that predates the stored value (a console, another
+    // program) inherits an old environment; the stored value wins, as it does after a sign-in.
+    const std::wstring wideName = name.toStdWString();
+    const std::wstring value = win32::storedUserEnvironment(wideName);
+    // Nobody to tell at start-up when setting it fails: the inherited value then stays.
+    if (!value.empty())
+        win32::setProcessEnvironment(wideName, value);
 }

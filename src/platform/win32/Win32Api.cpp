@@ -3,54 +3,242 @@
 #include <windows.h>
 
 #include <mmsystem.h>
-#include <shlwapi.h>
 
 #include <vector>
 
+#if defined(_MSC_VER)
+// PlaySoundW lives in winmm, which the program's link takes from the window's library; this file
+// must not depend on the order in which the libraries are linked.
+#pragma comment(lib, "winmm.lib")
+#endif
+
 namespace win32 {
 
-void playSoundAsync(const std::string& path) {
-    PlaySoundA(path.c_str(), nullptr, SND_FILENAME | SND_ASYNC);
+namespace {
+
+constexpr wchar_t kEnvironmentKey[] = L"Environment";
+
+// A job that kills every process in it when its last handle closes, with extra `limits`.
+HANDLE createKillOnCloseJob(DWORD limits, std::uint32_t* error) {
+    HANDLE job = CreateJobObjectW(nullptr, nullptr);
+    if (!job) {
+        *error = GetLastError();
+        return nullptr;
+    }
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION info{};
+    info.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | limits;
+    if (!SetInformationJobObject(job, JobObjectExtendedLimitInformation, &info, sizeof(info))) {
+        *error = GetLastError();
+        CloseHandle(job);
+        return nullptr;
+    }
+    return job;
 }
 
-std::uint32_t startCommandLine(const std::string& commandLine, int showStyle,
-                               const std::string& program) {
-    STARTUPINFOA startup{};
+// Starts a program; `line` must be writable, as CreateProcessW may change it while it runs.
+DWORD createProcess(const std::wstring& program, std::wstring line, DWORD flags, int showStyle) {
+    STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = static_cast<WORD>(showStyle);
     PROCESS_INFORMATION info{};
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back('\0');
-    if (!CreateProcessA(program.empty() ? nullptr : program.c_str(), line.data(), nullptr, nullptr,
-                        FALSE, 0, nullptr, nullptr, &startup, &info))
+    if (!CreateProcessW(program.empty() ? nullptr : program.c_str(), line.data(), nullptr, nullptr,
+                        FALSE, flags, nullptr, nullptr, &startup, &info))
         return 0;
     CloseHandle(info.hThread);
     CloseHandle(info.hProcess);
     return info.dwProcessId;
 }
 
-std::string environmentValue(const std::string& name) {
-    const DWORD size = GetEnvironmentVariableA(name.c_str(), nullptr, 0);
-    if (size == 0)
+} // namespace
+
+std::wstring errorText(std::uint32_t code) {
+    wchar_t buffer[512];
+    DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+                       buffer, static_cast<DWORD>(std::size(buffer)), nullptr);
+    // The system's texts end in a line break.
+    while (length > 0 && (buffer[length - 1] == L'\n' || buffer[length - 1] == L'\r' ||
+                          buffer[length - 1] == L' '))
+        --length;
+    std::wstring text(buffer, length);
+    if (!text.empty())
+        text += L' ';
+    return text + L"(error " + std::to_wstring(code) + L')';
+}
+
+void playSoundAsync(const std::wstring& path) {
+    // SND_NODEFAULT: a file that cannot be played makes the call fail instead of playing the
+    // system's default sound, so exactly one sound is heard either way.
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    const bool isFile =
+        attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    if (!isFile || !PlaySoundW(path.c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT))
+        MessageBeep(MB_OK);
+}
+
+std::uint32_t startCommandLine(const std::wstring& commandLine, int showStyle,
+                               const std::wstring& program) {
+    // Out of this program's job, which would otherwise end the program together with this one.
+    if (const DWORD id = createProcess(program, commandLine, CREATE_BREAKAWAY_FROM_JOB, showStyle))
+        return id;
+    // An outer job that forbids leaving it: the program starts inside and ends with this one.
+    if (GetLastError() != ERROR_ACCESS_DENIED)
+        return 0;
+    return createProcess(program, commandLine, 0, showStyle);
+}
+
+std::wstring environmentValue(const std::wstring& name) {
+    std::wstring value;
+    DWORD size = GetEnvironmentVariableW(name.c_str(), nullptr, 0);
+    // The size counts the terminating zero; a value that grew in between is asked for again.
+    while (size > 0) {
+        value.resize(size);
+        const DWORD written = GetEnvironmentVariableW(name.c_str(), value.data(), size);
+        if (written < size) {
+            value.resize(written);
+            return value;
+        }
+        size = written;
+    }
+    return {};
+}
+
+std::uint32_t setProcessEnvironment(const std::wstring& name, const std::wstring& value) {
+    return SetEnvironmentVariableW(name.c_str(), value.c_str()) ? ERROR_SUCCESS : GetLastError();
+}
+
+std::uint32_t storeUserEnvironment(const std::wstring& name, const std::wstring& value) {
+    // The size is in bytes and counts the terminating zero.
+    const DWORD bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
+    return static_cast<std::uint32_t>(RegSetKeyValueW(HKEY_CURRENT_USER, kEnvironmentKey,
+                                                      name.c_str(), REG_SZ, value.c_str(), bytes));
+}
+
+std::wstring storedUserEnvironment(const std::wstring& name) {
+    constexpr DWORD kTypes = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND;
+    DWORD type = 0;
+    DWORD bytes = 0;
+    LSTATUS status = RegGetValueW(HKEY_CURRENT_USER, kEnvironmentKey, name.c_str(), kTypes, &type,
+                                  nullptr, &bytes);
+    std::vector<wchar_t> buffer;
+    // A value that grew in between is asked for again.
+    while (status == ERROR_SUCCESS || status == ERROR_MORE_DATA) {
+        buffer.resize(bytes / sizeof(wchar_t) + 1);
+        bytes = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
+        status = RegGetValueW(HKEY_CURRENT_USER, kEnvironmentKey, name.c_str(), kTypes, &type,
+                              buffer.data(), &bytes);
+        if (status == ERROR_SUCCESS)
+            break;
+    }
+    if (status != ERROR_SUCCESS)
         return {};
-    std::string value(size, '\0');
-    const DWORD written = GetEnvironmentVariableA(name.c_str(), value.data(), size);
-    value.resize(written);
-    return value;
+    const std::wstring value(buffer.data()); // RegGetValueW ends it with a zero
+    if (type != REG_EXPAND_SZ)
+        return value;
+    // The system expands such values when it builds a session's environment.
+    const DWORD size = ExpandEnvironmentStringsW(value.c_str(), nullptr, 0);
+    if (size == 0)
+        return value;
+    std::wstring expanded(size, L'\0');
+    const DWORD written = ExpandEnvironmentStringsW(value.c_str(), expanded.data(), size);
+    if (written == 0 || written > size)
+        return value;
+    expanded.resize(written - 1);
+    return expanded;
 }
 
-void setProcessEnvironment(const std::string& name, const std::string& value) {
-    SetEnvironmentVariableA(name.c_str(), value.c_str());
-}
-
-void storeUserEnvironment(const std::string& name, const std::string& value) {
-    // The stored size counts the terminating zero byte.
-    SHSetValueA(HKEY_CURRENT_USER, "Environment", name.c_str(), REG_EXPAND_SZ, value.c_str(),
-                static_cast<DWORD>(value.size() + 1));
+std::uint32_t announceEnvironmentChange() {
     DWORD_PTR reply = 0;
-    SendMessageTimeoutA(HWND_BROADCAST, WM_SETTINGCHANGE, 0,
-                        reinterpret_cast<LPARAM>("Environment"), SMTO_ABORTIFHUNG, 5000, &reply);
+    SetLastError(ERROR_SUCCESS);
+    if (SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0,
+                            reinterpret_cast<LPARAM>(L"Environment"), SMTO_ABORTIFHUNG, 5000,
+                            &reply) != 0)
+        return ERROR_SUCCESS;
+    // A failure without a code is a timeout, as the function's documentation describes.
+    const DWORD code = GetLastError();
+    return code != ERROR_SUCCESS ? code : ERROR_TIMEOUT;
+}
+
+unsigned long treeCreationFlags(unsigned long flags) {
+    return flags | CREATE_NEW_PROCESS_GROUP | CREATE_NO_WINDOW;
+}
+
+void joinProgramJob() {
+    // Never closed: the system closes the handle when this program ends, and the job then kills
+    // every process left in it. BREAKAWAY_OK lets startCommandLine() start programs meant to stay
+    // open; a child leaves only when it asks to, and the trees' own jobs never allow it.
+    static const HANDLE job = [] {
+        std::uint32_t error = 0;
+        HANDLE made = createKillOnCloseJob(JOB_OBJECT_LIMIT_BREAKAWAY_OK, &error);
+        if (made && !AssignProcessToJobObject(made, GetCurrentProcess())) {
+            CloseHandle(made); // empty, so closing it ends nothing
+            made = nullptr;
+        }
+        return made;
+    }();
+    static_cast<void>(job);
+}
+
+void* createTreeJob(std::uint32_t processId, std::uint32_t* error) {
+    HANDLE job = createKillOnCloseJob(0, error);
+    if (!job)
+        return nullptr;
+    HANDLE process = OpenProcess(PROCESS_SET_QUOTA | PROCESS_TERMINATE, FALSE, processId);
+    if (!process) {
+        *error = GetLastError();
+        CloseHandle(job);
+        return nullptr;
+    }
+    const BOOL assigned = AssignProcessToJobObject(job, process);
+    *error = assigned ? ERROR_SUCCESS : GetLastError();
+    CloseHandle(process);
+    if (!assigned) {
+        CloseHandle(job);
+        return nullptr;
+    }
+    return job;
+}
+
+bool terminateJob(void* job, std::uint32_t exitCode) {
+    return TerminateJobObject(job, exitCode) != 0;
+}
+
+bool terminateProcess(std::uint32_t processId, std::uint32_t exitCode) {
+    HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, processId);
+    if (!process)
+        return false;
+    const bool ended = TerminateProcess(process, exitCode) != 0;
+    CloseHandle(process);
+    return ended;
+}
+
+bool sendCtrlBreak(std::uint32_t processGroup) {
+    // A program can send console events only on a console it is attached to; this one, a GUI
+    // program, has none of its own (so the first FreeConsole may fail), and the child has a
+    // hidden one. This program is outside the child's group, and ignores the event besides.
+    // Attaching may point this program's standard handles at that console; they are put back, so
+    // programs started later do not inherit handles of a console that is gone.
+    constexpr DWORD kStandard[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
+    HANDLE saved[std::size(kStandard)];
+    for (std::size_t i = 0; i < std::size(kStandard); ++i)
+        saved[i] = GetStdHandle(kStandard[i]);
+    FreeConsole();
+    bool sent = false;
+    if (AttachConsole(processGroup)) {
+        SetConsoleCtrlHandler(nullptr, TRUE);
+        sent = GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, processGroup) != 0;
+        FreeConsole();
+        SetConsoleCtrlHandler(nullptr, FALSE);
+    }
+    for (std::size_t i = 0; i < std::size(kStandard); ++i)
+        SetStdHandle(kStandard[i], saved[i]);
+    return sent;
+}
+
+void closeHandle(void* handle) {
+    if (handle)
+        CloseHandle(handle);
 }
 
 } // namespace win32
