@@ -1,7 +1,5 @@
 #include "platform/FileSnapshot.h"
 
-#include "core/ArgumentString.h"
-
 #include <QFileInfo>
 
 FileSnapshot::FileSnapshot(const QStringList& paths) {
@@ -11,9 +9,8 @@ FileSnapshot::FileSnapshot(const QStringList& paths) {
     }
 }
 
-QStringList FileSnapshot::pathsIn(const QString& arguments) {
+QStringList FileSnapshot::pathsIn(const QStringList& all) {
     QStringList paths;
-    const QStringList all = splitArgumentString(arguments);
     for (qsizetype i = 0; i < all.size(); ++i) {
         const QString& argument = all.at(i);
         if (argument == QLatin1String("-i")) {

@@ -11,9 +11,9 @@ class FileSnapshot {
 public:
     explicit FileSnapshot(const QStringList& paths);
 
-    // Every path named in an ffmpeg argument string that it could write: absolute, not an
-    // option, not an input (the argument after "-i").
-    static QStringList pathsIn(const QString& arguments);
+    // Every path among ffmpeg's arguments that it could write: absolute, not an option, not an
+    // input (the argument after "-i").
+    static QStringList pathsIn(const QStringList& arguments);
 
     // The paths that are files now and were missing or different when the snapshot was taken.
     QStringList written() const;

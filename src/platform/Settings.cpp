@@ -1,5 +1,38 @@
 #include "platform/Settings.h"
 
+namespace {
+const QString kGroup = QStringLiteral("settings");
+} // namespace
+
 std::unique_ptr<QSettings> openUserSettings() {
     return std::make_unique<QSettings>(QStringLiteral("voxsplice"), QStringLiteral("voxsplice"));
+}
+
+QString UserSettings::value(const QString& key, const QString& fallback) const {
+    return m_store.value(kGroup + QLatin1Char('/') + key, fallback).toString();
+}
+
+void UserSettings::setValue(const QString& key, const QString& value) {
+    m_store.setValue(kGroup + QLatin1Char('/') + key, value);
+}
+
+QString UserSettings::outputFolder() const {
+    return value(QStringLiteral("outdir"), QString());
+}
+
+void UserSettings::setOutputFolder(const QString& folder) {
+    setValue(QStringLiteral("outdir"), folder);
+}
+
+int UserSettings::voiceIndex(int rows, int fallback) const {
+    bool isNumber = false;
+    const int index =
+        value(QStringLiteral("comboindex"), QString::number(fallback)).trimmed().toInt(&isNumber);
+    if (!isNumber)
+        return 0;
+    return index >= 0 && index < rows ? index : -1;
+}
+
+void UserSettings::setVoiceIndex(int index) {
+    setValue(QStringLiteral("comboindex"), QString::number(index));
 }

@@ -1,11 +1,35 @@
 #pragma once
 
 #include <QSettings>
+#include <QString>
 
 #include <memory>
 
 // The per-user settings store: organization and application "voxsplice".
 std::unique_ptr<QSettings> openUserSettings();
 
-// The group that holds the program's values.
-inline constexpr char kSettingsGroup[] = "settings";
+// The program's values in the store, in the section "settings", as text.
+class UserSettings {
+public:
+    // `store` must outlive this object.
+    explicit UserSettings(QSettings& store)
+        : m_store(store) {}
+
+    // "outdir": the output folder; empty when none is stored.
+    QString outputFolder() const;
+    void setOutputFolder(const QString& folder);
+
+    // "comboindex": the chosen row of a voice list of `rows` rows. Nothing stored gives
+    // `fallback`; a stored text that is no number gives 0; a number outside the list gives -1
+    // (no row).
+    int voiceIndex(int rows, int fallback) const;
+    void setVoiceIndex(int index);
+
+    void sync() { m_store.sync(); }
+
+private:
+    QString value(const QString& key, const QString& fallback) const;
+    void setValue(const QString& key, const QString& value);
+
+    QSettings& m_store;
+};

@@ -1,0 +1,80 @@
+#include "platform/ProcessJob.h"
+
+#include <QProcessEnvironment>
+#include <QTimer>
+
+ProcessJob::ProcessJob(const QString& program, const QStringList& arguments, QObject* parent)
+    : Job(parent)
+    , m_program(program)
+    , m_arguments(arguments) {
+    m_process.setProcessChannelMode(QProcess::MergedChannels);
+    connect(&m_process, &QProcess::readyReadStandardOutput, this, [this] {
+        const QByteArray bytes = m_process.readAllStandardOutput();
+        m_output += bytes;
+        emit outputReceived(bytes);
+    });
+    connect(&m_process, &QProcess::finished, this, &ProcessJob::ended);
+    connect(&m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart)
+            return;
+        m_startError = tr("Could not start %1: %2").arg(m_program, m_process.errorString());
+        finish(stopRequested() ? JobOutcome::stopped() : JobOutcome::failed(m_startError));
+    });
+}
+
+ProcessJob::~ProcessJob() {
+    if (m_process.state() != QProcess::NotRunning) {
+        // The owner gave up on the run: nothing of it may go on.
+        m_tree.kill();
+        m_process.waitForFinished(kStopGraceMs);
+    }
+}
+
+QString ProcessJob::output() const {
+    return m_startError.isEmpty() ? QString::fromUtf8(m_output) : m_startError;
+}
+
+qint64 ProcessJob::processId() const {
+    return m_process.processId();
+}
+
+void ProcessJob::begin() {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    // Python children: live output, and UTF-8 on every system.
+    environment.insert(QStringLiteral("PYTHONUNBUFFERED"), QStringLiteral("1"));
+    environment.insert(QStringLiteral("PYTHONUTF8"), QStringLiteral("1"));
+    m_process.setProcessEnvironment(environment);
+    m_tree.prepare(m_process);
+    m_process.start(m_program, m_arguments, QIODevice::ReadWrite);
+    if (m_process.state() == QProcess::NotRunning)
+        return; // errorOccurred has finished the job
+    m_tree.adopt(m_process.processId());
+    m_process.closeWriteChannel();
+}
+
+void ProcessJob::halt() {
+    if (m_process.state() == QProcess::NotRunning) {
+        finish(JobOutcome::stopped());
+        return;
+    }
+    m_tree.interrupt();
+    QTimer::singleShot(kStopGraceMs, this, [this] {
+        if (!isFinished())
+            m_tree.kill();
+    });
+}
+
+void ProcessJob::ended(int exitCode, QProcess::ExitStatus status) {
+    m_output += m_process.readAllStandardOutput();
+    if (stopRequested()) {
+        // Whatever the program started must not run on without it.
+        m_tree.kill();
+        finish(JobOutcome::stopped());
+    } else if (status != QProcess::NormalExit) {
+        finish(JobOutcome::failed(tr("%1 ended abnormally").arg(m_program)));
+    } else if (exitCode != 0) {
+        finish(JobOutcome::failed(tr("%1 ended with exit status %2").arg(m_program).arg(exitCode)));
+    } else {
+        finish(JobOutcome::done());
+    }
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QtGlobal>
+
+class QProcess;
+
+// A child process and everything it starts, held together so that they can be stopped as one
+// and never outlive this program, however it ends. One file per system implements it: a process
+// group and the parent-death signal on Linux, a job object that kills on close on Windows.
+class ProcessTree {
+public:
+    ProcessTree() = default;
+    ~ProcessTree();
+    ProcessTree(const ProcessTree&) = delete;
+    ProcessTree& operator=(const ProcessTree&) = delete;
+
+    // Before the start: makes the child the root of its own tree.
+    void prepare(QProcess& process);
+    // Right after the start: takes the tree in.
+    void adopt(qint64 processId);
+    // A polite request to end (SIGTERM to the group; CTRL+BREAK to the console group).
+    void interrupt();
+    // The firm end of every process in the tree.
+    void kill();
+
+private:
+    qint64 m_root = 0;
+    void* m_job = nullptr; // Windows: the tree's job object
+};
