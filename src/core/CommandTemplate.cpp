@@ -2,59 +2,19 @@
 
 #include "core/ArgumentString.h"
 
-#include <QSet>
+#include <QDir>
 
 namespace {
 
 const QString kProgramWord = QStringLiteral("ffmpeg");
 
-struct Occurrence {
-    qsizetype position;
-    const Macro* macro;
-};
-
-QList<Occurrence> findMacros(const QString& text, const QList<Macro>& macros) {
-    QList<Occurrence> found;
-    const QStringView view(text);
-    for (qsizetype i = 0; i < text.size();) {
-        const Macro* hit = nullptr;
-        for (const Macro& macro : macros) {
-            if (!macro.name.isEmpty() && view.mid(i).startsWith(macro.name)) {
-                hit = &macro;
-                break;
-            }
-        }
-        if (hit) {
-            found.append({i, hit});
-            i += hit->name.size();
-        } else {
-            ++i;
-        }
+// The macro that starts at `text[i]`, if any.
+const Macro* macroAt(QStringView text, const QList<Macro>& macros) {
+    for (const Macro& macro : macros) {
+        if (!macro.name.isEmpty() && text.startsWith(macro.name))
+            return &macro;
     }
-    return found;
-}
-
-// For each character, the number of the argument it belongs to; -1 for separating blanks.
-QList<int> argumentNumbers(const QString& text) {
-    QList<int> numbers(text.size(), -1);
-    int current = -1;
-    bool inArgument = false;
-    bool quoted = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c == QLatin1Char('"'))
-            quoted = !quoted;
-        if (isArgumentSeparator(c) && !quoted) {
-            inArgument = false;
-            continue;
-        }
-        if (!inArgument) {
-            ++current;
-            inArgument = true;
-        }
-        numbers[i] = current;
-    }
-    return numbers;
+    return nullptr;
 }
 
 // True when `literal` holds "%d" or "%<digits>d" that is not part of an escaped "%%".
@@ -75,31 +35,69 @@ bool holdsNumberPattern(const QString& literal) {
     return false;
 }
 
-// The arguments whose own template text is an ffmpeg number pattern. Macros are blanked out
-// first, so a pattern is never pieced together from the characters around one.
-QSet<int> patternArguments(const QString& text, const QList<Occurrence>& found,
-                           const QList<int>& numbers) {
-    QString masked = text;
-    for (const Occurrence& occurrence : found)
-        masked.replace(occurrence.position, occurrence.macro->name.size(),
-                       QString(occurrence.macro->name.size(), QChar(0)));
-    QList<QString> literals;
-    for (qsizetype i = 0; i < masked.size(); ++i) {
-        if (numbers[i] < 0)
-            continue;
-        if (literals.size() <= numbers[i])
-            literals.resize(numbers[i] + 1);
-        literals[numbers[i]].append(masked.at(i));
+QString expandArgument(const QString& argument, const QList<Macro>& macros) {
+    // The argument's own text, macros blanked out, so that no pattern is pieced together from
+    // the characters around one.
+    QString literal;
+    QList<std::pair<qsizetype, const Macro*>> found;
+    for (qsizetype i = 0; i < argument.size();) {
+        if (const Macro* macro = macroAt(QStringView(argument).mid(i), macros)) {
+            found.append({i, macro});
+            literal += QChar(0);
+            i += macro->name.size();
+        } else {
+            literal += argument.at(i++);
+        }
     }
-    QSet<int> result;
-    for (int i = 0; i < literals.size(); ++i) {
-        if (holdsNumberPattern(literals.at(i)))
-            result.insert(i);
+    if (found.isEmpty())
+        return argument;
+    const bool pattern = holdsNumberPattern(literal);
+    QString result;
+    qsizetype next = 0;
+    for (const auto& [position, macro] : found) {
+        result += QStringView(argument).mid(next, position - next);
+        QString value = macro->value;
+        if (pattern)
+            value.replace(QLatin1Char('%'), QStringLiteral("%%"));
+        result += value;
+        next = position + macro->name.size();
     }
+    result += QStringView(argument).mid(next);
     return result;
 }
 
 } // namespace
+
+QString defaultTemplate(Template which) {
+    QString text;
+    switch (which) {
+    case Template::Extract:
+        // The audio, losslessly, in the one format every converted piece has, starting at the
+        // input's first picture (gaps in its timestamps filled, so it stays in step).
+        text = QStringLiteral(
+            R"(ffmpeg -itsoffset %vo -i "%1" -map 0:a:0 -af aresample=44100:async=1:first_pts=0 )"
+            R"(-c:a alac -sample_fmt s16p -ac 2 "%ap\raw.mp4")");
+        break;
+    case Template::Split:
+        // Each piece starts at 0 and states its length to the sample, so that a join puts every
+        // piece exactly where the one before it ends.
+        text =
+            QStringLiteral(R"(ffmpeg -i "%ap\raw.mp4" -f segment -segment_time 299 )"
+                           R"(-reset_timestamps 1 -segment_format_options movie_timescale=44100 )"
+                           R"(-c copy "%ap\parts\output%09d.mp4")");
+        break;
+    case Template::Concat:
+        text = QStringLiteral(
+            R"(ffmpeg -f concat -safe 0 -i "%ap\concat_files.txt" -c copy "%ap\joined.mp4" -y )");
+        break;
+    case Template::Integrate:
+        text = QStringLiteral(R"(ffmpeg -itsoffset %vo -i "%1" -i "%ap\joined.mp4" -map 0:v:0? )"
+                              R"(-map 1:a:0 -c:v copy -c:a aac "%2\%bn_AI.%ext" -y)");
+        break;
+    }
+    // Working paths in the system's own separators.
+    return text.replace(QLatin1Char('\\'), QDir::separator());
+}
 
 QString removeProgramWord(const QString& templateText) {
     const qsizetype at = templateText.indexOf(kProgramWord, 0, Qt::CaseInsensitive);
@@ -108,23 +106,21 @@ QString removeProgramWord(const QString& templateText) {
     return templateText.left(at) + templateText.mid(at + kProgramWord.size());
 }
 
-QString expandMacros(const QString& templateText, const QList<Macro>& macros) {
-    const QList<Occurrence> found = findMacros(templateText, macros);
-    if (found.isEmpty())
-        return templateText;
-    const QList<int> numbers = argumentNumbers(templateText);
-    const QSet<int> patterns = patternArguments(templateText, found, numbers);
+QStringList templateArguments(const QString& templateText, const QList<Macro>& macros) {
+    QStringList arguments = splitArgumentString(removeProgramWord(templateText));
+    for (QString& argument : arguments)
+        argument = expandArgument(argument, macros);
+    return arguments;
+}
 
-    QString result;
-    qsizetype next = 0;
-    for (const Occurrence& occurrence : found) {
-        result += QStringView(templateText).mid(next, occurrence.position - next);
-        QString value = occurrence.macro->value;
-        if (patterns.contains(numbers[occurrence.position]))
-            value.replace(QLatin1Char('%'), QStringLiteral("%%"));
-        result += value;
-        next = occurrence.position + occurrence.macro->name.size();
-    }
-    result += QStringView(templateText).mid(next);
-    return result;
+bool templateUses(const QString& templateText, const QString& name) {
+    return removeProgramWord(templateText).contains(name);
+}
+
+QString doubleQuoteProblem(const QString& path) {
+    if (!path.contains(QLatin1Char('"')))
+        return {};
+    return QStringLiteral("This path holds a double quote (\"), which cannot be passed to "
+                          "ffmpeg:\n") +
+           path;
 }

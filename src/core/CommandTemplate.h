@@ -2,6 +2,13 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
+
+// The four editable ffmpeg command lines.
+enum class Template { Extract, Split, Concat, Integrate };
+
+// The text of a template as the window shows it at start-up.
+QString defaultTemplate(Template which);
 
 // One macro of a command template and the text that takes its place.
 struct Macro {
@@ -10,15 +17,24 @@ struct Macro {
 };
 
 // The template without its program word: the first "ffmpeg", in any case and wherever it
-// stands, is removed, and nothing else changes (the default templates then begin with a blank).
+// stands, is removed, and nothing else changes.
 QString removeProgramWord(const QString& templateText);
 
-// Replaces every macro where it stands in the template, in one pass from left to right; where two
-// macros could start at the same character, the earlier one in `macros` wins. Names compare
-// case-sensitively. Inserted values are never searched for macros, so a file named
-// "Talk%20one.mp4" or a folder holding "%bn" arrives as it is.
+// The arguments of a template: it loses its program word and is split once (blanks separate
+// arguments, a double-quoted span belongs to one argument with its blanks, "" is an empty
+// argument); then every macro is replaced where it stands in each argument, in one pass from
+// left to right. Where two macros could start at the same character, the earlier one in
+// `macros` wins; names compare case-sensitively. Inserted values are never searched for macros,
+// so a file named "Talk%20one.mp4" or a folder holding "%bn" arrives as it is.
 //
-// An argument (blanks outside double quotes separate them) whose own text carries one of ffmpeg's
-// number patterns such as "%09d" is a file name pattern to ffmpeg, which reads every '%' in it;
-// inside such an argument a value's '%' is written "%%" so that it stays a plain character.
-QString expandMacros(const QString& templateText, const QList<Macro>& macros);
+// An argument whose own text carries one of ffmpeg's number patterns such as "%09d" is a file
+// name pattern to ffmpeg, which reads every '%' in it; there a value's '%' is written "%%" so
+// that it stays a plain character.
+QStringList templateArguments(const QString& templateText, const QList<Macro>& macros);
+
+// True when the template, without its program word, uses the macro `name`.
+bool templateUses(const QString& templateText, const QString& name);
+
+// The message for a path that holds a double quote, which the program does not pass to its
+// tools; empty text for any other path.
+QString doubleQuoteProblem(const QString& path);

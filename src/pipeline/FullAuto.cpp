@@ -1,64 +1,88 @@
 // The Full Auto run: the five steps in order, each announced in listAuto before it starts. The
-// run stops at the first step that fails, so unconverted segments are never joined into a video
-// that sounds finished.
-#include "pipeline/Pipeline.h"
-
-#include <QScopeGuard>
+// run stops at the first step that does not succeed, so unconverted segments are never joined
+// into a video that sounds finished.
+#include "pipeline/Steps.h"
 
 #include <array>
+#include <functional>
+#include <memory>
 
 namespace {
 
 struct Stage {
     const char* line;
-    bool (Pipeline::*step)();
+    std::function<Step*(const StepContext&, QObject*)> make;
 };
 
-constexpr std::array<Stage, 5> kStages{{
-    {"Extracting", &Pipeline::extractAudio},
-    {"Splitting", &Pipeline::splitAudio},
-    {"AI Conversion", &Pipeline::convertVoices},
-    {"Joining", &Pipeline::rejoinAudio},
-    {"Final output", &Pipeline::reintegrate},
+template <typename T> Step* make(const StepContext& context, QObject* parent) {
+    return new T(context, parent);
+}
+
+const std::array<Stage, 5> kStages{{
+    {"Extracting", make<ExtractStep>},
+    {"Splitting", make<SplitStep>},
+    {"AI Conversion", make<ConvertStep>},
+    {"Joining", make<RejoinStep>},
+    {"Final output", make<ReintegrateStep>},
 }};
 
 } // namespace
 
-bool Pipeline::fullAuto() {
-    m_host.clearAutoLog();
+void FullAutoRun::begin() {
+    host().clearLog(StepHost::Log::Auto);
     // What would only fail at the last stage is checked before the first: a paid conversion
     // must not end in "no output folder".
-    for (const auto which : {StepHost::Template::Extract, StepHost::Template::Split,
-                             StepHost::Template::Concat, StepHost::Template::Integrate}) {
+    for (const Template which :
+         {Template::Extract, Template::Split, Template::Concat, Template::Integrate}) {
         if (!valuesCheck(which))
-            return false;
+            return;
     }
-    const QString outputFolder = m_host.outputFolder();
-    if (m_host.templateText(StepHost::Template::Integrate).contains(QStringLiteral("%2")) &&
-        !m_paths.FolderExists(outputFolder)) {
-        m_host.showMessage(QStringLiteral("The output folder does not exist:\n") + outputFolder);
-        return false;
+    const QString outputFolder = inputs().outputFolder;
+    if (templateUses(inputs().templateText(Template::Integrate), QStringLiteral("%2")) &&
+        !paths().FolderExists(outputFolder)) {
+        refuse(QStringLiteral("The output folder does not exist:\n") + outputFolder);
+        return;
     }
     // An input ffmpeg cannot read, or one without audio, is named before anything runs. (One that
     // is missing is Extracting's "no input".)
-    if (m_paths.FileExists(m_host.inputPath()) && !probeInput(true))
-        return false;
-    m_inFullAuto = true;
-    const auto done = qScopeGuard([this] { m_inFullAuto = false; });
-    for (const Stage& stage : kStages) {
-        const QString line = QString::fromLatin1(stage.line);
-        m_host.logAuto(line);
-        m_host.showStage(line);
-        const bool ok = (this->*stage.step)();
-        if (stopped()) {
-            m_host.logAuto(QStringLiteral("Stopped"));
-            return false;
-        }
-        if (!ok) {
-            m_host.logAuto(line + QStringLiteral(" failed; the run stops here"));
-            return false;
-        }
+    if (paths().FileExists(inputs().input))
+        probeInput(true, [this](const MediaInfo&) { nextStage(); });
+    else
+        nextStage();
+}
+
+void FullAutoRun::nextStage() {
+    if (++m_stage == int(kStages.size())) {
+        host().playSound(work().completeSound());
+        finish(JobOutcome::done());
+        return;
     }
-    m_host.playSound(m_work.completeSound());
-    return true;
+    const Stage& stage = kStages[m_stage];
+    const QString line = QString::fromLatin1(stage.line);
+    host().log(StepHost::Log::Auto, line);
+    host().showStage(line);
+    StepContext stageContext = context();
+    stageContext.inFullAuto = true;
+    m_current = stage.make(stageContext, this);
+    connect(m_current, &Job::finished, this, [this, line](const JobOutcome& outcome) {
+        m_current->deleteLater();
+        m_current = nullptr;
+        if (outcome.isStopped() || stopRequested()) {
+            host().log(StepHost::Log::Auto, QStringLiteral("Stopped"));
+            finish(JobOutcome::stopped());
+        } else if (!outcome.isDone()) {
+            host().log(StepHost::Log::Auto, line + QStringLiteral(" failed; the run stops here"));
+            finish(JobOutcome::failed(line + QStringLiteral(": ") + outcome.reason));
+        } else {
+            nextStage();
+        }
+    });
+    m_current->start();
+}
+
+void FullAutoRun::halt() {
+    if (m_current)
+        m_current->stop();
+    else
+        Step::halt();
 }

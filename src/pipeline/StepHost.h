@@ -2,35 +2,24 @@
 
 #include <QString>
 
-// What the pipeline steps may see and touch of the window: the texts they read when they start,
-// the output box, the two progress logs, message boxes, the parts list and the completion sound.
+// What the steps may touch of the window: message boxes, the output box, the two progress logs,
+// the parts list, the chime and the progress shown in the status bar. They read nothing from
+// it: what they work on comes in a RunInputs when they are made.
 class StepHost {
 public:
-    enum class Template { Extract, Split, Concat, Integrate };
+    enum class Log { Conversion, Auto }; // lstAI, listAuto
 
     virtual ~StepHost() = default;
 
-    virtual QString inputPath() const = 0;    // txtInput
-    virtual QString outputFolder() const = 0; // txtOutDir
-    virtual QString templateText(Template which) const = 0;
-    virtual QString interpreterPath() const = 0; // txtPy
-    virtual QString voiceRow() const = 0;        // Combo1's text
-
-    virtual void setToolOutput(const QString& text) = 0;    // txtOut, whole text replaced
-    virtual void logConversion(const QString& message) = 0; // timestamped row in lstAI
-    virtual void addConversionRow(const QString& text) = 0; // plain row in lstAI
-    virtual void clearConversionLog() = 0;
-    virtual void logAuto(const QString& message) = 0; // timestamped row in listAuto
-    virtual void clearAutoLog() = 0;
-
-    virtual void showMessage(const QString& text) = 0; // modal, OK only
-    virtual void refreshPartsList() = 0;               // File1 re-reads its folder
+    virtual void showMessage(const QString& text) = 0;       // a message box, OK only
+    virtual void setToolOutput(const QString& text) = 0;     // txtOut, whole text replaced
+    virtual void log(Log which, const QString& message) = 0; // a time-stamped row
+    virtual void addConversionRow(const QString& text) = 0;  // a plain row in lstAI
+    virtual void clearLog(Log which) = 0;
+    virtual void partsChanged() = 0; // File1 reads its folder again
     virtual void playSound(const QString& path) = 0;
-
-    // Progress for the user: the stage running now, and how far it has come (0 to 1) where the
-    // step knows it better than the tool's own output tells.
-    virtual void showStage(const QString& /*stage*/) {}
-    virtual void showFraction(double /*fraction*/, const QString& /*detail*/ = QString()) {}
-    // True once the user asked to stop the running step or run.
-    virtual bool stopRequested() const { return false; }
+    // A new stage of the running work begins (the status bar's text and clock start again).
+    virtual void showStage(const QString& stage) = 0;
+    // How far the running stage has come, 0 to 1; `detail` says more where it is not empty.
+    virtual void showProgress(double fraction, const QString& detail = QString()) = 0;
 };

@@ -1,0 +1,30 @@
+#include "pipeline/RunControl.h"
+
+RunControl::~RunControl() {
+    delete m_job;
+}
+
+bool RunControl::start(const QString& what, Job* job) {
+    if (m_job) {
+        delete job;
+        return false;
+    }
+    job->setParent(this);
+    m_job = job;
+    m_what = what;
+    connect(job, &Job::finished, this, [this, job](const JobOutcome& outcome) {
+        const QString what = m_what;
+        m_job = nullptr;
+        m_what.clear();
+        job->deleteLater();
+        emit ended(what, outcome);
+    });
+    emit started(what);
+    job->start();
+    return true;
+}
+
+void RunControl::stop() {
+    if (m_job)
+        m_job->stop();
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "core/CommandTemplate.h"
+
+#include <QString>
+
+#include <array>
+
+// What a step or run works on, taken from the window's boxes when it starts: editing them
+// meanwhile must not mix two videos or two folders in one run.
+struct RunInputs {
+    QString input;                    // txtInput
+    QString outputFolder;             // txtOutDir
+    QString interpreter;              // txtPy
+    QString voiceRow;                 // Combo1's text
+    std::array<QString, 4> templates; // by Template
+
+    const QString& templateText(Template which) const {
+        return templates[static_cast<std::size_t>(which)];
+    }
+};

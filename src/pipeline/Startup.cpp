@@ -1,0 +1,56 @@
+#include "pipeline/Startup.h"
+
+#include "platform/PathTools.h"
+
+#include <QCoreApplication>
+#include <QLockFile>
+
+Startup::Startup(const WorkFolder& work)
+    : m_work(work) {}
+
+Startup::~Startup() = default;
+
+Startup::Result Startup::check() {
+    const PathTools paths;
+    if (!paths.FileExists(m_work.ffmpeg()))
+        return Result::NoFfmpeg;
+    // Every step writes into the working folder; without write access each would fail later
+    // with an unrelated ffmpeg error.
+    if (!paths.FolderIsWritable(m_work.root()))
+        return Result::FolderNotWritable;
+    // Two copies on one folder would delete each other's working files.
+    m_lock = std::make_unique<QLockFile>(m_work.file(QStringLiteral(".voxsplice.lock")));
+    if (!m_lock->tryLock(0)) {
+        m_lock.reset();
+        return Result::AlreadyRunning;
+    }
+    return Result::Ready;
+}
+
+QString Startup::message(Result result) const {
+    switch (result) {
+    case Result::Ready:
+        break;
+    case Result::NoFfmpeg:
+        return QCoreApplication::translate("Startup", "ffmpeg not found at %1")
+            .arg(m_work.ffmpeg());
+    case Result::FolderNotWritable:
+        return QCoreApplication::translate(
+                   "Startup",
+                   "voxsplice cannot write to its folder:\n%1\n\nIt keeps its working files next "
+                   "to the program. Put the program folder somewhere you can write to, for "
+                   "instance in your home folder, and start it from there.")
+            .arg(m_work.root());
+    case Result::AlreadyRunning:
+        return QCoreApplication::translate(
+                   "Startup", "voxsplice is already running from this folder:\n%1\n\nBoth would "
+                              "use the same working files. Use the window that is open, or close "
+                              "it first.")
+            .arg(m_work.root());
+    }
+    return {};
+}
+
+void Startup::release() {
+    m_lock.reset();
+}
