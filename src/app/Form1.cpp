@@ -4,15 +4,15 @@
 #include "app/FileListBox.h"
 #include "app/LinkLabel.h"
 #include "app/RunStatus.h"
+#include "app/Sound.h"
 #include "core/LogLine.h"
-#include "platform/Platform.h"
+#include "pipeline/Steps.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QLockFile>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -21,40 +21,36 @@
 
 Form1::Form1(const QString& workFolder, QSettings* settings, QWidget* parent)
     : QMainWindow(parent)
-    , m_settings(settings)
+    , m_settings(*settings)
     , m_work(workFolder)
-    , m_dialogs(std::make_unique<PickerDialogs>(this))
-    , m_pipeline(*this, m_runner, m_work) {
-    setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Form1"));
-    createControls();
-    createMenu();
+    , m_startup(m_work)
+    , m_dialogs(std::make_unique<PickerDialogs>(this)) {
+    m_ui.setupUi(this);
     connectEvents();
-    applyTabOrder();
 }
 
 Form1::~Form1() = default;
 
 void Form1::connectEvents() {
-    connect(cmdBrowse, &QPushButton::clicked, this, &Form1::cmdBrowse_Click);
-    connect(cmdOutDir, &QPushButton::clicked, this, &Form1::cmdOutDir_Click);
-    connect(txtInput, &DropLineEdit::filesDropped, this, &Form1::txtInput_OLEDragDrop);
-    connect(txtOutDir, &DropLineEdit::filesDropped, this, &Form1::txtOutDir_OLEDragDrop);
-    connect(lblrefresh, &LinkLabel::clicked, this, &Form1::lblrefresh_Click);
-    connect(lblOpenParts, &LinkLabel::clicked, this, &Form1::lblOpenParts_Click);
-    connect(lblDelOutput, &LinkLabel::clicked, this, &Form1::lblDelOutput_Click);
-    connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
-    connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
-    connect(cmdConvert, &QPushButton::clicked, this, &Form1::cmdConvert_Click);
-    connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
-    connect(Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
-    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
-    connect(mnuConvertWMV, &QAction::triggered, this, &Form1::mnuConvertWMV_Click);
-    connect(mnuSetApiKey, &QAction::triggered, this, &Form1::mnuSetApiKey_Click);
-    connect(mnuVoiceSamples, &QAction::triggered, this, &Form1::mnuVoiceSamples_Click);
-    connect(cmdStop, &QPushButton::clicked, this, &Form1::stopRun);
-    connect(&m_runner, &ToolRunner::started, runStatus, &RunStatus::toolStarted);
-    connect(&m_runner, &ToolRunner::outputReceived, runStatus, &RunStatus::toolOutput);
+    connect(m_ui.cmdBrowse, &QPushButton::clicked, this, &Form1::cmdBrowse_Click);
+    connect(m_ui.cmdOutDir, &QPushButton::clicked, this, &Form1::cmdOutDir_Click);
+    connect(m_ui.txtInput, &DropLineEdit::filesDropped, this, &Form1::txtInput_OLEDragDrop);
+    connect(m_ui.txtOutDir, &DropLineEdit::filesDropped, this, &Form1::txtOutDir_OLEDragDrop);
+    connect(m_ui.lblrefresh, &LinkLabel::clicked, this, &Form1::lblrefresh_Click);
+    connect(m_ui.lblOpenParts, &LinkLabel::clicked, this, &Form1::lblOpenParts_Click);
+    connect(m_ui.lblDelOutput, &LinkLabel::clicked, this, &Form1::lblDelOutput_Click);
+    connect(m_ui.Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+    connect(m_ui.Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
+    connect(m_ui.cmdConvert, &QPushButton::clicked, this, &Form1::cmdConvert_Click);
+    connect(m_ui.Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
+    connect(m_ui.Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
+    connect(m_ui.Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(m_ui.mnuConvertWMV, &QAction::triggered, this, &Form1::mnuConvertWMV_Click);
+    connect(m_ui.mnuSetApiKey, &QAction::triggered, this, &Form1::mnuSetApiKey_Click);
+    connect(m_ui.mnuVoiceSamples, &QAction::triggered, this, &Form1::mnuVoiceSamples_Click);
+    connect(m_ui.cmdStop, &QPushButton::clicked, this, &Form1::cmdStop_Click);
+    connect(&m_runs, &RunControl::started, this, &Form1::runStarted);
+    connect(&m_runs, &RunControl::ended, this, &Form1::runEnded);
 }
 
 void Form1::msgBox(const QString& text) {
@@ -62,9 +58,11 @@ void Form1::msgBox(const QString& text) {
         m_messageBox(text);
         return;
     }
-    QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok,
-                    this);
-    box.exec();
+    // Window-modal and without waiting: the run that asked for it goes on ending meanwhile.
+    auto* box = new QMessageBox(QMessageBox::NoIcon, QCoreApplication::applicationName(), text,
+                                QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 void Form1::setMessageBoxHandler(std::function<void(const QString&)> handler) {
@@ -80,15 +78,13 @@ void Form1::setSoundPlayer(std::function<void(const QString&)> player) {
 }
 
 void Form1::lst(const QString& message) {
-    lstAI->addItem(logLine(QTime::currentTime(), message));
-    lstAI->repaint();
-    QCoreApplication::processEvents();
+    m_ui.lstAI->addItem(logLine(QTime::currentTime(), message));
+    m_ui.lstAI->scrollToBottom();
 }
 
 void Form1::lst2(const QString& message) {
-    listAuto->addItem(logLine(QTime::currentTime(), message));
-    listAuto->repaint();
-    QCoreApplication::processEvents();
+    m_ui.listAuto->addItem(logLine(QTime::currentTime(), message));
+    m_ui.listAuto->scrollToBottom();
 }
 
 void Form1::playwav(const QString& path) {
@@ -100,119 +96,99 @@ void Form1::playwav(const QString& path) {
 
 // --- what the steps see of the window ---
 
-QString Form1::inputPath() const {
-    return isRunning() ? m_runInputs.input : txtInput->text();
+RunInputs Form1::runInputs() const {
+    return {m_ui.txtInput->text(),
+            m_ui.txtOutDir->text(),
+            m_ui.txtPy->text(),
+            m_ui.Combo1->currentText(),
+            {m_ui.txtExtractCmd->text(), m_ui.txtSplit->text(), m_ui.txtConcat->text(),
+             m_ui.txtIntegrate->text()}};
 }
 
-QString Form1::outputFolder() const {
-    return isRunning() ? m_runInputs.outputFolder : txtOutDir->text();
-}
-
-QString Form1::templateText(Template which) const {
-    if (isRunning())
-        return m_runInputs.templates[static_cast<int>(which)];
-    switch (which) {
-    case Template::Extract:
-        return txtExtractCmd->text();
-    case Template::Split:
-        return txtSplit->text();
-    case Template::Concat:
-        return txtConcat->text();
-    case Template::Integrate:
-        return txtIntegrate->text();
-    }
-    return {};
-}
-
-QString Form1::interpreterPath() const {
-    return isRunning() ? m_runInputs.interpreter : txtPy->text();
-}
-
-QString Form1::voiceRow() const {
-    return isRunning() ? m_runInputs.voice : Combo1->currentText();
+StepContext Form1::stepContext() const {
+    return {const_cast<Form1&>(*this), m_work, runInputs()};
 }
 
 void Form1::setToolOutput(const QString& text) {
-    txtOut->setPlainText(text);
+    m_ui.txtOut->setPlainText(text);
+}
+
+void Form1::log(Log which, const QString& message) {
+    which == Log::Conversion ? lst(message) : lst2(message);
 }
 
 void Form1::addConversionRow(const QString& text) {
-    lstAI->addItem(text);
+    m_ui.lstAI->addItem(text);
+    m_ui.lstAI->scrollToBottom();
 }
 
-void Form1::clearConversionLog() {
-    lstAI->clear();
+void Form1::clearLog(Log which) {
+    (which == Log::Conversion ? m_ui.lstAI : m_ui.listAuto)->clear();
 }
 
-void Form1::clearAutoLog() {
-    listAuto->clear();
+void Form1::partsChanged() {
+    m_ui.File1->refresh();
 }
 
-void Form1::refreshPartsList() {
-    File1->refresh();
+void Form1::showStage(const QString& stage) {
+    m_ui.runStatus->setStage(stage);
+}
+
+void Form1::showProgress(double fraction, const QString& detail) {
+    m_ui.runStatus->setFraction(fraction, detail);
 }
 
 // --- one thing at a time ---
 
-bool Form1::beginRun(const QString& what) {
-    if (isRunning()) {
-        statusBar()->showMessage(
-            tr("%1 is still running. Wait for it to finish, or press Stop.").arg(m_running), 6000);
-        return false;
-    }
-    // Taken before the run counts as running, so the getters still read the boxes here.
-    m_runInputs = {inputPath(),
-                   outputFolder(),
-                   interpreterPath(),
-                   voiceRow(),
-                   {templateText(Template::Extract), templateText(Template::Split),
-                    templateText(Template::Concat), templateText(Template::Integrate)}};
-    m_running = what;
-    m_stopRequested = false;
-    cmdStop->setEnabled(true);
-    statusBar()->clearMessage();
-    runStatus->setStage(what);
-    return true;
+bool Form1::idle() {
+    if (!isRunning())
+        return true;
+    statusBar()->showMessage(
+        tr("%1 is still running. Wait for it to finish, or press Stop.").arg(m_runs.running()),
+        6000);
+    return false;
 }
 
-void Form1::endRun() {
-    m_running.clear();
-    cmdStop->setEnabled(false);
-    runStatus->clear();
-    if (m_stopRequested)
-        statusBar()->showMessage(tr("Stopped"), 6000);
+bool Form1::startJob(const QString& what, Step* job) {
+    return m_runs.start(what, job);
+}
+
+void Form1::runStarted(const QString& what) {
+    m_ui.cmdStop->setEnabled(true);
+    statusBar()->clearMessage();
+    m_ui.runStatus->setStage(what);
+}
+
+void Form1::runEnded(const QString& what, const JobOutcome& outcome) {
+    m_ui.cmdStop->setEnabled(false);
+    m_ui.runStatus->clear();
+    switch (outcome.kind) {
+    case JobOutcome::Kind::Done:
+        statusBar()->showMessage(tr("%1: done").arg(what), 10000);
+        break;
+    case JobOutcome::Kind::Failed:
+        statusBar()->showMessage(tr("%1 failed: %2").arg(what, outcome.reason.section('\n', 0, 0)));
+        break;
+    case JobOutcome::Kind::Stopped:
+        statusBar()->showMessage(tr("%1: stopped").arg(what), 10000);
+        break;
+    }
     if (m_closeAfterRun)
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }
 
-void Form1::stopRun() {
+void Form1::cmdStop_Click() {
     if (!isRunning())
         return;
-    m_stopRequested = true;
-    runStatus->setFraction(0, tr("Stopping…"));
-    m_runner.stop();
-}
-
-void Form1::showStage(const QString& stage) {
-    runStatus->setStage(stage);
-}
-
-void Form1::showFraction(double fraction, const QString& detail) {
-    runStatus->setFraction(fraction, detail);
-}
-
-void Form1::runExclusive(const QString& what, const std::function<void()>& work) {
-    if (!beginRun(what))
-        return;
-    work();
-    endRun();
+    m_ui.runStatus->setFraction(0, tr("Stopping…"));
+    m_runs.stop();
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
     if (isRunning()) {
-        // Stop the child first; the window closes once the run has unwound.
+        // Stop the run first; the window closes once it has ended.
         m_closeAfterRun = true;
-        stopRun();
+        cmdStop_Click();
         event->ignore();
         return;
     }

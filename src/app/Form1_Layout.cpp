@@ -1,15 +1,17 @@
 // The window's controls, where they stand and in which order the Tab key visits them.
 #include "app/DropLineEdit.h"
 #include "app/FileListBox.h"
-#include "app/Form1.h"
+#include "app/Form1Ui.h"
 #include "app/LinkLabel.h"
 #include "app/RunStatus.h"
+#include "core/CommandTemplate.h"
 
 #include <QComboBox>
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMainWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -61,25 +63,22 @@ LinkLabel* link(QWidget* parent, const char* text) {
     return l;
 }
 
-QLineEdit* templateBox(QWidget* parent, const QString& text) {
-    auto* box = new QLineEdit(text, parent);
+QLineEdit* templateBox(QWidget* parent, Template which) {
+    auto* box = new QLineEdit(defaultTemplate(which), parent);
     box->setCursorPosition(0);
     return box;
 }
 
-QString native(const char* text) {
-    // The default templates name working paths with the system's separator.
-    return QString::fromLatin1(text).replace(QLatin1Char('\\'), QDir::separator());
-}
-
 } // namespace
 
-void Form1::createControls() {
-    auto* client = new QWidget(this);
+void Form1Ui::setupUi(QMainWindow* window) {
+    window->setObjectName(QStringLiteral("Form1"));
+    window->setWindowTitle(QStringLiteral("Form1"));
+    auto* client = new QWidget(window);
     client->setObjectName(QStringLiteral("client"));
-    setFont(formFont());
+    window->setFont(formFont());
     client->setFixedSize(kClientWidthTwips / kTwipsPerPixel, kClientHeightTwips / kTwipsPerPixel);
-    setCentralWidget(client);
+    window->setCentralWidget(client);
 
     // In the order of the drawn form, top to bottom.
     txtInput = place(new DropLineEdit(QStringLiteral("Can Drag & Drop"), client), "txtInput", 600,
@@ -93,24 +92,15 @@ void Form1::createControls() {
     cmdOutDir =
         place(new QPushButton(QStringLiteral("..."), client), "cmdOutDir", 7860, 360, 735, 315, 23);
     Label8 = place(label(client, "OutDir"), "Label8", 0, 420, 615, 255, 21);
-    txtExtractCmd = place(
-        templateBox(
-            client,
-            native(
-                R"(ffmpeg -itsoffset %vo -i "%1" -map 0:a:0 -af aresample=44100:async=1:first_pts=0 -c:a alac -sample_fmt s16p -ac 2 "%ap\raw.mp4")")),
-        "txtExtractCmd", 1020, 720, 8775, 315, 4);
+    txtExtractCmd =
+        place(templateBox(client, Template::Extract), "txtExtractCmd", 1020, 720, 8775, 315, 4);
     Command2 = place(new QPushButton(QStringLiteral("Extract Audio"), client), "Command2", 10020,
                      720, 1215, 375, 7);
     Label2 = place(label(client, "Extract Cmd"), "Label2", 0, 780, 915, 255, 3);
     Label7 = place(label(client, "Parts"), "Label7", 11940, 840, 1095, 255, 17);
     lblrefresh = place(link(client, "refresh"), "lblrefresh", 12420, 840, 555, 255, 19);
     lblOpenParts = place(link(client, "open"), "lblOpenParts", 12420, 1080, 855, 255, 20);
-    txtSplit = place(
-        templateBox(
-            client,
-            native(
-                R"(ffmpeg -i "%ap\raw.mp4" -f segment -segment_time 299 -reset_timestamps 1 -c copy "%ap\parts\output%09d.mp4")")),
-        "txtSplit", 1020, 1200, 8775, 375, 6);
+    txtSplit = place(templateBox(client, Template::Split), "txtSplit", 1020, 1200, 8775, 375, 6);
     Command3 = place(new QPushButton(QStringLiteral("Split Audio"), client), "Command3", 9960, 1260,
                      1335, 315, 8);
     Label3 = place(label(client, "split cmd"), "Label3", 60, 1320, 735, 315, 5);
@@ -123,21 +113,13 @@ void Form1::createControls() {
         place(label(client, "ai translate audio python path:"), "Label4", 60, 1740, 2535, 255, 9);
     Command4 = place(new QPushButton(QStringLiteral("Rejoin Audio"), client), "Command4", 9900,
                      2280, 1455, 315, 14);
-    txtConcat = place(
-        templateBox(
-            client,
-            native(
-                R"(ffmpeg -f concat -safe 0 -i "%ap\concat_files.txt" -c copy "%ap\joined.mp4" -y )")),
-        "txtConcat", 1080, 2340, 8655, 315, 11);
+    txtConcat =
+        place(templateBox(client, Template::Concat), "txtConcat", 1080, 2340, 8655, 315, 11);
     Label5 = place(label(client, "rejoin cmd"), "Label5", 60, 2400, 855, 255, 10);
     Command5 = place(new QPushButton(QStringLiteral("Reintegrate"), client), "Command5", 9960, 2880,
                      1455, 435, 15);
-    txtIntegrate = place(
-        templateBox(
-            client,
-            native(
-                R"(ffmpeg -itsoffset %vo -i "%1" -i "%ap\joined.mp4" -map 0:v:0? -map 1:a:0 -c:v copy -c:a aac "%2\%bn_AI.%ext" -y)")),
-        "txtIntegrate", 1140, 2940, 8595, 315, 13);
+    txtIntegrate =
+        place(templateBox(client, Template::Integrate), "txtIntegrate", 1140, 2940, 8595, 315, 13);
     Label6 = place(label(client, "reintegrate"), "Label6", 60, 3060, 915, 255, 12);
     txtOut = place(new QPlainTextEdit(client), "txtOut", 120, 3540, 9735, 4635, 16);
     Label9 = place(label(client, "Ai Conversion Progress"), "Label9", 10020, 3900, 1695, 255, 28);
@@ -162,18 +144,16 @@ void Form1::createControls() {
         button->setAutoDefault(false);
 
     // The status bar below the form: notes, and the Stop button while something runs.
-    cmdStop = new QPushButton(tr("Stop"), this);
+    cmdStop = new QPushButton(QMainWindow::tr("Stop"), window);
     cmdStop->setObjectName(QStringLiteral("cmdStop"));
     cmdStop->setEnabled(false);
     cmdStop->setFocusPolicy(Qt::NoFocus);
-    runStatus = new RunStatus(this);
-    statusBar()->addPermanentWidget(runStatus);
-    statusBar()->addPermanentWidget(cmdStop);
-    statusBar()->setSizeGripEnabled(false);
-}
+    runStatus = new RunStatus(window);
+    window->statusBar()->addPermanentWidget(runStatus);
+    window->statusBar()->addPermanentWidget(cmdStop);
+    window->statusBar()->setSizeGripEnabled(false);
 
-void Form1::createMenu() {
-    mnuTools = menuBar()->addMenu(QStringLiteral("Tools"));
+    mnuTools = window->menuBar()->addMenu(QStringLiteral("Tools"));
     mnuTools->setObjectName(QStringLiteral("mnuTools"));
     mnuConvertWMV = mnuTools->addAction(QStringLiteral("Convert wmv to mp4"));
     mnuConvertWMV->setObjectName(QStringLiteral("mnuConvertWMV"));
@@ -181,9 +161,7 @@ void Form1::createMenu() {
     mnuSetApiKey->setObjectName(QStringLiteral("mnuSetApiKey"));
     mnuVoiceSamples = mnuTools->addAction(QStringLiteral("Voice Samples"));
     mnuVoiceSamples->setObjectName(QStringLiteral("mnuVoiceSamples"));
-}
 
-void Form1::applyTabOrder() {
     // Rising tab index over the controls that take the focus; labels never do.
     const QList<QWidget*> order = {txtInput,   cmdBrowse, txtExtractCmd, txtSplit,  Command2,
                                    Command3,   txtConcat, txtIntegrate,  Command4,  Command5,

@@ -1,27 +1,33 @@
-// The five pipeline steps and the Full Auto run. Each runs as the one thing running; a click
+// The five pipeline steps and the Full Auto run. Each starts as the one thing running; a click
 // while something else runs is refused with a note in the status bar.
 #include "app/Form1.h"
+#include "pipeline/Steps.h"
+
+template <typename T> void Form1::startStep(const QString& what) {
+    if (idle())
+        startJob(what, new T(stepContext()));
+}
 
 void Form1::Command2_Click() {
-    runExclusive(QStringLiteral("Extracting"), [this] { m_pipeline.extractAudio(); });
+    startStep<ExtractStep>(tr("Extracting"));
 }
 
 void Form1::Command3_Click() {
-    runExclusive(QStringLiteral("Splitting"), [this] { m_pipeline.splitAudio(); });
+    startStep<SplitStep>(tr("Splitting"));
 }
 
 void Form1::cmdConvert_Click() {
-    runExclusive(QStringLiteral("Converting"), [this] { m_pipeline.convertVoices(); });
+    startStep<ConvertStep>(tr("Converting"));
 }
 
 void Form1::Command4_Click() {
-    runExclusive(QStringLiteral("Joining"), [this] { m_pipeline.rejoinAudio(); });
+    startStep<RejoinStep>(tr("Joining"));
 }
 
 void Form1::Command5_Click() {
-    runExclusive(QStringLiteral("Final output"), [this] { m_pipeline.reintegrate(); });
+    startStep<ReintegrateStep>(tr("Final output"));
 }
 
 void Form1::Command1_Click() {
-    runExclusive(QStringLiteral("Full Auto"), [this] { m_pipeline.fullAuto(); });
+    startStep<FullAutoRun>(tr("Full Auto"));
 }

@@ -2,22 +2,27 @@
 
 #include <QString>
 
+#include <functional>
+
 class QWidget;
 
-// The modal dialogs that ask the user for a path or a text. Each returns the answer, or empty
-// text when the user cancels. Tests replace it with a double.
+// The dialogs that ask the user for a path or a text. Each opens window-modal and gives its
+// answer to `then` once the user closes it: the chosen path or the text, or empty text when the
+// user cancels. Nothing waits for them. Tests replace them with a double that answers at once.
 class PickerDialogs {
 public:
+    using Answer = std::function<void(const QString&)>;
+
     explicit PickerDialogs(QWidget* parent = nullptr)
         : m_parent(parent) {}
     virtual ~PickerDialogs() = default;
 
-    virtual QString OpenFile(const QString& initialPath, const QString& title);
-    virtual QString SaveFile(const QString& proposedName, const QString& folder,
-                             const QString& title);
-    virtual QString PickFolder(const QString& startFolder);
+    virtual void OpenFile(const QString& initialPath, const QString& title, Answer then);
+    virtual void SaveFile(const QString& proposedName, const QString& folder, const QString& title,
+                          Answer then);
+    virtual void PickFolder(const QString& startFolder, Answer then);
     // A one-line text, shown with `prompt`; the text exactly as typed.
-    virtual QString AskText(const QString& prompt);
+    virtual void AskText(const QString& prompt, Answer then);
 
 private:
     QWidget* m_parent;

@@ -30,7 +30,6 @@ void RunStatus::setStage(const QString& stage) {
     m_bar->show();
     m_left->clear();
     m_clock.start();
-    m_progress = FfmpegProgress();
 }
 
 void RunStatus::setFraction(double fraction, const QString& detail) {
@@ -47,20 +46,6 @@ void RunStatus::clear() {
     m_bar->reset();
     m_bar->hide();
     m_left->clear();
-}
-
-void RunStatus::toolStarted() {
-    m_lines = LineSplitter();
-    m_progress = FfmpegProgress();
-}
-
-void RunStatus::toolOutput(const QByteArray& bytes) {
-    const int before = m_progress.percent().value_or(-1);
-    for (const QString& line : m_lines.feed(bytes))
-        m_progress.feedLine(line);
-    const auto now = m_progress.percent();
-    if (now && *now != before)
-        setFraction(*now / 100.0);
 }
 
 QString RunStatus::stageText() const {

@@ -8,9 +8,8 @@
 class QLabel;
 class QProgressBar;
 
-// The status bar's view of the running step: its stage, a progress bar with percent, and the
-// time left once there is enough to estimate it. It reads ffmpeg's progress from the output of
-// the tool runs and takes the step's own figures where the step knows better.
+// The status bar's view of the running work: its stage, a progress bar with percent, and the
+// time left once there is enough to estimate it.
 class RunStatus : public QWidget {
     Q_OBJECT
 public:
@@ -23,10 +22,6 @@ public:
     // Nothing runs.
     void clear();
 
-    // Output of the tool that runs now.
-    void toolStarted();
-    void toolOutput(const QByteArray& bytes);
-
     QString stageText() const;
     int percent() const; // -1 while unknown
     QString timeLeftText() const;
@@ -36,6 +31,4 @@ private:
     QProgressBar* m_bar;
     QLabel* m_left;
     QElapsedTimer m_clock;
-    LineSplitter m_lines;
-    FfmpegProgress m_progress;
 };

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QMessageBox>
 
 #include <cstdio>
 
@@ -15,17 +16,28 @@ int main(int argc, char* argv[]) {
 
     const auto settings = openUserSettings();
     Form1 window(QCoreApplication::applicationDirPath(), settings.get());
-    switch (window.Form_Load()) {
-    case Form1::LoadResult::Ready:
-        break;
-    case Form1::LoadResult::NoFfmpeg:
+    int status = 0;
+    // Start-up problems other than a missing ffmpeg are said in a message box; the program ends
+    // once it is closed.
+    window.setMessageBoxHandler([&status](const QString& text) {
+        status = 1;
+        QMessageBox* box =
+            new QMessageBox(QMessageBox::Warning, QCoreApplication::applicationName(), text);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        QObject::connect(box, &QMessageBox::finished, qApp, &QCoreApplication::quit);
+        box->open();
+    });
+    const Form1::LoadResult loaded = window.Form_Load();
+    if (loaded == Form1::LoadResult::NoFfmpeg) {
         std::fprintf(stderr, "voxsplice: ffmpeg not found at %s\n",
                      qUtf8Printable(window.ffmpegPath));
         return 1;
-    case Form1::LoadResult::FolderNotWritable:
-    case Form1::LoadResult::AlreadyRunning:
-        return 1;
     }
+    if (loaded != Form1::LoadResult::Ready) {
+        app.exec();
+        return status;
+    }
+    window.setMessageBoxHandler({});
     window.show();
     return app.exec();
 }

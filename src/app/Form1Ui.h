@@ -1,0 +1,61 @@
+#pragma once
+
+class DropLineEdit;
+class FileListBox;
+class LinkLabel;
+class QAction;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMainWindow;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class RunStatus;
+
+// The window's controls under their names, laid out as the form was drawn.
+struct Form1Ui {
+    QLabel* Label1 = nullptr;
+    DropLineEdit* txtInput = nullptr;
+    QPushButton* cmdBrowse = nullptr;
+    QLabel* Label8 = nullptr;
+    DropLineEdit* txtOutDir = nullptr;
+    QPushButton* cmdOutDir = nullptr;
+    QLabel* Label10 = nullptr;
+    QComboBox* Combo1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLineEdit* txtExtractCmd = nullptr;
+    QPushButton* Command2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLineEdit* txtSplit = nullptr;
+    QPushButton* Command3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLineEdit* txtPy = nullptr;
+    QPushButton* cmdConvert = nullptr;
+    QLabel* Label5 = nullptr;
+    QLineEdit* txtConcat = nullptr;
+    QPushButton* Command4 = nullptr;
+    QLabel* Label6 = nullptr;
+    QLineEdit* txtIntegrate = nullptr;
+    QPushButton* Command5 = nullptr;
+    QLabel* Label7 = nullptr;
+    LinkLabel* lblrefresh = nullptr;
+    LinkLabel* lblOpenParts = nullptr;
+    LinkLabel* lblDelOutput = nullptr;
+    FileListBox* File1 = nullptr;
+    QPlainTextEdit* txtOut = nullptr;
+    QLabel* Label9 = nullptr;
+    QListWidget* lstAI = nullptr;
+    QPushButton* Command1 = nullptr;
+    QListWidget* listAuto = nullptr;
+    QMenu* mnuTools = nullptr;
+    QAction* mnuConvertWMV = nullptr;
+    QAction* mnuSetApiKey = nullptr;
+    QAction* mnuVoiceSamples = nullptr;
+    QPushButton* cmdStop = nullptr; // in the status bar
+    RunStatus* runStatus = nullptr; // in the status bar: stage, progress, time left
+
+    // Makes the controls, the menu and the status bar of `window`, in the Tab key's order.
+    void setupUi(QMainWindow* window);
+};
