@@ -128,7 +128,9 @@ def has_rubberband(ffmpeg):
 
 
 def encode_piece(ffmpeg, source, target, samples, voice_filter, what):
-    """Writes `source` as the fixed output format, exactly `samples` long."""
+    """Writes `source` as the fixed output format, exactly `samples` long. The container states
+    that length to the sample (its timescale is the sample rate, not milliseconds), so that a
+    join places the next piece exactly where this one ends."""
     chain = [voice_filter] if voice_filter else []
     chain += ["aresample=%d" % SAMPLE_RATE,
               "aformat=sample_fmts=%s:sample_rates=%d:channel_layouts=%s"
@@ -138,7 +140,7 @@ def encode_piece(ffmpeg, source, target, samples, voice_filter, what):
     run_ffmpeg(ffmpeg, ["-i", source, "-map", "0:a:0", "-vn", "-sn", "-dn",
                         "-map_metadata", "-1", "-af", ",".join(chain),
                         "-c:a", CODEC, "-ar", str(SAMPLE_RATE), "-ac", str(CHANNELS),
-                        "-f", CONTAINER, target], what)
+                        "-movie_timescale", str(SAMPLE_RATE), "-f", CONTAINER, target], what)
 
 
 def encode_silence(ffmpeg, target, samples):
@@ -146,7 +148,8 @@ def encode_silence(ffmpeg, target, samples):
     run_ffmpeg(ffmpeg, ["-f", "lavfi", "-i", "anullsrc=r=%d:cl=%s" % (SAMPLE_RATE, CHANNEL_LAYOUT),
                         "-af", "atrim=end_sample=%d,aformat=sample_fmts=%s" % (samples, SAMPLE_FORMAT),
                         "-c:a", CODEC, "-ar", str(SAMPLE_RATE), "-ac", str(CHANNELS),
-                        "-f", CONTAINER, target], "ffmpeg failed to write silence")
+                        "-movie_timescale", str(SAMPLE_RATE), "-f", CONTAINER, target],
+               "ffmpeg failed to write silence")
 
 
 # ---------------------------------------------------------------------------------------------
