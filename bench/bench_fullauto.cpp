@@ -31,8 +31,7 @@
 
 namespace {
 
-// The longest gap between two ticks of a 5 ms timer. Timers also fire inside the nested event
-// loops of a tool run and of the progress logs, so a gap is time in which no event was handled.
+// The longest gap between two ticks of a 5 ms timer: time in which no event was handled.
 class StallMeter {
 public:
     // `context` names what the program was doing; it is taken when the longest gap ends.
@@ -91,8 +90,8 @@ void print(const QJsonObject& object) {
     std::fflush(stdout);
 }
 
-// A working folder like the program's: ffmpeg/bin/ffmpeg and ffprobe, convert.py and
-// complete.wav.
+// A working folder like the program's: ffmpeg/bin/ffmpeg and ffprobe, convert.py with its
+// package, and complete.wav.
 bool layOutWorkFolder(const QString& work, const QString& appDir, const QString& script) {
     if (!QDir().mkpath(QDir(work).filePath("ffmpeg/bin")))
         return false;
@@ -102,7 +101,13 @@ bool layOutWorkFolder(const QString& work, const QString& appDir, const QString&
             return false;
     }
     QFile::copy(QDir(appDir).filePath("complete.wav"), QDir(work).filePath("complete.wav"));
-    return script.isEmpty() || QFile::copy(script, QDir(work).filePath("convert.py"));
+    if (script.isEmpty())
+        return true;
+    const QDir package(QFileInfo(script).dir().filePath("voxconvert"));
+    QDir().mkpath(QDir(work).filePath("voxconvert"));
+    for (const QString& name : package.entryList({"*.py"}, QDir::Files))
+        QFile::copy(package.filePath(name), QDir(work).filePath("voxconvert/" + name));
+    return QFile::copy(script, QDir(work).filePath("convert.py"));
 }
 
 int idle(double seconds) {
@@ -152,21 +157,23 @@ int main(int argc, char* argv[]) {
     }
 
     if (parser.isSet("templates")) {
-        print({{"extract", window.txtExtractCmd->text()},
-               {"split", window.txtSplit->text()},
-               {"concat", window.txtConcat->text()},
-               {"integrate", window.txtIntegrate->text()},
-               {"python", window.txtPy->text()},
-               {"voice", window.Combo1->currentText()}});
+        const Form1Ui& ui = window.ui();
+        print({{"extract", ui.txtExtractCmd->text()},
+               {"split", ui.txtSplit->text()},
+               {"concat", ui.txtConcat->text()},
+               {"integrate", ui.txtIntegrate->text()},
+               {"python", ui.txtPy->text()},
+               {"voice", ui.Combo1->currentText()}});
         return 0;
     }
 
-    window.txtInput->setText(parser.value("input"));
-    window.txtOutDir->setText(parser.value("out"));
-    QString split = window.txtSplit->text();
+    const Form1Ui& ui = window.ui();
+    ui.txtInput->setText(parser.value("input"));
+    ui.txtOutDir->setText(parser.value("out"));
+    QString split = ui.txtSplit->text();
     split.replace(QStringLiteral("-segment_time 299 "),
                   QStringLiteral("-segment_time %1 ").arg(parser.value("segment")));
-    window.txtSplit->setText(split);
+    ui.txtSplit->setText(split);
     window.show();
 
     // What the window showed last: the conversion log's or the Full Auto log's latest row.
@@ -174,28 +181,30 @@ int main(int argc, char* argv[]) {
         const auto last = [](const QListWidget* list) {
             return list->count() ? list->item(list->count() - 1)->text() : QString();
         };
-        return last(window.listAuto) + QStringLiteral(" | ") + last(window.lstAI);
+        return last(window.ui().listAuto) + QStringLiteral(" | ") + last(window.ui().lstAI);
     });
     double wallSeconds = 0;
-    QTimer::singleShot(0, &window, [&] {
-        QElapsedTimer clock;
-        meter.start();
-        clock.start();
-        window.Command1_Click();
+    QElapsedTimer clock;
+    QObject::connect(&window.runs(), &RunControl::ended, &window, [&] {
         wallSeconds = clock.nsecsElapsed() / 1e9;
         meter.stop();
         QCoreApplication::quit();
     });
+    QTimer::singleShot(0, &window, [&] {
+        meter.start();
+        clock.start();
+        window.Command1_Click();
+    });
     app.exec();
 
     QJsonArray log;
-    for (int i = 0; i < window.listAuto->count(); ++i)
-        log.append(window.listAuto->item(i)->text());
+    for (int i = 0; i < ui.listAuto->count(); ++i)
+        log.append(ui.listAuto->item(i)->text());
     const QString output = QDir(parser.value("out"))
                                .filePath(QFileInfo(parser.value("input")).completeBaseName() +
                                          QStringLiteral("_AI.mp4"));
     const bool ok = messages.isEmpty() && QFile::exists(output) &&
-                    !window.listAuto->findItems("Stopped", Qt::MatchContains).size();
+                    !ui.listAuto->findItems("Stopped", Qt::MatchContains).size();
     print({{"ok", ok},
            {"wall_s", wallSeconds},
            {"stall_ms", meter.longestMs()},
@@ -205,7 +214,7 @@ int main(int argc, char* argv[]) {
            {"output", output},
            {"messages", QJsonArray::fromStringList(messages)},
            {"log", log},
-           {"tool_output", ok ? QString() : window.txtOut->toPlainText().right(2000)}});
+           {"tool_output", ok ? QString() : ui.txtOut->toPlainText().right(2000)}});
     window.close();
     return ok ? 0 : 1;
 }

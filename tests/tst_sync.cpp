@@ -72,6 +72,21 @@ Timing measure(const QString& path) {
     return t;
 }
 
+// The audio's length as its timestamps say (in samples at 44.1 kHz) and as its decoded samples
+// say: a join with gaps between its pieces says more than it holds.
+std::pair<qint64, qint64> lengthsInSamples(const QString& path) {
+    QProcess probe;
+    probe.start(testsupport::ffprobe(), {"-v", "quiet", "-select_streams", "a:0", "-show_entries",
+                                         "stream=duration_ts", "-of", "csv=p=0", path});
+    probe.waitForFinished(60000);
+    QProcess decode;
+    decode.start(testsupport::ffmpeg(), {"-nostdin", "-v", "error", "-i", path, "-map", "0:a:0",
+                                         "-ac", "1", "-ar", "44100", "-f", "s16le", "-"});
+    decode.waitForFinished(60000);
+    return {probe.readAllStandardOutput().trimmed().toLongLong(),
+            decode.readAllStandardOutput().size() / 2};
+}
+
 } // namespace
 
 class SyncTest : public QObject {
@@ -126,13 +141,14 @@ private slots:
 
         FormFixture f(QStringLiteral("sync"));
         QCOMPARE(f.load(), Form1::LoadResult::Ready);
-        Form1& w = *f.form;
+        const Form1Ui& w = f.ui();
         w.txtInput->setText(source);
         w.txtOutDir->setText(m_media.path());
         // Two-second pieces, so every video is joined from several.
         w.txtSplit->setText(w.txtSplit->text().replace(" 299 ", " 2 "));
 
-        w.Command1_Click();
+        f.w().Command1_Click();
+        QVERIFY(f.settle());
 
         const QString output = m_media.filePath(expected);
         QVERIFY2(QFile::exists(output),
@@ -174,19 +190,21 @@ private slots:
             QVERIFY(makeVideo(source, 5));
         FormFixture f(QStringLiteral("rejoin"));
         QCOMPARE(f.load(), Form1::LoadResult::Ready);
-        Form1& w = *f.form;
+        const Form1Ui& w = f.ui();
         w.txtInput->setText(source);
         w.txtOutDir->setText(m_media.path());
         w.txtSplit->setText(w.txtSplit->text().replace(" 299 ", " 1 "));
-        w.Command2_Click();
-        w.Command3_Click();
-        const QString parts = w.workFolder().parts();
+        f.w().Command2_Click();
+        QVERIFY(f.settle());
+        f.w().Command3_Click();
+        QVERIFY(f.settle());
+        const QString parts = f.w().workFolder().parts();
         QStringList pieces = PathTools().ListFiles(parts, "*");
         QCOMPARE(pieces.size(), 5);
         for (int i = 0; i < converted; ++i) {
             const QString piece = QStringLiteral("%1/%2.mp4").arg(parts).arg(2 * i + 1);
             QProcess script;
-            script.start("python3", {w.workFolder().script(), pieces[2 * i], piece, "voice"});
+            script.start("python3", {f.w().workFolder().script(), pieces[2 * i], piece, "voice"});
             QVERIFY(script.waitForFinished(60000) && script.exitCode() == 0);
             QVERIFY(QFile::remove(pieces[2 * i]));
             pieces[2 * i] = piece;
@@ -197,9 +215,10 @@ private slots:
         for (const QString& piece : pieces)
             sum += audioDuration(piece);
 
-        w.Command4_Click();
+        f.w().Command4_Click();
+        QVERIFY(f.settle());
 
-        const QString joined = w.workFolder().joined();
+        const QString joined = f.w().workFolder().joined();
         if (foreign) {
             QVERIFY(w.txtOut->toPlainText().startsWith(
                 "Error: ffmpeg wrote joined.mp4, but it does not decode"));
@@ -212,6 +231,9 @@ private slots:
             qPrintable(
                 QStringLiteral("joined %1 s, pieces %2 s").arg(audioDuration(joined)).arg(sum)));
         QVERIFY(qAbs(sum - 5) <= 0.025);
+        // No gap between the pieces, not even a millisecond one: such gaps add up over hours.
+        const auto [stated, decoded] = lengthsInSamples(joined);
+        QCOMPARE(stated, decoded);
     }
 };
 

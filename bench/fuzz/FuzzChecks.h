@@ -4,6 +4,7 @@
 // rule, or empty text when all held.
 #pragma once
 
+#include "core/ArgumentString.h"
 #include "core/CommandTemplate.h"
 #include "core/InterpreterList.h"
 #include "core/Progress.h"
@@ -19,9 +20,9 @@
 namespace fuzzchecks {
 
 // Input: the template, then the values of %1, %pf, %ap, %2 and %bn, separated by NUL bytes.
-// Removing the program word takes out six characters or none; when no value holds a '%' (so
-// nothing is doubled), the expansion equals a plain left-to-right replacement that never looks
-// into inserted text.
+// Removing the program word takes out six characters or none; values never split or join
+// arguments; when no value holds a '%' (so nothing is doubled), each argument equals a plain
+// left-to-right replacement that never looks into inserted text.
 inline QString checkTemplate(const uint8_t* data, size_t size) {
     const QList<QByteArray> fields =
         QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)).split('\0');
@@ -40,29 +41,32 @@ inline QString checkTemplate(const uint8_t* data, size_t size) {
     if (stripped.size() != templateText.size() - (hadWord ? 6 : 0))
         return QStringLiteral("removeProgramWord took out the wrong number of characters");
 
-    const QString expanded = expandMacros(stripped, macros);
+    const QStringList plain = splitArgumentString(stripped);
+    const QStringList expanded = templateArguments(templateText, macros);
+    if (expanded.size() != plain.size())
+        return QStringLiteral("a value split or joined arguments");
     if (valuesHoldPercent)
         return {};
-    QString reference;
-    for (qsizetype i = 0; i < stripped.size();) {
-        const Macro* hit = nullptr;
-        for (const Macro& macro : macros) {
-            if (QStringView(stripped).mid(i).startsWith(macro.name)) {
-                hit = &macro;
-                break;
+    for (qsizetype a = 0; a < plain.size(); ++a) {
+        const QString& argument = plain.at(a);
+        QString reference;
+        for (qsizetype i = 0; i < argument.size();) {
+            const Macro* hit = nullptr;
+            for (const Macro& macro : macros) {
+                if (QStringView(argument).mid(i).startsWith(macro.name)) {
+                    hit = &macro;
+                    break;
+                }
             }
+            reference += hit ? hit->value : QString(argument.at(i));
+            i += hit ? hit->name.size() : 1;
         }
-        reference += hit ? hit->value : QString(stripped.at(i));
-        i += hit ? hit->name.size() : 1;
+        if (expanded.at(a) != reference)
+            return QStringLiteral("an argument differs from a one-pass replacement");
     }
-    if (expanded != reference)
-        return QStringLiteral("expandMacros differs from a one-pass replacement");
     return {};
 }
 
-// Input: one byte that decides which candidate paths "exist", then the launcher's output
-// (`py -0p`). An answer is one the file check accepted, names a drive path, holds no line end,
-// and stands in the output as printed, carriage returns aside (never pieced from two lines).
 inline QString checkInterpreters(const uint8_t* data, size_t size) {
     if (size == 0)
         return {};

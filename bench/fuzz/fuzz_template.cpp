@@ -1,4 +1,4 @@
-// libFuzzer target: the program word's removal and the one-pass macro expansion.
+// libFuzzer target: the program word's removal, the split and the one-pass macro expansion.
 #include "FuzzChecks.h"
 
 #include <cstdlib>

@@ -1,9 +1,11 @@
 #include "TestSupport.h"
 
+#include "platform/PathTools.h"
+
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QListWidget>
 #include <QProcess>
 #include <QRegularExpression>
 
@@ -32,9 +34,7 @@ QString sourceDir() {
 bool runFfmpeg(const QStringList& arguments, QString* output) {
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(ffmpeg(), QStringList{QStringLiteral("-nostdin"), QStringLiteral("-hide_banner"),
-                                        QStringLiteral("-y")} +
-                                arguments);
+    process.start(ffmpeg(), QStringList{"-nostdin", "-hide_banner", "-y"} + arguments);
     process.waitForFinished(120000);
     if (output)
         *output = QString::fromUtf8(process.readAll());
@@ -50,11 +50,11 @@ bool makeVideo(const QString& path, double seconds, int toneHz) {
          "-shortest", path});
 }
 
-double streamDuration(const QString& path, const QString& spec) {
+double audioDuration(const QString& path) {
     QString out;
-    if (!runFfmpeg({"-i", path, "-map", "0:" + spec, "-f", "null", "-"}, &out))
+    if (!runFfmpeg({"-i", path, "-map", "0:a:0", "-f", "null", "-"}, &out))
         return -1;
-    const QRegularExpression time(QStringLiteral("time=(\\d+):(\\d+):(\\d+\\.\\d+)"));
+    static const QRegularExpression time(QStringLiteral("time=(\\d+):(\\d+):(\\d+\\.\\d+)"));
     double seconds = -1;
     for (auto it = time.globalMatch(out); it.hasNext();) {
         const auto m = it.next();
@@ -62,10 +62,6 @@ double streamDuration(const QString& path, const QString& spec) {
                   m.captured(3).toDouble();
     }
     return seconds;
-}
-
-double audioDuration(const QString& path) {
-    return streamDuration(path, QStringLiteral("a:0"));
 }
 
 QStringList logRows(const QListWidget* list) {
@@ -76,29 +72,38 @@ QStringList logRows(const QListWidget* list) {
     return result;
 }
 
-WorkDir::WorkDir(const QString& name, bool withFfmpeg) {
-    m_path = QDir(m_dir.path()).filePath(name);
-    QDir().mkpath(m_path);
+bool putFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
+}
+
+QStringList namesIn(const QString& folder) {
+    return PathTools().ListFiles(folder, QStringLiteral("*"), false);
+}
+
+FormFixture::FormFixture(const QString& name, bool withFfmpeg)
+    : settings(std::make_unique<QSettings>(dir.filePath(QStringLiteral("voxsplice.ini")),
+                                           QSettings::IniFormat))
+    , m_root(dir.filePath(name)) {
+    QDir().mkpath(m_root);
     if (withFfmpeg) {
-        QDir().mkpath(file(QStringLiteral("ffmpeg/bin")));
-        QFile::link(ffmpeg(), file(QStringLiteral("ffmpeg/bin/ffmpeg")));
-        QFile::link(ffprobe(), file(QStringLiteral("ffmpeg/bin/ffprobe")));
+        QDir().mkpath(work(QStringLiteral("ffmpeg/bin")));
+        QFile::link(ffmpeg(), work(QStringLiteral("ffmpeg/bin/ffmpeg")));
+        QFile::link(ffprobe(), work(QStringLiteral("ffmpeg/bin/ffprobe")));
     }
-    QFile::copy(QDir(appDir()).filePath(QStringLiteral("complete.wav")),
-                file(QStringLiteral("complete.wav")));
-    const QString script = QDir(sourceDir()).filePath(QStringLiteral("src/script/convert.py"));
-    if (QFile::exists(script))
-        QFile::copy(script, file(QStringLiteral("convert.py")));
-}
-
-QString WorkDir::file(const QString& name) const {
-    return QDir(m_path).filePath(name);
-}
-
-FormFixture::FormFixture(const QString& workName, bool withFfmpeg)
-    : work(workName, withFfmpeg)
-    , settings(std::make_unique<QSettings>(settingsDir.filePath(QStringLiteral("voxsplice.ini")),
-                                           QSettings::IniFormat)) {
+    // The rest of the built working folder: the chime, convert.py and its package.
+    QDirIterator it(appDir(), {"complete.wav", "convert.py", "*.py"}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString from = it.next();
+        const QString relative = QDir(appDir()).relativeFilePath(from);
+        if (relative.startsWith(QLatin1String("parts/")))
+            continue;
+        QDir().mkpath(QFileInfo(work(relative)).absolutePath());
+        QFile::copy(from, work(relative));
+    }
     createForm();
 }
 
@@ -107,7 +112,7 @@ FormFixture::~FormFixture() {
 }
 
 void FormFixture::createForm() {
-    form = std::make_unique<Form1>(work.path(), settings.get());
+    form = std::make_unique<Form1>(m_root, settings.get());
     form->setMessageBoxHandler([this](const QString& text) { messages.append(text); });
     form->setSoundPlayer([this](const QString& path) { sounds.append(path); });
 }
@@ -118,35 +123,36 @@ Form1::LoadResult FormFixture::load() {
 
 void FormFixture::reopen() {
     form->close();
+    settle();
     form.reset();
     settings->sync();
     createForm();
 }
 
-} // namespace testsupport
+bool FormFixture::settle(int ms) {
+    return QTest::qWaitFor([this] { return !form->isRunning(); }, ms);
+}
 
-namespace testsupport {
-
-QString RecordingDialogs::answer(const QStringList& call) {
+void RecordingDialogs::answer(const QStringList& call, const Answer& then) {
     calls.append(call.join(QLatin1Char('|')));
-    return answers.isEmpty() ? QString() : answers.takeFirst();
+    then(answers.isEmpty() ? QString() : answers.takeFirst());
 }
 
-QString RecordingDialogs::OpenFile(const QString& initialPath, const QString& title) {
-    return answer({QStringLiteral("OpenFile"), initialPath, title});
+void RecordingDialogs::OpenFile(const QString& initialPath, const QString& title, Answer then) {
+    answer({"OpenFile", initialPath, title}, then);
 }
 
-QString RecordingDialogs::SaveFile(const QString& proposedName, const QString& folder,
-                                   const QString& title) {
-    return answer({QStringLiteral("SaveFile"), proposedName, folder, title});
+void RecordingDialogs::SaveFile(const QString& name, const QString& folder, const QString& title,
+                                Answer then) {
+    answer({"SaveFile", name, folder, title}, then);
 }
 
-QString RecordingDialogs::PickFolder(const QString& startFolder) {
-    return answer({QStringLiteral("PickFolder"), startFolder});
+void RecordingDialogs::PickFolder(const QString& startFolder, Answer then) {
+    answer({"PickFolder", startFolder}, then);
 }
 
-QString RecordingDialogs::AskText(const QString& prompt) {
-    return answer({QStringLiteral("AskText"), prompt});
+void RecordingDialogs::AskText(const QString& prompt, Answer then) {
+    answer({"AskText", prompt}, then);
 }
 
 RecordingDialogs* installDialogs(Form1& form, const QStringList& answers) {
@@ -154,19 +160,6 @@ RecordingDialogs* installDialogs(Form1& form, const QStringList& answers) {
     RecordingDialogs* raw = dialogs.get();
     form.setPickerDialogs(std::move(dialogs));
     return raw;
-}
-
-} // namespace testsupport
-
-namespace testsupport {
-
-bool putFile(const QString& path, const QByteArray& bytes, bool executable) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
-        return false;
-    file.close();
-    return !executable || file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
 }
 
 } // namespace testsupport

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <memory>
 
@@ -23,41 +24,36 @@ QString sourceDir();
 bool runFfmpeg(const QStringList& arguments, QString* output = nullptr);
 // Generates a short test video: a test pattern and a sine tone.
 bool makeVideo(const QString& path, double seconds, int toneHz = 440);
-// The duration of one stream (`spec` as in "-map 0:<spec>"), decoded to its end, in seconds;
-// -1 on failure. audioDuration is that of the first audio stream.
-double streamDuration(const QString& path, const QString& spec);
+// The duration of the first audio stream, decoded to its end, in seconds; -1 on failure.
 double audioDuration(const QString& path);
 // The rows of a progress list without their time stamps.
 QStringList logRows(const QListWidget* list);
+// Writes `bytes` to `path`, making its folder first.
+bool putFile(const QString& path, const QByteArray& bytes = "x");
+// The names of the files in a folder, in the program's order.
+QStringList namesIn(const QString& folder);
 
-// A temporary working folder laid out like the program's: ffmpeg/bin/ffmpeg, complete.wav and
-// convert.py. `name` becomes part of its path, so tests can use blanks or quotes in it.
-class WorkDir {
-public:
-    explicit WorkDir(const QString& name = QStringLiteral("work"), bool withFfmpeg = true);
-    QString path() const { return m_path; }
-    QString file(const QString& name) const;
-    bool isValid() const { return m_dir.isValid(); }
-
-private:
-    QTemporaryDir m_dir;
-    QString m_path;
-};
-
-// A window on a temporary working folder and a temporary settings file, with message boxes and
-// sounds recorded instead of shown and played.
+// A window on a temporary working folder laid out like the program's (ffmpeg and ffprobe in
+// ffmpeg/bin, complete.wav, convert.py and its package) and a temporary settings file, with
+// message boxes and sounds recorded instead of shown and played. `name` becomes part of the
+// folder's path.
 class FormFixture {
 public:
-    explicit FormFixture(const QString& workName = QStringLiteral("work"), bool withFfmpeg = true);
+    explicit FormFixture(const QString& name = QStringLiteral("work"), bool withFfmpeg = true);
     ~FormFixture();
 
     Form1::LoadResult load();
     // Closes the window as the user would (shutdown runs) and opens a new one on the same
     // folder and settings, without loading it.
     void reopen();
+    // Waits until nothing runs; false after `ms`.
+    bool settle(int ms = 120000);
+    QString work(const QString& name) const { return QDir(m_root).filePath(name); }
 
-    WorkDir work;
-    QTemporaryDir settingsDir;
+    Form1& w() { return *form; }
+    const Form1Ui& ui() const { return form->ui(); }
+
+    QTemporaryDir dir;
     std::unique_ptr<QSettings> settings;
     std::unique_ptr<Form1> form;
     QStringList messages;
@@ -65,44 +61,30 @@ public:
 
 private:
     void createForm();
+    QString m_root;
 };
 
-} // namespace testsupport
-
-namespace testsupport {
-
-// A stand-in for the file and text dialogs: each call takes the next of `answers` (empty text,
-// as a cancel, once they are used up) and is recorded in `calls` as its name and arguments joined
-// by '|', e.g. "SaveFile|talk.mp4|/videos|Save File".
+// A stand-in for the dialogs: each takes the next of `answers` (empty text, as a cancel, once
+// they are used up) at once and is recorded in `calls` as its name and arguments joined by '|'.
 class RecordingDialogs : public PickerDialogs {
 public:
     explicit RecordingDialogs(QStringList answers = {})
         : answers(std::move(answers)) {}
-
-    QString OpenFile(const QString& initialPath, const QString& title) override;
-    QString SaveFile(const QString& proposedName, const QString& folder,
-                     const QString& title) override;
-    QString PickFolder(const QString& startFolder) override;
-    QString AskText(const QString& prompt) override;
+    void OpenFile(const QString& initialPath, const QString& title, Answer then) override;
+    void SaveFile(const QString& name, const QString& folder, const QString& title,
+                  Answer then) override;
+    void PickFolder(const QString& startFolder, Answer then) override;
+    void AskText(const QString& prompt, Answer then) override;
 
     QStringList answers;
     QStringList calls;
 
 private:
-    QString answer(const QStringList& call);
+    void answer(const QStringList& call, const Answer& then);
 };
 
-// Gives `form` a RecordingDialogs with `answers`; the form owns it, the pointer lives as long.
+// Gives `form` a RecordingDialogs with `answers`; the form owns it.
 RecordingDialogs* installDialogs(Form1& form, const QStringList& answers = {});
-
-} // namespace testsupport
-
-#include <QTest>
-
-namespace testsupport {
-
-// Writes `bytes` to `path`, making its folder first; `executable` adds the owner's execute bit.
-bool putFile(const QString& path, const QByteArray& bytes = "x", bool executable = false);
 
 // A data row on one line: addRow("name", a, b) is QTest::newRow("name") << a << b.
 template <typename... T> void addRow(const char* name, const T&... values) {

@@ -6,11 +6,16 @@
 //   sleep MS        sleeps, then prints "awake"
 //   utf8            prints non-ASCII text
 //   env NAME        prints the value of an environment variable
+//   spawn           starts "childtool sleep 30000" as its own child, prints its process number,
+//                   then sleeps
+//   crash           ends by a signal
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <spawn.h>
 #include <string>
 #include <thread>
 
@@ -57,5 +62,19 @@ int main(int argc, char* argv[]) {
         std::printf("%s\n", value ? value : "(unset)");
         return 0;
     }
+    if (mode == "spawn") {
+        char sleepMode[] = "sleep";
+        char duration[] = "30000";
+        char* const childArgs[] = {argv[0], sleepMode, duration, nullptr};
+        pid_t child = 0;
+        if (posix_spawn(&child, argv[0], nullptr, nullptr, childArgs, nullptr) != 0)
+            return 3;
+        std::printf("%d\n", static_cast<int>(child));
+        std::fflush(stdout);
+        std::this_thread::sleep_for(std::chrono::seconds(30));
+        return 0;
+    }
+    if (mode == "crash")
+        std::raise(SIGSEGV);
     return 2;
 }

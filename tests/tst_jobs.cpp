@@ -1,0 +1,100 @@
+// The job contract: a run of an outside program says once how it ended, whatever happens to it,
+// and a stopped run leaves nothing of itself behind.
+#include "helpers/TestSupport.h"
+#include "pipeline/RunControl.h"
+#include "platform/ProcessJob.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <csignal>
+
+using testsupport::addRow;
+
+namespace {
+
+// True once no process of the group led by `root` is left.
+bool groupGone(qint64 root) {
+    return QTest::qWaitFor([root] { return ::kill(-pid_t(root), 0) != 0; }, 5000);
+}
+
+} // namespace
+
+class JobsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void outcomes_data() {
+        QTest::addColumn<QStringList>("arguments"); // to the child tool; "!" + path: that program
+        QTest::addColumn<QString>("action");        // done to it 300 ms after the start
+        QTest::addColumn<int>("kind");              // JobOutcome::Kind
+        QTest::addColumn<QString>("said");          // in its output or reason
+        using K = JobOutcome::Kind;
+        addRow("done, arguments whole", QStringList{"args", "a b", "", "ü\""}, "", int(K::Done),
+               "[a b]\n[]\n[ü\"]");
+        addRow("both streams, UTF-8", QStringList{"both"}, "", int(K::Done), "out1\nerr1\nout2");
+        addRow("standard input closed", QStringList{"stdin"}, "", int(K::Done), "eof");
+        addRow("exit status", QStringList{"exit", "3"}, "", int(K::Failed), "exit status 3");
+        addRow("crash", QStringList{"crash"}, "", int(K::Failed), "abnormally");
+        addRow("cannot start", QStringList{"!/no/such/program"}, "", int(K::Failed),
+               "Could not start /no/such/program");
+        addRow("stopped", QStringList{"sleep", "30000"}, "stop", int(K::Stopped), "");
+        addRow("stopped with its own child", QStringList{"spawn"}, "stop", int(K::Stopped), "");
+        addRow("killed from outside", QStringList{"sleep", "30000"}, "kill", int(K::Failed),
+               "abnormally");
+        // A nested loop that ends early took the child's end for a success once: a job only
+        // ends when its program does.
+        addRow("loop left while it runs", QStringList{"sleep", "30000"}, "leave loop",
+               int(K::Stopped), "");
+    }
+    void outcomes() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, action);
+        QFETCH(int, kind);
+        QFETCH(QString, said);
+        QString program = testsupport::childTool();
+        if (arguments.first().startsWith('!'))
+            program = arguments.takeFirst().mid(1);
+        ProcessJob job(program, arguments);
+        QSignalSpy ended(&job, &Job::finished);
+        job.start();
+        const qint64 root = job.processId();
+        QTest::qWait(300);
+        if (action == "stop") {
+            job.stop();
+        } else if (action == "kill") {
+            ::kill(pid_t(root), SIGKILL);
+        } else if (action == "leave loop") {
+            QEventLoop loop;
+            QTimer::singleShot(50, &loop, [&loop] { loop.exit(); });
+            loop.exec();
+            QCOMPARE(ended.count(), 0);
+            QVERIFY(!job.isFinished() && ::kill(pid_t(root), 0) == 0);
+            job.stop();
+        }
+        QVERIFY(ended.count() == 1 || ended.wait(10000));
+        QTest::qWait(20);
+        QCOMPARE(ended.count(), 1);
+        QCOMPARE(int(job.outcome().kind), kind);
+        QVERIFY2((job.output() + job.outcome().reason).contains(said),
+                 qPrintable(job.output() + job.outcome().reason));
+        if (root > 0)
+            QVERIFY(groupGone(root));
+    }
+
+    // One thing runs at a time; its end reaches whoever started it, once.
+    void oneRunAtATime() {
+        RunControl runs;
+        QSignalSpy ended(&runs, &RunControl::ended);
+        QVERIFY(runs.start("first", new ProcessJob(testsupport::childTool(), {"sleep", "200"})));
+        QVERIFY(!runs.start("second", new ProcessJob(testsupport::childTool(), {"exit", "0"})));
+        QCOMPARE(runs.running(), QString("first"));
+        QVERIFY(ended.wait(10000));
+        QCOMPARE(ended.count(), 1);
+        QCOMPARE(ended.first().first().toString(), QString("first"));
+        QVERIFY(!runs.isRunning());
+    }
+};
+
+QTEST_GUILESS_MAIN(JobsTest)
+#include "tst_jobs.moc"

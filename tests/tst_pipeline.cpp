@@ -1,0 +1,304 @@
+// The steps through the real window and the real ffmpeg on media made here: what each refuses and
+// what it leaves, the conversion's contract with its script and its resume, Stop at every stage,
+// and closing during a run.
+#include "app/DropLineEdit.h"
+#include "helpers/TestSupport.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QtTest>
+
+#include <csignal>
+
+using namespace testsupport;
+
+namespace {
+
+// A fixture with an input video, an output folder and 2 s pieces (three for the 5 s video).
+struct Session : FormFixture {
+    explicit Session(const QString& video)
+        : FormFixture(QStringLiteral("work")) {
+        QVERIFY(load() == Form1::LoadResult::Ready);
+        input = dir.filePath("in/clip.mp4");
+        QDir().mkpath(dir.filePath("in"));
+        QDir().mkpath(dir.filePath("out"));
+        QVERIFY(QFile::copy(video, input));
+        ui().txtInput->setText(input);
+        ui().txtOutDir->setText(dir.filePath("out"));
+        ui().txtSplit->setText(ui().txtSplit->text().replace(" 299 ", " 2 "));
+    }
+    // Clicks and waits for the end of what it started.
+    void click(QPushButton* button) {
+        QTest::mouseClick(button, Qt::LeftButton);
+        QVERIFY(settle());
+    }
+    QString out() const { return ui().txtOut->toPlainText(); }
+    QStringList parts() const { return namesIn(work("parts")); }
+    // The conversion script replaced by `code` (Python).
+    void script(const QByteArray& code) { QVERIFY(putFile(work("convert.py"), code)); }
+    // Stop once `ready` holds, checked every 20 ms while the run goes on.
+    void stopWhen(std::function<bool()> ready) {
+        auto* timer = new QTimer(form.get());
+        QObject::connect(timer, &QTimer::timeout, form.get(), [this, timer, ready] {
+            if (ready()) {
+                timer->deleteLater();
+                QTest::mouseClick(ui().cmdStop, Qt::LeftButton);
+            }
+        });
+        timer->start(20);
+    }
+    QString input;
+};
+
+} // namespace
+
+class PipelineTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_media;
+    QString m_video;
+
+private slots:
+    void initTestCase() {
+        qputenv("VOXSPLICE_OFFLINE_VOICE", "1");
+        qunsetenv("elevenlabs_api_key");
+        m_video = m_media.filePath("clip.mp4");
+        QVERIFY(makeVideo(m_video, 5));
+    }
+
+    // What each step refuses before it touches anything, and what a failing ffmpeg leaves.
+    // Files are blank-separated; "<input>" is the input, "-name" a file that must be gone after.
+    void refusals_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("setup"); // made first; "input=..." replaces the input
+        QTest::addColumn<QString>("said");  // the message, or the start of the output box
+        QTest::addColumn<QString>("after"); // files that must be there, "-x" gone
+        addRow("no input", "Command2", "raw.mp4 input=missing.mp4", "no input", "raw.mp4");
+        addRow("unreadable input", "Command2", "raw.mp4 input=notes.mp4", "ffmpeg cannot read",
+               "raw.mp4");
+        addRow("no audio track", "Command1", "raw.mp4 input=silent.mp4", "has no audio track",
+               "raw.mp4");
+        addRow("double quote in a path", "Command1", "input=say\"hi\".mp4", "double quote", "");
+        addRow("no output folder", "Command1", "outdir=", "no output folder", "");
+        addRow("output folder missing", "Command1", "outdir=/no/such", "does not exist", "");
+        addRow("ffprobe missing", "Command2", "raw.mp4 -ffmpeg/bin/ffprobe", "ffprobe not found",
+               "raw.mp4");
+        addRow("split without raw.mp4", "Command3", "parts/1.mp4", "Could not find raw.mp4",
+               "parts/1.mp4");
+        addRow("split of a broken raw.mp4", "Command3", "raw.mp4 parts/1.mp4",
+               "Error: ", "-raw.mp4 -parts/1.mp4");
+        addRow("conversion without segments", "cmdConvert", "parts/1.mp4",
+               "No output files in \\parts?", "parts/1.mp4");
+        addRow("conversion without Python", "cmdConvert", "parts/output000000000.mp4 python=",
+               "Python.exe not found: ", "parts/output000000000.mp4");
+        addRow("conversion without a voice", "cmdConvert",
+               "parts/output000000000.mp4 voice=", "No voice selected",
+               "parts/output000000000.mp4");
+        addRow("join without pieces", "Command4", "", "No files in \\parts?", "");
+        addRow("join of a broken piece", "Command4", "parts/1.mp4",
+               "Error: ", "-concat_files.txt -joined.mp4 parts/1.mp4");
+        addRow("reintegrate without joined.mp4", "Command5", "", "Could not find joined.mp4", "");
+    }
+    void refusals() {
+        QFETCH(QString, button);
+        QFETCH(QString, setup);
+        QFETCH(QString, said);
+        QFETCH(QString, after);
+        Session s(m_video);
+        for (const QString& item : setup.split(' ', Qt::SkipEmptyParts)) {
+            if (item.startsWith("input=")) {
+                const QString path = m_media.filePath(item.mid(6));
+                if (item.contains("silent"))
+                    QVERIFY(runFfmpeg({"-f", "lavfi", "-i", "testsrc=d=1", path}));
+                else if (!item.contains("missing"))
+                    QVERIFY(putFile(path, "not a video"));
+                s.ui().txtInput->setText(path);
+            } else if (item.startsWith("outdir=")) {
+                s.ui().txtOutDir->setText(item.mid(7));
+            } else if (item.startsWith("python=")) {
+                s.ui().txtPy->setText(item.mid(7));
+            } else if (item.startsWith("voice=")) {
+                s.ui().Combo1->setCurrentIndex(-1);
+            } else if (item.startsWith('-')) {
+                QVERIFY(QFile::remove(s.work(item.mid(1))));
+            } else {
+                QVERIFY(putFile(s.work(item), "no media"));
+            }
+        }
+        s.ui().txtOut->setPlainText("before");
+
+        s.click(s.form->findChild<QPushButton*>(button));
+
+        if (said.startsWith("Error: ")) {
+            QVERIFY2(s.out().startsWith(said), qPrintable(s.out()));
+            QCOMPARE(s.messages, QStringList());
+        } else {
+            QCOMPARE(s.messages.size(), 1);
+            QVERIFY2(s.messages.first().contains(said), qPrintable(s.messages.first()));
+            QCOMPARE(s.out(), QString("before"));
+        }
+        for (const QString& name : after.split(' ', Qt::SkipEmptyParts)) {
+            const bool gone = name.startsWith('-');
+            QVERIFY2(QFileInfo::exists(s.work(name.mid(gone ? 1 : 0))) != gone, qPrintable(name));
+        }
+        // A refused Full Auto logs no stage; no run leaves anything in the output folder.
+        if (button == "Command1")
+            QCOMPARE(logRows(s.ui().listAuto), QStringList());
+        QCOMPARE(namesIn(s.dir.filePath("out")), QStringList());
+        QVERIFY(s.form->statusBar()->currentMessage().contains("failed"));
+    }
+
+    // The script's contract: success is exit status 0 and "OK" in what it printed, and a piece
+    // on disk; a segment goes only once its piece is in place. A path that holds "OK" in a
+    // failure cannot pass for success.
+    void scriptOutcomes_data() {
+        QTest::addColumn<QByteArray>("code"); // the stand-in's body; sys, os, a = sys.argv
+        QTest::addColumn<bool>("converted");
+        QTest::addColumn<QString>("said"); // in the output box when it failed
+        addRow("OK and a piece", QByteArray("open(a[2], 'wb').write(b'x'); print('OK: done')"),
+               true, "");
+        addRow("small ok only", QByteArray("open(a[2], 'wb').write(b'x'); print('ok')"), false,
+               "ok");
+        addRow("OK in a path, failed", QByteArray("print('/data/BOOKS/a failed'); sys.exit(1)"),
+               false, "/data/BOOKS/a failed");
+        addRow("OK without a piece", QByteArray("print('OK')"), false, "wrote no converted file");
+        addRow("crashes", QByteArray("os.kill(os.getpid(), 9)"), false, "");
+    }
+    void scriptOutcomes() {
+        QFETCH(QByteArray, code);
+        QFETCH(bool, converted);
+        QFETCH(QString, said);
+        Session s(m_video);
+        s.click(s.ui().Command2);
+        s.click(s.ui().Command3);
+        s.script("import os, sys\na = sys.argv\n" + code + "\n");
+        s.click(s.ui().cmdConvert);
+        const QStringList log = logRows(s.ui().lstAI);
+        QCOMPARE(log.mid(0, 2), (QStringList{"3 files found", "starting output000000000"}));
+        QCOMPARE(log.last(), QString(converted ? "Complete!" : "Error"));
+        QCOMPARE(s.parts().contains("output000000000.mp4"), !converted);
+        QCOMPARE(s.parts().contains("1.mp4"), converted);
+        QVERIFY2(s.out().contains(said), qPrintable(s.out()));
+        QCOMPARE(s.sounds.size(), converted ? 1 : 0);
+    }
+
+    // A conversion that failed part-way resumes with what is left; the join takes the pieces in
+    // the order of their numbers; a killed run's hidden temporary is never joined.
+    void resumeAfterFailure() {
+        Session s(m_video);
+        s.ui().txtSplit->setText(s.ui().txtSplit->text().replace(" 2 ", " 1 "));
+        s.click(s.ui().Command2);
+        s.click(s.ui().Command3);
+        QCOMPARE(s.parts().size(), 5);
+        QVERIFY(QFile::copy(s.work("convert.py"), s.work("real.py")));
+        s.script("import os, runpy, sys\nif sys.argv[1].endswith('2.mp4'): sys.exit('no')\n"
+                 "sys.argv[0] = os.path.join(os.path.dirname(__file__), 'real.py')\n"
+                 "runpy.run_path(sys.argv[0], run_name='__main__')\n");
+        s.click(s.ui().cmdConvert);
+        QCOMPARE(logRows(s.ui().lstAI).last(), QString("Error"));
+        QCOMPARE(s.parts(), (QStringList{"1.mp4", "2.mp4", "output000000002.mp4",
+                                         "output000000003.mp4", "output000000004.mp4"}));
+        QVERIFY(QFile::remove(s.work("convert.py")));
+        QVERIFY(QFile::rename(s.work("real.py"), s.work("convert.py")));
+        QVERIFY(putFile(s.work("parts/.1.mp4.killed.part"), QByteArray(100000, 'x')));
+        s.click(s.ui().cmdConvert);
+        QCOMPARE(logRows(s.ui().lstAI).first(), QString("3 files found"));
+        QCOMPARE(s.parts(),
+                 (QStringList{".1.mp4.killed.part", "1.mp4", "2.mp4", "3.mp4", "4.mp4", "5.mp4"}));
+        s.click(s.ui().Command4);
+        QVERIFY2(qAbs(audioDuration(s.work("joined.mp4")) - 5) < 0.025, qPrintable(s.out()));
+    }
+
+    // Stop at every stage: the run says Stopped, what the stopped tool was writing is gone, what
+    // earlier steps made stays, no child of the run is left, and the next run completes.
+    void stops_data() {
+        QTest::addColumn<QString>("stage"); // the step whose template or script is paced
+        QTest::addColumn<QString>("left");  // working files there after the stop, "-x" gone
+        addRow("extracting", "Extract", "-raw.mp4");
+        addRow("splitting", "Split",
+               "raw.mp4 -parts/output000000000.mp4 -parts/output000000001.mp4");
+        addRow("converting", "Convert", "parts/output000000000.mp4 -parts/1.mp4");
+        addRow("joining", "Concat", "parts/1.mp4 -joined.mp4 -concat_files.txt");
+    }
+    void stops() {
+        QFETCH(QString, stage);
+        QFETCH(QString, left);
+        Session s(m_video);
+        QLineEdit* paced = stage == "Extract" ? s.ui().txtExtractCmd
+                           : stage == "Split" ? s.ui().txtSplit
+                                              : s.ui().txtConcat;
+        QString plain = paced->text();
+        // Real time (-re): the step takes as long as the media lasts.
+        paced->setText(QString(plain).replace(" -i ", " -re -i "));
+        // The conversion: a script whose own ffmpeg child runs until it is stopped.
+        const QByteArray real = [&] {
+            QFile f(s.work("convert.py"));
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        }();
+        if (stage == "Convert")
+            s.script("import os, subprocess, sys\nopen(sys.argv[2] + '.pid', 'w').write(str("
+                     "os.getpgrp()))\nsubprocess.run([os.path.join(os.path.dirname(__file__), "
+                     "'ffmpeg/bin/ffmpeg'), '-re', '-f', 'lavfi', '-i', 'sine=d=60', '-f', "
+                     "'null', '-'])\n");
+        // Once the stopped tool is at work: it has begun the file it writes.
+        const QString sign = stage == "Extract"   ? "raw.mp4"
+                             : stage == "Split"   ? "parts/output000000000.mp4"
+                             : stage == "Convert" ? "parts/1.mp4.pid"
+                                                  : "joined.mp4";
+        s.stopWhen([&] { return QFile::exists(s.work(sign)); });
+        int ticks = 0;
+        QTimer beat;
+        QObject::connect(&beat, &QTimer::timeout, [&ticks] { ++ticks; });
+        beat.start(10);
+        s.click(s.ui().Command1);
+
+        // The window kept answering all along.
+        QVERIFY2(ticks > 20, qPrintable(QString::number(ticks)));
+        QCOMPARE(logRows(s.ui().listAuto).last(), QString("Stopped"));
+        QVERIFY(s.form->statusBar()->currentMessage().contains("stopped"));
+        // No chime for a stopped run (the conversion's own plays when it completed).
+        QCOMPARE(s.sounds.size(), stage == "Concat" ? 1 : 0);
+        for (const QString& name : left.split(' ')) {
+            const bool gone = name.startsWith('-');
+            QVERIFY2(QFileInfo::exists(s.work(name.mid(gone ? 1 : 0))) != gone, qPrintable(name));
+        }
+        if (stage == "Convert") {
+            // No process of the script's group is left: not the script, not its ffmpeg.
+            QFile pid(s.work("parts/1.mp4.pid"));
+            QVERIFY(pid.open(QIODevice::ReadOnly));
+            const pid_t group = pid.readAll().toInt();
+            QVERIFY(QTest::qWaitFor([group] { return ::kill(-group, 0) != 0; }, 5000));
+            QVERIFY(QFile::remove(pid.fileName()));
+            s.script(real);
+        }
+        paced->setText(plain);
+        s.click(s.ui().Command1);
+        QCOMPARE(logRows(s.ui().listAuto).last(), QString("Final output"));
+        QVERIFY(QFile::exists(s.dir.filePath("out/clip_AI.mp4")));
+    }
+
+    // Closing the window during a run stops the run first, then shuts down as usual; a click
+    // on a step meanwhile is refused.
+    void closingDuringARun() {
+        Session s(m_video);
+        s.ui().txtExtractCmd->setText(s.ui().txtExtractCmd->text().replace(" -i ", " -re -i "));
+        QTest::mouseClick(s.ui().Command1, Qt::LeftButton);
+        QVERIFY(QTest::qWaitFor([&] { return QFile::exists(s.work("raw.mp4")); }, 10000));
+        QTest::mouseClick(s.ui().Command3, Qt::LeftButton);
+        QVERIFY(s.form->statusBar()->currentMessage().contains("still running"));
+        s.ui().Combo1->setCurrentIndex(3);
+        QVERIFY(putFile(s.work("parts/output000000000.mp4")));
+        s.form->close();
+        QVERIFY(s.settle());
+        QVERIFY(QTest::qWaitFor([&] { return !s.form->isVisible() && s.parts().isEmpty(); }));
+        QCOMPARE(logRows(s.ui().listAuto).last(), QString("Stopped"));
+        QVERIFY(!QFile::exists(s.work("raw.mp4")));
+        s.settings->sync();
+        QCOMPARE(s.settings->value("settings/comboindex").toString(), QString("3"));
+    }
+};
+
+QTEST_MAIN(PipelineTest)
+#include "tst_pipeline.moc"

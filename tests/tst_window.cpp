@@ -1,0 +1,292 @@
+// The window around the pipeline: start-up and shutdown with their settings, choosing input and
+// output, and the Tools menu.
+#include "app/DropLineEdit.h"
+#include "app/FileListBox.h"
+#include "app/Sound.h"
+#include "core/MacroHelp.h"
+#include "helpers/TestSupport.h"
+#include "platform/Platform.h"
+#include "platform/UserEnvironment.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QtTest>
+
+#include <sys/mount.h>
+#include <unistd.h>
+
+using namespace testsupport;
+
+namespace {
+
+// Records what would start instead of starting it.
+struct RecordingLauncher : Launcher {
+    QStringList started;
+    qint64 startProgram(const QString& program, WindowStyle style) override {
+        started << QStringLiteral("program %1 %2").arg(program).arg(int(style));
+        return program.endsWith("broken") ? 0 : 42;
+    }
+    bool openFolder(const QString& folder) override {
+        started << "folder " + folder;
+        return true;
+    }
+};
+
+} // namespace
+
+class WindowTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_config;
+
+private slots:
+    void initTestCase() {
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
+        qunsetenv(kApiKeyVariable);
+    }
+
+    // Start-up fills the window; closing keeps the voice and a non-empty output folder and
+    // removes joined.mp4 and the pieces, nothing else; the next start restores them.
+    void startAndClose() {
+        FormFixture f(QStringLiteral("first start"));
+        QCOMPARE(f.load(), Form1::LoadResult::Ready);
+        const Form1Ui& ui = f.ui();
+        QCOMPARE(f.form->windowTitle(), "exe ok: " + f.work("ffmpeg/bin/ffmpeg"));
+        QCOMPARE(ui.File1->path(), f.work("parts"));
+        QCOMPARE(ui.txtOut->toPlainText(), macroHelpText().replace("\r\n", "\n"));
+        QCOMPARE(ui.txtPy->text(), QStandardPaths::findExecutable("python3"));
+        QCOMPARE(ui.Combo1->currentText(), QString("Liam, TX3LPaxmHKxFdv7VOQHJ"));
+        QCOMPARE(ui.txtOutDir->text(), QString());
+
+        ui.txtOutDir->setText("/somewhere/gone");
+        ui.Combo1->setCurrentIndex(2);
+        for (const char* name : {"joined.mp4", "raw.mp4", "concat_files.txt", "parts/1.mp4",
+                                 "parts/output000000003.mp4"})
+            QVERIFY(putFile(f.work(name)));
+        f.reopen();
+        QCOMPARE(namesIn(f.work("parts")), QStringList());
+        QVERIFY(!QFile::exists(f.work("joined.mp4")) && QFile::exists(f.work("raw.mp4")) &&
+                QFile::exists(f.work("concat_files.txt")));
+        QCOMPARE(f.load(), Form1::LoadResult::Ready);
+        QCOMPARE(f.ui().txtOutDir->text(), QString("/somewhere/gone"));
+        QCOMPARE(f.ui().Combo1->currentIndex(), 2);
+        // An emptied output folder is not stored; no voice is stored as "-1".
+        f.ui().txtOutDir->clear();
+        f.ui().Combo1->setCurrentIndex(-1);
+        f.reopen();
+        QCOMPARE(f.load(), Form1::LoadResult::Ready);
+        QCOMPARE(f.ui().txtOutDir->text(), QString("/somewhere/gone"));
+        QCOMPARE(f.ui().Combo1->currentIndex(), -1);
+    }
+
+    void storedVoice_data() {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<int>("index");
+        addRow("a row", QByteArray("44"), 44);
+        addRow("no number", QByteArray("Rachel"), 0);
+        addRow("out of range", QByteArray("45"), -1);
+        addRow("binary noise", QByteArray("\x01\xff\xfe", 3), 0);
+    }
+    void storedVoice() {
+        QFETCH(QByteArray, stored);
+        QFETCH(int, index);
+        FormFixture f;
+        f.settings->setValue("settings/comboindex", QString::fromLatin1(stored));
+        f.settings->sync();
+        QCOMPARE(f.load(), Form1::LoadResult::Ready);
+        QCOMPARE(f.ui().Combo1->currentIndex(), index);
+    }
+
+    // Without ffmpeg the real program shows nothing, says where it looked on its error output,
+    // and writes and deletes nothing.
+    void withoutFfmpeg() {
+        FormFixture f(QStringLiteral("no ffmpeg"), false);
+        QVERIFY(QFile::copy(appDir() + "/voxsplice", f.work("voxsplice")));
+        QVERIFY(putFile(f.work("parts/output000000000.mp4")));
+        QTemporaryDir config;
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_CONFIG_HOME", config.path());
+        program.setProcessEnvironment(env);
+        program.start(f.work("voxsplice"), {});
+        QVERIFY(program.waitForFinished(30000));
+        QCOMPARE(program.exitCode(), 1);
+        QVERIFY(program.readAllStandardError().contains(f.work("ffmpeg/bin/ffmpeg").toUtf8()));
+        QCOMPARE(QDir(config.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                 QStringList());
+        QVERIFY(QFile::exists(f.work("parts/output000000000.mp4")));
+    }
+
+    // A folder the program cannot write to, or one another copy works in, is named and left
+    // alone.
+    void folderRefused() {
+        FormFixture f(QStringLiteral("read only"));
+        const QByteArray root = QFile::encodeName(f.work(""));
+        if (::geteuid() != 0 || ::mount(root, root, nullptr, MS_BIND, nullptr) != 0 ||
+            ::mount(nullptr, root, nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) != 0)
+            QSKIP("cannot make a read-only folder here");
+        const auto loaded = f.load();
+        const bool partsMade = QFileInfo::exists(f.work("parts"));
+        ::umount(root);
+        QCOMPARE(loaded, Form1::LoadResult::FolderNotWritable);
+        QVERIFY(f.messages.value(0).contains(f.work("")) && !partsMade);
+
+        FormFixture first;
+        QCOMPARE(first.load(), Form1::LoadResult::Ready);
+        QStringList said;
+        Form1 second(first.work(""), first.settings.get());
+        second.setMessageBoxHandler([&said](const QString& text) { said << text; });
+        QCOMPARE(second.Form_Load(), Form1::LoadResult::AlreadyRunning);
+        QVERIFY(said.value(0).contains("already running"));
+        QVERIFY(putFile(first.work("parts/1.mp4")));
+        second.close(); // deletes nothing of the first window's work
+        QVERIFY(QFile::exists(first.work("parts/1.mp4")));
+    }
+
+    // Browsing proposes the input's folder as the output folder only when none is set; a cancel
+    // changes nothing; a drop takes the first path, on the box it lands on.
+    void choosingInputAndOutput() {
+        FormFixture f;
+        QCOMPARE(f.load(), Form1::LoadResult::Ready);
+        const Form1Ui& ui = f.ui();
+        auto* dialogs = installDialogs(f.w(), {"/v/talk.mp4", "", "/v2/b.mp4", "/chosen"});
+        f.w().cmdBrowse_Click();
+        QCOMPARE(ui.txtOutDir->text(), QString("/v"));
+        f.w().cmdBrowse_Click(); // cancelled
+        f.w().cmdBrowse_Click();
+        QCOMPARE(ui.txtInput->text(), QString("/v2/b.mp4"));
+        QCOMPARE(ui.txtOutDir->text(), QString("/v"));
+        f.w().cmdOutDir_Click();
+        QCOMPARE(ui.txtOutDir->text(), QString("/chosen"));
+        QCOMPARE(dialogs->calls.last(), QString("PickFolder|/v"));
+        f.w().txtOutDir_OLEDragDrop({"/d1", "/d2"});
+        f.w().txtInput_OLEDragDrop({});
+        QCOMPARE(ui.txtOutDir->text(), QString("/d1"));
+        QCOMPARE(ui.txtInput->text(), QString("/v2/b.mp4"));
+    }
+
+    // Tools > Convert wmv to mp4 asks both questions first; the new file becomes the input and
+    // its size is told. An existing output is kept, and the input too.
+    void convertToMp4() {
+        FormFixture f;
+        QCOMPARE(f.load(), Form1::LoadResult::Ready);
+        const QString input = f.dir.filePath("talk show.wmv");
+        QVERIFY(runFfmpeg({"-f", "lavfi", "-i", "testsrc=d=1", "-f", "lavfi", "-i", "sine=d=1",
+                           "-c:v", "wmv2", "-c:a", "wmav2", input}));
+        const QString output = f.dir.filePath("talk show.mp4");
+        auto* dialogs = installDialogs(f.w(), {input, output, input, output, input});
+        f.ui().mnuConvertWMV->trigger();
+        QVERIFY(f.settle());
+        QCOMPARE(dialogs->calls.value(1), "SaveFile|talk show.mp4|" + f.dir.path() + "|Save File");
+        QCOMPARE(f.ui().txtInput->text(), output);
+        QVERIFY(f.ui().txtOut->toPlainText().endsWith("FileSize: " +
+                                                      QString::number(QFileInfo(output).size())));
+        f.ui().txtInput->setText("kept");
+        f.w().mnuConvertWMV_Click();
+        QVERIFY(f.settle());
+        QVERIFY(f.ui().txtOut->toPlainText().startsWith("Error: "));
+        QCOMPARE(f.ui().txtInput->text(), QString("kept"));
+        f.ui().txtOut->clear();
+        f.w().mnuConvertWMV_Click(); // the second question cancelled: nothing runs
+        QVERIFY(f.settle());
+        QCOMPARE(dialogs->calls.size(), 6);
+        QCOMPARE(f.ui().txtOut->toPlainText(), QString());
+    }
+
+    // The key reaches this program's tools and the next start, in a file only its owner reads;
+    // it is never shown. A cancel changes nothing.
+    void apiKey() {
+        const QString key = QStringLiteral("  sk_never_shown \"q\" $HOME ");
+        FormFixture f;
+        QCOMPARE(f.load(), Form1::LoadResult::Ready);
+        installDialogs(f.w(), {"", key});
+        f.w().mnuSetApiKey_Click();
+        QVERIFY(!qEnvironmentVariableIsSet(kApiKeyVariable));
+        f.w().mnuSetApiKey_Click();
+        QCOMPARE(qEnvironmentVariable(kApiKeyVariable), key);
+        QCOMPARE(QFile(userEnvironmentFile()).permissions() & 0x0077, QFileDevice::Permissions());
+        qunsetenv(kApiKeyVariable);
+        f.reopen();
+        QCOMPARE(f.load(), Form1::LoadResult::Ready);
+        QCOMPARE(qEnvironmentVariable(kApiKeyVariable), key);
+        // Where it cannot be kept, the message says so, without the key; it holds for now.
+        QVERIFY(putFile(m_config.filePath("blocker")));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.filePath("blocker")));
+        installDialogs(f.w(), {key});
+        f.w().mnuSetApiKey_Click();
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
+        QCOMPARE(f.messages.size(), 1);
+        QCOMPARE(qEnvironmentVariable(kApiKeyVariable), key);
+        for (const QString& text : f.messages + QStringList{f.ui().txtOut->toPlainText()})
+            QVERIFY(!text.contains("sk_never_shown"));
+        for (const QWidget* widget : f.form->findChildren<QWidget*>()) {
+            for (const QByteArray property : {"text", "plainText", "currentText"})
+                QVERIFY(!widget->property(property).toString().contains("sk_never_shown"));
+        }
+    }
+
+    // The parts panel: "del output*" removes the segments only, and not while a run may read
+    // them; files dropped from the file manager land in the box they are dropped on; the real
+    // dialogs answer once closed; sounds and started programs do not need a device or a window.
+    void panelDropsDialogsAndSound() {
+        FormFixture f;
+        QCOMPARE(f.load(), Form1::LoadResult::Ready);
+        for (const char* name : {"parts/1.mp4", "parts/output000000000.mp4", "parts/output7.txt"})
+            QVERIFY(putFile(f.work(name)));
+        f.w().lblrefresh_Click();
+        QCOMPARE(f.ui().File1->count(), 3);
+        f.w().lblDelOutput_Click();
+        QCOMPARE(namesIn(f.work("parts")), QStringList{"1.mp4"});
+        QCOMPARE(f.ui().File1->count(), 1);
+
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile("/dropped/a.mp4"), QUrl("https://x/b.mp4")});
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        static_cast<QObject*>(f.ui().txtInput)->event(&drop); // as the file manager delivers it
+        QCOMPARE(f.ui().txtInput->text(), QString("/dropped/a.mp4"));
+
+        QString answer = "none";
+        PickerDialogs dialogs(f.form.get());
+        dialogs.OpenFile(f.dir.path(), "Open File", [&answer](const QString& a) { answer = a; });
+        auto* dialog = f.form->findChild<QFileDialog*>();
+        QVERIFY(dialog && dialog->isVisible());
+        dialog->reject();
+        QCOMPARE(answer, QString());
+        dialogs.AskText("key?", [&answer](const QString& a) { answer = a; });
+        auto* ask = f.form->findChild<QInputDialog*>();
+        ask->setTextValue(" typed ");
+        ask->accept();
+        QCOMPARE(answer, QString(" typed "));
+
+        playWave(f.work("complete.wav"));
+        playWave(f.work("missing.wav"));
+        QVERIFY(startProgram("/bin/true", WindowStyle::NormalFocus) > 0);
+        QCOMPARE(startProgram("/no/such/program", WindowStyle::NormalFocus), 0);
+    }
+
+    // Voice samples: the player when it is there (minimized), else the samples folder, else
+    // nothing.
+    void voiceSamples() {
+        FormFixture f;
+        QCOMPARE(f.load(), Form1::LoadResult::Ready);
+        auto* launcher = new RecordingLauncher;
+        f.w().setLauncher(std::unique_ptr<Launcher>(launcher));
+        f.w().mnuVoiceSamples_Click();
+        QVERIFY(QDir().mkpath(f.work("voices/samples")));
+        f.w().mnuVoiceSamples_Click();
+        QVERIFY(QDir(f.work("voices")).removeRecursively() && putFile(f.work("voices")));
+        f.w().mnuVoiceSamples_Click();
+        QCOMPARE(launcher->started, (QStringList{"folder " + f.work("voices/samples"),
+                                                 "program " + f.work("voices") + " 2"}));
+    }
+};
+
+QTEST_MAIN(WindowTest)
+#include "tst_window.moc"
