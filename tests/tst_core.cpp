@@ -62,6 +62,11 @@ private slots:
         std::sort(names.begin(), names.end(), naturalLess);
         QCOMPARE(names,
                  (QStringList{"1.mp4", "2.mp4", "10.mp4", "output2.mp4", "output000000011.mp4"}));
+        // The folder listing that the join takes its order from.
+        QTemporaryDir parts;
+        for (const QString& name : names)
+            QVERIFY(testsupport::putFile(parts.filePath(name)));
+        QCOMPARE(testsupport::namesIn(parts.path()), names);
         QCOMPARE(segmentNumber("output000000009"), std::optional<qint64>(9));
         QCOMPARE(convertedFileName(9), QString("10.mp4"));
         for (const char* bad : {"output", "outputx1", "output-1", "output99999999999999999999"})

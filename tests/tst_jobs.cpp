@@ -11,15 +11,6 @@
 
 using testsupport::addRow;
 
-namespace {
-
-// True once no process of the group led by `root` is left.
-bool groupGone(qint64 root) {
-    return QTest::qWaitFor([root] { return ::kill(-pid_t(root), 0) != 0; }, 5000);
-}
-
-} // namespace
-
 class JobsTest : public QObject {
     Q_OBJECT
 
@@ -79,7 +70,7 @@ private slots:
         QVERIFY2((job.output() + job.outcome().reason).contains(said),
                  qPrintable(job.output() + job.outcome().reason));
         if (root > 0)
-            QVERIFY(groupGone(root));
+            QVERIFY(testsupport::groupGone(root));
     }
 
     // One thing runs at a time; its end reaches whoever started it, once.

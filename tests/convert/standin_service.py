@@ -39,7 +39,8 @@ def error_answer(status, detail_status, message):
 
 # Failing modes and their answers; "{voice_id}" is filled in from the request.
 ERRORS = {
-    "invalid_key": error_answer(401, "invalid_api_key", "Invalid API key"),
+    # Echoes the key it got, as careless services do: the script must not print it.
+    "invalid_key": error_answer(401, "invalid_api_key", "Invalid API key {key}"),
     "quota_exceeded": error_answer(
         401, "quota_exceeded", "This request exceeds your quota of 10000. You have 12 credits "
         "remaining, while 5000 credits are required for this request. TOKEN BOOK"),
@@ -148,13 +149,14 @@ class Handler(BaseHTTPRequestHandler):
         if not match:
             return self.send_json(404, {"detail": "Not Found"})
         if self.headers.get("xi-api-key") != service.key:
-            return self.send_json(*ERRORS["invalid_key"])
+            return self.answer(service, "invalid_key", voice_id, fields)
         self.answer(service, service.next_action(), voice_id, fields)
 
     def answer(self, service, action, voice_id, fields):
         if action in ERRORS:
             status, payload = ERRORS[action]
-            text = json.dumps(payload).replace("{voice_id}", voice_id)
+            text = json.dumps(payload).replace("{voice_id}", voice_id).replace(
+                "{key}", json.dumps(self.headers.get("xi-api-key", ""))[1:-1])
             return self.send_json(status, json.loads(text))
         if action == "stall":
             service.stopping.wait(service.remaining())

@@ -156,7 +156,8 @@ class ConvertCase(unittest.TestCase):
     def assert_failed(self, result, *words, requests):
         text = result.stdout + result.stderr
         self.assertEqual(result.returncode, 1, text)  # the caller trusts "OK" only with 0
-        self.assertNotIn(KEY, text)
+        for key in (KEY, "wrong-key"):
+            self.assertNotIn(key, text)
         self.assertEqual(len(result.stderr.strip().splitlines()), 1, result.stderr)
         for word in words:
             self.assertIn(word, text)

@@ -83,6 +83,23 @@ QStringList namesIn(const QString& folder) {
     return PathTools().ListFiles(folder, QStringLiteral("*"), false);
 }
 
+bool groupGone(qint64 group, int ms) {
+    const auto alive = [group] {
+        for (const QString& pid : QDir("/proc").entryList(QDir::Dirs)) {
+            QFile stat("/proc/" + pid + "/stat");
+            if (!stat.open(QIODevice::ReadOnly))
+                continue;
+            // "pid (name) state ppid pgrp ...": the name may hold blanks, so read after the ')'.
+            const QByteArray line = stat.readAll();
+            const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+            if (fields.size() > 2 && fields.at(0) != "Z" && fields.at(2).toLongLong() == group)
+                return true;
+        }
+        return false;
+    };
+    return QTest::qWaitFor([&alive] { return !alive(); }, ms);
+}
+
 FormFixture::FormFixture(const QString& name, bool withFfmpeg)
     : settings(std::make_unique<QSettings>(dir.filePath(QStringLiteral("voxsplice.ini")),
                                            QSettings::IniFormat))

@@ -32,6 +32,9 @@ QStringList logRows(const QListWidget* list);
 bool putFile(const QString& path, const QByteArray& bytes = "x");
 // The names of the files in a folder, in the program's order.
 QStringList namesIn(const QString& folder);
+// True once no live process of the process group `group` is left (zombies have ended: where
+// nothing reaps orphans they stay in their group); waits up to `ms`.
+bool groupGone(qint64 group, int ms = 5000);
 
 // A window on a temporary working folder laid out like the program's (ffmpeg and ffprobe in
 // ffmpeg/bin, complete.wav, convert.py and its package) and a temporary settings file, with
