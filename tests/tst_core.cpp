@@ -173,6 +173,17 @@ private slots:
         QCOMPARE(environmentFileValue(hand, "KEY", lookup), std::optional<QString>("one-two"));
         QCOMPARE(environmentFileValue(hand, "Y", lookup), std::optional<QString>("a b"));
         QCOMPARE(environmentFileValue(hand, "Z", lookup), std::nullopt);
+        const QList<std::pair<QString, QString>> lines = {
+            {"K=plain value  \n", "plain value"},
+            {"K = 'single $$ quoted'", "single $ quoted"},
+            {"K=\"a\\\\b\\\"c\\q\"", "a\\b\"c\\q"},
+            {"K=a\\ b\\\nc", "a bc"},
+            {"K=${UNSET:-fall}${HOME:+alt}", "fallalt"},
+            {"K=first\n;K=no\nK=$$x\n", "$x"},
+            {"K=\"$HOME\"'$HOME'", "/h/h"},
+            {"K=\"multi\nline\"", "multi\nline"}};
+        for (const auto& [text, value] : lines)
+            QVERIFY2(environmentFileValue(text, "K", lookup) == value, qPrintable(text));
     }
 
     // What the fuzzers once found stays found: every kept input passes the fuzzers' checks.

@@ -93,6 +93,9 @@ private slots:
                "No output files in \\parts?", "parts/1.mp4");
         addRow("conversion without Python", "cmdConvert", "parts/output000000000.mp4 python=",
                "Python.exe not found: ", "parts/output000000000.mp4");
+        addRow("conversion without its script", "cmdConvert",
+               "parts/output000000000.mp4 parts/outputx.mp4 -convert.py", "convert.py not found?",
+               "parts/output000000000.mp4");
         addRow("conversion without a voice", "cmdConvert",
                "parts/output000000000.mp4 voice=", "No voice selected",
                "parts/output000000000.mp4");

@@ -2,6 +2,7 @@
 // output, and the Tools menu.
 #include "app/DropLineEdit.h"
 #include "app/FileListBox.h"
+#include "app/LinkLabel.h"
 #include "app/Sound.h"
 #include "core/MacroHelp.h"
 #include "helpers/TestSupport.h"
@@ -240,8 +241,9 @@ private slots:
         QCOMPARE(f.load(), Form1::LoadResult::Ready);
         for (const char* name : {"parts/1.mp4", "parts/output000000000.mp4", "parts/output7.txt"})
             QVERIFY(putFile(f.work(name)));
-        f.w().lblrefresh_Click();
+        QTest::mouseClick(f.ui().lblrefresh, Qt::LeftButton);
         QCOMPARE(f.ui().File1->count(), 3);
+        f.w().lblOpenParts_Click(); // the file manager, where there is one
         f.w().lblDelOutput_Click();
         QCOMPARE(namesIn(f.work("parts")), QStringList{"1.mp4"});
         QCOMPARE(f.ui().File1->count(), 1);

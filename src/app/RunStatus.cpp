@@ -47,15 +47,3 @@ void RunStatus::clear() {
     m_bar->hide();
     m_left->clear();
 }
-
-QString RunStatus::stageText() const {
-    return m_stage->text();
-}
-
-int RunStatus::percent() const {
-    return m_bar->isVisible() || m_bar->value() >= 0 ? m_bar->value() : -1;
-}
-
-QString RunStatus::timeLeftText() const {
-    return m_left->text();
-}

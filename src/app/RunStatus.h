@@ -22,10 +22,6 @@ public:
     // Nothing runs.
     void clear();
 
-    QString stageText() const;
-    int percent() const; // -1 while unknown
-    QString timeLeftText() const;
-
 private:
     QLabel* m_stage;
     QProgressBar* m_bar;

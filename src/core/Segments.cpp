@@ -4,10 +4,6 @@
 
 namespace {
 const QString kPrefix = QStringLiteral("output");
-
-QString quoted(const QString& text) {
-    return QLatin1Char('"') + text + QLatin1Char('"');
-}
 } // namespace
 
 std::optional<qint64> segmentNumber(const QString& baseName) {
@@ -28,10 +24,4 @@ std::optional<qint64> segmentNumber(const QString& baseName) {
 
 QString convertedFileName(qint64 number) {
     return QString::number(number + 1) + QStringLiteral(".mp4");
-}
-
-QString conversionArguments(const QString& script, const QString& segment, const QString& converted,
-                            const QString& voiceId) {
-    return quoted(script) + QLatin1Char(' ') + quoted(segment) + QLatin1Char(' ') +
-           quoted(converted) + QLatin1Char(' ') + voiceId;
 }

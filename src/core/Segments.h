@@ -17,8 +17,3 @@ std::optional<qint64> segmentNumber(const QString& baseName);
 // The file name of the converted piece of segment `number`: the number plus one, without
 // leading zeros, and ".mp4".
 QString convertedFileName(qint64 number);
-
-// The argument string of one conversion run: the script, the segment and the converted piece in
-// double quotes, then the voice id without quotes, single blanks between.
-QString conversionArguments(const QString& script, const QString& segment, const QString& converted,
-                            const QString& voiceId);

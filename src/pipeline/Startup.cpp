@@ -30,10 +30,8 @@ Startup::Result Startup::check() {
 QString Startup::message(Result result) const {
     switch (result) {
     case Result::Ready:
+    case Result::NoFfmpeg: // said on the command line, where the program was started
         break;
-    case Result::NoFfmpeg:
-        return QCoreApplication::translate("Startup", "ffmpeg not found at %1")
-            .arg(m_work.ffmpeg());
     case Result::FolderNotWritable:
         return QCoreApplication::translate(
                    "Startup",
