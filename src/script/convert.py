@@ -2,19 +2,25 @@
 """Give one audio segment another voice.
 
 Usage: convert.py <input> <output> <voice id>
+       convert.py --estimate <voice id> <piece>...   what converting the pieces costs (JSON)
+       convert.py --voices                           the account's own voices (JSON)
 
-Sends the segment to the ElevenLabs voice changer (speech-to-speech) and writes the answer as
-ALAC in MP4 with a fixed sample rate and channel count, trimmed or padded to the exact length of
+Sends the segment to the ElevenLabs voice changer (speech-to-speech, its streaming endpoint) and
+writes the answer as ALAC in MP4 with a fixed sample rate and channel count, exactly as long as
 the input, so that converted pieces join back together without drift. The key comes only from
-the environment variable elevenlabs_api_key.
+the environment variable elevenlabs_api_key. A converted piece is kept in the user's cache and
+taken from there when the same audio is converted with the same voice again: no request, no
+credits. A request is sent again only where the service cannot have done the work; a piece
+that went out and got no complete answer is reported as possibly charged and left for later.
 
 With VOXSPLICE_OFFLINE_VOICE=1 the voice is changed locally with ffmpeg instead (pitch and
 formant shift); no key and no network are needed then.
 
-On success prints a line starting with "OK" and exits 0. On failure prints one line saying what
-went wrong and what to do, and exits 1. Stopped by SIGTERM (Ctrl+Break on Windows), it ends its
-ffmpeg, removes its temporary files and fails the same way; on Linux its ffmpeg also dies with
-it when it is killed outright.
+On success prints a line holding "OK" and exits 0. On failure prints one line saying what went
+wrong and what to do, and exits 1; when the account's limit of requests at once is reached,
+exits 75 ("BUSY"), so that the caller runs the piece again once one of its own requests ended.
+Stopped by SIGTERM (Ctrl+Break on Windows), it ends its ffmpeg, removes its temporary files and
+fails the same way; on Linux its ffmpeg also dies with it when it is killed outright.
 
 The work is done by the voxconvert package in the folder beside this script.
 
@@ -23,10 +29,12 @@ Environment:
   ELEVENLABS_API_BASE           service address (default https://api.elevenlabs.io)
   VOXSPLICE_FFMPEG              ffmpeg to use instead of <this folder>/ffmpeg/bin/ffmpeg
   VOXSPLICE_OFFLINE_VOICE       1 = change the voice locally, without the service
-  VOXSPLICE_HTTP_TIMEOUT        seconds to wait on the service per request (default 240)
-  VOXSPLICE_MAX_TRIES           requests at most per segment (default 5)
-  VOXSPLICE_RETRY_BASE_SECONDS  first wait before trying again; doubles each time (default 2)
-  VOXSPLICE_RETRY_MAX_SECONDS   no new try starts later than this after the first (default 600)
+  VOXSPLICE_HTTP_TIMEOUT        seconds to wait for the service's answer (default 240)
+  VOXSPLICE_MAX_TRIES           requests at most per segment (default 3)
+  VOXSPLICE_RETRY_BASE_SECONDS  first wait before trying again; doubles each time (default 1)
+  VOXSPLICE_RETRY_MAX_SECONDS   no new try starts later than this after the first (default 300)
+  VOXSPLICE_CACHE_DIR           where converted pieces are kept (the program sets it)
+  VOXSPLICE_CACHE_LIMIT_MB      the most the cache holds (default 2048)
 """
 
 import os

@@ -1,6 +1,6 @@
-"""Tests for convert.py, run as the program runs it, against the stand-in service."""
+"""Tests for convert.py, run as the program runs it, against the strict stand-in service."""
 
-import array
+import json
 import os
 import re
 import shutil
@@ -15,14 +15,16 @@ import unittest
 HERE = os.path.dirname(os.path.abspath(__file__))
 SCRIPT = os.path.join(os.path.dirname(os.path.dirname(HERE)), "src", "script")
 sys.path[:0] = [HERE, SCRIPT]
-from standin_service import StandinService  # noqa: E402
+from standin_service import PERMISSIONS, StandinService  # noqa: E402
 from voxconvert import audio  # noqa: E402
 
 FFMPEG = os.environ.get("VOXSPLICE_FFMPEG") or shutil.which("ffmpeg")
 KEY = "sk-TOKEN-OKAY-7f3a9c"
+VOICE = "21m00Tcm4TlvDq8ikWAM"
 SET_KEY = "set it with Tools > Set elevenlabs_api_key env var"
 FRAME = 1024 / 44100
 FORMAT = ("alac", 44100, "stereo")
+MAY_BE_CHARGED = "may have converted it and charged for it"
 root = work = None
 media = {}
 
@@ -42,7 +44,6 @@ def stream_format(path):
 
 
 def decoded_seconds(path):
-    """Length of the decoded audio, counted in samples at the file's own rate."""
     rate = stream_format(path)[1]
     return len(ffmpeg("-i", path, "-map", "0:a:0", "-ac", "1", "-f", "f32le", "-")) / 4 / rate
 
@@ -94,7 +95,7 @@ def setUpModule():
     global root, work
     if not FFMPEG:
         raise unittest.SkipTest("ffmpeg not found (set VOXSPLICE_FFMPEG)")
-    # "BOOKS" in every path: failure lines must echo paths unchanged, "OK" and all.
+    # "BOOKS" in every path: messages must echo paths unchanged, "OK" and all.
     root = tempfile.mkdtemp(prefix="voxsplice-BOOKS-")
     work = os.path.join(root, "work")
     os.makedirs(os.path.join(work, "ffmpeg", "bin"))
@@ -103,6 +104,7 @@ def setUpModule():
     media["a"] = make_sine("a.mp4", 3, 440, 44100, 2)
     media["b"] = make_sine("b.mp4", 2.3, 300, 48000, 1)
     media["sliver"] = make_sine("sliver.mp4", 0.03, 440, 44100, 2)
+    media["long"] = make_sine("long.mp4", 301, 220, 8000, 1)
 
 
 def tearDownModule():
@@ -111,38 +113,41 @@ def tearDownModule():
 
 
 class ConvertCase(unittest.TestCase):
-    """Runs the working folder's convert.py with fast retry settings."""
+    """Runs the working folder's convert.py against a fresh stand-in, with an empty cache."""
 
     @classmethod
     def setUpClass(cls):
-        cls.service = StandinService(key=KEY, lifetime=90).start()
+        cls.service = StandinService(key=KEY, lifetime=300).start()
 
     @classmethod
     def tearDownClass(cls):
         cls.service.stop()
 
     def setUp(self):
-        self.service.set_mode("ok", length_delta=0.0)
-        self.service.clear_requests()
+        self.service.clear()
+        self.service.set(key=KEY, length_error=0.0, permissions=PERMISSIONS)
         self.out_dir = tempfile.mkdtemp(prefix="OUTBOOKS-", dir=root)
         self.output = os.path.join(self.out_dir, "3.mp4")
+        self.fresh_cache()
+
+    def fresh_cache(self):
+        self.cache = tempfile.mkdtemp(prefix="cache-", dir=root)
 
     def command(self, args=None, key=KEY, script=None, **settings):
-        """The command line and environment of a run of the working folder's convert.py."""
         env = {name: value for name, value in os.environ.items()
                if not name.startswith(("VOXSPLICE_", "ELEVENLABS_", "elevenlabs_"))
                and "proxy" not in name.lower()}
         env.update(ELEVENLABS_API_BASE=self.service.url, VOXSPLICE_RETRY_BASE_SECONDS="0.01",
-                   VOXSPLICE_MAX_TRIES="3", VOXSPLICE_HTTP_TIMEOUT="20")
+                   VOXSPLICE_HTTP_TIMEOUT="20", VOXSPLICE_CACHE_DIR=self.cache)
         if key is not None:
             env["elevenlabs_api_key"] = key
         env.update({name: str(value) for name, value in settings.items()})
         if args is None:
-            args = [media["a"], self.output, "voiceA"]
+            args = [media["a"], self.output, VOICE]
         return [sys.executable, script or os.path.join(work, "convert.py")] + args, env
 
-    def run_convert(self, *args, **settings):
-        command, env = self.command(*args, **settings)
+    def run_convert(self, args=None, **settings):
+        command, env = self.command(args, **settings)
         return subprocess.run(command, env=env, stdin=subprocess.DEVNULL, capture_output=True,
                               text=True, timeout=60)
 
@@ -150,12 +155,13 @@ class ConvertCase(unittest.TestCase):
         output = output or self.output
         self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
         self.assertIn("OK", result.stdout)
+        self.assertIn(output, result.stdout)  # the path as it is, "BOOKS" and all
         self.assertEqual(stream_format(output), FORMAT)
         self.assertAlmostEqual(decoded_seconds(output), decoded_seconds(source), delta=FRAME)
 
-    def assert_failed(self, result, *words, requests):
+    def assert_failed(self, result, *words, requests, status=1):
         text = result.stdout + result.stderr
-        self.assertEqual(result.returncode, 1, text)  # the caller trusts "OK" only with 0
+        self.assertEqual(result.returncode, status, text)  # the caller trusts "OK" only with 0
         for key in (KEY, "wrong-key"):
             self.assertNotIn(key, text)
         self.assertEqual(len(result.stderr.strip().splitlines()), 1, result.stderr)
@@ -164,63 +170,116 @@ class ConvertCase(unittest.TestCase):
         self.assertEqual(len(self.service.requests), requests)
         self.assertEqual(os.listdir(self.out_dir), [], "a failed run left files behind")
 
+    def assert_billed_once(self):
+        self.assertLessEqual(max(self.service.charges_per_audio().values(), default=0), 1)
 
-class ServiceAnswerTest(ConvertCase):
-    def test_converts_to_fixed_format_with_input_length(self):
+
+class ServiceTest(ConvertCase):
+    def test_converts_to_the_fixed_format_and_length(self):
         # A sliver (the segment muxer can leave one at the end) stays silent, without a request.
-        for name, delta in (("a", 0.0), ("a", 0.7), ("b", -0.5), ("sliver", 0.0)):
-            with self.subTest(input=name, delta=delta):
-                self.service.set_mode("ok", length_delta=delta)
-                self.service.clear_requests()
-                result = self.run_convert([media[name], self.output, "voice/A b"])
-                self.assert_converted(result, media[name])
-                self.assertEqual(os.listdir(self.out_dir), ["3.mp4"])
+        for name, error in (("a", 0.0), ("a", 0.7), ("b", -0.5), ("sliver", 0.0)):
+            with self.subTest(input=name, error=error):
+                self.service.set(length_error=error)
+                self.service.clear()
+                self.fresh_cache()
+                self.assert_converted(self.run_convert([media[name], self.output, VOICE]),
+                                      media[name])
                 if name == "sliver":
                     self.assertEqual(self.service.requests, [])
                     continue
                 [request] = self.service.requests
-                self.assertEqual(request["voice_id"], "voice/A b")
-                self.assertEqual(request["headers"]["xi-api-key"], KEY)
+                self.assertTrue(request["path"].endswith("/stream"))
+                self.assertEqual(request["query"], {"output_format": "mp3_44100_128"})
                 self.assertEqual(request["fields"]["model_id"], "eleven_multilingual_sts_v2")
                 self.assertEqual(request["fields"]["audio"]["content_type"], "audio/mp4")
-                self.assertEqual(request["fields"]["audio"]["size"], os.path.getsize(media[name]))
-                self.assertIn(request["query"].get("output_format", "mp3_44100_128"),
-                              "mp3_44100_128")
 
-    def test_trouble_with_the_service(self):
-        """Refusals fail at once; passing trouble is tried again within the bounds set."""
-        window = dict(VOXSPLICE_RETRY_BASE_SECONDS=2, VOXSPLICE_RETRY_MAX_SECONDS=0.5)
-        stall = dict(VOXSPLICE_HTTP_TIMEOUT=0.5, VOXSPLICE_MAX_TRIES=2)
-        # mode, requests it fails, settings, requests made, failure line (None: converted)
-        cases = [("ok", None, {"key": "wrong-key"}, 1, ("invalid key", SET_KEY)),
-                 ("invalid_key", None, {}, 1, ("invalid key", SET_KEY)),
-                 ("quota_exceeded", None, {}, 1, ("quota exceeded", "credits")),
-                 ("voice_not_found", None, {}, 1, ("voice not found", "id voiceBOOKS")),
-                 ("validation_error", None, {}, 1, ("invalid", "body.audio: Field required OK")),
-                 ("busy_twice", None, {}, 3, None), ("truncated", 1, {}, 2, None),
-                 ("truncated", None, {}, 3, ("connection", "3 tries")),
-                 ("server_error", None, {}, 3, ("busy", "3 tries")),
-                 ("server_error", None, window, 1, ("busy", "1 try")),
-                 ("stall", None, stall, 2, ("did not answer within 0.5 s",))]
-        for mode, fail_count, settings, requests, words in cases:
-            with self.subTest(mode=mode, fail_count=fail_count, settings=settings):
-                self.service.set_mode(mode, fail_count=fail_count)
-                self.service.clear_requests()
-                with open(self.output, "wb") as handle:
-                    handle.write(b"earlier")
-                result = self.run_convert([media["a"], self.output, "voiceBOOKS"], **settings)
+    def test_answers(self):
+        """Each refusal has its own words; only what the service did not do is asked again;
+        nothing is billed twice."""
+        new, old = dict(shape="new"), dict(shape="old")
+        refused = lambda *words: (1, words, 1, 0)  # requests, failure words, status, credits
+        cases = [  # queued answers, settings, what came of it
+            ([("invalid_api_key", new)], {}, refused("invalid key", SET_KEY)),
+            ([("invalid_api_key", old)], {"key": "wrong-key"}, refused("invalid key")),
+            ([("needs_authorization", new)], {}, refused("no key reached")),
+            ([("missing_permissions", old)], {}, refused("lacks the permission speech_to_speech")),
+            ([("detected_unusual_activity", new)], {}, refused("unusual activity")),
+            ([("quota_exceeded", old)], {}, refused("credits left", "needed")),
+            ([("paid_plan_required", new)], {}, refused("needs a paid plan")),
+            ([("output_format_not_allowed", old)], {}, refused("plan does not allow")),
+            ([("voice_not_found", new)], {}, refused("voice not found", VOICE)),
+            ([("voice_does_not_exist", dict(old, http=400))], {}, refused("voice not found")),
+            ([("max_duration_exceeded", new)], {}, refused("too long")),
+            ([("file_too_large", old)], {}, refused("too large")),
+            ([("validation_error", {})], {}, refused("refused the request")),
+            ([("concurrent_limit_exceeded", dict(retry_after=3))], {},
+             (1, ("BUSY", "at once", "retry after 3 s"), 75, 0)),
+            ([("rate_limit_exceeded", dict(retry_after=1))], {}, (2, None, 0, 50)),
+            ([("system_busy", dict(retry_date=1))], {}, (2, None, 0, 50)),
+            ([("server_error", new)], {}, (2, None, 0, 50)),
+            ([("server_error", new)] * 3, {}, (3, ("trouble (HTTP 500)", "after 3 tries"), 1, 0)),
+            ([("stall", {})], {"VOXSPLICE_HTTP_TIMEOUT": 1}, (1, (MAY_BE_CHARGED,), 1, 50)),
+            ([("cut", {})], {}, (1, ("cut short", MAY_BE_CHARGED), 1, 50))]
+        for answers, settings, (requests, words, status, credits) in cases:
+            with self.subTest(answers=answers, settings=settings):
+                self.service.clear()
+                self.fresh_cache()
+                for answer, options in answers:
+                    self.service.queue(answer, **options)
+                result = self.run_convert(**settings)
                 if words is None:
                     self.assert_converted(result, media["a"])
                     self.assertEqual(len(self.service.requests), requests)
-                    continue
-                with open(self.output, "rb") as handle:
-                    self.assertEqual(handle.read(), b"earlier")  # a failure keeps what was there
-                os.remove(self.output)
-                self.assert_failed(result, *words, requests=requests)
+                    os.remove(self.output)
+                else:
+                    self.assert_failed(result, *words, requests=requests, status=status)
+                self.assertEqual(self.service.charged_credits(), credits)
+                self.assert_billed_once()
 
+    def test_same_audio_is_never_sent_twice(self):
+        elsewhere = os.path.join(root, "same audio, other name.mp4")
+        shutil.copy(media["a"], elsewhere)
+        self.assert_converted(self.run_convert(), media["a"])
+        second = os.path.join(self.out_dir, "7.mp4")
+        result = self.run_convert([elsewhere, second, VOICE], key=None)  # needs no key
+        self.assert_converted(result, media["a"], second)
+        self.assertIn("reused", result.stdout)
+        self.assertEqual(len(self.service.requests), 1)
+        other = os.path.join(self.out_dir, "8.mp4")
+        self.assert_converted(self.run_convert([media["a"], other, "TX3LPaxmHKxFdv7VOQHJ"]),
+                              media["a"], other)
+        self.assertEqual(len(self.service.requests), 2)
+        # A small cache lets the piece used least recently go.
+        self.run_convert([media["b"], os.path.join(self.out_dir, "9.mp4"), VOICE],
+                         VOXSPLICE_CACHE_LIMIT_MB=0.06)
+        kept = [name for _, _, names in os.walk(self.cache) for name in names]
+        self.assertEqual(len(kept), 1, kept)
 
-class LocalFailureTest(ConvertCase):
-    def test_local_failures_name_the_cause_and_make_no_request(self):
+    def test_estimate_and_voices(self):
+        self.assert_converted(self.run_convert(), media["a"])
+        for permissions, left in ((PERMISSIONS, 100000 - self.service.credits_used),
+                                  ({"speech_to_speech"}, None)):
+            with self.subTest(permissions=permissions):
+                self.service.set(permissions=permissions)
+                result = self.run_convert(["--estimate", VOICE, media["a"], media["b"],
+                                           media["sliver"]])
+                report = json.loads(result.stdout)
+                self.assertAlmostEqual(report["cached_seconds"], 3.0, delta=0.05)
+                self.assertAlmostEqual(report["send_seconds"], 2.3, delta=0.05)
+                self.assertEqual(report["credits"], 38)
+                self.assertEqual(report.get("credits_left"), left)
+                self.assertEqual("user_read" in report.get("account_problem", ""), left is None)
+        voices = [dict(voice_id="V%019d" % i, name="Voice, %d" % i, category="cloned")
+                  for i in range(130)]
+        self.service.set(voices=voices, permissions=PERMISSIONS)
+        listed = json.loads(self.run_convert(["--voices"]).stdout)
+        self.assertEqual([v["voice_id"] for v in listed], [v["voice_id"] for v in voices])
+        self.service.set(permissions={"speech_to_speech"})
+        refused = self.run_convert(["--voices"])
+        self.assertEqual(refused.returncode, 1)
+        self.assertIn("voices_read", refused.stderr)
+
+    def test_refused_before_anything_is_sent(self):
         garbage = os.path.join(root, "garbage.mp4")
         with open(garbage, "w") as handle:
             handle.write("not a video")
@@ -228,32 +287,20 @@ class LocalFailureTest(ConvertCase):
         bare = tempfile.mkdtemp(prefix="bare-", dir=root)
         closed = "http://127.0.0.1:%d/" % closed_port()
         a, out, no_key = media["a"], self.output, ("no ElevenLabs key", SET_KEY)
-        cases = [([], {}, ("usage",)), ([a, out], {}, ("usage",)),
-                 ([a, out, "v", "extra"], {}, ("usage",)),
+        cases = [([], {}, ("usage",)), ([a, out, "v", "extra"], {}, ("usage",)),
                  ([missing, out, "v"], {}, ("input file not found: " + missing,)),
                  ([a, out, " "], {}, ("voice id is empty",)),
                  ([a, os.path.join(nope, "3.mp4"), "v"], {}, ("does not exist: " + nope,)),
                  ([garbage, out, "v"], {}, ("bad input file " + garbage,)),
-                 (None, {"key": None}, no_key), (None, {"key": "  \n"}, no_key),
-                 (None, {"key": None, "VOXSPLICE_OFFLINE_VOICE": "0"}, no_key),
-                 (None, {"key": None, "VOXSPLICE_OFFLINE_VOICE": "yes"}, no_key),
+                 ([media["long"], out, VOICE], {}, ("long.mp4 is 301", "at most 300 s")),
+                 (None, {"key": None}, no_key), (None, {"key": "a b"}, ("invalid key",)),
                  (None, {"script": install_script(bare)},
                   ("ffmpeg not found at " + os.path.join(bare, "ffmpeg", "bin"),)),
-                 (None, {"VOXSPLICE_FFMPEG": os.path.join(bare, "none")},
-                  ("ffmpeg not found", "VOXSPLICE_FFMPEG")),
                  (None, {"ELEVENLABS_API_BASE": closed, "VOXSPLICE_MAX_TRIES": 2},
-                  ("network unreachable", "127.0.0.1"))]
+                  ("cannot reach the voice service", "after 2 tries"))]
         for args, settings, words in cases:
             with self.subTest(args=args, settings=settings):
                 self.assert_failed(self.run_convert(args, **settings), *words, requests=0)
-
-
-def tone_frequency(path):
-    """Frequency of a pure tone, from its rising zero crossings (edges left out)."""
-    pcm = array.array("h", ffmpeg("-i", path, "-ac", "1", "-ar", "44100", "-f", "s16le", "-"))
-    pcm = pcm[4410:-4410]
-    rising = sum(1 for i in range(1, len(pcm)) if pcm[i - 1] < 0 <= pcm[i])
-    return rising * 44100 / len(pcm)
 
 
 class OfflineVoiceTest(ConvertCase):
@@ -261,17 +308,14 @@ class OfflineVoiceTest(ConvertCase):
         result = self.run_convert(key=None, VOXSPLICE_OFFLINE_VOICE=1)
         self.assert_converted(result, media["a"])
         self.assertEqual(self.service.requests, [])
-        shift = audio.offline_semitones("voiceA")  # as the script's own process picked it
-        self.assertAlmostEqual(tone_frequency(self.output), 440 * 2 ** (shift / 12), delta=4)
         shifts = {audio.offline_semitones(voice) for voice in "abcdefgh"}
         self.assertTrue(len(shifts) > 1 and 0 not in shifts, shifts)
-        samples = audio.count_samples(FFMPEG, media["b"])
+        samples, _ = audio.measure(FFMPEG, media["b"])
         target = os.path.join(self.out_dir, "fallback.mp4")  # the filter without rubberband
         audio.encode_piece(FFMPEG, media["b"], target, samples,
                            audio.pitch_filter(-4, rubberband=False), "fallback")
         self.assertEqual(stream_format(target), FORMAT)
         self.assertAlmostEqual(decoded_seconds(target), decoded_seconds(media["b"]), delta=FRAME)
-        self.assertAlmostEqual(tone_frequency(target), 300 * 2 ** (-4 / 12), delta=3)
 
 
 @unittest.skipUnless(sys.platform.startswith("linux"), "watches processes through /proc")
@@ -294,7 +338,6 @@ class StopTest(ConvertCase):
                                 stderr=subprocess.DEVNULL)
                 self.assertTrue(wait_for(lambda: "sleep" in live_group(child.pid)),
                                 "ffmpeg never came to write the piece")
-                self.assertTrue(os.listdir(self.out_dir))  # its temporary file
                 child.send_signal(stop)
                 out, err = child.communicate(timeout=30)
                 # Polled through /proc: an orphan that has died may stay an unreaped zombie.
@@ -305,24 +348,6 @@ class StopTest(ConvertCase):
                     self.assert_failed(result, "stopped", requests=0)
                 else:
                     self.assertEqual(child.returncode, -signal.SIGKILL)
-
-
-class JoinTest(ConvertCase):
-    def test_pieces_join_without_drift(self):
-        pieces = []
-        for name, delta in (("a", 0.7), ("b", -0.5), ("a", -0.3)):
-            self.service.set_mode("ok", length_delta=delta)
-            piece = os.path.join(self.out_dir, "%d.mp4" % len(pieces))
-            self.assert_converted(self.run_convert([media[name], piece, "v"]), media[name],
-                                  piece)
-            pieces.append(piece)
-        listing = os.path.join(root, "join.txt")
-        with open(listing, "w", encoding="utf-8") as handle:
-            handle.writelines("file '%s'\n" % piece.replace("'", "'\\''") for piece in pieces)
-        joined = os.path.join(root, "joined.mp4")
-        ffmpeg("-f", "concat", "-safe", "0", "-i", listing, "-c", "copy", joined)
-        expected = sum(decoded_seconds(media[name]) for name in ("a", "b", "a"))
-        self.assertAlmostEqual(decoded_seconds(joined), expected, delta=0.025)
 
 
 if __name__ == "__main__":

@@ -2,10 +2,13 @@
 
 Modules:
   messages   the one-line messages, the failure that stops a conversion, hiding the key
-  service    the ElevenLabs voice changer: the request, its answer, trying again
+  transport  one HTTP exchange, told apart by how far it got before it failed
+  refusals   the service's refusals and what the user can do about each
+  service    the voice service: converting a piece, the account's credits and voices
+  cache      converted pieces kept per user, so the same audio is never paid for twice
   audio      ffmpeg: finding it, running it, measuring and writing pieces, the offline voice
   workfiles  temporary files next to the output, moved into place when finished
-  cli        the command line, the main flow, exit status and signals
+  cli        the command line (a piece, a run's cost, the voices), exit status and signals
 """
 
 from .cli import main

@@ -112,14 +112,35 @@ def run_ffmpeg(ffmpeg, args, what, capture=False):
 # Pieces
 
 
-def count_samples(ffmpeg, path):
-    """Length of the audio in samples at SAMPLE_RATE, measured by decoding it all."""
-    pcm = run_ffmpeg(ffmpeg, ["-i", path, "-map", "0:a:0", "-vn", "-ac", "1",
-                              "-ar", str(SAMPLE_RATE), "-c:a", "pcm_u8", "-f", "u8", "-"],
-                     "bad input file %s: ffmpeg cannot read audio from it" % path, capture=True)
-    if not pcm:
+def measure(ffmpeg, path):
+    """The audio's length in samples at SAMPLE_RATE and a digest of its decoded samples (stereo,
+    16 bits): two files with the same audio give the same digest, whatever their container."""
+    command = [ffmpeg, "-nostdin", "-hide_banner", "-loglevel", "error", "-i", path,
+               "-map", "0:a:0", "-vn", "-ac", str(CHANNELS), "-ar", str(SAMPLE_RATE),
+               "-c:a", "pcm_s16le", "-f", "s16le", "-"]
+    digest, size = hashlib.sha256(), 0
+    try:
+        child = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                 stderr=subprocess.PIPE, **CHILD_OPTIONS)
+    except OSError as error:
+        raise Failure("ffmpeg failed to start (%s): %s; reinstall ffmpeg"
+                      % (ffmpeg, error.strerror or error))
+    with child:
+        try:
+            for chunk in iter(lambda: child.stdout.read(1 << 20), b""):
+                digest.update(chunk)
+                size += len(chunk)
+            errors = child.stderr.read()
+            child.wait()
+        finally:
+            end_child(child)
+    if child.returncode != 0:
+        lines = errors.decode("utf-8", "replace").strip().splitlines()
+        raise Failure("bad input file %s: ffmpeg cannot read audio from it (%s)"
+                      % (path, shorten(lines[-1] if lines else "exit status %d" % child.returncode)))
+    if not size:
         raise Failure("bad input file %s: it holds no audio" % path)
-    return len(pcm)
+    return size // (2 * CHANNELS), digest.hexdigest()
 
 
 def has_rubberband(ffmpeg):

@@ -1,15 +1,25 @@
-"""The command line: arguments, the main flow, the one-line messages, exit status, signals."""
+"""The command line: the conversion of one piece, the cost of a run, the account's voices.
 
+    convert.py <input> <output> <voice id>        converts one piece
+    convert.py --estimate <voice id> <piece>...   what a run would send and cost, as JSON
+    convert.py --voices                           the account's own voices, as JSON
+"""
+
+import json
 import os
 import signal
 import sys
 
-from . import audio, service
+from . import audio, cache, service
 from .messages import Failure, clean, plural, say, shorten
 from .workfiles import TempFiles
 
 # Shorter pieces carry no speech worth a request.
 SHORTEST_SPEECH_SECONDS = 0.25
+
+# Exit status of a piece refused because the account's requests at once are used up; the
+# caller runs it again once one of its own requests has ended.
+EXIT_BUSY = 75
 
 # Signals that ask the script to stop: a polite kill, and Ctrl+Break on Windows.
 STOP_SIGNALS = [getattr(signal, name) for name in ("SIGTERM", "SIGBREAK") if hasattr(signal, name)]
@@ -35,14 +45,29 @@ def offline_voice_wanted():
     return os.environ.get("VOXSPLICE_OFFLINE_VOICE", "").strip() == "1"
 
 
+def result_key(digest, voice_id):
+    """What the service's answer depends on, for the cache."""
+    return cache.key("voice", digest, voice=voice_id, model=service.MODEL_ID,
+                     output_format=service.OUTPUT_FORMAT)
+
+
+def check_limits(path, seconds):
+    """Refuses, before anything is sent, a piece the service would refuse or bill in vain."""
+    if seconds > service.MAX_SECONDS:
+        raise Failure("%s is %.1f s long; the voice service takes at most %d s a request: split "
+                      "into shorter pieces (-segment_time of the split template)"
+                      % (path, seconds, service.MAX_SECONDS))
+    size = os.path.getsize(path)
+    if size > service.MAX_BYTES:
+        raise Failure("%s is %.1f MB; the voice service takes at most %d MB a request: split "
+                      "into shorter pieces" % (path, size / 1e6, service.MAX_BYTES // 1000000))
+
+
 def convert(argv):
     input_path, output_path, voice_id = parse_arguments(argv)
     offline = offline_voice_wanted()
-    key = None if offline else service.read_key()
-    settings = None if offline else service.RetrySettings()
-    base = None if offline else service.api_base()
     ffmpeg = audio.find_ffmpeg()
-    samples = audio.count_samples(ffmpeg, input_path)
+    samples, digest = audio.measure(ffmpeg, input_path)
     seconds = samples / audio.SAMPLE_RATE
     with TempFiles(output_path) as temps:
         if seconds < SHORTEST_SPEECH_SECONDS:
@@ -58,20 +83,66 @@ def convert(argv):
             shift = audio.offline_semitones(voice_id)
             say("Changing the voice of %s (%.1f s) offline, %+d semitones"
                 % (input_path, seconds, shift))
-            source = input_path
-            voice_filter = audio.pitch_filter(shift, audio.has_rubberband(ffmpeg))
-            what = "ffmpeg failed to change the voice"
-        else:
-            say("Converting %s (%.1f s) with voice %s" % (input_path, seconds, voice_id))
-            answer = service.convert_remote(base, input_path, voice_id, key, settings)
-            source, voice_filter = temps.new(".mp3"), ""
-            with open(source, "wb") as handle:
-                handle.write(answer)
-            what = "the voice service answered with audio that ffmpeg cannot read"
+            piece = temps.new(".part")
+            audio.encode_piece(ffmpeg, input_path, piece, samples,
+                               audio.pitch_filter(shift, audio.has_rubberband(ffmpeg)),
+                               "ffmpeg failed to change the voice")
+            temps.move_into_place(piece, output_path)
+            print("OK: wrote %s (%.1f s)" % (output_path, seconds), flush=True)
+            return
+        kept = cache.Cache()
+        name = result_key(digest, voice_id)
         piece = temps.new(".part")
-        audio.encode_piece(ffmpeg, source, piece, samples, voice_filter, what)
+        if kept.fetch(name, piece):
+            temps.move_into_place(piece, output_path)
+            print("OK: reused %s from the cache (%.1f s; nothing sent, no credits)"
+                  % (output_path, seconds), flush=True)
+            return
+        remote = service.Service()  # only now: a kept piece needs no key
+        check_limits(input_path, seconds)
+        say("Converting %s (%.1f s) with voice %s" % (input_path, seconds, voice_id))
+        answer = temps.new(".mp3")
+        with open(answer, "wb") as sink:
+            remote.convert(input_path, voice_id, sink)
+        audio.encode_piece(ffmpeg, answer, piece, samples, "",
+                           "the voice service answered with audio that ffmpeg cannot read")
+        kept.store(name, piece)
         temps.move_into_place(piece, output_path)
-    print("OK: wrote %s (%.1f s)" % (output_path, seconds), flush=True)
+    print("OK: wrote %s (%.1f s, about %d credits)"
+          % (output_path, seconds, service.credits_for(seconds)), flush=True)
+
+
+def estimate(argv):
+    """What a run over `pieces` would send and cost, and what the account has left."""
+    if len(argv) < 1:
+        raise Failure("usage: convert.py --estimate <voice id> <piece>...")
+    voice_id, pieces = argv[0].strip(), argv[1:]
+    ffmpeg = audio.find_ffmpeg()
+    kept = cache.Cache()
+    send = cached = 0.0
+    for path in pieces:
+        samples, digest = audio.measure(ffmpeg, path)
+        seconds = samples / audio.SAMPLE_RATE
+        if kept.holds(result_key(digest, voice_id)):
+            cached += seconds
+        elif seconds >= SHORTEST_SPEECH_SECONDS:
+            send += seconds
+    report = {"send_seconds": round(send, 3), "cached_seconds": round(cached, 3),
+              "credits": service.credits_for(send), "cache_folder": kept.folder,
+              "cache_bytes": kept.usage(), "cache_limit_bytes": kept.limit}
+    try:
+        account = service.Service().subscription()
+        report["credits_left"] = max(0, int(account.get("character_limit", 0))
+                                     - int(account.get("character_count", 0)))
+        report["renews_unix"] = account.get("next_character_count_reset_unix")
+    except Failure as problem:
+        report["account_problem"] = clean(problem)
+    print(json.dumps(report), flush=True)
+
+
+def voices():
+    print(json.dumps([{"voice_id": voice_id, "name": name, "category": category}
+                      for voice_id, name, category in service.Service().voices()]), flush=True)
 
 
 def stop_on_signal(signum, frame):
@@ -88,14 +159,24 @@ def main(argv):
             stream.reconfigure(errors="replace")
     for stop in STOP_SIGNALS:
         signal.signal(stop, stop_on_signal)
+    status = 1
     try:
-        convert(argv)
+        if argv[:1] == ["--estimate"]:
+            estimate(argv[1:])
+        elif argv[:1] == ["--voices"]:
+            voices()
+        else:
+            convert(argv)
         return 0
+    except service.Busy as busy:
+        status = EXIT_BUSY
+        message = "BUSY: %s%s" % (busy, "" if busy.retry_after is None
+                                  else " (retry after %d s)" % busy.retry_after)
     except Failure as failure:
-        message = str(failure)
+        message = "FAILED: %s" % failure
     except KeyboardInterrupt:
-        message = "interrupted before the piece was finished"
+        message = "FAILED: interrupted before the piece was finished"
     except Exception as error:  # a fault in this script: still one line
-        message = "unexpected %s: %s" % (type(error).__name__, shorten(error, 200))
-    print(clean("FAILED: " + message), file=sys.stderr, flush=True)
-    return 1
+        message = "FAILED: unexpected %s: %s" % (type(error).__name__, shorten(error, 200))
+    print(clean(message), file=sys.stderr, flush=True)
+    return status

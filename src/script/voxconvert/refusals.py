@@ -1,0 +1,145 @@
+"""The service's refusals: which one an answer is, and what the user can do about it.
+
+Answers carry {"detail": {"code", "status", "message", ...}}, or a list for validation errors.
+`code` is the current field and `status` the legacy one; many answers carry only `status`, and
+where both are present they can differ. So a known string is looked for in `code`, then in
+`status`, and only then does the HTTP status decide.
+"""
+
+import email.utils
+import json
+import re
+import time
+
+from .messages import shorten
+
+SET_KEY_HINT = "set it with Tools > Set elevenlabs_api_key env var"
+
+# Known strings, in either field, and the kind of refusal each means.
+KINDS = {
+    "invalid_api_key": "invalid_key", "unauthorized": "invalid_key",
+    "needs_authorization": "no_key",
+    "missing_permissions": "permission",
+    "detected_unusual_activity": "unusual_activity",
+    "quota_exceeded": "quota",
+    "paid_plan_required": "paid_plan", "payment_required": "paid_plan",
+    "only_for_creator+": "plan", "output_format_not_allowed": "plan",
+    "subscription_required": "plan",
+    "voice_not_found": "voice", "voice_does_not_exist": "voice",
+    "max_duration_exceeded": "too_long", "audio_too_long": "too_long",
+    "file_too_large": "too_large", "payload_too_large": "too_large",
+    "concurrent_limit_exceeded": "concurrency", "too_many_concurrent_requests": "concurrency",
+    "rate_limit_exceeded": "rate_limit", "system_busy": "rate_limit",
+    "invalid_parameters": "invalid", "validation_error": "invalid",
+}
+
+# Codes too general to decide on their own: the legacy field says more.
+GENERAL = {"unauthorized"}
+
+# What the HTTP status says when no known string does.
+BY_STATUS = {400: "invalid", 401: "invalid_key", 402: "paid_plan", 403: "plan", 404: "voice",
+             413: "too_large", 422: "invalid", 429: "rate_limit"}
+
+# Refusals where the service did no work and may be asked again after a wait.
+PASSING = {"rate_limit", "server"}
+
+
+class Refusal:
+    def __init__(self, kind, status, message, retry_after=None):
+        self.kind = kind
+        self.status = status
+        self.message = message  # the service's own words, shortened
+        self.retry_after = retry_after  # seconds, or None
+
+    def explain(self, voice_id=""):
+        """One line for the user: what happened and what to do."""
+        said = " (%s)" % self.message if self.message else ""
+        kind = self.kind
+        if kind == "invalid_key":
+            return "invalid key: the voice service refused the key%s; check it and %s" % (
+                said, SET_KEY_HINT)
+        if kind == "no_key":
+            return "no key reached the voice service%s; %s" % (said, SET_KEY_HINT)
+        if kind == "permission":
+            names = [name for name in re.findall(r"\b[a-z]+(?:_[a-z]+)+\b", self.message or "")
+                     if name != "missing_permissions"]
+            return ("the key lacks the permission %s%s: allow it for this key on the "
+                    "ElevenLabs site, or use another key"
+                    % (names[0] if names else "that this needs", said))
+        if kind == "unusual_activity":
+            return ("the voice service has disabled the free tier for this account after "
+                    "unusual activity%s; a paid plan lifts it" % said)
+        if kind == "quota":
+            numbers = credits_in(self.message)
+            need = (" (%d credits left, %d needed)" % numbers) if numbers else said
+            return ("quota exceeded: not enough credits left for this piece%s; add credits or "
+                    "wait until they renew, then run again: converted pieces are kept" % need)
+        if kind == "paid_plan":
+            return "this voice or feature needs a paid plan%s; upgrade, or pick another voice" % said
+        if kind == "plan":
+            return "the account's plan does not allow this%s; upgrade the plan" % said
+        if kind == "voice":
+            return ("voice not found: the voice service has no voice with the id %s%s; pick "
+                    "another voice" % (voice_id, said))
+        if kind == "too_long":
+            return "the piece is too long for the voice service%s; split into shorter pieces" % said
+        if kind == "too_large":
+            return "the piece is too large for the voice service%s; split into shorter pieces" % said
+        if kind == "concurrency":
+            return ("the voice service takes no more requests at once for this account%s; "
+                    "convert fewer pieces at once" % said)
+        if kind == "rate_limit":
+            return "the voice service is busy%s; wait a few minutes and run again" % said
+        if kind == "server":
+            return ("the voice service had trouble (HTTP %d)%s; try again later"
+                    % (self.status, said))
+        return "the voice service refused the request (HTTP %d)%s" % (self.status, said)
+
+
+def credits_in(message):
+    """(credits left, credits needed) where a quota message says both."""
+    left = re.search(r"(\d+) credits? remaining", message or "")
+    need = re.search(r"(\d+) credits? (?:are |is )?required", message or "")
+    return (int(left.group(1)), int(need.group(1))) if left and need else None
+
+
+def retry_after_seconds(value, now=None):
+    """Retry-After as seconds from now: whole seconds, or an HTTP date. None when absent or
+    unreadable."""
+    value = (value or "").strip()
+    if not value:
+        return None
+    if value.isdigit():
+        return float(value)
+    try:
+        when = email.utils.parsedate_to_datetime(value).timestamp()
+    except (TypeError, ValueError, IndexError, OverflowError):
+        return None
+    return max(0.0, when - (time.time() if now is None else now))
+
+
+def read(status, headers, body):
+    """The refusal an error answer stands for."""
+    code, legacy, message = "", "", ""
+    try:
+        detail = json.loads(body.decode("utf-8", "replace")).get("detail")
+    except (ValueError, AttributeError):
+        detail, message = None, body.decode("utf-8", "replace")
+    if isinstance(detail, dict):
+        code, legacy = str(detail.get("code") or ""), str(detail.get("status") or "")
+        message = str(detail.get("message") or "")
+    elif isinstance(detail, list):
+        problems = []
+        for item in detail:
+            if isinstance(item, dict):
+                where = ".".join(str(part) for part in item.get("loc") or [])
+                problems.append("%s: %s" % (where, item.get("msg", "")) if where
+                                else str(item.get("msg", "")))
+        message = "; ".join(problems)
+    elif isinstance(detail, str):
+        message = detail
+    kind = (None if code in GENERAL and legacy in KINDS else KINDS.get(code)) or KINDS.get(legacy)
+    if kind is None:
+        kind = "server" if status >= 500 else BY_STATUS.get(status, "other")
+    return Refusal(kind, status, shorten(message, 200),
+                   retry_after_seconds(headers.get("retry-after")))
