@@ -3,6 +3,8 @@
 // peak resident size. The working folder is a fresh temporary one laid out like the program's.
 //
 //   bench_fullauto --app DIR --script convert.py --input VIDEO --out FOLDER [--segment S]
+//   ... --convert-only --pieces N   Extract and Split, then only the AI conversion is timed, with
+//                                   N pieces at once, against the service the environment names
 //   bench_fullauto --app DIR --templates     the four default templates and the interpreter
 //   bench_fullauto --idle S                  the longest stall of an idle event loop
 #include "app/DropLineEdit.h"
@@ -22,6 +24,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QSettings>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -132,15 +135,21 @@ int main(int argc, char* argv[]) {
                        {"out", "The output folder.", "dir"},
                        {"segment", "Segment length in seconds (default 299).", "s", "299"},
                        {"templates", "Print the default templates and exit."},
+                       {"convert-only", "Time the AI conversion alone (through the service)."},
+                       {"pieces", "Pieces at once.", "n", "2"},
                        {"idle", "Measure an idle event loop for this long.", "s"}});
     parser.process(app);
     if (parser.isSet("idle"))
         return idle(parser.value("idle").toDouble());
 
-    // The offline voice: the real script, no key and no network.
-    qputenv("VOXSPLICE_OFFLINE_VOICE", "1");
-
+    // The offline voice: the real script, no key and no network; or the service that the
+    // environment names, with an empty cache.
+    const bool convertOnly = parser.isSet("convert-only");
     QTemporaryDir temp;
+    if (convertOnly)
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(QDir(temp.path()).filePath("cache")));
+    else
+        qputenv("VOXSPLICE_OFFLINE_VOICE", "1");
     const QString work = QDir(temp.path()).filePath("work");
     if (!layOutWorkFolder(work, parser.value("app"), parser.value("script"))) {
         std::fprintf(stderr, "cannot lay out the working folder in %s\n", qPrintable(work));
@@ -174,6 +183,7 @@ int main(int argc, char* argv[]) {
     split.replace(QStringLiteral("-segment_time 299 "),
                   QStringLiteral("-segment_time %1 ").arg(parser.value("segment")));
     ui.txtSplit->setText(split);
+    ui.spnPieces->setValue(parser.value("pieces").toInt());
     window.show();
 
     // What the window showed last: the conversion log's or the Full Auto log's latest row.
@@ -185,25 +195,44 @@ int main(int argc, char* argv[]) {
     });
     double wallSeconds = 0;
     QElapsedTimer clock;
-    QObject::connect(&window.runs(), &RunControl::ended, &window, [&] {
-        wallSeconds = clock.nsecsElapsed() / 1e9;
-        meter.stop();
-        QCoreApplication::quit();
-    });
-    QTimer::singleShot(0, &window, [&] {
-        meter.start();
-        clock.start();
-        window.Command1_Click();
-    });
+    // With --convert-only, Extract and Split run first, untimed.
+    QList<std::function<void()>> stages;
+    if (convertOnly)
+        stages = {[&] { window.Command2_Click(); }, [&] { window.Command3_Click(); },
+                  [&] { window.cmdConvert_Click(); }};
+    else
+        stages = {[&] { window.Command1_Click(); }};
+    const auto nextStage = [&] {
+        if (stages.size() == 1) {
+            meter.start();
+            clock.start();
+        }
+        stages.takeFirst()();
+    };
+    QObject::connect(&window.runs(), &RunControl::ended, &window,
+                     [&](const QString&, const JobOutcome& outcome) {
+                         if (!stages.isEmpty() && outcome.isDone()) {
+                             nextStage();
+                             return;
+                         }
+                         wallSeconds = clock.nsecsElapsed() / 1e9;
+                         meter.stop();
+                         QCoreApplication::quit();
+                     });
+    QTimer::singleShot(0, &window, nextStage);
     app.exec();
 
     QJsonArray log;
-    for (int i = 0; i < ui.listAuto->count(); ++i)
-        log.append(ui.listAuto->item(i)->text());
+    for (const QListWidget* list : {ui.listAuto, ui.lstAI}) {
+        for (int i = 0; i < list->count(); ++i)
+            log.append(list->item(i)->text());
+    }
     const QString output = QDir(parser.value("out"))
                                .filePath(QFileInfo(parser.value("input")).completeBaseName() +
                                          QStringLiteral("_AI.mp4"));
-    const bool ok = messages.isEmpty() && QFile::exists(output) &&
+    const bool ok = messages.isEmpty() && stages.isEmpty() &&
+                    (convertOnly ? ui.lstAI->findItems("Complete!", Qt::MatchContains).size() > 0
+                                 : QFile::exists(output)) &&
                     !ui.listAuto->findItems("Stopped", Qt::MatchContains).size();
     print({{"ok", ok},
            {"wall_s", wallSeconds},

@@ -16,6 +16,8 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTime>
 
@@ -69,6 +71,24 @@ void Form1::setMessageBoxHandler(std::function<void(const QString&)> handler) {
     m_messageBox = std::move(handler);
 }
 
+void Form1::setQuestionHandler(std::function<bool(const QString&)> handler) {
+    m_question = std::move(handler);
+}
+
+void Form1::ask(const QString& question, std::function<void(bool)> answer) {
+    if (m_question) {
+        answer(m_question(question));
+        return;
+    }
+    auto* box = new QMessageBox(QMessageBox::Question, QCoreApplication::applicationName(),
+                                question, QMessageBox::Yes | QMessageBox::No, this);
+    box->setDefaultButton(QMessageBox::No);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    connect(box, &QMessageBox::finished, this,
+            [box, answer] { answer(box->clickedButton() == box->button(QMessageBox::Yes)); });
+    box->open();
+}
+
 void Form1::setPickerDialogs(std::unique_ptr<PickerDialogs> dialogs) {
     m_dialogs = std::move(dialogs);
 }
@@ -102,7 +122,10 @@ RunInputs Form1::runInputs() const {
             m_ui.txtPy->text(),
             m_ui.Combo1->currentText(),
             {m_ui.txtExtractCmd->text(), m_ui.txtSplit->text(), m_ui.txtConcat->text(),
-             m_ui.txtIntegrate->text()}};
+             m_ui.txtIntegrate->text()},
+            m_ui.spnPieces->value(),
+            QStandardPaths::writableLocation(QStandardPaths::CacheLocation),
+            m_settings.cacheLimitMb()};
 }
 
 StepContext Form1::stepContext() const {

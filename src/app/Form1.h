@@ -42,6 +42,8 @@ public:
     // Every message box of the program goes through here; tests may replace the box.
     void msgBox(const QString& text);
     void setMessageBoxHandler(std::function<void(const QString&)> handler);
+    // Every Yes/No question goes through here; tests may answer it themselves.
+    void setQuestionHandler(std::function<bool(const QString&)> handler);
     // Replace the dialogs, the sound and the start of outside programs (tests use doubles).
     void setPickerDialogs(std::unique_ptr<PickerDialogs> dialogs);
     void setSoundPlayer(std::function<void(const QString&)> player);
@@ -94,8 +96,12 @@ private:
     void lst2(const QString& message); // listAuto
     void playwav(const QString& path);
 
+    // The account's own voices, after the fixed ones, once the service has named them.
+    void loadAccountVoices();
+
     // StepHost
     void showMessage(const QString& text) override { msgBox(text); }
+    void ask(const QString& question, std::function<void(bool)> answer) override;
     void setToolOutput(const QString& text) override;
     void log(Log which, const QString& message) override;
     void addConversionRow(const QString& text) override;
@@ -113,8 +119,10 @@ private:
     RunControl m_runs;
     std::unique_ptr<PickerDialogs> m_dialogs;
     std::function<void(const QString&)> m_messageBox;
+    std::function<bool(const QString&)> m_question;
     std::function<void(const QString&)> m_soundPlayer;
     std::unique_ptr<Launcher> m_launcher = std::make_unique<Launcher>();
+    QString m_storedVoiceId; // chosen in an earlier session, perhaps among the account's own
     bool m_loaded = false;
     bool m_closeAfterRun = false;
 };

@@ -12,6 +12,7 @@ class QMainWindow;
 class QMenu;
 class QPlainTextEdit;
 class QPushButton;
+class QSpinBox;
 class RunStatus;
 
 // The window's controls under their names, laid out as the form was drawn.
@@ -24,6 +25,8 @@ struct Form1Ui {
     QPushButton* cmdOutDir = nullptr;
     QLabel* Label10 = nullptr;
     QComboBox* Combo1 = nullptr;
+    QLabel* lblPieces = nullptr;
+    QSpinBox* spnPieces = nullptr; // pieces converted at once
     QLabel* Label2 = nullptr;
     QLineEdit* txtExtractCmd = nullptr;
     QPushButton* Command2 = nullptr;

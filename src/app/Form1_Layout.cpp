@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QStatusBar>
 
 namespace {
@@ -88,6 +89,13 @@ void Form1Ui::setupUi(QMainWindow* window) {
     Label1 = place(label(client, "Input"), "Label1", 60, 60, 555, 315, 0);
     Label10 = place(label(client, "Voice"), "Label10", 9900, 60, 435, 315, 30);
     Combo1 = place(new QComboBox(client), "Combo1", 10560, 60, 2955, 315, 29);
+    // Below the voice: how the voice service is used.
+    lblPieces = place(label(client, "Pieces at once"), "lblPieces", 8760, 450, 1215, 255, 33);
+    spnPieces = place(new QSpinBox(client), "spnPieces", 9975, 390, 585, 285, 34);
+    spnPieces->setRange(1, 15);
+    spnPieces->setToolTip(QStringLiteral("How many pieces go to the voice service at once. Every "
+                                         "plan takes several (Free 2, Starter 3, Creator 5, "
+                                         "Pro 10); a lower figure is used when it says so."));
     txtOutDir = place(new DropLineEdit(client), "txtOutDir", 600, 360, 7095, 285, 22);
     cmdOutDir =
         place(new QPushButton(QStringLiteral("..."), client), "cmdOutDir", 7860, 360, 735, 315, 23);
@@ -129,8 +137,8 @@ void Form1Ui::setupUi(QMainWindow* window) {
     listAuto = place(new QListWidget(client), "listAuto", 9960, 6360, 3735, 1815, 32);
 
     // Labels lie beneath the other controls where they overlap, as on the drawn form.
-    for (QLabel* l :
-         {Label1, Label2, Label3, Label4, Label5, Label6, Label7, Label8, Label9, Label10})
+    for (QLabel* l : {Label1, Label2, Label3, Label4, Label5, Label6, Label7, Label8, Label9,
+                      Label10, lblPieces})
         l->lower();
 
     txtInput->setAcceptDrops(true);
@@ -163,10 +171,10 @@ void Form1Ui::setupUi(QMainWindow* window) {
     mnuVoiceSamples->setObjectName(QStringLiteral("mnuVoiceSamples"));
 
     // Rising tab index over the controls that take the focus; labels never do.
-    const QList<QWidget*> order = {txtInput,   cmdBrowse, txtExtractCmd, txtSplit,  Command2,
-                                   Command3,   txtConcat, txtIntegrate,  Command4,  Command5,
-                                   txtOut,     File1,     txtOutDir,     cmdOutDir, txtPy,
-                                   cmdConvert, lstAI,     Combo1,        Command1,  listAuto};
+    const QList<QWidget*> order = {
+        txtInput,     cmdBrowse,  txtExtractCmd, txtSplit, Command2, Command3,  txtConcat,
+        txtIntegrate, Command4,   Command5,      txtOut,   File1,    txtOutDir, cmdOutDir,
+        txtPy,        cmdConvert, lstAI,         Combo1,   Command1, listAuto,  spnPieces};
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order.at(i - 1), order.at(i));
     txtInput->setFocus();

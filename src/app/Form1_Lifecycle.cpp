@@ -4,12 +4,14 @@
 #include "app/Form1.h"
 #include "core/MacroHelp.h"
 #include "core/Voices.h"
+#include "pipeline/AccountVoices.h"
 #include "platform/Platform.h"
 #include "platform/UserEnvironment.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QSpinBox>
 
 Form1::LoadResult Form1::Form_Load() {
     ffmpegPath = m_work.ffmpeg();
@@ -32,12 +34,40 @@ Form1::LoadResult Form1::Form_Load() {
     m_ui.txtPy->setText(findPythonInterpreter());
     m_ui.Combo1->addItems(voiceRows());
     m_ui.Combo1->setCurrentIndex(m_settings.voiceIndex(m_ui.Combo1->count(), kDefaultVoiceIndex));
+    m_storedVoiceId = m_settings.voiceId();
+    m_ui.spnPieces->setValue(m_settings.piecesAtOnce());
     m_loaded = true;
+    loadAccountVoices();
     return LoadResult::Ready;
+}
+
+void Form1::loadAccountVoices() {
+    // Without a key there is no account to ask; the fixed voices are all there is.
+    if (qEnvironmentVariable(kApiKeyVariable).trimmed().isEmpty() ||
+        !m_paths.FileExists(m_ui.txtPy->text()))
+        return;
+    auto* voices = new AccountVoices(m_ui.txtPy->text(), m_work.script(), this);
+    connect(voices, &Job::finished, this, [this, voices](const JobOutcome& outcome) {
+        voices->deleteLater();
+        if (!outcome.isDone())
+            return; // no network, no permission: silently the fixed voices only
+        const int fixed = m_ui.Combo1->count();
+        m_ui.Combo1->addItems(voices->rows());
+        // A voice of the account chosen in an earlier session, unless another was chosen since.
+        if (m_ui.Combo1->currentIndex() >= 0 || m_storedVoiceId.isEmpty())
+            return;
+        for (int i = fixed; i < m_ui.Combo1->count(); ++i) {
+            if (voiceIdFromRow(m_ui.Combo1->itemText(i)) == m_storedVoiceId)
+                m_ui.Combo1->setCurrentIndex(i);
+        }
+    });
+    voices->start();
 }
 
 void Form1::Form_Unload() {
     m_settings.setVoiceIndex(m_ui.Combo1->currentIndex());
+    m_settings.setVoiceId(voiceIdFromRow(m_ui.Combo1->currentText()));
+    m_settings.setPiecesAtOnce(m_ui.spnPieces->value());
     if (!m_ui.txtOutDir->text().isEmpty())
         m_settings.setOutputFolder(m_ui.txtOutDir->text());
     m_settings.sync();

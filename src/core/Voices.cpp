@@ -1,5 +1,9 @@
 #include "core/Voices.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
 const QStringList& voiceRows() {
     static const QStringList rows = {
         QStringLiteral("Rachel, 21m00Tcm4TlvDq8ikWAM"),
@@ -56,4 +60,24 @@ QString voiceIdFromRow(const QString& row) {
     if (fields.size() < 2)
         return {};
     return fields.at(1).trimmed();
+}
+
+QStringList accountVoiceRows(const QByteArray& json) {
+    QStringList fixed;
+    for (const QString& row : voiceRows())
+        fixed.append(voiceIdFromRow(row));
+    QStringList rows;
+    for (const QJsonValue& value : QJsonDocument::fromJson(json).array()) {
+        const QJsonObject voice = value.toObject();
+        const QString id = voice.value(QLatin1String("voice_id")).toString().trimmed();
+        if (id.isEmpty() || id.contains(QLatin1Char(',')) || fixed.contains(id))
+            continue;
+        QString name = voice.value(QLatin1String("name")).toString().simplified();
+        name.replace(QLatin1Char(','), QLatin1Char(';'));
+        const QString category = voice.value(QLatin1String("category")).toString();
+        if (!category.isEmpty())
+            name += QStringLiteral(" (") + category + QLatin1Char(')');
+        rows.append(name + QStringLiteral(", ") + id);
+    }
+    return rows;
 }

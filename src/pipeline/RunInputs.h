@@ -14,6 +14,9 @@ struct RunInputs {
     QString interpreter;              // txtPy
     QString voiceRow;                 // Combo1's text
     std::array<QString, 4> templates; // by Template
+    int piecesAtOnce = 1;             // conversions that may run at once
+    QString cacheFolder;              // where converted pieces are kept for the user
+    int cacheLimitMb = 2048;
 
     const QString& templateText(Template which) const {
         return templates[static_cast<std::size_t>(which)];

@@ -76,6 +76,7 @@ protected:
     void remark(const QString& text);
 
     void halt() override;
+    bool toolsRunning() const { return !m_running.isEmpty(); }
     // What a stopped ffmpeg run leaves that the step must remove beyond the files it names.
     virtual void cleanUpAfterStop() {}
 

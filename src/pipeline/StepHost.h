@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 // What the steps may touch of the window: message boxes, the output box, the two progress logs,
 // the parts list, the chime and the progress shown in the status bar. They read nothing from
 // it: what they work on comes in a RunInputs when they are made.
@@ -11,7 +13,9 @@ public:
 
     virtual ~StepHost() = default;
 
-    virtual void showMessage(const QString& text) = 0;       // a message box, OK only
+    virtual void showMessage(const QString& text) = 0; // a message box, OK only
+    // A question with Yes and No; `answer` gets true for Yes, once the user has answered.
+    virtual void ask(const QString& question, std::function<void(bool)> answer) = 0;
     virtual void setToolOutput(const QString& text) = 0;     // txtOut, whole text replaced
     virtual void log(Log which, const QString& message) = 0; // a time-stamped row
     virtual void addConversionRow(const QString& text) = 0;  // a plain row in lstAI

@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+class QTimer;
+
 // The five steps, the Full Auto run and the MP4 conversion of the Tools menu. Each is made with
 // what it works on, started once, and says how it ended.
 
@@ -28,7 +30,8 @@ protected:
     void cleanUpAfterStop() override;
 };
 
-// The AI conversion: each parts/outputN.mp4 through convert.py into parts/<N+1>.mp4.
+// The AI conversion: each parts/outputN.mp4 through convert.py into parts/<N+1>.mp4, several at
+// once. Before pieces go to the voice service, the log says what they cost.
 class ConvertStep : public Step {
     Q_OBJECT
 public:
@@ -36,15 +39,25 @@ public:
 
 protected:
     void begin() override;
+    void halt() override;
 
 private:
+    void estimateCost();
     void next();
-    void converted(ProcessJob& run, const QString& segment, const QString& piece);
+    void startPiece(const QString& segment);
+    void pieceEnded(ProcessJob& run, const QString& segment, const QString& piece);
+    void busy(const QString& segment, const QString& said);
+    ProcessJob* runScript(const QStringList& arguments, std::function<void(ProcessJob&)> then);
 
     QString m_voiceId;
     QStringList m_segments; // still to convert, in order
     int m_total = 0;
     int m_done = 0;
+    int m_running = 0;
+    int m_atOnce = 1;
+    int m_busyWaits = 0;
+    bool m_failed = false;
+    QTimer* m_wait = nullptr;
 };
 
 // Rejoin audio: every file of parts, in number order, joined into joined.mp4.

@@ -38,11 +38,17 @@ qint64 ProcessJob::processId() const {
     return m_process.processId();
 }
 
+void ProcessJob::setEnvironmentValue(const QString& name, const QString& value) {
+    m_environment.append({name, value});
+}
+
 void ProcessJob::begin() {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     // Python children: live output, and UTF-8 on every system.
     environment.insert(QStringLiteral("PYTHONUNBUFFERED"), QStringLiteral("1"));
     environment.insert(QStringLiteral("PYTHONUTF8"), QStringLiteral("1"));
+    for (const auto& [name, value] : m_environment)
+        environment.insert(name, value);
     m_process.setProcessEnvironment(environment);
     m_tree.prepare(m_process);
     m_process.start(m_program, m_arguments, QIODevice::ReadWrite);

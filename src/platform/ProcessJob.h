@@ -21,6 +21,10 @@ public:
 
     const QString& program() const { return m_program; }
     const QStringList& arguments() const { return m_arguments; }
+    // An environment variable for the program, besides this program's own environment.
+    void setEnvironmentValue(const QString& name, const QString& value);
+    // The program's exit status once it ended normally.
+    int exitCode() const { return m_process.exitCode(); }
     // What the program printed, as UTF-8 text; when it could not start, a sentence saying why.
     QString output() const;
     // The child's process number while it runs (the root of its tree), 0 otherwise.
@@ -46,4 +50,5 @@ private:
     ProcessTree m_tree;
     QByteArray m_output;
     QString m_startError;
+    QList<std::pair<QString, QString>> m_environment;
 };

@@ -1,5 +1,7 @@
 #include "platform/Settings.h"
 
+#include <algorithm>
+
 namespace {
 const QString kGroup = QStringLiteral("settings");
 } // namespace
@@ -35,4 +37,28 @@ int UserSettings::voiceIndex(int rows, int fallback) const {
 
 void UserSettings::setVoiceIndex(int index) {
     setValue(QStringLiteral("comboindex"), QString::number(index));
+}
+
+QString UserSettings::voiceId() const {
+    return value(QStringLiteral("voiceid"), QString());
+}
+
+void UserSettings::setVoiceId(const QString& id) {
+    setValue(QStringLiteral("voiceid"), id);
+}
+
+int UserSettings::piecesAtOnce() const {
+    bool isNumber = false;
+    const int count = value(QStringLiteral("piecesatonce"), QString()).toInt(&isNumber);
+    return isNumber ? std::clamp(count, 1, 15) : 2;
+}
+
+void UserSettings::setPiecesAtOnce(int count) {
+    setValue(QStringLiteral("piecesatonce"), QString::number(count));
+}
+
+int UserSettings::cacheLimitMb() const {
+    bool isNumber = false;
+    const int limit = value(QStringLiteral("cachelimitmb"), QString()).toInt(&isNumber);
+    return isNumber && limit > 0 ? limit : 2048;
 }

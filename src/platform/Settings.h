@@ -24,6 +24,15 @@ public:
     // (no row).
     int voiceIndex(int rows, int fallback) const;
     void setVoiceIndex(int index);
+    // "voiceid": the chosen voice's id, so that one of the account's own voices, which come
+    // later and may come in another order, is found again.
+    QString voiceId() const;
+    void setVoiceId(const QString& id);
+    // "piecesatonce": conversions that run at once, 1 to 15; 2 when nothing is stored.
+    int piecesAtOnce() const;
+    void setPiecesAtOnce(int count);
+    // "cachelimitmb": the most the cache of converted pieces may hold, in megabytes.
+    int cacheLimitMb() const;
 
     void sync() { m_store.sync(); }
 

@@ -1,0 +1,60 @@
+#include "core/Estimate.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocale>
+
+namespace {
+
+QString minutes(double seconds) {
+    return QLocale::c().toString(seconds / 60.0, 'f', 1) + QStringLiteral(" min");
+}
+
+QString number(qint64 value) {
+    QLocale locale = QLocale::c();
+    locale.setNumberOptions({});
+    return locale.toString(value);
+}
+
+QString megabytes(qint64 bytes) {
+    return QString::number(bytes / 1000000) + QStringLiteral(" MB");
+}
+
+} // namespace
+
+std::optional<Estimate> parseEstimate(const QByteArray& json) {
+    const QJsonObject report = QJsonDocument::fromJson(json.trimmed()).object();
+    if (!report.contains(QLatin1String("credits")))
+        return std::nullopt;
+    Estimate e;
+    e.sendSeconds = report.value(QLatin1String("send_seconds")).toDouble();
+    e.cachedSeconds = report.value(QLatin1String("cached_seconds")).toDouble();
+    e.credits = report.value(QLatin1String("credits")).toInteger();
+    if (report.contains(QLatin1String("credits_left")))
+        e.creditsLeft = report.value(QLatin1String("credits_left")).toInteger();
+    const qint64 renews = report.value(QLatin1String("renews_unix")).toInteger();
+    if (renews > 0)
+        e.renews = QDateTime::fromSecsSinceEpoch(renews);
+    e.accountProblem = report.value(QLatin1String("account_problem")).toString();
+    e.cacheFolder = report.value(QLatin1String("cache_folder")).toString();
+    e.cacheBytes = report.value(QLatin1String("cache_bytes")).toInteger();
+    e.cacheLimitBytes = report.value(QLatin1String("cache_limit_bytes")).toInteger();
+    return e;
+}
+
+QStringList costLines(const Estimate& e) {
+    QStringList lines;
+    lines << QStringLiteral("To the voice service: %1, about %2 credits; from the cache: %3")
+                 .arg(minutes(e.sendSeconds), number(e.credits), minutes(e.cachedSeconds));
+    if (e.creditsLeft)
+        lines << QStringLiteral("Credits left: %1%2")
+                     .arg(number(*e.creditsLeft),
+                          e.renews ? QStringLiteral(", renewed on ") +
+                                         e.renews->toString(QStringLiteral("yyyy-MM-dd"))
+                                   : QString());
+    else
+        lines << QStringLiteral("Credits left: not known (%1)").arg(e.accountProblem);
+    lines << QStringLiteral("Cache: %1 of %2 in %3")
+                 .arg(megabytes(e.cacheBytes), megabytes(e.cacheLimitBytes), e.cacheFolder);
+    return lines;
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QStringList>
+
+#include <optional>
+
+// What a run of the conversion would send to the voice service and cost, as the script reckons
+// it (convert.py --estimate), and what the account has left.
+struct Estimate {
+    double sendSeconds = 0;
+    double cachedSeconds = 0;
+    qint64 credits = 0;
+    std::optional<qint64> creditsLeft;
+    std::optional<QDateTime> renews;
+    QString accountProblem; // why the account could not be read
+    QString cacheFolder;
+    qint64 cacheBytes = 0;
+    qint64 cacheLimitBytes = 0;
+
+    // True when the run needs more credits than are known to be left.
+    bool exceedsCredits() const { return creditsLeft && credits > *creditsLeft; }
+};
+
+// Reads the script's JSON report; nothing when it is no report.
+std::optional<Estimate> parseEstimate(const QByteArray& json);
+
+// The lines the conversion log shows before a run.
+QStringList costLines(const Estimate& estimate);
