@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QtTest>
 
@@ -27,6 +28,9 @@ struct Session : FormFixture {
         ui().txtInput->setText(input);
         ui().txtOutDir->setText(dir.filePath("out"));
         ui().txtSplit->setText(ui().txtSplit->text().replace(" 299 ", " 2 "));
+        // One piece at a time, so that a failure comes at a known piece (tst_service runs
+        // several at once).
+        ui().spnPieces->setValue(1);
         // A user's template may name the input by its folder and name.
         ui().txtExtractCmd->setText(ui().txtExtractCmd->text().replace("%1", "%pf/%bn.mp4"));
     }

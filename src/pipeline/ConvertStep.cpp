@@ -158,7 +158,10 @@ void ConvertStep::startPiece(const QString& segment) {
     const QString baseName = paths().BaseName(segment);
     const QString piece =
         PathTools::join(work().parts(), convertedFileName(*segmentNumber(baseName)));
-    host().log(StepHost::Log::Conversion, QStringLiteral("starting ") + baseName);
+    if (!m_started.contains(segment)) {
+        m_started.append(segment);
+        host().log(StepHost::Log::Conversion, QStringLiteral("starting ") + baseName);
+    }
     // A piece left by an earlier failed or stopped run must not pass for this run's result.
     discardPartialPiece(piece);
     if (paths().FileExists(piece)) {

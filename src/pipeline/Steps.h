@@ -51,6 +51,7 @@ private:
 
     QString m_voiceId;
     QStringList m_segments; // still to convert, in order
+    QStringList m_started;  // announced in the log (a piece sent again is not announced again)
     int m_total = 0;
     int m_done = 0;
     int m_running = 0;

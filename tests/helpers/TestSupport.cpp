@@ -6,6 +6,9 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QProcess>
 #include <QRegularExpression>
 
@@ -105,6 +108,8 @@ FormFixture::FormFixture(const QString& name, bool withFfmpeg)
                                            QSettings::IniFormat))
     , m_root(dir.filePath(name)) {
     QDir().mkpath(m_root);
+    // Converted pieces are kept with the fixture, not in the user's cache.
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(dir.filePath("cache")));
     if (withFfmpeg) {
         QDir().mkpath(work(QStringLiteral("ffmpeg/bin")));
         QFile::link(ffmpeg(), work(QStringLiteral("ffmpeg/bin/ffmpeg")));
@@ -148,6 +153,40 @@ void FormFixture::reopen() {
 
 bool FormFixture::settle(int ms) {
     return QTest::qWaitFor([this] { return !form->isRunning(); }, ms);
+}
+
+Standin::Standin(const QStringList& options) {
+    m_process.start("python3", QStringList{sourceDir() + "/tests/convert/standin_service.py",
+                                           "--port", "0", "--ffmpeg", ffmpeg()} +
+                                   options);
+    if (m_process.waitForReadyRead(20000))
+        url = QString::fromUtf8(m_process.readLine()).trimmed();
+}
+
+Standin::~Standin() {
+    m_process.terminate();
+    m_process.waitForFinished(5000);
+}
+
+QJsonDocument Standin::exchange(const QString& path, const QByteArray* body) {
+    QNetworkAccessManager network;
+    QNetworkRequest request(QUrl(url + path));
+    request.setHeader(QNetworkRequest::ContentTypeHeader, "application/json");
+    QNetworkReply* reply = body ? network.post(request, *body) : network.get(request);
+    QTest::qWaitFor([reply] { return reply->isFinished(); }, 20000);
+    const QJsonDocument answer = QJsonDocument::fromJson(reply->readAll());
+    delete reply;
+    return answer;
+}
+
+QJsonObject Standin::ledger() {
+    return exchange("/_standin/ledger", nullptr).object();
+}
+
+void Standin::post(const QString& what, const QJsonValue& body) {
+    const QByteArray data = body.isArray() ? QJsonDocument(body.toArray()).toJson()
+                                           : QJsonDocument(body.toObject()).toJson();
+    exchange("/_standin/" + what, &data);
 }
 
 void RecordingDialogs::answer(const QStringList& call, const Answer& then) {

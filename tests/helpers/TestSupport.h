@@ -2,7 +2,10 @@
 
 #include "app/Form1.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QListWidget>
+#include <QProcess>
 #include <QSettings>
 #include <QString>
 #include <QStringList>
@@ -65,6 +68,23 @@ public:
 private:
     void createForm();
     QString m_root;
+};
+
+// The stand-in of the voice service (tests/convert/standin_service.py), run as a program on
+// loopback with `options`; steered and read through its control endpoints.
+class Standin {
+public:
+    explicit Standin(const QStringList& options = {});
+    ~Standin();
+    QString url;
+    // GET /_standin/ledger: requests, charged_credits, charges_per_audio, peak_in_flight, ...
+    QJsonObject ledger();
+    // POST /_standin/<what> (queue, set, clear) with a JSON body.
+    void post(const QString& what, const QJsonValue& body = QJsonObject());
+
+private:
+    QJsonDocument exchange(const QString& path, const QByteArray* body);
+    QProcess m_process;
 };
 
 // A stand-in for the dialogs: each takes the next of `answers` (empty text, as a cancel, once

@@ -1,0 +1,151 @@
+// The window against the strict stand-in of the voice service: the account's voices, pieces
+// converted several at once and joined in order, the cost before a run, and no audio ever paid
+// for twice, not after a failure, not after the window was closed.
+#include "app/DropLineEdit.h"
+#include "helpers/TestSupport.h"
+#include "platform/UserEnvironment.h"
+
+#include <QComboBox>
+#include <QJsonArray>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSpinBox>
+#include <QtTest>
+
+#include <cmath>
+
+using namespace testsupport;
+
+namespace {
+
+const QByteArray kKey = "standin-test-key";
+
+// The pitch of each second of the file's audio, from its rising zero crossings.
+QList<int> tonePerSecond(const QString& path) {
+    QProcess decode;
+    decode.start(testsupport::ffmpeg(), {"-nostdin", "-v", "error", "-i", path, "-ac", "1", "-ar",
+                                         "44100", "-f", "s16le", "-"});
+    decode.waitForFinished(60000);
+    const QByteArray bytes = decode.readAllStandardOutput();
+    const auto* samples = reinterpret_cast<const qint16*>(bytes.constData());
+    QList<int> tones;
+    for (qsizetype from = 0; from + 44100 <= bytes.size() / 2; from += 44100) {
+        int rising = 0;
+        for (qsizetype i = from + 4411; i < from + 39690; ++i)
+            rising += samples[i - 1] < 0 && samples[i] >= 0;
+        tones.append(int(std::lround(rising / 0.8 / 10.0)) * 10);
+    }
+    return tones;
+}
+
+// Each audio the service was paid for, and how often.
+QList<int> charges(Standin& service) {
+    QList<int> times;
+    for (const QJsonValue& count : service.ledger()["charges_per_audio"].toObject())
+        times.append(count.toInt());
+    return times;
+}
+
+} // namespace
+
+class ServiceTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_media;
+    QString m_video;
+
+private slots:
+    void initTestCase() {
+        qunsetenv("VOXSPLICE_OFFLINE_VOICE");
+        qputenv(kApiKeyVariable, kKey);
+        // Five seconds, each its own tone, so that the join's order can be heard.
+        m_video = m_media.filePath("steps.mp4");
+        QVERIFY(runFfmpeg({"-f", "lavfi", "-i", "testsrc=size=64x48:rate=5:duration=5", "-f",
+                           "lavfi", "-i", "aevalsrc=0.5*sin(2*PI*(300+100*floor(t))*t):s=44100:d=5",
+                           "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p", "-c:a",
+                           "aac", m_video}));
+    }
+
+    void aRunThroughTheService() {
+        // The account takes two at once; the window asks for four.
+        Standin service({"--key", kKey, "--concurrency", "2", "--latency", "0.3"});
+        QVERIFY(!service.url.isEmpty());
+        qputenv("ELEVENLABS_API_BASE", service.url.toUtf8());
+        FormFixture f;
+        QCOMPARE(f.load(), Form1::LoadResult::Ready);
+        const Form1Ui& ui = f.ui();
+
+        // The account's own voices come after the 45, in the background; one is chosen.
+        QVERIFY(QTest::qWaitFor([&] { return ui.Combo1->count() > 45; }, 20000));
+        QCOMPARE(ui.Combo1->itemText(45), QString("Narrator; calm (cloned), Uv3qKx8RmT2pLw9NcA5e"));
+        ui.Combo1->setCurrentIndex(46);
+        ui.txtInput->setText(m_video);
+        ui.txtOutDir->setText(m_media.path());
+        ui.txtSplit->setText(ui.txtSplit->text().replace(" 299 ", " 1 "));
+        ui.spnPieces->setValue(4);
+
+        f.w().Command1_Click();
+        QVERIFY(f.settle());
+        QStringList log = logRows(ui.lstAI);
+        QVERIFY2(log.contains("Complete!"), qPrintable(log.join('\n') + ui.txtOut->toPlainText()));
+        QVERIFY(
+            log.contains("The voice service takes 2 at once for this account: going on with 2"));
+        QCOMPARE(log.filter(QRegularExpression("^To the voice service: 0.1 min, about 8\\d "
+                                               "credits; from the cache: 0.0 min$"))
+                     .size(),
+                 1);
+        QCOMPARE(log.filter("starting output").size(), 5);
+        QCOMPARE(service.ledger()["peak_in_flight"].toInt(), 2);
+        QCOMPARE(charges(service), QList<int>(5, 1));
+        // Joined in order: each second's tone where it was, raised a little by the service.
+        const QList<int> tones = tonePerSecond(m_media.filePath("steps_AI.mp4"));
+        QCOMPARE(tones.size(), 5);
+        QVERIFY2(std::is_sorted(tones.begin(), tones.end()) && tones.first() > 300,
+                 qPrintable(QString::number(tones.first())));
+
+        // The same video again after a restart: every piece from the cache, nothing paid.
+        f.reopen();
+        QCOMPARE(f.load(), Form1::LoadResult::Ready);
+        QVERIFY(QTest::qWaitFor([&] { return f.ui().Combo1->currentIndex() == 46; }, 20000));
+        f.ui().txtInput->setText(m_video);
+        f.ui().txtSplit->setText(f.ui().txtSplit->text().replace(" 299 ", " 1 "));
+        f.w().Command1_Click();
+        QVERIFY(f.settle());
+        log = logRows(f.ui().lstAI);
+        QCOMPARE(log.filter("reused").size(), 5);
+        QVERIFY(log.contains(
+            "To the voice service: 0.0 min, about 0 credits; from the cache: 0.1 min"));
+        QCOMPARE(charges(service), QList<int>(5, 1));
+
+        // Another voice, and the service refuses one piece: the run stops; the next one pays
+        // only for the pieces that were not converted.
+        f.ui().Combo1->setCurrentIndex(3);
+        service.post("queue", QJsonObject{{"answer", "quota_exceeded"}});
+        f.w().Command1_Click();
+        QVERIFY(f.settle());
+        QCOMPARE(logRows(f.ui().listAuto).last(),
+                 QString("AI Conversion failed; the run stops here"));
+        f.w().Command1_Click();
+        QVERIFY(f.settle());
+        QCOMPARE(logRows(f.ui().listAuto).last(), QString("Final output"));
+        QCOMPARE(charges(service), QList<int>(5, 2)); // once for each voice
+
+        // A run that needs more credits than are left asks first; "no" sends nothing.
+        service.post("set", QJsonObject{{"credits_used", 99990}});
+        QStringList asked;
+        f.w().setQuestionHandler([&asked](const QString& question) {
+            asked << question;
+            return false;
+        });
+        f.ui().Combo1->setCurrentIndex(7);
+        f.w().Command1_Click();
+        QVERIFY(f.settle());
+        QCOMPARE(asked.size(), 1);
+        QVERIFY(asked.first().contains("credits, but the account has 10 left"));
+        QCOMPARE(logRows(f.ui().lstAI).last(), QString("Not converted: too few credits"));
+        QCOMPARE(f.messages, QStringList());
+        QCOMPARE(charges(service), QList<int>(5, 2)); // once for each voice
+    }
+};
+
+QTEST_MAIN(ServiceTest)
+#include "tst_service.moc"
