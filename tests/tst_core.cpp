@@ -8,6 +8,7 @@
 #include "core/Voices.h"
 #include "helpers/TestSupport.h"
 #include "platform/EnvironmentFile.h"
+#include "platform/Settings.h"
 
 #include <QDirIterator>
 #include <QtTest>
@@ -71,6 +72,12 @@ private slots:
         QCOMPARE(convertedFileName(9), QString("10.mp4"));
         for (const char* bad : {"output", "outputx1", "output-1", "output99999999999999999999"})
             QVERIFY2(!segmentNumber(bad), bad);
+        // A stored voice: a row, none for a number out of range, the first for no number.
+        QSettings store(QTemporaryDir().filePath("s.ini"), QSettings::IniFormat);
+        for (const auto& [text, index] : {std::pair{"44", 44}, {"45", -1}, {"Rachel", 0}}) {
+            store.setValue("settings/comboindex", text);
+            QCOMPARE(UserSettings(store).voiceIndex(45, 17), index);
+        }
         QCOMPARE(voiceIdFromRow(voiceRows().at(0)), QString("21m00Tcm4TlvDq8ikWAM"));
         QCOMPARE(voiceIdFromRow("a, b ,c"), QString("b"));
         QCOMPARE(voiceIdFromRow(""), QString());
@@ -152,14 +159,9 @@ private slots:
     // The user's environment file: any value comes back exactly as stored; a replaced key keeps
     // the other lines; hand-written lines read as the session reads them.
     void environmentFile() {
-        const QStringList values = {"plain",
-                                    "  blanks ",
-                                    "quote\" and 'single'",
-                                    "$HOME ${X:-y}",
-                                    "back\\slash",
-                                    "line\nbreak",
-                                    "ünï ✓",
-                                    ""};
+        const QStringList values = {
+            "plain", "  blanks ", "quote\" and 'single'", "$HOME ${X:-y}", "back\\slash",
+            "ünï ✓", "",          "line\nbreak"};
         for (const QString& value : values) {
             const QString text = replaceEnvironmentEntry("A=1\n# note\nKEY=old\n", "KEY", value);
             QVERIFY(text.startsWith("A=1\n# note\n"));
@@ -188,8 +190,8 @@ private slots:
 
     // What the fuzzers once found stays found: every kept input passes the fuzzers' checks.
     void fuzzFindings() {
-        QDirIterator it(testsupport::sourceDir() + "/bench/fuzz/crashes", QDir::Files,
-                        QDirIterator::Subdirectories);
+        QDirIterator it(testsupport::fromCtest("VOXSPLICE_SOURCE_DIR") + "/bench/fuzz/crashes",
+                        QDir::Files, QDirIterator::Subdirectories);
         int replayed = 0;
         while (it.hasNext()) {
             QFile file(it.next());

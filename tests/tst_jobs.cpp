@@ -1,7 +1,6 @@
 // The job contract: a run of an outside program says once how it ended, whatever happens to it,
 // and a stopped run leaves nothing of itself behind.
 #include "helpers/TestSupport.h"
-#include "pipeline/RunControl.h"
 #include "platform/ProcessJob.h"
 
 #include <QSignalSpy>
@@ -43,7 +42,7 @@ private slots:
         QFETCH(QString, action);
         QFETCH(int, kind);
         QFETCH(QString, said);
-        QString program = testsupport::childTool();
+        QString program = testsupport::fromCtest("VOXSPLICE_CHILD");
         if (arguments.first().startsWith('!'))
             program = arguments.takeFirst().mid(1);
         ProcessJob job(program, arguments);
@@ -71,19 +70,6 @@ private slots:
                  qPrintable(job.output() + job.outcome().reason));
         if (root > 0)
             QVERIFY(testsupport::groupGone(root));
-    }
-
-    // One thing runs at a time; its end reaches whoever started it, once.
-    void oneRunAtATime() {
-        RunControl runs;
-        QSignalSpy ended(&runs, &RunControl::ended);
-        QVERIFY(runs.start("first", new ProcessJob(testsupport::childTool(), {"sleep", "200"})));
-        QVERIFY(!runs.start("second", new ProcessJob(testsupport::childTool(), {"exit", "0"})));
-        QCOMPARE(runs.running(), QString("first"));
-        QVERIFY(ended.wait(10000));
-        QCOMPARE(ended.count(), 1);
-        QCOMPARE(ended.first().first().toString(), QString("first"));
-        QVERIFY(!runs.isRunning());
     }
 };
 

@@ -1,6 +1,5 @@
-// The window against the strict stand-in of the voice service: the account's voices, pieces
-// converted several at once and joined in order, the cost before a run, and no audio ever paid
-// for twice, not after a failure, not after the window was closed.
+// The window against the strict stand-in service: its voices, pieces several at once joined in
+// order, the cost before a run, no audio paid for twice (after a failure or a restart).
 #include "app/DropLineEdit.h"
 #include "helpers/TestSupport.h"
 #include "platform/UserEnvironment.h"
@@ -22,11 +21,7 @@ const QByteArray kKey = "standin-test-key";
 
 // The pitch of each second of the file's audio, from its rising zero crossings.
 QList<int> tonePerSecond(const QString& path) {
-    QProcess decode;
-    decode.start(testsupport::ffmpeg(), {"-nostdin", "-v", "error", "-i", path, "-ac", "1", "-ar",
-                                         "44100", "-f", "s16le", "-"});
-    decode.waitForFinished(60000);
-    const QByteArray bytes = decode.readAllStandardOutput();
+    const QByteArray bytes = decodedSamples(path);
     const auto* samples = reinterpret_cast<const qint16*>(bytes.constData());
     QList<int> tones;
     for (qsizetype from = 0; from + 44100 <= bytes.size() / 2; from += 44100) {
@@ -67,7 +62,7 @@ private slots:
 
     void aRunThroughTheService() {
         // The account takes two at once; the window asks for four.
-        Standin service({"--key", kKey, "--concurrency", "2", "--latency", "0.3"});
+        Standin service({"--key", kKey, "--concurrency", "2", "--latency", "0.15"});
         QVERIFY(!service.url.isEmpty());
         qputenv("ELEVENLABS_API_BASE", service.url.toUtf8());
         FormFixture f;
@@ -116,8 +111,7 @@ private slots:
             "To the voice service: 0.0 min, about 0 credits; from the cache: 0.1 min"));
         QCOMPARE(charges(service), QList<int>(5, 1));
 
-        // Another voice, and the service refuses one piece: the run stops; the next one pays
-        // only for the pieces that were not converted.
+        // Another voice, one piece refused: the run stops; the next pays only for the rest.
         f.ui().Combo1->setCurrentIndex(3);
         service.post("queue", QJsonObject{{"answer", "quota_exceeded"}});
         f.w().Command1_Click();

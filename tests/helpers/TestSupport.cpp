@@ -22,16 +22,8 @@ QString ffprobe() {
     return qEnvironmentVariable("VOXSPLICE_FFPROBE", QStringLiteral("ffprobe"));
 }
 
-QString childTool() {
-    return qEnvironmentVariable("VOXSPLICE_CHILD");
-}
-
-QString appDir() {
-    return qEnvironmentVariable("VOXSPLICE_APP_DIR");
-}
-
-QString sourceDir() {
-    return qEnvironmentVariable("VOXSPLICE_SOURCE_DIR");
+QString fromCtest(const char* variable) {
+    return qEnvironmentVariable(variable);
 }
 
 bool runFfmpeg(const QStringList& arguments, QString* output) {
@@ -44,19 +36,27 @@ bool runFfmpeg(const QStringList& arguments, QString* output) {
     return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
-bool makeVideo(const QString& path, double seconds, int toneHz) {
+bool makeVideo(const QString& path, double seconds) {
     const QString d = QString::number(seconds);
-    return runFfmpeg(
-        {"-f", "lavfi", "-i", "testsrc=size=160x120:rate=10:duration=" + d, "-f", "lavfi", "-i",
-         QStringLiteral("sine=frequency=%1:sample_rate=44100:duration=%2").arg(toneHz).arg(d),
-         "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p", "-c:a", "aac",
-         "-shortest", path});
+    return runFfmpeg({"-f", "lavfi", "-i", "testsrc=size=160x120:rate=10:duration=" + d, "-f",
+                      "lavfi", "-i", "sine=frequency=440:sample_rate=44100:duration=" + d, "-c:v",
+                      "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p", "-c:a", "aac",
+                      path});
 }
 
-double audioDuration(const QString& path) {
-    QString out;
-    if (!runFfmpeg({"-i", path, "-map", "0:a:0", "-f", "null", "-"}, &out))
-        return -1;
+QByteArray outputOf(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(120000);
+    return process.readAllStandardOutput();
+}
+
+QByteArray decodedSamples(const QString& path) {
+    return outputOf(ffmpeg(), {"-nostdin", "-v", "error", "-i", path, "-map", "0:a:0", "-ac", "1",
+                               "-ar", "44100", "-f", "s16le", "-"});
+}
+
+double lastTime(const QString& out) {
     static const QRegularExpression time(QStringLiteral("time=(\\d+):(\\d+):(\\d+\\.\\d+)"));
     double seconds = -1;
     for (auto it = time.globalMatch(out); it.hasNext();) {
@@ -65,6 +65,11 @@ double audioDuration(const QString& path) {
                   m.captured(3).toDouble();
     }
     return seconds;
+}
+
+double audioDuration(const QString& path) {
+    QString out;
+    return runFfmpeg({"-i", path, "-map", "0:a:0", "-f", "null", "-"}, &out) ? lastTime(out) : -1;
 }
 
 QStringList logRows(const QListWidget* list) {
@@ -108,19 +113,20 @@ FormFixture::FormFixture(const QString& name, bool withFfmpeg)
                                            QSettings::IniFormat))
     , m_root(dir.filePath(name)) {
     QDir().mkpath(m_root);
-    // Converted pieces are kept with the fixture, not in the user's cache.
+    // Converted pieces and stored keys stay with the fixture, away from the user's own.
     qputenv("XDG_CACHE_HOME", QFile::encodeName(dir.filePath("cache")));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath("config")));
     if (withFfmpeg) {
         QDir().mkpath(work(QStringLiteral("ffmpeg/bin")));
         QFile::link(ffmpeg(), work(QStringLiteral("ffmpeg/bin/ffmpeg")));
         QFile::link(ffprobe(), work(QStringLiteral("ffmpeg/bin/ffprobe")));
     }
     // The rest of the built working folder: the chime, convert.py and its package.
-    QDirIterator it(appDir(), {"complete.wav", "convert.py", "*.py"}, QDir::Files,
-                    QDirIterator::Subdirectories);
+    QDirIterator it(fromCtest("VOXSPLICE_APP_DIR"), {"complete.wav", "convert.py", "*.py"},
+                    QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString from = it.next();
-        const QString relative = QDir(appDir()).relativeFilePath(from);
+        const QString relative = QDir(fromCtest("VOXSPLICE_APP_DIR")).relativeFilePath(from);
         if (relative.startsWith(QLatin1String("parts/")))
             continue;
         QDir().mkpath(QFileInfo(work(relative)).absolutePath());
@@ -156,7 +162,8 @@ bool FormFixture::settle(int ms) {
 }
 
 Standin::Standin(const QStringList& options) {
-    m_process.start("python3", QStringList{sourceDir() + "/tests/convert/standin_service.py",
+    m_process.start("python3", QStringList{fromCtest("VOXSPLICE_SOURCE_DIR") +
+                                               "/tests/convert/standin_service.py",
                                            "--port", "0", "--ffmpeg", ffmpeg()} +
                                    options);
     if (m_process.waitForReadyRead(20000))
@@ -173,7 +180,8 @@ QJsonDocument Standin::exchange(const QString& path, const QByteArray* body) {
     QNetworkRequest request(QUrl(url + path));
     request.setHeader(QNetworkRequest::ContentTypeHeader, "application/json");
     QNetworkReply* reply = body ? network.post(request, *body) : network.get(request);
-    QTest::qWaitFor([reply] { return reply->isFinished(); }, 20000);
+    if (!QTest::qWaitFor([reply] { return reply->isFinished(); }, 20000))
+        reply->abort();
     const QJsonDocument answer = QJsonDocument::fromJson(reply->readAll());
     delete reply;
     return answer;

@@ -19,14 +19,18 @@ namespace testsupport {
 // Paths handed to the tests by CTest.
 QString ffmpeg();
 QString ffprobe();
-QString childTool();
-QString appDir();
-QString sourceDir();
+QString fromCtest(const char* variable); // VOXSPLICE_APP_DIR, _SOURCE_DIR, _CHILD
 
 // Runs ffmpeg with `arguments` (no shell) and waits; true on exit status 0.
 bool runFfmpeg(const QStringList& arguments, QString* output = nullptr);
 // Generates a short test video: a test pattern and a sine tone.
-bool makeVideo(const QString& path, double seconds, int toneHz = 440);
+bool makeVideo(const QString& path, double seconds);
+// What a program prints on its standard output (waited for).
+QByteArray outputOf(const QString& program, const QStringList& arguments);
+// The first audio stream decoded to 16-bit mono samples at 44.1 kHz.
+QByteArray decodedSamples(const QString& path);
+// The position ffmpeg last reported ("time=...") in what it printed, in seconds; -1 if none.
+double lastTime(const QString& ffmpegOutput);
 // The duration of the first audio stream, decoded to its end, in seconds; -1 on failure.
 double audioDuration(const QString& path);
 // The rows of a progress list without their time stamps.
