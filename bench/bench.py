@@ -12,6 +12,9 @@
               |audio - video| of the output and the marker's shift; bare: the script's output.
    long:      the same on a three-hour video (marker at 2:59:00), the program only: the marker's
               shift and the end error (output audio length - source audio length).
+6. service:   the AI conversion of the 60-minute video through the stand-in service (latency of
+              1 s per 10 s of audio, 5 requests at once), with 1, 2 and 5 pieces at once: wall
+              time against the total service time divided by the pieces at once.
 5. memory:    the program's peak resident size during the run of 4; bare: the largest process
               of the script's run (ffmpeg or Python).
 
@@ -28,6 +31,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import urllib.request
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE = os.path.dirname(HERE)
@@ -341,6 +345,54 @@ class Bench:
             "wall_s": program["wall_s"], "load_before": self.load(),
             "target": "<= 25 ms", "met": max(end_ms, worst) <= 25}
 
+    def service(self):
+        minutes = 12 if self.args.quick else 60
+        video = self.video(minutes, marker=True)
+        standin = subprocess.Popen(
+            [sys.executable, os.path.join(SOURCE, "tests", "convert", "standin_service.py"),
+             "--port", "0", "--key", "bench-key", "--latency", "0.1", "--concurrency", "5",
+             "--credits", "100000000", "--lifetime", "7200", "--ffmpeg", self.ffmpeg],
+            stdout=subprocess.PIPE, text=True)
+        url = standin.stdout.readline().strip()
+        env = dict(self.env, ELEVENLABS_API_BASE=url, elevenlabs_api_key="bench-key")
+        env.pop("VOXSPLICE_OFFLINE_VOICE", None)
+        runs = []
+        try:
+            for pieces in (1, 2, 5):
+                log("service: %d pieces at once ..." % pieces)
+                before = self.ledger(url)
+                result = subprocess.run(
+                    [self.tool_fullauto, "--app", self.app, "--script", self.script, "--input",
+                     video, "--out", self.out_dir("service"), "--convert-only", "--pieces",
+                     str(pieces)], env=env, capture_output=True, text=True)
+                report = json.loads(result.stdout.strip().splitlines()[-1])
+                if not report.get("ok"):
+                    raise RuntimeError("conversion failed: %s" % report)
+                requests = self.ledger(url)["requests"][len(before["requests"]):]
+                times = [r["seconds"] * 0.1 for r in requests]
+                service_s = sum(times)
+                # The best any order can do with whole pieces: the longest first, each on the
+                # first free slot.
+                slots = [0.0] * pieces
+                for duration in sorted(times, reverse=True):
+                    slots[slots.index(min(slots))] += duration
+                runs.append({"pieces": pieces, "wall_s": report["wall_s"],
+                             "service_s": service_s, "requests": len(requests),
+                             "best_s": max(slots),
+                             "ratio": report["wall_s"] / (service_s / pieces),
+                             "ratio_to_best": report["wall_s"] / max(slots)})
+        finally:
+            standin.terminate()
+            standin.wait()
+        self.results["service"] = {
+            "minutes": minutes, "runs": runs, "target": "wall time within 10 % of service "
+            "time / pieces at once", "met": all(r["ratio"] <= 1.10 for r in runs)}
+
+    @staticmethod
+    def ledger(url):
+        with urllib.request.urlopen(url + "/_standin/ledger", timeout=30) as answer:
+            return json.loads(answer.read())
+
     # ---- report ------------------------------------------------------------------------------
 
     def report(self):
@@ -387,6 +439,16 @@ class Bench:
                         % (s["minutes"], s["segments"], s["wall_s"], fmt(s["early_marker_ms"]),
                            EARLY_AT, fmt(s["late_marker_ms"]), MARKER_AT, fmt(s["growth_ms"]),
                            s["end_ms"], s["av_ms"], verdict(s)))
+        if "service" in r:
+            for run in r["service"]["runs"]:
+                rows.append("6. conversion through the service (%d min, %d requests), %d at once: "
+                            "%.1f s; service time %.1f s / %d = %.1f s; ratio %.3f (target "
+                            "<= 1.10): %s; the best whole pieces allow: %.1f s, ratio %.3f"
+                            % (r["service"]["minutes"], run["requests"], run["pieces"],
+                               run["wall_s"], run["service_s"], run["pieces"],
+                               run["service_s"] / run["pieces"], run["ratio"],
+                               "met" if run["ratio"] <= 1.10 else "MISSED", run["best_s"],
+                               run["ratio_to_best"]))
         if "memory" in r:
             m = r["memory"]
             rows.append("5. peak resident size: voxsplice %.1f MiB, largest process of the bare "
@@ -407,14 +469,15 @@ def main():
     parser.add_argument("--runs", type=int, default=None, help="overhead runs (default 3)")
     parser.add_argument("--startup-runs", type=int, default=None, help="default 21")
     parser.add_argument("--only", nargs="*", default=None,
-                        choices=["overhead", "startup", "sync", "long"], help="run only these")
+                        choices=["overhead", "startup", "sync", "long", "service"],
+                        help="run only these")
     parser.add_argument("--json", default=None, help="also write the figures here")
     args = parser.parse_args()
     args.runs = args.runs or (1 if args.quick else 3)
     args.startup_runs = args.startup_runs or (5 if args.quick else 21)
 
     bench = Bench(args)
-    wanted = args.only or ["overhead", "startup", "sync", "long"]
+    wanted = args.only or ["overhead", "startup", "sync", "long", "service"]
     try:
         if "overhead" in wanted:
             bench.overhead()
@@ -424,6 +487,8 @@ def main():
             bench.sync_and_memory()
         if "long" in wanted:
             bench.long_sync()
+        if "service" in wanted:
+            bench.service()
     finally:
         shutil.rmtree(bench.temp, ignore_errors=True)
     bench.report()
