@@ -5,7 +5,8 @@ The voice changer and the isolator (plain and /stream) check in order the key, i
 the requests in flight, the voice, output_format and plan, the form (FIELDS), the size, that
 ffmpeg decodes the upload, its length and the credits left; then answer as queue() says, or,
 `latency` s per second of audio later, with MP3 (voice changer: a semitone up, `length_error` s
-longer; isolator: the speech registered for the upload). Work done ("ok", "stall", "cut") costs
+longer; isolator: the speech as it is; both the speech registered for the upload, else all of
+it). Work done ("ok", "stall", "cut") costs
 ceil(max(1, ceil(seconds - 0.05)) * 1000 / 60) credits, in the ledger (`requests`: time, method,
 path, query, headers, fields, voice_id, seconds, audio_sha256, status, answer, charged). As a
 program, with the KNOBS as options, it prints its URL and serves until killed or --lifetime s;
@@ -270,7 +271,9 @@ class Handler(BaseHTTPRequestHandler):
         if service.stopping.wait(service.latency * seconds):
             return
         if name != "stall":
-            voice = service.speech.get(self.entry["audio_sha256"]) if isolation else None
+            # Both return the voice alone, as the real service does: the speech registered for
+            # the upload where there is one.
+            voice = service.speech.get(self.entry["audio_sha256"])
             error = 0 if isolation else service.length_error
             chain = CHAIN % ("" if isolation else PITCH, max(error, 0), max(-error, 0))
             audio = run_ffmpeg(service.ffmpeg, voice or data, raw and not voice, "-af", chain, *MP3)

@@ -1,22 +1,25 @@
 """Tests for convert.py, run as the program runs it, against the strict stand-in service."""
 
+import array
 import json
+import math
 import os
 import re
 import shutil
 import signal
-import socket
 import subprocess
 import sys
 import tempfile
 import time
 import unittest
+from unittest import mock
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SCRIPT = os.path.join(os.path.dirname(os.path.dirname(HERE)), "src", "script")
 sys.path[:0] = [HERE, SCRIPT]
 from standin_service import PERMISSIONS, StandinService  # noqa: E402
-from voxconvert import audio  # noqa: E402
+from voxconvert import audio, service  # noqa: E402
+from voxconvert.messages import Failure  # noqa: E402
 
 FFMPEG = os.environ.get("VOXSPLICE_FFMPEG") or shutil.which("ffmpeg")
 KEY = "sk-TOKEN-OKAY-7f3a9c"
@@ -78,17 +81,9 @@ def live_group(pgid):
 
 def wait_for(condition, seconds=10):
     deadline = time.monotonic() + seconds
-    while not condition():
-        if time.monotonic() > deadline:
-            return False
+    while not condition() and time.monotonic() < deadline:
         time.sleep(0.05)
-    return True
-
-
-def closed_port():
-    with socket.socket() as probe:
-        probe.bind(("127.0.0.1", 0))
-        return probe.getsockname()[1]
+    return condition()
 
 
 def setUpModule():
@@ -187,37 +182,52 @@ class ServiceTest(ConvertCase):
                 if name == "sliver":
                     self.assertEqual(self.service.requests, [])
                     continue
+                # The strict stand-in checked the request; it went to the streaming endpoint.
                 [request] = self.service.requests
                 self.assertTrue(request["path"].endswith("/stream"))
-                self.assertEqual(request["query"], {"output_format": "mp3_44100_128"})
-                self.assertEqual(request["fields"]["model_id"], "eleven_multilingual_sts_v2")
-                self.assertEqual(request["fields"]["audio"]["content_type"], "audio/mp4")
+
+    def test_every_refusal_in_both_shapes(self):
+        """Each refusal, in the old shape and the new, has its own words; none is sent again,
+        none is billed."""
+        refusals = [("invalid_api_key", ("invalid key", SET_KEY)),
+                    ("needs_authorization", ("no key reached",)),
+                    ("missing_permissions", ("lacks the permission speech_to_speech",)),
+                    ("detected_unusual_activity", ("unusual activity",)),
+                    ("quota_exceeded", ("credits left", "needed")),
+                    ("paid_plan_required", ("needs a paid plan",)),
+                    ("output_format_not_allowed", ("plan does not allow",)),
+                    ("voice_not_found", ("voice not found", VOICE)),
+                    ("voice_does_not_exist", ("voice not found",)),
+                    ("max_duration_exceeded", ("too long",)),
+                    ("file_too_large", ("too large",)),
+                    ("invalid_parameters", ("refused the request",)),
+                    ("validation_error", ("refused the request",)),
+                    ("concurrent_limit_exceeded", ("at once",))]
+        with mock.patch.dict(os.environ, self.command()[1]):
+            remote = service.Service()
+        for name, words in refusals:
+            for shape in ("old", "new"):
+                with self.subTest(answer=name, shape=shape):
+                    self.service.clear()
+                    self.service.queue(name, shape=shape)
+                    with tempfile.TemporaryFile() as sink, self.assertRaises(Failure) as caught:
+                        remote.convert(media["a"], VOICE, sink)
+                    for word in words:
+                        self.assertIn(word, str(caught.exception))
+                    self.assertEqual(len(self.service.requests), 1)
+                    self.assertEqual(self.service.charged_credits(), 0)
 
     def test_answers(self):
-        """Each refusal has its own words; only what the service did not do is asked again;
-        nothing is billed twice."""
-        new, old = dict(shape="new"), dict(shape="old")
-        refused = lambda *words: (1, words, 1, 0)  # requests, failure words, status, credits
-        cases = [  # queued answers, settings, what came of it
-            ([("invalid_api_key", new)], {}, refused("invalid key", SET_KEY)),
-            ([("invalid_api_key", old)], {"key": "wrong-key"}, refused("invalid key")),
-            ([("needs_authorization", new)], {}, refused("no key reached")),
-            ([("missing_permissions", old)], {}, refused("lacks the permission speech_to_speech")),
-            ([("detected_unusual_activity", new)], {}, refused("unusual activity")),
-            ([("quota_exceeded", old)], {}, refused("credits left", "needed")),
-            ([("paid_plan_required", new)], {}, refused("needs a paid plan")),
-            ([("output_format_not_allowed", old)], {}, refused("plan does not allow")),
-            ([("voice_not_found", new)], {}, refused("voice not found", VOICE)),
-            ([("voice_does_not_exist", dict(old, http=400))], {}, refused("voice not found")),
-            ([("max_duration_exceeded", new)], {}, refused("too long")),
-            ([("file_too_large", old)], {}, refused("too large")),
-            ([("validation_error", {})], {}, refused("refused the request")),
+        """Only what the service did not do is asked again; nothing is billed twice; every
+        failure is one line and a status that is not 0."""
+        cases = [  # queued answers, settings, (requests, failure words, status, credits)
+            ([], {"key": "wrong-key"}, (1, ("invalid key",), 1, 0)),
             ([("concurrent_limit_exceeded", dict(retry_after=3))], {},
              (1, ("BUSY", "at once", "retry after 3 s"), 75, 0)),
             ([("rate_limit_exceeded", dict(retry_after=1))], {}, (2, None, 0, 50)),
             ([("system_busy", dict(retry_date=1))], {}, (2, None, 0, 50)),
-            ([("server_error", new)], {}, (2, None, 0, 50)),
-            ([("server_error", new)] * 3, {}, (3, ("trouble (HTTP 500)", "after 3 tries"), 1, 0)),
+            ([("server_error", {})], {}, (2, None, 0, 50)),
+            ([("server_error", {})] * 3, {}, (3, ("trouble (HTTP 500)", "after 3 tries"), 1, 0)),
             ([("stall", {})], {"VOXSPLICE_HTTP_TIMEOUT": 1}, (1, (MAY_BE_CHARGED,), 1, 50)),
             ([("cut", {})], {}, (1, ("cut short", MAY_BE_CHARGED), 1, 50))]
         for answers, settings, (requests, words, status, credits) in cases:
@@ -285,7 +295,7 @@ class ServiceTest(ConvertCase):
             handle.write("not a video")
         missing, nope = os.path.join(root, "missing.mp4"), os.path.join(root, "nope")
         bare = tempfile.mkdtemp(prefix="bare-", dir=root)
-        closed = "http://127.0.0.1:%d/" % closed_port()
+        closed = "http://127.0.0.1:9/"  # the discard port: nothing listens
         a, out, no_key = media["a"], self.output, ("no ElevenLabs key", SET_KEY)
         cases = [([], {}, ("usage",)), ([a, out, "v", "extra"], {}, ("usage",)),
                  ([missing, out, "v"], {}, ("input file not found: " + missing,)),
@@ -301,6 +311,83 @@ class ServiceTest(ConvertCase):
         for args, settings, words in cases:
             with self.subTest(args=args, settings=settings):
                 self.assert_failed(self.run_convert(args, **settings), *words, requests=0)
+
+
+TONES = (55, 6000)  # Hz: under the voice's pitch, and above most of its sound
+
+
+def tone_level(path, frequency):
+    """The level of one frequency over the whole file, in dB (Goertzel)."""
+    pcm = array.array("h", ffmpeg("-i", path, "-ac", "1", "-ar", "44100", "-f", "s16le", "-"))
+    coefficient = 2 * math.cos(2 * math.pi * frequency / 44100)
+    before = earlier = 0.0
+    step = 2 * math.pi / len(pcm)
+    for i, sample in enumerate(pcm):  # Hann-windowed, so that nearby tones do not leak in
+        sample *= 0.5 - 0.5 * math.cos(step * i)
+        before, earlier = sample + coefficient * before - earlier, before
+    power = before * before + earlier * earlier - coefficient * before * earlier
+    return 10 * math.log10(max(power, 1e-9) / len(pcm) ** 2)
+
+
+class BackgroundTest(ConvertCase):
+    def make_source(self):
+        """A piece of speech over a steady low and high tone; (piece, speech, tones)."""
+        speech, tones = os.path.join(root, "speech.wav"), os.path.join(root, "tones.wav")
+        subprocess.run(["espeak-ng", "-w", speech + ".raw.wav", "The music stays under "
+                        "the new voice."], check=True)
+        ffmpeg("-i", speech + ".raw.wav", "-af", "apad=pad_dur=1", "-ar", "44100", "-ac", "2",
+               speech)
+        ffmpeg("-f", "lavfi", "-i", "sine=55:d=%.3f" % decoded_seconds(speech), "-f", "lavfi",
+               "-i", "sine=6000:d=%.3f" % decoded_seconds(speech), "-filter_complex",
+               "amix=2:normalize=0,volume=0.3", "-ar", "44100", "-ac", "2", tones)
+        piece = os.path.join(root, "output000000000.mp4")
+        ffmpeg("-i", speech, "-i", tones, "-filter_complex", "amix=2:normalize=0:duration=first",
+               "-c:a", "alac", "-sample_fmt", "s16p", piece)
+        self.service.register_speech(piece, speech)
+        return piece, speech, tones
+
+    def measure_levels(self, runs):
+        """The two tones' levels in the source and after each run ({name: settings})."""
+        piece = self.make_source()[0]
+        levels = {"source": [tone_level(piece, f) for f in TONES]}
+        for name, settings in runs.items():
+            with self.subTest(run=name):
+                self.fresh_cache()
+                self.service.clear()
+                output = os.path.join(self.out_dir, name + ".mp4")
+                result = self.run_convert([piece, output, VOICE], **settings)
+                self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+                self.assertEqual(audio.measure(FFMPEG, output)[0],
+                                 audio.measure(FFMPEG, piece)[0])  # to the sample
+                levels[name] = [tone_level(output, f) for f in TONES]
+                levels[name + " requests"] = len(self.service.requests)
+        return levels
+
+    def test_the_background_stays_under_the_new_voice(self):
+        """With the background kept, both tones come out where they were; without, the service
+        takes them (it returns the voice alone)."""
+        piece, speech, tones = self.make_source()
+        separator = os.path.join(root, "separator.py")  # the local one: speech and tones as made
+        with open(separator, "w") as handle:
+            handle.write("import shutil, sys\nshutil.copy(%r, sys.argv[2])\n"
+                         "shutil.copy(%r, sys.argv[3])\n" % (speech, tones))
+        levels = self.measure_levels({
+            "off": {}, "service": {"VOXSPLICE_KEEP_BACKGROUND": "service"},
+            "local": {"VOXSPLICE_KEEP_BACKGROUND": "local", "VOXSPLICE_OFFLINE_VOICE": 1,
+                      "VOXSPLICE_SEPARATOR": separator}})
+        self.assertEqual([levels["off requests"], levels["service requests"],
+                          levels["local requests"]], [1, 2, 0], levels)
+        for source, kept, lost, local in zip(levels["source"], levels["service"], levels["off"],
+                                             levels["local"]):
+            self.assertLess(abs(kept - source), 8, levels)
+            self.assertGreater(kept - lost, 25, levels)
+            self.assertLess(abs(local - source), 8, levels)
+        # The cost of a run counts the isolator too.
+        for mode, isolated in (("local", 0), ("service", decoded_seconds(piece))):
+            report = json.loads(self.run_convert(["--estimate", VOICE, piece],
+                                                 VOXSPLICE_KEEP_BACKGROUND=mode).stdout)
+            self.assertAlmostEqual(report["isolate_seconds"], isolated, delta=0.05)
+        self.assertGreater(report["credits"], 1.9 * report["send_seconds"] / 60 * 1000)
 
 
 class OfflineVoiceTest(ConvertCase):

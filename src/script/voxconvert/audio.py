@@ -148,28 +148,38 @@ def has_rubberband(ffmpeg):
     return re.search(rb"^\s*\S+\s+rubberband\s", listing, re.MULTILINE) is not None
 
 
+def piece_filters(samples):
+    """The filters that make any audio the fixed format, exactly `samples` long."""
+    return ("aresample=%d,aformat=sample_fmts=%s:sample_rates=%d:channel_layouts=%s,"
+            "apad=whole_len=%d,atrim=end_sample=%d"
+            % (SAMPLE_RATE, SAMPLE_FORMAT, SAMPLE_RATE, CHANNEL_LAYOUT, samples, samples))
+
+
+# How a piece is written. The container states its length to the sample (its timescale is the
+# sample rate, not milliseconds), so that a join places the next piece exactly where this one
+# ends.
+PIECE_OUTPUT = ["-map_metadata", "-1", "-c:a", CODEC, "-ar", str(SAMPLE_RATE), "-ac",
+                str(CHANNELS), "-movie_timescale", str(SAMPLE_RATE), "-f", CONTAINER]
+
+
 def encode_piece(ffmpeg, source, target, samples, voice_filter, what):
-    """Writes `source` as the fixed output format, exactly `samples` long. The container states
-    that length to the sample (its timescale is the sample rate, not milliseconds), so that a
-    join places the next piece exactly where this one ends."""
-    chain = [voice_filter] if voice_filter else []
-    chain += ["aresample=%d" % SAMPLE_RATE,
-              "aformat=sample_fmts=%s:sample_rates=%d:channel_layouts=%s"
-              % (SAMPLE_FORMAT, SAMPLE_RATE, CHANNEL_LAYOUT),
-              "apad=whole_len=%d" % samples,
-              "atrim=end_sample=%d" % samples]
-    run_ffmpeg(ffmpeg, ["-i", source, "-map", "0:a:0", "-vn", "-sn", "-dn",
-                        "-map_metadata", "-1", "-af", ",".join(chain),
-                        "-c:a", CODEC, "-ar", str(SAMPLE_RATE), "-ac", str(CHANNELS),
-                        "-movie_timescale", str(SAMPLE_RATE), "-f", CONTAINER, target], what)
+    """Writes `source` as the fixed output format, exactly `samples` long."""
+    chain = ([voice_filter] if voice_filter else []) + [piece_filters(samples)]
+    run_ffmpeg(ffmpeg, ["-i", source, "-map", "0:a:0", "-vn", "-sn", "-dn", "-af",
+                        ",".join(chain)] + PIECE_OUTPUT + [target], what)
+
+
+def mix_pieces(ffmpeg, first, second, graph, target, samples, what):
+    """Writes the audio that `graph` makes of two inputs ([0:a] and [1:a]) as a piece."""
+    run_ffmpeg(ffmpeg, ["-i", first, "-i", second, "-filter_complex",
+                        "%s,%s" % (graph, piece_filters(samples))] + PIECE_OUTPUT + [target],
+               what)
 
 
 def encode_silence(ffmpeg, target, samples):
     """Writes silence in the fixed output format, exactly `samples` long."""
     run_ffmpeg(ffmpeg, ["-f", "lavfi", "-i", "anullsrc=r=%d:cl=%s" % (SAMPLE_RATE, CHANNEL_LAYOUT),
-                        "-af", "atrim=end_sample=%d,aformat=sample_fmts=%s" % (samples, SAMPLE_FORMAT),
-                        "-c:a", CODEC, "-ar", str(SAMPLE_RATE), "-ac", str(CHANNELS),
-                        "-movie_timescale", str(SAMPLE_RATE), "-f", CONTAINER, target],
+                        "-af", piece_filters(samples)] + PIECE_OUTPUT + [target],
                "ffmpeg failed to write silence")
 
 

@@ -10,7 +10,7 @@ import os
 import signal
 import sys
 
-from . import audio, cache, service
+from . import audio, background, cache, service
 from .messages import Failure, clean, plural, say, shorten
 from .workfiles import TempFiles
 
@@ -45,10 +45,19 @@ def offline_voice_wanted():
     return os.environ.get("VOXSPLICE_OFFLINE_VOICE", "").strip() == "1"
 
 
-def result_key(digest, voice_id):
+def keep_background():
+    """Where the background is split off: "service", "local", or "" for not at all."""
+    mode = os.environ.get("VOXSPLICE_KEEP_BACKGROUND", "").strip()
+    if mode not in ("", "service", "local"):
+        raise Failure("VOXSPLICE_KEEP_BACKGROUND=%s is none of service, local: fix or unset it"
+                      % shorten(mode, 40))
+    return mode
+
+
+def result_key(digest, voice_id, mode):
     """What the service's answer depends on, for the cache."""
     return cache.key("voice", digest, voice=voice_id, model=service.MODEL_ID,
-                     output_format=service.OUTPUT_FORMAT)
+                     output_format=service.OUTPUT_FORMAT, background=mode)
 
 
 def check_limits(path, seconds):
@@ -79,37 +88,52 @@ def convert(argv):
             temps.move_into_place(piece, output_path)
             print("OK: wrote %s (%.2f s of silence)" % (output_path, seconds), flush=True)
             return
-        if offline:
-            shift = audio.offline_semitones(voice_id)
-            say("Changing the voice of %s (%.1f s) offline, %+d semitones"
-                % (input_path, seconds, shift))
-            piece = temps.new(".part")
-            audio.encode_piece(ffmpeg, input_path, piece, samples,
-                               audio.pitch_filter(shift, audio.has_rubberband(ffmpeg)),
-                               "ffmpeg failed to change the voice")
-            temps.move_into_place(piece, output_path)
-            print("OK: wrote %s (%.1f s)" % (output_path, seconds), flush=True)
-            return
+        mode = keep_background()
         kept = cache.Cache()
-        name = result_key(digest, voice_id)
+        name = result_key(digest, voice_id, mode)
         piece = temps.new(".part")
-        if kept.fetch(name, piece):
+        if not offline and kept.fetch(name, piece):
             temps.move_into_place(piece, output_path)
             print("OK: reused %s from the cache (%.1f s; nothing sent, no credits)"
                   % (output_path, seconds), flush=True)
             return
-        remote = service.Service()  # only now: a kept piece needs no key
-        check_limits(input_path, seconds)
-        say("Converting %s (%.1f s) with voice %s" % (input_path, seconds, voice_id))
-        answer = temps.new(".mp3")
-        with open(answer, "wb") as sink:
-            remote.convert(input_path, voice_id, sink)
-        audio.encode_piece(ffmpeg, answer, piece, samples, "",
-                           "the voice service answered with audio that ffmpeg cannot read")
-        kept.store(name, piece)
+        remote = None if offline else service.Service()  # only now: a kept piece needs no key
+        if not offline:
+            check_limits(input_path, seconds)
+        voice, rest = input_path, None
+        if mode == "service":
+            say("Taking the voice out of %s (%.1f s) at the voice isolator" % (input_path, seconds))
+            voice, rest = background.split_by_isolator(ffmpeg, remote or service.Service(), kept,
+                                                       input_path, digest, samples, temps)
+        elif mode == "local":
+            say("Taking the voice out of %s (%.1f s) on this machine" % (input_path, seconds))
+            voice, rest = background.split_locally(ffmpeg, input_path, samples, temps)
+        changed = temps.new(".voice.mp4" if offline else ".voice.mp3")
+        if offline:
+            shift = audio.offline_semitones(voice_id)
+            say("Changing the voice of %s (%.1f s) offline, %+d semitones"
+                % (input_path, seconds, shift))
+            audio.encode_piece(ffmpeg, voice, changed, samples,
+                               audio.pitch_filter(shift, audio.has_rubberband(ffmpeg)),
+                               "ffmpeg failed to change the voice")
+        else:
+            say("Converting %s (%.1f s) with voice %s" % (input_path, seconds, voice_id))
+            with open(changed, "wb") as sink:
+                remote.convert(voice, voice_id, sink)
+        if rest:
+            background.mix(ffmpeg, changed, rest, piece, samples)
+        elif offline:
+            piece = changed  # already a piece of the fixed format and length
+        else:
+            audio.encode_piece(ffmpeg, changed, piece, samples, "",
+                               "the voice service answered with audio that ffmpeg cannot read")
+        if not offline:
+            kept.store(name, piece)
         temps.move_into_place(piece, output_path)
-    print("OK: wrote %s (%.1f s, about %d credits)"
-          % (output_path, seconds, service.credits_for(seconds)), flush=True)
+    credits = 0 if offline else service.credits_for(seconds) * (2 if mode == "service" else 1)
+    print("OK: wrote %s (%.1f s%s)" % (output_path, seconds,
+                                      ", about %d credits" % credits if credits else ""),
+          flush=True)
 
 
 def estimate(argv):
@@ -117,19 +141,24 @@ def estimate(argv):
     if len(argv) < 1:
         raise Failure("usage: convert.py --estimate <voice id> <piece>...")
     voice_id, pieces = argv[0].strip(), argv[1:]
+    mode = keep_background()
     ffmpeg = audio.find_ffmpeg()
     kept = cache.Cache()
-    send = cached = 0.0
+    send = cached = isolate = 0.0
     for path in pieces:
         samples, digest = audio.measure(ffmpeg, path)
         seconds = samples / audio.SAMPLE_RATE
-        if kept.holds(result_key(digest, voice_id)):
+        if kept.holds(result_key(digest, voice_id, mode)):
             cached += seconds
         elif seconds >= SHORTEST_SPEECH_SECONDS:
             send += seconds
+            if mode == "service" and not kept.holds(cache.key("isolated", digest)):
+                isolate += seconds
     report = {"send_seconds": round(send, 3), "cached_seconds": round(cached, 3),
-              "credits": service.credits_for(send), "cache_folder": kept.folder,
-              "cache_bytes": kept.usage(), "cache_limit_bytes": kept.limit}
+              "isolate_seconds": round(isolate, 3),
+              "credits": service.credits_for(send) + service.credits_for(isolate),
+              "cache_folder": kept.folder, "cache_bytes": kept.usage(),
+              "cache_limit_bytes": kept.limit}
     try:
         account = service.Service().subscription()
         report["credits_left"] = max(0, int(account.get("character_limit", 0))

@@ -124,17 +124,25 @@ class Service:
     def convert(self, source, voice_id, sink):
         """The voice of the audio file `source` changed; the answer (MP3) is written to the open
         file `sink` as it arrives."""
-        extension = os.path.splitext(source)[1].lower()
-        with open(source, "rb") as handle:
-            data = handle.read()
-        body, content_type = multipart([("model_id", MODEL_ID)], "piece" + extension,
-                                       MIME_TYPES.get(extension, "audio/mp4"), data)
         path = "/v1/speech-to-speech/%s/stream?%s" % (
             urllib.parse.quote(voice_id, safe=""), urllib.parse.urlencode(
                 {"output_format": OUTPUT_FORMAT}))
-        self.post(path, body, content_type, sink, voice_id)
+        self.post(path, self.upload(source, [("model_id", MODEL_ID)]), sink, voice_id)
 
-    def post(self, path, body, content_type, sink, voice_id):
+    def isolate(self, source, sink):
+        """The voice of the audio file `source` alone, without music and sounds (MP3)."""
+        self.post("/v1/audio-isolation/stream", self.upload(source, []), sink, "")
+
+    @staticmethod
+    def upload(source, fields):
+        extension = os.path.splitext(source)[1].lower()
+        with open(source, "rb") as handle:
+            data = handle.read()
+        return multipart(fields, "piece" + extension, MIME_TYPES.get(extension, "audio/mp4"),
+                         data)
+
+    def post(self, path, upload, sink, voice_id):
+        body, content_type = upload
         headers = self.headers(**{"Content-Type": content_type, "Accept": "audio/mpeg"})
         started = time.monotonic()
         for attempt in range(1, self.max_tries + 1):

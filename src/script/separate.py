@@ -1,0 +1,150 @@
+#!/usr/bin/env python3
+"""Split an audio file into its voice and everything else, on this machine.
+
+Usage: separate.py <input> <voice.wav> <background.wav>
+       separate.py --check      whether it can run here, as JSON
+       separate.py --download   fetches the model's weights, telling how far it has come
+
+Uses the Hybrid Demucs model of torchaudio (Debian's python3-torchaudio) trained for music
+(vocals, drums, bass, other, at 44.1 kHz): the voice is the vocals, the background the sum of
+the rest. The weights (about 320 MB) are fetched once, when the user agreed to; see the README
+for their licence. Nothing is sent anywhere. On failure prints one line and exits 1.
+"""
+
+import importlib.util
+import json
+import os
+import subprocess
+import sys
+import tempfile
+import urllib.request
+import wave
+
+WEIGHTS_KEY = "models/hdemucs_high_trained.pt"
+WEIGHTS_URL = "https://download.pytorch.org/torchaudio/" + WEIGHTS_KEY
+RATE = 44100
+SEGMENT_SECONDS = 10.0  # the model sees the audio in overlapping windows of this length
+OVERLAP = 0.1
+
+
+def weights_path():
+    """Where torchaudio keeps the weights: torch.hub's folder, as torch itself finds it."""
+    home = os.environ.get("TORCH_HOME") or os.path.join(
+        os.environ.get("XDG_CACHE_HOME") or os.path.expanduser("~/.cache"), "torch")
+    return os.path.join(home, "hub", "torchaudio", WEIGHTS_KEY)
+
+
+def check():
+    available = all(importlib.util.find_spec(name) for name in ("torch", "torchaudio"))
+    print(json.dumps({"available": bool(available),
+                      "weights": os.path.isfile(weights_path()), "path": weights_path()}))
+
+
+def download():
+    target = weights_path()
+    os.makedirs(os.path.dirname(target), exist_ok=True)
+    handle, partial = tempfile.mkstemp(dir=os.path.dirname(target), suffix=".part")
+    try:
+        with os.fdopen(handle, "wb") as sink, urllib.request.urlopen(WEIGHTS_URL, timeout=60) as answer:
+            total, done, told = int(answer.headers.get("Content-Length") or 0), 0, -1
+            for chunk in iter(lambda: answer.read(1 << 20), b""):
+                sink.write(chunk)
+                done += len(chunk)
+                if total and done * 100 // total != told:
+                    told = done * 100 // total
+                    print("downloaded %d of %d MB (%d%%)" % (done >> 20, total >> 20, told),
+                          flush=True)
+        if total and done != total:
+            raise OSError("the download was cut short")
+        os.replace(partial, target)
+    finally:
+        if os.path.exists(partial):
+            os.remove(partial)
+    print("OK: the weights are in %s" % target)
+
+
+def read_wave(path):
+    import torch
+    with wave.open(path, "rb") as source:
+        frames = source.readframes(source.getnframes())
+    samples = torch.frombuffer(bytearray(frames), dtype=torch.int16).float() / 32768.0
+    return samples.reshape(-1, 2).t()
+
+
+def write_wave(path, audio):
+    import torch
+    data = (audio.clamp(-1, 1) * 32767).round().to(torch.int16).t().contiguous()
+    with wave.open(path, "wb") as sink:
+        sink.setnchannels(2)
+        sink.setsampwidth(2)
+        sink.setframerate(RATE)
+        sink.writeframes(data.numpy().tobytes())
+
+
+def separate(model, mixture):
+    """The model's sources of a stereo mixture, window by window with cross-faded overlaps."""
+    import torch
+    length = mixture.shape[-1]
+    size = int(SEGMENT_SECONDS * RATE)
+    step = int(size * (1 - OVERLAP))
+    fade = size - step
+    reference = mixture.mean(0)
+    mean, std = reference.mean(), reference.std() or 1.0
+    normal = (mixture - mean) / std
+    out = torch.zeros(len(model.sources), 2, length)
+    weight = torch.zeros(length)
+    ramp = torch.cat([torch.linspace(0, 1, fade), torch.ones(size - 2 * fade),
+                      torch.linspace(1, 0, fade)]) if size > 2 * fade else torch.ones(size)
+    with torch.no_grad():
+        for start in range(0, max(1, length - fade), step):
+            chunk = normal[:, start:start + size]
+            sources = model(chunk.unsqueeze(0))[0]
+            window = ramp[:chunk.shape[-1]]
+            out[:, :, start:start + chunk.shape[-1]] += sources * window
+            weight[start:start + chunk.shape[-1]] += window
+    return out / weight.clamp(min=1e-6) * std + mean / len(model.sources)
+
+
+def run(source, voice_path, background_path):
+    import torch
+    from torchaudio.pipelines import HDEMUCS_HIGH_MUSDB_PLUS as bundle
+    if not os.path.isfile(weights_path()):
+        raise RuntimeError("the model's weights are not here yet: download them first")
+    model = bundle._model_factory_func()
+    model.load_state_dict(torch.load(weights_path()))
+    model.eval()
+    with tempfile.TemporaryDirectory() as folder:
+        mixture_path = os.path.join(folder, "mixture.wav")
+        subprocess.run([os.environ.get("VOXSPLICE_FFMPEG") or find_ffmpeg(), "-nostdin", "-v",
+                        "error", "-y", "-i", source, "-map", "0:a:0", "-ac", "2", "-ar",
+                        str(RATE), "-c:a", "pcm_s16le", mixture_path], check=True,
+                       stdin=subprocess.DEVNULL)
+        sources = dict(zip(model.sources, separate(model, read_wave(mixture_path))))
+    write_wave(voice_path, sources["vocals"])
+    write_wave(background_path, sum(sources[name] for name in model.sources if name != "vocals"))
+    print("OK: separated %s" % source)
+
+
+def find_ffmpeg():
+    here = os.path.dirname(os.path.abspath(__file__))
+    return os.path.join(here, "ffmpeg", "bin", "ffmpeg.exe" if os.name == "nt" else "ffmpeg")
+
+
+def main(argv):
+    try:
+        if argv == ["--check"]:
+            check()
+        elif argv == ["--download"]:
+            download()
+        elif len(argv) == 3:
+            run(*argv)
+        else:
+            raise RuntimeError("usage: separate.py <input> <voice.wav> <background.wav>")
+        return 0
+    except Exception as error:  # one line, whatever went wrong
+        print("FAILED: %s" % " ".join(str(error).split())[:300], file=sys.stderr, flush=True)
+        return 1
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
