@@ -4,6 +4,7 @@
 #include "app/DropLineEdit.h"
 #include "helpers/TestSupport.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -28,8 +29,7 @@ struct Session : FormFixture {
         ui().txtInput->setText(input);
         ui().txtOutDir->setText(dir.filePath("out"));
         ui().txtSplit->setText(ui().txtSplit->text().replace(" 299 ", " 2 "));
-        // One piece at a time, so that a failure comes at a known piece (tst_service runs
-        // several at once).
+        // One piece at a time, so that a failure comes at a known piece.
         ui().spnPieces->setValue(1);
         // A user's template may name the input by its folder and name.
         ui().txtExtractCmd->setText(ui().txtExtractCmd->text().replace("%1", "%pf/%bn.mp4"));
@@ -43,13 +43,17 @@ struct Session : FormFixture {
     QStringList parts() const { return namesIn(work("parts")); }
     // The conversion script replaced by `code` (Python).
     void script(const QByteArray& code) { QVERIFY(putFile(work("convert.py"), code)); }
-    // Stop once `ready` holds, checked every 20 ms while the run goes on.
-    void stopWhen(std::function<bool()> ready) {
+    // Stop (or close the window) once `ready` holds, checked every 20 ms while the run goes on;
+    // a click on a step meanwhile is refused.
+    void stopWhen(std::function<bool()> ready, bool close = false) {
         auto* timer = new QTimer(form.get());
-        QObject::connect(timer, &QTimer::timeout, form.get(), [this, timer, ready] {
+        QObject::connect(timer, &QTimer::timeout, form.get(), [this, timer, ready, close] {
             if (ready()) {
                 timer->deleteLater();
-                QTest::mouseClick(ui().cmdStop, Qt::LeftButton);
+                QTest::mouseClick(ui().Command3, Qt::LeftButton);
+                QVERIFY(form->statusBar()->currentMessage().contains("still running"));
+                ui().Combo1->setCurrentIndex(3);
+                close ? void(form->close()) : QTest::mouseClick(ui().cmdStop, Qt::LeftButton);
             }
         });
         timer->start(20);
@@ -70,6 +74,11 @@ private slots:
         qunsetenv("elevenlabs_api_key");
         m_video = m_media.filePath("clip.mp4");
         QVERIFY(makeVideo(m_video, 5));
+        // The three pieces of the video, made once for the cases that only convert.
+        Session s(m_video);
+        s.click(s.ui().Command2);
+        s.click(s.ui().Command3);
+        QVERIFY(QDir().rename(s.work("parts"), m_media.filePath("parts")));
     }
 
     // What each step refuses before it touches anything, and what a failing ffmpeg leaves.
@@ -100,6 +109,10 @@ private slots:
         addRow("conversion without its script", "cmdConvert",
                "parts/output000000000.mp4 parts/outputx.mp4 -convert.py", "convert.py not found?",
                "parts/output000000000.mp4");
+        // No key and no torchaudio: the run says so before anything is sent or split.
+        addRow("keep background with no way to", "cmdConvert",
+               "parts/output000000000.mp4 background=", "Keep background cannot run",
+               "parts/output000000000.mp4");
         addRow("conversion without a voice", "cmdConvert",
                "parts/output000000000.mp4 voice=", "No voice selected",
                "parts/output000000000.mp4");
@@ -126,6 +139,9 @@ private slots:
                 s.ui().txtOutDir->setText(item.mid(7));
             } else if (item.startsWith("python=")) {
                 s.ui().txtPy->setText(item.mid(7));
+            } else if (item.startsWith("background=")) {
+                s.ui().chkKeepBackground->setChecked(true);
+                QVERIFY(putFile(s.work("separate.py"), "print('{\"available\": false}')\n"));
             } else if (item.startsWith("voice=")) {
                 s.ui().Combo1->setCurrentIndex(-1);
             } else if (item.startsWith('-')) {
@@ -178,8 +194,8 @@ private slots:
         QFETCH(bool, converted);
         QFETCH(QString, said);
         Session s(m_video);
-        s.click(s.ui().Command2);
-        s.click(s.ui().Command3);
+        for (const QString& name : namesIn(m_media.filePath("parts")))
+            QVERIFY(QFile::copy(m_media.filePath("parts/" + name), s.work("parts/" + name)));
         s.script("import os, sys\na = sys.argv\n" + code + "\n");
         s.click(s.ui().cmdConvert);
         const QStringList log = logRows(s.ui().lstAI);
@@ -228,14 +244,16 @@ private slots:
                "raw.mp4 -parts/output000000000.mp4 -parts/output000000001.mp4");
         addRow("converting", "Convert", "parts/output000000000.mp4 -parts/1.mp4");
         addRow("joining", "Concat", "parts/1.mp4 -joined.mp4 -concat_files.txt");
+        // Closing the window stops the run first, then shuts down: the pieces go.
+        addRow("closing the window", "Close", "-raw.mp4");
     }
     void stops() {
         QFETCH(QString, stage);
         QFETCH(QString, left);
         Session s(m_video);
-        QLineEdit* paced = stage == "Extract" ? s.ui().txtExtractCmd
-                           : stage == "Split" ? s.ui().txtSplit
-                                              : s.ui().txtConcat;
+        QLineEdit* paced = stage == "Extract" || stage == "Close" ? s.ui().txtExtractCmd
+                           : stage == "Split"                     ? s.ui().txtSplit
+                                                                  : s.ui().txtConcat;
         QString plain = paced->text();
         // Real time (-re): the step takes as long as the media lasts.
         paced->setText(QString(plain).replace(" -i ", " -re -i "));
@@ -250,11 +268,12 @@ private slots:
                      "'ffmpeg/bin/ffmpeg'), '-v', 'quiet', '-nostats', '-re', '-f', "
                      "'lavfi', '-i', 'sine=d=60', '-f', 'null', '-'])\n");
         // Once the stopped tool is at work: it has begun the file it writes.
-        const QString sign = stage == "Extract"   ? "raw.mp4"
-                             : stage == "Split"   ? "parts/output000000000.mp4"
-                             : stage == "Convert" ? "parts/1.mp4.pid"
-                                                  : "joined.mp4";
-        s.stopWhen([&] { return QFile::exists(s.work(sign)); });
+        const QString sign = stage == "Extract" || stage == "Close" ? "raw.mp4"
+                             : stage == "Split"                     ? "parts/output000000000.mp4"
+                             : stage == "Convert"                   ? "parts/1.mp4.pid"
+                                                                    : "joined.mp4";
+        s.stopWhen([&] { return QFile::exists(s.work(sign)); }, stage == "Close");
+        QVERIFY(putFile(s.work("parts/1.mp4")));
         int ticks = 0;
         QTimer beat;
         QObject::connect(&beat, &QTimer::timeout, [&ticks] { ++ticks; });
@@ -279,32 +298,19 @@ private slots:
             QVERIFY(QFile::remove(pid.fileName()));
             s.script(real);
         }
+        if (stage == "Close") { // then shut down: the choices kept, the pieces gone
+            QVERIFY(QTest::qWaitFor([&] { return s.settings->contains("settings/comboindex"); }));
+            QCOMPARE(s.settings->value("settings/comboindex").toString(), QString("3"));
+            QCOMPARE(s.parts(), QStringList());
+        }
+        if (stage != "Split" && stage != "Convert")
+            return;
         paced->setText(plain);
         // Even with the parts folder gone behind the program's back.
         QVERIFY(QDir(s.work("parts")).removeRecursively());
         s.click(s.ui().Command1);
         QCOMPARE(logRows(s.ui().listAuto).last(), QString("Final output"));
         QVERIFY(QFile::exists(s.dir.filePath("out/clip_AI.mp4")));
-    }
-
-    // Closing the window during a run stops the run first, then shuts down as usual; a click
-    // on a step meanwhile is refused.
-    void closingDuringARun() {
-        Session s(m_video);
-        s.ui().txtExtractCmd->setText(s.ui().txtExtractCmd->text().replace(" -i ", " -re -i "));
-        QTest::mouseClick(s.ui().Command1, Qt::LeftButton);
-        QVERIFY(QTest::qWaitFor([&] { return QFile::exists(s.work("raw.mp4")); }, 10000));
-        QTest::mouseClick(s.ui().Command3, Qt::LeftButton);
-        QVERIFY(s.form->statusBar()->currentMessage().contains("still running"));
-        s.ui().Combo1->setCurrentIndex(3);
-        QVERIFY(putFile(s.work("parts/output000000000.mp4")));
-        s.form->close();
-        QVERIFY(s.settle());
-        QVERIFY(QTest::qWaitFor([&] { return !s.form->isVisible() && s.parts().isEmpty(); }));
-        QCOMPARE(logRows(s.ui().listAuto).last(), QString("Stopped"));
-        QVERIFY(!QFile::exists(s.work("raw.mp4")));
-        s.settings->sync();
-        QCOMPARE(s.settings->value("settings/comboindex").toString(), QString("3"));
     }
 };
 

@@ -8,6 +8,7 @@
 #include "core/LogLine.h"
 #include "pipeline/Steps.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -125,7 +126,9 @@ RunInputs Form1::runInputs() const {
              m_ui.txtIntegrate->text()},
             m_ui.spnPieces->value(),
             QStandardPaths::writableLocation(QStandardPaths::CacheLocation),
-            m_settings.cacheLimitMb()};
+            m_settings.cacheLimitMb(),
+            m_ui.chkKeepBackground->isChecked(),
+            m_ui.cboSeparation->currentText()};
 }
 
 StepContext Form1::stepContext() const {

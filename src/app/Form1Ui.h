@@ -4,6 +4,7 @@ class DropLineEdit;
 class FileListBox;
 class LinkLabel;
 class QAction;
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -27,6 +28,8 @@ struct Form1Ui {
     QComboBox* Combo1 = nullptr;
     QLabel* lblPieces = nullptr;
     QSpinBox* spnPieces = nullptr; // pieces converted at once
+    QCheckBox* chkKeepBackground = nullptr;
+    QComboBox* cboSeparation = nullptr; // where the voice is split off: automatic, service, local
     QLabel* Label2 = nullptr;
     QLineEdit* txtExtractCmd = nullptr;
     QPushButton* Command2 = nullptr;

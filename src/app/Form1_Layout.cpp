@@ -6,6 +6,7 @@
 #include "app/RunStatus.h"
 #include "core/CommandTemplate.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -90,9 +91,21 @@ void Form1Ui::setupUi(QMainWindow* window) {
     Label10 = place(label(client, "Voice"), "Label10", 9900, 60, 435, 315, 30);
     Combo1 = place(new QComboBox(client), "Combo1", 10560, 60, 2955, 315, 29);
     // Below the voice: how the voice service is used.
-    lblPieces = place(label(client, "Pieces at once"), "lblPieces", 8760, 450, 1215, 255, 33);
-    spnPieces = place(new QSpinBox(client), "spnPieces", 9975, 390, 585, 285, 34);
+    lblPieces = place(label(client, "Pieces at once"), "lblPieces", 8640, 450, 1215, 255, 33);
+    spnPieces = place(new QSpinBox(client), "spnPieces", 9870, 390, 600, 285, 34);
     spnPieces->setRange(1, 15);
+    chkKeepBackground = place(new QCheckBox(QStringLiteral("Keep background"), client),
+                              "chkKeepBackground", 10560, 405, 1620, 255, 35);
+    chkKeepBackground->setToolTip(QStringLiteral(
+        "Keep the music and sounds under the new voice: each piece is split into voice and "
+        "background first; only the voice is changed."));
+    cboSeparation = place(new QComboBox(client), "cboSeparation", 12210, 390, 1305, 285, 36);
+    cboSeparation->addItems(
+        {QStringLiteral("automatic"), QStringLiteral("service"), QStringLiteral("local")});
+    cboSeparation->setToolTip(QStringLiteral(
+        "Where the voice is split off: on this machine (local, needs python3-torchaudio; no "
+        "credits), at the voice service's isolator (service; costs as much again as the "
+        "conversion), or local where it can run, else the service (automatic)."));
     spnPieces->setToolTip(QStringLiteral("How many pieces go to the voice service at once. Every "
                                          "plan takes several (Free 2, Starter 3, Creator 5, "
                                          "Pro 10); a lower figure is used when it says so."));

@@ -8,6 +8,7 @@
 #include "platform/Platform.h"
 #include "platform/UserEnvironment.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -36,6 +37,8 @@ Form1::LoadResult Form1::Form_Load() {
     m_ui.Combo1->setCurrentIndex(m_settings.voiceIndex(m_ui.Combo1->count(), kDefaultVoiceIndex));
     m_storedVoiceId = m_settings.voiceId();
     m_ui.spnPieces->setValue(m_settings.piecesAtOnce());
+    m_ui.chkKeepBackground->setChecked(m_settings.keepBackground());
+    m_ui.cboSeparation->setCurrentText(m_settings.separation());
     m_loaded = true;
     loadAccountVoices();
     return LoadResult::Ready;
@@ -68,6 +71,8 @@ void Form1::Form_Unload() {
     m_settings.setVoiceIndex(m_ui.Combo1->currentIndex());
     m_settings.setVoiceId(voiceIdFromRow(m_ui.Combo1->currentText()));
     m_settings.setPiecesAtOnce(m_ui.spnPieces->value());
+    m_settings.setKeepBackground(m_ui.chkKeepBackground->isChecked());
+    m_settings.setSeparation(m_ui.cboSeparation->currentText());
     if (!m_ui.txtOutDir->text().isEmpty())
         m_settings.setOutputFolder(m_ui.txtOutDir->text());
     m_settings.sync();

@@ -29,6 +29,7 @@ std::optional<Estimate> parseEstimate(const QByteArray& json) {
     Estimate e;
     e.sendSeconds = report.value(QLatin1String("send_seconds")).toDouble();
     e.cachedSeconds = report.value(QLatin1String("cached_seconds")).toDouble();
+    e.isolateSeconds = report.value(QLatin1String("isolate_seconds")).toDouble();
     e.credits = report.value(QLatin1String("credits")).toInteger();
     if (report.contains(QLatin1String("credits_left")))
         e.creditsLeft = report.value(QLatin1String("credits_left")).toInteger();
@@ -46,6 +47,10 @@ QStringList costLines(const Estimate& e) {
     QStringList lines;
     lines << QStringLiteral("To the voice service: %1, about %2 credits; from the cache: %3")
                  .arg(minutes(e.sendSeconds), number(e.credits), minutes(e.cachedSeconds));
+    if (e.isolateSeconds > 0)
+        lines << QStringLiteral("Of these, %1 also to the voice isolator, which keeps the "
+                                "background: the credits count it twice")
+                     .arg(minutes(e.isolateSeconds));
     if (e.creditsLeft)
         lines << QStringLiteral("Credits left: %1%2")
                      .arg(number(*e.creditsLeft),

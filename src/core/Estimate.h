@@ -11,6 +11,7 @@
 struct Estimate {
     double sendSeconds = 0;
     double cachedSeconds = 0;
+    double isolateSeconds = 0; // of sendSeconds, also to the voice isolator
     qint64 credits = 0;
     std::optional<qint64> creditsLeft;
     std::optional<QDateTime> renews;

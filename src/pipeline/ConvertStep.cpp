@@ -74,16 +74,20 @@ void ConvertStep::begin() {
     m_atOnce = std::clamp(inputs().piecesAtOnce, 1, 15);
     host().log(StepHost::Log::Conversion,
                QString::number(m_total) + QStringLiteral(" files found"));
-    if (offlineVoice())
-        next();
-    else
-        estimateCost();
+    prepareBackground([this](const QString& mode) {
+        m_background = mode;
+        if (offlineVoice() && mode != QLatin1String("service"))
+            next();
+        else
+            estimateCost();
+    });
 }
 
 ProcessJob* ConvertStep::runScript(const QStringList& arguments,
                                    std::function<void(ProcessJob&)> then) {
     ProcessJob* run = runTool(inputs().interpreter, QStringList{work().script()} + arguments, then);
     if (run) {
+        run->setEnvironmentValue(QStringLiteral("VOXSPLICE_KEEP_BACKGROUND"), m_background);
         run->setEnvironmentValue(QStringLiteral("VOXSPLICE_CACHE_DIR"), inputs().cacheFolder);
         run->setEnvironmentValue(QStringLiteral("VOXSPLICE_CACHE_LIMIT_MB"),
                                  QString::number(inputs().cacheLimitMb));

@@ -45,10 +45,24 @@ void FullAutoRun::begin() {
     }
     // An input ffmpeg cannot read, or one without audio, is named before anything runs. (One that
     // is missing is Extracting's "no input".)
+    // So is a background that cannot be kept; the separator's model is fetched now, if need be.
+    const auto ready = [this] {
+        if (!inputs().keepBackground || !paths().FileExists(inputs().interpreter)) {
+            nextStage();
+            return;
+        }
+        prepareBackground([this](const QString& mode) {
+            m_separation = mode;
+            nextStage();
+        });
+    };
     if (paths().FileExists(inputs().input))
-        probeInput(true, [this](const MediaInfo&) { nextStage(); });
+        probeInput(true, [this, ready](const MediaInfo& media) {
+            m_media = media;
+            ready();
+        });
     else
-        nextStage();
+        ready();
 }
 
 void FullAutoRun::nextStage() {
@@ -63,6 +77,9 @@ void FullAutoRun::nextStage() {
     host().showStage(line);
     StepContext stageContext = context();
     stageContext.inFullAuto = true;
+    if (!m_separation.isEmpty())
+        stageContext.inputs.separation = m_separation; // decided once, before the first stage
+    stageContext.media = m_media;
     m_current = stage.make(stageContext, this);
     connect(m_current, &Job::finished, this, [this, line](const JobOutcome& outcome) {
         m_current->deleteLater();

@@ -17,6 +17,8 @@ struct RunInputs {
     int piecesAtOnce = 1;             // conversions that may run at once
     QString cacheFolder;              // where converted pieces are kept for the user
     int cacheLimitMb = 2048;
+    bool keepBackground = false; // the music and sounds stay under the new voice
+    QString separation = QStringLiteral("automatic"); // "service", "local" or "automatic"
 
     const QString& templateText(Template which) const {
         return templates[static_cast<std::size_t>(which)];

@@ -79,6 +79,10 @@ bool Step::usesMediaMacros(Template which) const {
 }
 
 void Step::probeInput(bool needAudio, std::function<void(const MediaInfo&)> then) {
+    if (m_context.media) {
+        then(*m_context.media);
+        return;
+    }
     const QString ffprobe = work().ffprobe();
     if (!m_paths.FileExists(ffprobe)) {
         refuse(QStringLiteral("ffprobe not found: ") + ffprobe +

@@ -20,6 +20,8 @@ struct StepContext {
     WorkFolder work;
     RunInputs inputs;
     bool inFullAuto = false; // remarks go to the Full Auto log too
+    // What ffprobe said of the input when the run began; the steps do not ask again.
+    std::optional<MediaInfo> media;
 };
 
 // A pipeline step: a job that runs its tools one after another and reports through the host.
@@ -58,6 +60,13 @@ protected:
     // Asks ffprobe about the input; `then` gets its report. When ffprobe is missing or cannot
     // read the input, or the input has no audio and `needAudio`, the step ends with a message.
     void probeInput(bool needAudio, std::function<void(const MediaInfo&)> then);
+    // Where the background is split off for this run: "service" or "local", worked out from
+    // the choice, the key and the separator on this machine, whose model's weights are fetched
+    // first where the user agrees. `then` gets "" when the background is not to be kept. When
+    // it cannot be kept, the step ends with a message saying why.
+    void prepareBackground(std::function<void(const QString& mode)> then);
+    // Fetches the separator's model, telling how far it has come; then `then`.
+    void fetchWeights(std::function<void()> then);
     // Deletes a working file when it exists. When it stays, the step ends with a message.
     bool removeWorkingFile(const QString& path);
 

@@ -50,6 +50,7 @@ private:
     ProcessJob* runScript(const QStringList& arguments, std::function<void(ProcessJob&)> then);
 
     QString m_voiceId;
+    QString m_background;   // where it is split off: "service", "local", or "" for not kept
     QStringList m_segments; // still to convert, in order
     QStringList m_started;  // announced in the log (a piece sent again is not announced again)
     int m_total = 0;
@@ -104,6 +105,8 @@ private:
 
     int m_stage = -1;
     Step* m_current = nullptr;
+    QString m_separation;
+    std::optional<MediaInfo> m_media;
 };
 
 // Tools > Convert wmv to mp4: a video re-encoded to H.264 and AAC in MP4.

@@ -20,6 +20,7 @@ public:
     QString joined() const { return file(QStringLiteral("joined.mp4")); }
     QString concatList() const { return file(QStringLiteral("concat_files.txt")); }
     QString script() const { return file(QStringLiteral("convert.py")); }
+    QString separator() const { return file(QStringLiteral("separate.py")); }
     QString completeSound() const { return file(QStringLiteral("complete.wav")); }
 
 private:

@@ -62,3 +62,23 @@ int UserSettings::cacheLimitMb() const {
     const int limit = value(QStringLiteral("cachelimitmb"), QString()).toInt(&isNumber);
     return isNumber && limit > 0 ? limit : 2048;
 }
+
+bool UserSettings::keepBackground() const {
+    return value(QStringLiteral("keepbackground"), QString()) == QLatin1String("true");
+}
+
+void UserSettings::setKeepBackground(bool keep) {
+    setValue(QStringLiteral("keepbackground"),
+             keep ? QStringLiteral("true") : QStringLiteral("false"));
+}
+
+QString UserSettings::separation() const {
+    const QString where = value(QStringLiteral("separation"), QString());
+    return where == QLatin1String("service") || where == QLatin1String("local")
+               ? where
+               : QStringLiteral("automatic");
+}
+
+void UserSettings::setSeparation(const QString& where) {
+    setValue(QStringLiteral("separation"), where);
+}

@@ -31,6 +31,12 @@ public:
     // "piecesatonce": conversions that run at once, 1 to 15; 2 when nothing is stored.
     int piecesAtOnce() const;
     void setPiecesAtOnce(int count);
+    // "keepbackground": "true" or "false" (when nothing is stored); "separation": where the
+    // voice is split off, "automatic" (when nothing is stored), "service" or "local".
+    bool keepBackground() const;
+    void setKeepBackground(bool keep);
+    QString separation() const;
+    void setSeparation(const QString& where);
     // "cachelimitmb": the most the cache of converted pieces may hold, in megabytes.
     int cacheLimitMb() const;
 
