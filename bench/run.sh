@@ -59,7 +59,7 @@ if [ "${BENCH_SKIP_FUZZ:-0}" != 1 ]; then
         runs=$(grep -Eo 'Done [0-9]+ runs' "$build_dir/fuzz/$target.log" | grep -Eo '[0-9]+' || echo "?")
         if [ "$after" -gt "$before" ]; then
             echo "$target: $runs runs, NEW FINDING kept in bench/fuzz/crashes/$target/" \
-                "(add it to tests/tst_reliability.cpp; log: $build_dir/fuzz/$target.log)"
+                "(tst_core replays it from now on; log: $build_dir/fuzz/$target.log)"
             status=1
         else
             echo "$target: $runs runs in $fuzz_seconds s, no new finding" \
