@@ -10,5 +10,5 @@ count() { xargs -r cat 2>/dev/null | grep -cv '^\s*$' || true; }
 tests=$(grep -E "$test_pattern" <<<"$files" | count)
 code=$(grep -vE "$test_pattern" <<<"$files" | count)
 awk -v t="$tests" -v c="$code" 'BEGIN {
-    printf "test lines %d, code lines %d, ratio %.2f (aim: 0.25 to 0.35)\n", t, c, t / c
+    printf "test lines %d, code lines %d, ratio %.3f (aim: 0.25 to 0.35)\n", t, c, t / c
 }'

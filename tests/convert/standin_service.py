@@ -4,9 +4,9 @@
 The voice changer and the isolator (plain and /stream) check in order the key, its permission,
 the requests in flight, the voice, output_format and plan, the form (FIELDS), the size, that
 ffmpeg decodes the upload, its length and the credits left; then answer as queue() says, or,
-`latency` s per second of audio later, with MP3 (voice changer: a semitone up, `length_error` s
-longer; isolator: the speech as it is; both the speech registered for the upload, else all of
-it). Work done ("ok", "stall", "cut") costs
+`latency` s per second of audio after the upload, with MP3 (voice changer: a semitone up,
+`length_error` s longer; isolator: the speech as it is; both the speech registered for the
+upload, else all of it). Work done ("ok", "stall", "cut") costs
 ceil(max(1, ceil(seconds - 0.05)) * 1000 / 60) credits, in the ledger (`requests`: time, method,
 path, query, headers, fields, voice_id, seconds, audio_sha256, status, answer, charged). As a
 program, with the KNOBS as options, it prints its URL and serves until killed or --lifetime s;
@@ -237,6 +237,7 @@ class Handler(BaseHTTPRequestHandler):
                 service.in_flight -= 1
 
     def answer(self, service, isolation, stream, fields):
+        received = time.monotonic()
         self.entry["fields"] = {name: data.decode("utf-8", "replace") if filename is None else {
             "filename": filename, "content_type": kind, "size": len(data),
             "sha256": hashlib.sha256(data).hexdigest()} for name, (filename, kind, data)
@@ -268,8 +269,6 @@ class Handler(BaseHTTPRequestHandler):
             name, options = service.answers.pop(0) if service.answers else ("ok", {})
         self.entry["answer"] = name
         check(name in ("ok", "stall", "cut"), name, **options)
-        if service.stopping.wait(service.latency * seconds):
-            return
         if name != "stall":
             # Both return the voice alone, as the real service does: the speech registered for
             # the upload where there is one.
@@ -277,6 +276,8 @@ class Handler(BaseHTTPRequestHandler):
             error = 0 if isolation else service.length_error
             chain = CHAIN % ("" if isolation else PITCH, max(error, 0), max(-error, 0))
             audio = run_ffmpeg(service.ffmpeg, voice or data, raw and not voice, "-af", chain, *MP3)
+        if service.stopping.wait(max(0.0, received + service.latency * seconds - time.monotonic())):
+            return
         with service.lock:
             self.entry["charged"] = cost
             service.credits_used += cost
