@@ -4,12 +4,7 @@
 #include "app/DropLineEdit.h"
 #include "helpers/TestSupport.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSpinBox>
 #include <QStatusBar>
 #include <QtTest>
 

@@ -4,11 +4,7 @@
 #include "helpers/TestSupport.h"
 #include "platform/UserEnvironment.h"
 
-#include <QComboBox>
 #include <QJsonArray>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QSpinBox>
 #include <QtTest>
 
 #include <cmath>

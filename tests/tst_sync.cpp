@@ -4,12 +4,6 @@
 #include "helpers/TestSupport.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPlainTextEdit>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QtTest>
 

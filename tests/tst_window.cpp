@@ -11,15 +11,9 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QFileDialog>
 #include <QInputDialog>
-#include <QLineEdit>
 #include <QMimeData>
-#include <QPlainTextEdit>
-#include <QProcess>
-#include <QSpinBox>
 #include <QStandardPaths>
 #include <QtTest>
 
