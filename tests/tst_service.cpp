@@ -119,8 +119,23 @@ private slots:
         QCOMPARE(logRows(f.ui().listAuto).last(), QString("Final output"));
         QCOMPARE(charges(service), QList<int>(5, 2)); // once for each voice
 
+        // The background kept: each piece goes to the isolator first, and the cost says so.
+        f.ui().chkKeepBackground->setChecked(true);
+        f.ui().cboSeparation->setCurrentText("service");
+        f.w().Command1_Click();
+        QVERIFY(f.settle());
+        QCOMPARE(logRows(f.ui().listAuto).last(), QString("Final output"));
+        QCOMPARE(logRows(f.ui().lstAI).filter("also to the voice isolator").size(), 1);
+        int isolated = 0; // answered, not refused as one too many at once
+        for (const QJsonValue& r : service.ledger()["requests"].toArray())
+            isolated +=
+                r["path"].toString().startsWith("/v1/audio-isolation") && r["charged"].toInt();
+        QCOMPARE(isolated, 5);
+        f.ui().chkKeepBackground->setChecked(false);
+
         // A run that needs more credits than are left asks first; "no" sends nothing.
         service.post("set", QJsonObject{{"credits_used", 99990}});
+        const QList<int> paid = charges(service);
         QStringList asked;
         f.w().setQuestionHandler([&asked](const QString& question) {
             asked << question;
@@ -133,7 +148,7 @@ private slots:
         QVERIFY(asked.first().contains("credits, but the account has 10 left"));
         QCOMPARE(logRows(f.ui().lstAI).last(), QString("Not converted: too few credits"));
         QCOMPARE(f.messages, QStringList());
-        QCOMPARE(charges(service), QList<int>(5, 2)); // once for each voice
+        QCOMPARE(charges(service), paid);
     }
 };
 

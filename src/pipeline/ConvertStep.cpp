@@ -85,14 +85,11 @@ void ConvertStep::begin() {
 
 ProcessJob* ConvertStep::runScript(const QStringList& arguments,
                                    std::function<void(ProcessJob&)> then) {
-    ProcessJob* run = runTool(inputs().interpreter, QStringList{work().script()} + arguments, then);
-    if (run) {
-        run->setEnvironmentValue(QStringLiteral("VOXSPLICE_KEEP_BACKGROUND"), m_background);
-        run->setEnvironmentValue(QStringLiteral("VOXSPLICE_CACHE_DIR"), inputs().cacheFolder);
-        run->setEnvironmentValue(QStringLiteral("VOXSPLICE_CACHE_LIMIT_MB"),
-                                 QString::number(inputs().cacheLimitMb));
-    }
-    return run;
+    return runTool(
+        inputs().interpreter, QStringList{work().script()} + arguments, then,
+        {{QStringLiteral("VOXSPLICE_KEEP_BACKGROUND"), m_background},
+         {QStringLiteral("VOXSPLICE_CACHE_DIR"), inputs().cacheFolder},
+         {QStringLiteral("VOXSPLICE_CACHE_LIMIT_MB"), QString::number(inputs().cacheLimitMb)}});
 }
 
 // What goes to the service, what comes from the cache, what it costs and what is left: said

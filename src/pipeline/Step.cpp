@@ -119,12 +119,15 @@ bool Step::removeWorkingFile(const QString& path) {
 }
 
 ProcessJob* Step::runTool(const QString& program, const QStringList& arguments,
-                          std::function<void(ProcessJob&)> then) {
+                          std::function<void(ProcessJob&)> then,
+                          const ProcessJob::Environment& environment) {
     if (stopRequested()) {
         finish(JobOutcome::stopped());
         return nullptr;
     }
     auto* run = new ProcessJob(program, arguments, this);
+    for (const auto& [name, value] : environment)
+        run->setEnvironmentValue(name, value);
     m_running.append(run);
     connect(run, &Job::finished, this, [this, run, then] {
         m_running.removeOne(run);

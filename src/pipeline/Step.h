@@ -7,12 +7,11 @@
 #include "pipeline/WorkFolder.h"
 #include "platform/Job.h"
 #include "platform/PathTools.h"
+#include "platform/ProcessJob.h"
 
 #include <QList>
 
 #include <functional>
-
-class ProcessJob;
 
 // What every step is made with.
 struct StepContext {
@@ -73,7 +72,8 @@ protected:
     // Runs a program as this step's child; `then` gets it once it ended, whatever the outcome.
     // A stop asked for before it starts ends the step as stopped instead (and gives nullptr).
     ProcessJob* runTool(const QString& program, const QStringList& arguments,
-                        std::function<void(ProcessJob&)> then);
+                        std::function<void(ProcessJob&)> then,
+                        const ProcessJob::Environment& environment = {});
     // Runs the working folder's ffmpeg; its text goes to the output box, after "Error: " when it
     // failed. A stopped run removes what it wrote, says "Stopped" and ends the step; otherwise
     // `then` gets whether it succeeded.

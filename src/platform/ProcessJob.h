@@ -21,7 +21,9 @@ public:
 
     const QString& program() const { return m_program; }
     const QStringList& arguments() const { return m_arguments; }
-    // An environment variable for the program, besides this program's own environment.
+    // Environment variables for the program, besides this program's own environment; they
+    // count only when set before start().
+    using Environment = QList<std::pair<QString, QString>>;
     void setEnvironmentValue(const QString& name, const QString& value);
     // The program's exit status once it ended normally.
     int exitCode() const { return m_process.exitCode(); }
@@ -50,5 +52,5 @@ private:
     ProcessTree m_tree;
     QByteArray m_output;
     QString m_startError;
-    QList<std::pair<QString, QString>> m_environment;
+    Environment m_environment;
 };
