@@ -12,6 +12,12 @@ using namespace testsupport;
 
 namespace {
 
+// Separators: one that cannot run here, one whose model is missing and cannot be fetched.
+const QByteArray kNoSeparator = "print('{\"available\": false}')\n";
+const QByteArray kNoModel = "import sys\nif sys.argv[1] == '--check':\n"
+                            "    print('{\"available\": true, \"weights\": false}')\n"
+                            "else:\n    sys.exit('(40%)\\nFAILED: no network')\n";
+
 // A fixture with an input video, an output folder and 2 s pieces (three for the 5 s video).
 struct Session : FormFixture {
     explicit Session(const QString& video)
@@ -108,6 +114,11 @@ private slots:
         addRow("keep background with no way to", "cmdConvert",
                "parts/output000000000.mp4 background=", "Keep background cannot run",
                "parts/output000000000.mp4");
+        // A separator without its model: the user says no to fetching it, or yes and it fails.
+        addRow("model not wanted", "cmdConvert", "parts/output000000000.mp4 background=no",
+               "model: not fetched", "parts/output000000000.mp4");
+        addRow("model not fetched", "cmdConvert", "parts/output000000000.mp4 background=yes",
+               "could not be fetched: FAILED: no network", "parts/output000000000.mp4");
         addRow("conversion without a voice", "cmdConvert",
                "parts/output000000000.mp4 voice=", "No voice selected",
                "parts/output000000000.mp4");
@@ -135,8 +146,11 @@ private slots:
             } else if (item.startsWith("python=")) {
                 s.ui().txtPy->setText(item.mid(7));
             } else if (item.startsWith("background=")) {
+                const bool yes = item.endsWith("yes");
                 s.ui().chkKeepBackground->setChecked(true);
-                QVERIFY(putFile(s.work("separate.py"), "print('{\"available\": false}')\n"));
+                s.w().setQuestionHandler([yes](const QString&) { return yes; });
+                QVERIFY(
+                    putFile(s.work("separate.py"), item.endsWith('=') ? kNoSeparator : kNoModel));
             } else if (item.startsWith("voice=")) {
                 s.ui().Combo1->setCurrentIndex(-1);
             } else if (item.startsWith('-')) {
@@ -253,10 +267,7 @@ private slots:
         // Real time (-re): the step takes as long as the media lasts.
         paced->setText(QString(plain).replace(" -i ", " -re -i "));
         // The conversion: a script whose own ffmpeg child runs until it is stopped.
-        const QByteArray real = [&] {
-            QFile f(s.work("convert.py"));
-            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-        }();
+        QVERIFY(QFile::copy(s.work("convert.py"), s.work("real.py")));
         if (stage == "Convert")
             s.script("import os, subprocess, sys\nopen(sys.argv[2] + '.pid', 'w').write(str("
                      "os.getpgrp()))\nsubprocess.run([os.path.join(os.path.dirname(__file__), "
@@ -290,8 +301,8 @@ private slots:
             QFile pid(s.work("parts/1.mp4.pid"));
             QVERIFY(pid.open(QIODevice::ReadOnly));
             QVERIFY(groupGone(pid.readAll().toLongLong()));
-            QVERIFY(QFile::remove(pid.fileName()));
-            s.script(real);
+            QVERIFY(QFile::remove(pid.fileName()) && QFile::remove(s.work("convert.py")));
+            QVERIFY(QFile::rename(s.work("real.py"), s.work("convert.py")));
         }
         if (stage == "Close") { // then shut down: the choices kept, the pieces gone
             QVERIFY(QTest::qWaitFor([&] { return s.settings->contains("settings/comboindex"); }));

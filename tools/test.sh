@@ -6,4 +6,5 @@ tools/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$(nproc)"
 cd build
-ctest --output-on-failure -j"$(nproc)" "$@"
+# One test more than cores: the tests wait on their child processes part of the time.
+ctest --output-on-failure -j"$(($(nproc) + 1))" "$@"

@@ -379,9 +379,6 @@ class StandinService(ThreadingHTTPServer):
         charged = [entry["audio_sha256"] for entry in self.requests if entry["charged"]]
         return {sha: charged.count(sha) for sha in charged}
 
-    def times_charged(self, sha):
-        return self.charges_per_audio().get(sha, 0)
-
     def clear(self):
         """Empties the ledger and the queue of answers; the credits used stay."""
         with self.lock:

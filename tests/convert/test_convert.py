@@ -173,7 +173,7 @@ class ConvertCase(unittest.TestCase):
 class ServiceTest(ConvertCase):
     def test_converts_to_the_fixed_format_and_length(self):
         # A sliver (the segment muxer can leave one at the end) stays silent, without a request.
-        for name, error in (("a", 0.0), ("a", 0.7), ("b", -0.5), ("sliver", 0.0)):
+        for name, error in (("a", 0.7), ("b", -0.5), ("sliver", 0.0)):
             with self.subTest(input=name, error=error):
                 self.service.set(length_error=error)
                 self.service.clear()

@@ -135,10 +135,6 @@ FormFixture::FormFixture(const QString& name, bool withFfmpeg)
     createForm();
 }
 
-FormFixture::~FormFixture() {
-    form.reset();
-}
-
 void FormFixture::createForm() {
     form = std::make_unique<Form1>(m_root, settings.get());
     form->setMessageBoxHandler([this](const QString& text) { messages.append(text); });

@@ -55,7 +55,6 @@ bool groupGone(qint64 group, int ms = 5000);
 class FormFixture {
 public:
     explicit FormFixture(const QString& name = QStringLiteral("work"), bool withFfmpeg = true);
-    ~FormFixture();
 
     Form1::LoadResult load();
     // Closes the window as the user would (shutdown runs) and opens a new one on the same
@@ -70,9 +69,9 @@ public:
 
     QTemporaryDir dir;
     std::unique_ptr<QSettings> settings;
-    std::unique_ptr<Form1> form;
     QStringList messages;
     QStringList sounds;
+    std::unique_ptr<Form1> form; // closed first: its handlers write to the lists above
 
 private:
     void createForm();
