@@ -88,24 +88,34 @@ def run_ffmpeg(ffmpeg, args, what, capture=False):
     """Runs ffmpeg quietly, stdin closed; returns stdout if captured. Failure says `what`.
 
     However the wait ends, a signal's Failure included, ffmpeg is ended before this returns."""
-    command = [ffmpeg, "-nostdin", "-hide_banner", "-loglevel", "error", "-y"] + args
-    try:
-        child = subprocess.Popen(command, stdin=subprocess.DEVNULL,
-                                 stdout=subprocess.PIPE if capture else subprocess.DEVNULL,
-                                 stderr=subprocess.PIPE, **CHILD_OPTIONS)
-    except OSError as error:
-        raise Failure("ffmpeg failed to start (%s): %s; reinstall ffmpeg"
-                      % (ffmpeg, error.strerror or error))
+    child = start_ffmpeg([ffmpeg, "-nostdin", "-hide_banner", "-loglevel", "error", "-y"] + args,
+                         capture)
     with child:
         try:
             output, errors = child.communicate()
         finally:
             end_child(child)
     if child.returncode != 0:
-        lines = errors.decode("utf-8", "replace").strip().splitlines()
-        detail = lines[-1] if lines else "ffmpeg exit status %d" % child.returncode
-        raise Failure("%s (%s)" % (what, shorten(detail)))
+        status = "ffmpeg exit status %d" % child.returncode
+        raise Failure("%s (%s)" % (what, last_line(errors, status)))
     return output
+
+
+def start_ffmpeg(command, capture=True):
+    """ffmpeg started with stdin closed and its errors piped; stdout piped if `capture`."""
+    try:
+        return subprocess.Popen(command, stdin=subprocess.DEVNULL,
+                                stdout=subprocess.PIPE if capture else subprocess.DEVNULL,
+                                stderr=subprocess.PIPE, **CHILD_OPTIONS)
+    except OSError as error:
+        raise Failure("ffmpeg failed to start (%s): %s; reinstall ffmpeg"
+                      % (command[0], error.strerror or error))
+
+
+def last_line(errors, otherwise):
+    """ffmpeg's last line of errors, shortened; `otherwise` when it wrote none."""
+    lines = errors.decode("utf-8", "replace").strip().splitlines()
+    return shorten(lines[-1] if lines else otherwise)
 
 
 # ---------------------------------------------------------------------------------------------
@@ -119,12 +129,7 @@ def measure(ffmpeg, path):
                "-map", "0:a:0", "-vn", "-ac", str(CHANNELS), "-ar", str(SAMPLE_RATE),
                "-c:a", "pcm_s16le", "-f", "s16le", "-"]
     digest, size = hashlib.sha256(), 0
-    try:
-        child = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                                 stderr=subprocess.PIPE, **CHILD_OPTIONS)
-    except OSError as error:
-        raise Failure("ffmpeg failed to start (%s): %s; reinstall ffmpeg"
-                      % (ffmpeg, error.strerror or error))
+    child = start_ffmpeg(command)
     with child:
         try:
             for chunk in iter(lambda: child.stdout.read(1 << 20), b""):
@@ -135,9 +140,8 @@ def measure(ffmpeg, path):
         finally:
             end_child(child)
     if child.returncode != 0:
-        lines = errors.decode("utf-8", "replace").strip().splitlines()
         raise Failure("bad input file %s: ffmpeg cannot read audio from it (%s)"
-                      % (path, shorten(lines[-1] if lines else "exit status %d" % child.returncode)))
+                      % (path, last_line(errors, "exit status %d" % child.returncode)))
     if not size:
         raise Failure("bad input file %s: it holds no audio" % path)
     return size // (2 * CHANNELS), digest.hexdigest()

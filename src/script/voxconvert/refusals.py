@@ -44,6 +44,28 @@ BY_STATUS = {400: "invalid", 401: "invalid_key", 402: "paid_plan", 403: "plan", 
 PASSING = {"rate_limit", "server"}
 
 
+# What each refusal means and what to do; {said} holds the service's own words.
+ADVICE = {
+    "invalid_key": "invalid key: the voice service refused the key{said}; check it and "
+                   + SET_KEY_HINT,
+    "no_key": "no key reached the voice service{said}; " + SET_KEY_HINT,
+    "unusual_activity": "the voice service has disabled the free tier for this account after "
+                        "unusual activity{said}; a paid plan lifts it",
+    "quota": "quota exceeded: not enough credits left for this piece{said}; add credits or wait "
+             "until they renew, then run again: converted pieces are kept",
+    "paid_plan": "this voice or feature needs a paid plan{said}; upgrade, or pick another voice",
+    "plan": "the account's plan does not allow this{said}; upgrade the plan",
+    "voice": "voice not found: the voice service has no voice with the id {voice_id}{said}; pick "
+             "another voice",
+    "too_long": "the piece is too long for the voice service{said}; split into shorter pieces",
+    "too_large": "the piece is too large for the voice service{said}; split into shorter pieces",
+    "concurrency": "the voice service takes no more requests at once for this account{said}; "
+                   "convert fewer pieces at once",
+    "rate_limit": "the voice service is busy{said}; wait a few minutes and run again",
+    "server": "the voice service had trouble (HTTP {status}){said}; try again later",
+}
+
+
 class Refusal:
     def __init__(self, kind, status, message, retry_after=None):
         self.kind = kind
@@ -55,45 +77,17 @@ class Refusal:
         """One line for the user: what happened and what to do."""
         said = " (%s)" % self.message if self.message else ""
         kind = self.kind
-        if kind == "invalid_key":
-            return "invalid key: the voice service refused the key%s; check it and %s" % (
-                said, SET_KEY_HINT)
-        if kind == "no_key":
-            return "no key reached the voice service%s; %s" % (said, SET_KEY_HINT)
         if kind == "permission":
             names = [name for name in re.findall(r"\b[a-z]+(?:_[a-z]+)+\b", self.message or "")
                      if name != "missing_permissions"]
             return ("the key lacks the permission %s%s: allow it for this key on the "
                     "ElevenLabs site, or use another key"
                     % (names[0] if names else "that this needs", said))
-        if kind == "unusual_activity":
-            return ("the voice service has disabled the free tier for this account after "
-                    "unusual activity%s; a paid plan lifts it" % said)
         if kind == "quota":
             numbers = credits_in(self.message)
-            need = (" (%d credits left, %d needed)" % numbers) if numbers else said
-            return ("quota exceeded: not enough credits left for this piece%s; add credits or "
-                    "wait until they renew, then run again: converted pieces are kept" % need)
-        if kind == "paid_plan":
-            return "this voice or feature needs a paid plan%s; upgrade, or pick another voice" % said
-        if kind == "plan":
-            return "the account's plan does not allow this%s; upgrade the plan" % said
-        if kind == "voice":
-            return ("voice not found: the voice service has no voice with the id %s%s; pick "
-                    "another voice" % (voice_id, said))
-        if kind == "too_long":
-            return "the piece is too long for the voice service%s; split into shorter pieces" % said
-        if kind == "too_large":
-            return "the piece is too large for the voice service%s; split into shorter pieces" % said
-        if kind == "concurrency":
-            return ("the voice service takes no more requests at once for this account%s; "
-                    "convert fewer pieces at once" % said)
-        if kind == "rate_limit":
-            return "the voice service is busy%s; wait a few minutes and run again" % said
-        if kind == "server":
-            return ("the voice service had trouble (HTTP %d)%s; try again later"
-                    % (self.status, said))
-        return "the voice service refused the request (HTTP %d)%s" % (self.status, said)
+            said = (" (%d credits left, %d needed)" % numbers) if numbers else said
+        return ADVICE.get(kind, "the voice service refused the request (HTTP {status}){said}") \
+            .format(said=said, voice_id=voice_id, status=self.status)
 
 
 def credits_in(message):
