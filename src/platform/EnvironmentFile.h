@@ -1,41 +1,22 @@
 #pragma once
 
-#include <QList>
 #include <QString>
 
-#include <functional>
 #include <optional>
 
-// The text of a systemd environment.d file ("KEY=VALUE" lines, as the user session reads them
-// at login). Reading is done in two stages, like systemd does: the quoting is undone first, then
-// "$NAME", "${NAME}", "${NAME:-default}", "${NAME:+alternate}" and "$$" are expanded.
+// This program's entries in the user's systemd environment.d file, which the user session reads
+// at login. Each is one assignment in double quotes: KEY="VALUE", where a '"', '\' or '`' of the
+// value is preceded by a backslash and a '$' is doubled, so that the session, which undoes the
+// quoting and then expands "$NAME" and "$$", gets the value back exactly; a line break of the
+// value stays in the quotes. Every version of the program has written this form.
+//
+// Only this form is read. A line in any other form (a comment, another variable, the same key
+// written by hand) is not read and is kept as it is when the entry is replaced; the session still
+// reads it, but the entry this program writes comes last and so wins.
 
-struct EnvironmentEntry {
-    QString key;
-    QString value; // with the quoting undone, not yet expanded
-    // The entry's span in the text, from the start of its line to the end of its last line
-    // (newline included); a quoted value may run over several lines.
-    qsizetype begin = 0;
-    qsizetype end = 0;
-};
-
-// The assignments of the file in order. Comments, blank lines and lines without "=" are skipped.
-QList<EnvironmentEntry> parseEnvironmentFile(const QString& text);
-
-// Expands the variable references of an unquoted value; `lookup` gives a variable's value, empty
-// when it is unset.
-QString expandEnvironmentValue(const QString& value,
-                               const std::function<QString(const QString&)>& lookup);
-
-// One line that assigns `value` to `key` so that reading it gives back exactly `value`, whatever
-// characters it holds.
-QString environmentLine(const QString& key, const QString& value);
-
-// `text` with every assignment of `key` removed and one new assignment appended; everything else
-// is kept as it was.
+// `text` with this program's entries for `key` removed and one new entry appended; every other
+// line is kept as it was.
 QString replaceEnvironmentEntry(const QString& text, const QString& key, const QString& value);
 
-// The value that the file gives `key` (its last assignment), expanded; references to other
-// variables are resolved against the file's earlier assignments, then `lookup`.
-std::optional<QString> environmentFileValue(const QString& text, const QString& key,
-                                            const std::function<QString(const QString&)>& lookup);
+// The value of this program's last entry for `key` in `text`; nullopt when there is none.
+std::optional<QString> environmentFileValue(const QString& text, const QString& key);

@@ -16,7 +16,8 @@ public:
 
     // Before the start: makes the child the root of its own tree.
     void prepare(QProcess& process);
-    // Right after the start: takes the tree in.
+    // Right after the start: takes the tree in. On Windows the child starts suspended and runs
+    // only from here on, so adopt() must follow every start that succeeded.
     void adopt(qint64 processId);
     // A polite request to end (SIGTERM to the group; CTRL+BREAK to the console group).
     void interrupt();
@@ -25,5 +26,10 @@ public:
 
 private:
     qint64 m_root = 0;
-    void* m_job = nullptr; // Windows: the tree's job object
+    // Windows: the tree's job object, a handle of the root process, and the QProcess that runs
+    // the root; release() closes the job, which ends what is left of the tree, and the handle.
+    void* m_job = nullptr;
+    void* m_process = nullptr;
+    QProcess* m_child = nullptr;
+    void release();
 };

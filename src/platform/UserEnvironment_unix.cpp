@@ -13,10 +13,6 @@
 
 namespace {
 
-QString processValue(const QString& name) {
-    return qEnvironmentVariable(name.toLocal8Bit().constData());
-}
-
 QString tr(const char* text) {
     return QCoreApplication::translate("UserEnvironment", text);
 }
@@ -77,7 +73,7 @@ void adoptUserEnvironment(const QString& name) {
     if (!file.open(QIODevice::ReadOnly))
         return;
     const std::optional<QString> value =
-        environmentFileValue(QString::fromUtf8(file.readAll()), name, processValue);
+        environmentFileValue(QString::fromUtf8(file.readAll()), name);
     if (value && !value->isEmpty())
         qputenv(name.toLocal8Bit().constData(), value->toLocal8Bit());
 }

@@ -29,8 +29,9 @@ QString userEnvironmentFile() {
 }
 
 bool SetEnvVar(const QString& EnvName, const QString& EnvValue, bool setGlobal, QString* error) {
-    // This process first, so the next child has it whatever happens to the stored value; then the
-    // stored value, then the announcement that makes Explorer take it.
+    // This process first (for this program, which reads the C runtime's copy, and for the
+    // programs it starts, which inherit the system's), so it holds now whatever happens to the
+    // stored value; then the stored value, then the announcement that makes Explorer take it.
     const std::wstring name = EnvName.toStdWString();
     const std::wstring value = EnvValue.toStdWString();
     if (const std::uint32_t code = win32::setProcessEnvironment(name, value))
@@ -54,7 +55,10 @@ void adoptUserEnvironment(const QString& name) {
     // program) inherits an old environment; the stored value wins, as it does after a sign-in.
     const std::wstring wideName = name.toStdWString();
     const std::wstring value = win32::storedUserEnvironment(wideName);
-    // Nobody to tell at start-up when setting it fails: the inherited value then stays.
-    if (!value.empty())
-        win32::setProcessEnvironment(wideName, value);
+    if (value.empty())
+        return;
+    // At start-up there is nobody to tell but the log; the inherited value then stays.
+    if (const std::uint32_t code = win32::setProcessEnvironment(wideName, value))
+        qWarning("The stored %ls could not be taken into this program's environment: %ls",
+                 qUtf16Printable(name), qUtf16Printable(systemText(code)));
 }
