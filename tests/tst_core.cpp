@@ -4,7 +4,11 @@
 #include "core/InterpreterList.h"
 #include "core/MediaInfo.h"
 #include "core/NaturalOrder.h"
+#include "core/PieceSchedule.h"
+#include "core/RunRecord.h"
+#include "core/ScriptMessages.h"
 #include "core/Segments.h"
+#include "core/ToolReason.h"
 #include "core/Voices.h"
 #include "helpers/TestSupport.h"
 #include "platform/EnvironmentFile.h"
@@ -156,36 +160,196 @@ private slots:
         QCOMPARE(outputExtension(media), extension);
     }
 
-    // The user's environment file: any value comes back exactly as stored; a replaced key keeps
-    // the other lines; hand-written lines read as the session reads them.
+    // The user's environment file: any value comes back exactly, in the form every version
+    // wrote; a replaced entry leaves the other lines as they were; no other form is read.
     void environmentFile() {
+        const QString others = "A=1\n# note\nKEY=by hand\nB=\"x\"\n";
         const QStringList values = {
-            "plain", "  blanks ", "quote\" and 'single'", "$HOME ${X:-y}", "back\\slash",
-            "ünï ✓", "",          "line\nbreak"};
+            "plain", "  blanks ", "quote\" 'single' `tick`", "$HOME $$ ${X:-y}", "back\\slash\\",
+            "ünï ✓", "",          "line\nbreak\r\n",         "KEY=\"x\"\n"};
         for (const QString& value : values) {
-            const QString text = replaceEnvironmentEntry("A=1\n# note\nKEY=old\n", "KEY", value);
-            QVERIFY(text.startsWith("A=1\n# note\n"));
-            QCOMPARE(environmentFileValue(text, "KEY", [](const QString&) { return QString(); }),
-                     std::optional<QString>(value));
+            const QString text = replaceEnvironmentEntry(
+                "KEY=\"first\"\n" + others + "KEY=\"old\nline\"\n", "KEY", value);
+            QVERIFY(text.startsWith(others));
+            QCOMPARE(environmentFileValue(text, "KEY"), std::optional<QString>(value));
+            QCOMPARE(replaceEnvironmentEntry(text, "KEY", "new"), others + "KEY=\"new\"\n");
         }
-        const QString hand = "X=one\nKEY=\"${X}-two\"\n# KEY=no\nY = 'a b' \\\n";
-        const auto lookup = [](const QString& n) {
-            return n == "HOME" ? QString("/h") : QString();
+        const QString written = "KEY=\"sk \\\"q\\\" $$HOME \\\\ \\` ü\nend\"\n";
+        QCOMPARE(replaceEnvironmentEntry("", "KEY", "sk \"q\" $HOME \\ ` ü\nend"), written);
+        QCOMPARE(environmentFileValue(written + "KEY=\"last\"", "KEY"),
+                 std::optional<QString>("last"));
+        const QStringList foreign = {"KEY=plain\n",    "KEY='single'\n",   "KEY=\"$HOME\"\n",
+                                     "KEY=\"a\\b\"\n", "KEY=\"open\n",     "KEY=\"cut\\",
+                                     " KEY=\"x\"\n",   "KEY=\"x\" # note", "MY_KEY=\"x\""};
+        for (const QString& text : foreign) {
+            QVERIFY2(!environmentFileValue(text, "KEY"), qPrintable(text));
+            QCOMPARE(replaceEnvironmentEntry(text, "KEY", "v"),
+                     text.chopped(text.endsWith('\n') ? 1 : 0) + "\nKEY=\"v\"\n");
+        }
+    }
+
+    // The run record: it reads back as written; a text that is no record, or that points outside
+    // its folder, is refused; the join takes each piece's converted file where it was converted
+    // and is there, else its segment, else names the missing piece; without a record, names
+    // sort by the piece they hold.
+    void runRecord() {
+        using S = RecordedPiece::State;
+        RunRecord record;
+        record.input = {"/v/say \"hi\".mp4", 123,
+                        QDateTime::fromMSecsSinceEpoch(qint64(17e11), Qt::UTC)};
+        record.pieces = {{0, 100, "output000000000.mp4", "1.mp4", S::Converted, "", "v1", {}},
+                         {100, 50, "output000000001.mp4", "", S::Failed, "FAILED: x", "", {}},
+                         {150, 7, "output000000002.mp4", "3.mp4", S::Waiting, "", "", {}}};
+        const QByteArray json = record.toJson();
+        QString error;
+        QCOMPARE(RunRecord::fromJson(json, &error).value_or(RunRecord{}).toJson(), json);
+        for (const auto& [from, to] : {std::pair{"\"version\": 1", "\"version\": 2"},
+                                       {"output000000001.mp4", "../x.mp4"},
+                                       {"\"samples\": 157", "\"samples\": 158"},
+                                       {"\"failed\"", "\"lost\""},
+                                       {"\"index\": 2", "\"index\": 3"},
+                                       {"\"sample_rate\": 44100", "\"sample_rate\": 0"}})
+            QVERIFY2(!RunRecord::fromJson(QByteArray(json).replace(from, to), &error), from);
+        QVERIFY(!RunRecord::fromJson(json.left(json.size() / 2), &error) && !error.isEmpty());
+        const QList<std::pair<QStringList, QString>> joins = {
+            // A converted file of a piece not converted (a run killed) is never joined.
+            {{"1.mp4", "output000000000.mp4", "output000000001.mp4", "output000000002.mp4",
+              "3.mp4"},
+             "1.mp4 output000000001.mp4 output000000002.mp4"},
+            {{"output000000000.mp4", "output000000001.mp4", "output000000002.mp4"},
+             "output000000000.mp4 output000000001.mp4 output000000002.mp4"},
+            {{"output000000001.mp4", "output000000002.mp4"},
+             "Piece 1 of 3 is missing: neither 1.mp4 nor output000000000.mp4 is in \\parts."},
+            {{"1.mp4", "output000000002.mp4"},
+             "Piece 2 of 3 is missing: output000000001.mp4 is not in \\parts."}};
+        for (const auto& [there, expected] : joins) {
+            QString problem;
+            const QStringList order = joinOrder(
+                record, [&](const QString& n) { return there.contains(n); }, &problem);
+            QCOMPARE(order.isEmpty() ? problem : order.join(' '), expected);
+        }
+        QCOMPARE(pieceOrder({"2.mp4", "notes.txt", "output000000002.mp4", "10.mp4",
+                             "output000000000.mp4"}),
+                 (QStringList{"output000000000.mp4", "2.mp4", "output000000002.mp4", "10.mp4",
+                              "notes.txt"}));
+        // A video moved or copied is the same; one written again, or another, is not.
+        const RecordedInput moved{"/w/a.mp4", 123, record.input.modified};
+        const RecordedInput touched{record.input.path, 123, QDateTime::currentDateTimeUtc()};
+        QVERIFY(record.input.isSameVideo(moved) && record.input.isSameVideo(touched));
+        QVERIFY(!moved.isSameVideo(touched) &&
+                !record.input.isSameVideo({record.input.path, 124, record.input.modified}));
+    }
+
+    // The scripts' messages: only whole lines holding a JSON object with a type; people's text
+    // that looks like a result is passed over.
+    void scriptMessages() {
+        ScriptReader reader;
+        QList<ScriptMessage> got = reader.feed("OK: wrote /x\n{\"type\": \"ready\"}\n{\"ty");
+        got +=
+            reader.feed("pe\": \"result\", \"ok\": true}\r\n[1]\n{\"ok\": true}\nretry after 9 s");
+        got += reader.finish();
+        QStringList types;
+        for (const ScriptMessage& m : got)
+            types << m.type;
+        QCOMPARE(types, (QStringList{"ready", "result"}));
+        QVERIFY(lastOf(got, "result")->flag("ok") && !lastOf(got, "failure"));
+    }
+
+    // The order in which the conversion's pieces run: events on the schedule (r ready, a
+    // answered, c converted, x returned, f failed, b busy, u resume, h halt) and, after "=", the
+    // moves expected from next(): pieces to start / to send / to cancel; "F" when it is finished.
+    void pieceSchedule_data() {
+        QTest::addColumn<int>("pieces");
+        QTest::addColumn<int>("atOnce");
+        QTest::addColumn<QString>("events");
+        addRow("never ready (offline, cached)", 3, 2, QString("=0,1// c0 =2// c1 c2 =// F"));
+        addRow("sent in turn, the next prepared meanwhile", 4, 1,
+               QString("=0// r0 =1/0/ r1 =// a0 =/1/ c0 =2// r2 a1 =/2/ c1 =3// r3 a2 =/3/ c2 a3 "
+                       "c3 =// F"));
+        addRow("a busy refusal with others out: fewer at once", 4, 3,
+               QString("=0,1,2// r0 r1 r2 =3/0,1,2/ b1 =1// r3 a0 =/3/ r1 =// a2 =/1/"));
+        addRow("a busy refusal alone: waits until resumed", 2, 2,
+               QString("=0,1// r0 =/0/ b0 =// u =0// c1 r0 =/0/ a0 c0 =// F"));
+        addRow("a failure cancels the ready and starts no more", 4, 2,
+               QString("=0,1// r0 r1 =2,3/0,1/ r2 f0 =//2 x2 c1 r3 =//3 x3 =// F"));
+        addRow("halted: nothing new, the running end", 3, 1, QString("=0// h =// x0 =// F"));
+    }
+    void pieceSchedule() {
+        QFETCH(int, pieces);
+        QFETCH(int, atOnce);
+        QFETCH(QString, events);
+        QList<int> all;
+        for (int i = 0; i < pieces; ++i)
+            all << i;
+        PieceSchedule schedule(all, atOnce);
+        const auto list = [](const QList<int>& l) {
+            QStringList s;
+            for (int i : l)
+                s << QString::number(i);
+            return s.join(',');
         };
-        QCOMPARE(environmentFileValue(hand, "KEY", lookup), std::optional<QString>("one-two"));
-        QCOMPARE(environmentFileValue(hand, "Y", lookup), std::optional<QString>("a b"));
-        QCOMPARE(environmentFileValue(hand, "Z", lookup), std::nullopt);
-        const QList<std::pair<QString, QString>> lines = {
-            {"K=plain value  \n", "plain value"},
-            {"K = 'single $$ quoted'", "single $ quoted"},
-            {"K=\"a\\\\b\\\"c\\q\"", "a\\b\"c\\q"},
-            {"K=a\\ b\\\nc", "a bc"},
-            {"K=${UNSET:-fall}${HOME:+alt}", "fallalt"},
-            {"K=first\n;K=no\nK=$$x\n", "$x"},
-            {"K=\"$HOME\"'$HOME'", "/h/h"},
-            {"K=\"multi\nline\"", "multi\nline"}};
-        for (const auto& [text, value] : lines)
-            QVERIFY2(environmentFileValue(text, "K", lookup) == value, qPrintable(text));
+        for (const QString& event : events.split(' ')) {
+            const int piece = event.mid(1).toInt();
+            switch (event.at(0).toLatin1()) {
+            case '=': {
+                const PieceSchedule::Moves m = schedule.next();
+                QCOMPARE(list(m.start) + '/' + list(m.send) + '/' + list(m.cancel), event.mid(1));
+                break;
+            }
+            case 'r':
+                schedule.ready(piece);
+                break;
+            case 'a':
+                schedule.answered(piece);
+                break;
+            case 'c':
+                schedule.converted(piece);
+                break;
+            case 'x':
+                schedule.returned(piece);
+                break;
+            case 'f':
+                schedule.failed(piece);
+                break;
+            case 'b':
+                schedule.busy(piece);
+                break;
+            case 'u':
+                schedule.resume();
+                break;
+            case 'h':
+                schedule.halt();
+                break;
+            case 'F':
+                QVERIFY(schedule.finished());
+                break;
+            }
+        }
+        QCOMPARE(schedule.finished(), events.endsWith('F'));
+    }
+
+    // ffmpeg's own reason for a failure, from the end of what it printed; a piece's length in
+    // samples from ffprobe's report.
+    void toolReports() {
+        QCOMPARE(ffmpegReason("ffmpeg version 5.1\n[mp4 @ 0x55d0] muxing\n"
+                              "av_interleaved_write_frame(): No space left on device\r\n"
+                              "Error writing trailer of /o/x.mp4: No space left on device\n"
+                              "size=    1024kB time=00:00:01.00 bitrate= 8.1kbits/s\n"
+                              "Conversion failed!\n"),
+                 QString("Error writing trailer of /o/x.mp4: No space left on device"));
+        QCOMPARE(ffmpegReason("[mp4 @ 0x1] Could not find tag for codec\n"),
+                 QString("Could not find tag for codec"));
+        QCOMPARE(ffmpegReason("\n\n"), QString());
+        const QList<std::pair<QByteArray, qint64>> lengths = {
+            {R"({"streams":[{"sample_rate":"44100","time_base":"1/44100","duration_ts":13185900}]})",
+             13185900},
+            {R"({"streams":[{"sample_rate":"48000","time_base":"1/1000","duration_ts":2500}]})",
+             120000},
+            {R"({"streams":[{"sample_rate":"8000","duration":"1.5"}]})", 12000},
+            {R"({"streams":[{"time_base":"1/44100","duration_ts":5}]})", -1},
+            {"{}", -1}};
+        for (const auto& [json, samples] : lengths)
+            QCOMPARE(parseAudioLength(json).value_or(AudioLength{-1, 0}).samples, samples);
     }
 
     // What the fuzzers once found stays found: every kept input passes the fuzzers' checks.

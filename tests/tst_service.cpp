@@ -112,8 +112,9 @@ private slots:
         service.post("queue", QJsonObject{{"answer", "quota_exceeded"}});
         f.w().Command1_Click();
         QVERIFY(f.settle());
-        QCOMPARE(logRows(f.ui().listAuto).last(),
-                 QString("AI Conversion failed; the run stops here"));
+        QCOMPARE(
+            logRows(f.ui().listAuto).last(),
+            QString("AI Conversion failed: a piece could not be converted; the run stops here"));
         f.w().Command1_Click();
         QVERIFY(f.settle());
         QCOMPARE(logRows(f.ui().listAuto).last(), QString("Final output"));

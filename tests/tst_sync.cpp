@@ -4,6 +4,7 @@
 #include "helpers/TestSupport.h"
 
 #include <QJsonArray>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QtTest>
 
@@ -91,7 +92,9 @@ private slots:
         QTest::addColumn<int>("rotation");     // set on the source after it is made
         QTest::addColumn<QString>("expected"); // the output's name
         const QString h264 = QStringLiteral("-c:v libx264 -preset ultrafast -pix_fmt yuv420p ");
-        addRow("PCM in .mov", "pcm.mov", "", h264 + "-c:a pcm_s16le", 0, "pcm_AI.mp4");
+        // A double quote is a character like any other in a file name.
+        addRow("PCM in .mov", "say \"pcm\".mov", "", h264 + "-c:a pcm_s16le", 0,
+               "say \"pcm\"_AI.mp4");
         addRow("VP8 and Vorbis in .webm", "web.webm", "", "-c:v libvpx -c:a libvorbis", 0,
                "web_AI.mkv");
         addRow("WMV and WMA in .wmv", "old.wmv", "", "-c:v wmv2 -c:a wmav2", 0, "old_AI.mkv");
@@ -148,72 +151,93 @@ private slots:
         QCOMPARE(w.txtOut->toPlainText().contains("(Matroska)"), expected.endsWith(".mkv"));
     }
 
-    // Rejoin of pieces that were not converted, or only some of them: the join holds the audio
-    // again, piece by piece, without gaps. Pieces of another format make a join that does not
-    // decode: a failure, and nothing for Reintegrate to use.
-    void rejoinKeepsEveryPiece_data() {
-        QTest::addColumn<int>("converted"); // pieces converted before the join
-        QTest::addColumn<bool>("foreign");  // an AAC piece put among them
-        addRow("unconverted", 0, false);
-        addRow("mixed", 2, false);
-        addRow("another format among them", 1, true);
+    // Rejoin after every state a conversion can leave the pieces in, several at once included:
+    // the join holds the audio in the order of the video, each piece's marker where it was, and
+    // no gap between the pieces. Without the record, the names decide the order. A piece of
+    // another format makes a join that does not decode: a failure, nothing for Reintegrate.
+    void rejoinKeepsTheOrder_data() {
+        QTest::addColumn<QString>("fails"); // the segment whose conversion fails; "-": none runs
+        QTest::addColumn<int>("atOnce");
+        QTest::addColumn<QString>("then"); // before the join: "no record", "foreign"
+        addRow("none converted", "-", 1, "");
+        addRow("the first failed after the second was converted", "0", 2, "");
+        addRow("a failed middle piece", "2", 1, "");
+        addRow("all converted", "", 2, "");
+        addRow("no record, the first failed", "0", 2, "no record");
+        addRow("another format among them", "", 2, "foreign");
     }
-    void rejoinKeepsEveryPiece() {
-        QFETCH(int, converted);
-        QFETCH(bool, foreign);
-        const QString source = m_media.filePath("rejoin.mp4");
+    void rejoinKeepsTheOrder() {
+        QFETCH(QString, fails);
+        QFETCH(int, atOnce);
+        QFETCH(QString, then);
+        // Five seconds of silence, a 0.1 s tone in each second, each a little later than the last.
+        const QString source = m_media.filePath("markers.mp4");
+        QList<double> marks;
+        QString tones;
+        for (int k = 0; k < 5; ++k) {
+            marks << k + 0.1 * (k + 1);
+            tones += QString("+between(t\\,%1\\,%2)").arg(marks.last()).arg(marks.last() + 0.1);
+        }
         if (!QFile::exists(source))
-            QVERIFY(makeVideo(source, 5));
+            QVERIFY(runFfmpeg(
+                {"-f", "lavfi", "-i", "testsrc=size=64x48:rate=5:duration=5", "-f", "lavfi", "-i",
+                 "aevalsrc=(0" + tones + ")*0.8*sin(2*PI*1000*t):s=44100:d=5", "-c:v", "libx264",
+                 "-preset", "ultrafast", "-pix_fmt", "yuv420p", "-c:a", "aac", source}));
         FormFixture f(QStringLiteral("rejoin"));
         QCOMPARE(f.load(), Form1::LoadResult::Ready);
         const Form1Ui& w = f.ui();
         w.txtInput->setText(source);
-        w.txtOutDir->setText(m_media.path());
         w.txtSplit->setText(w.txtSplit->text().replace(" 299 ", " 1 "));
-        // Split once; the other cases start from a copy of its pieces.
+        w.spnPieces->setValue(atOnce);
+        for (QPushButton* step : {w.Command2, w.Command3}) {
+            QTest::mouseClick(step, Qt::LeftButton);
+            QVERIFY(f.settle());
+        }
+        // The failing piece fails once the next one is converted, so that both states meet.
+        QVERIFY(QFile::rename(f.work("convert.py"), f.work("real.py")));
+        QVERIFY(putFile(f.work("convert.py"),
+                        QString("import os, runpy, sys, time\nif sys.argv[2].endswith('%1.mp4'):\n"
+                                "    while %2 and not os.path.exists(sys.argv[3][:-5] + '2.mp4'):"
+                                " time.sleep(0.05)\n    sys.exit('no')\nsys.argv[0] = "
+                                "os.path.join(os.path.dirname(__file__), 'real.py')\n"
+                                "runpy.run_path(sys.argv[0], run_name='__main__')\n")
+                            .arg(fails.isEmpty() ? "x" : "output00000000" + fails)
+                            .arg(atOnce > 1 ? "True" : "False")
+                            .toUtf8()));
+        if (fails != "-") {
+            QTest::mouseClick(w.cmdConvert, Qt::LeftButton);
+            QVERIFY(f.settle());
+            QCOMPARE(logRows(w.lstAI).contains(fails.isEmpty() ? "Complete!" : "Error"), true);
+        }
         const QString parts = f.w().workFolder().parts();
-        const QString made = m_media.filePath("pieces");
-        if (!QFile::exists(made)) {
-            f.w().Command2_Click();
-            QVERIFY(f.settle());
-            f.w().Command3_Click();
-            QVERIFY(f.settle());
-            QDir().mkpath(made);
-            for (const QString& name : namesIn(parts))
-                QVERIFY(QFile::copy(parts + "/" + name, made + "/" + name));
-        } else {
-            for (const QString& name : namesIn(made))
-                QVERIFY(QFile::copy(made + "/" + name, parts + "/" + name));
-        }
-        QStringList pieces = PathTools().ListFiles(parts, "*");
-        QCOMPARE(pieces.size(), 5);
-        for (int i = 0; i < converted; ++i) {
-            const QString piece = QStringLiteral("%1/%2.mp4").arg(parts).arg(2 * i + 1);
-            QProcess script;
-            script.start("python3", {f.w().workFolder().script(), pieces[2 * i], piece, "voice"});
-            QVERIFY(script.waitForFinished(60000) && script.exitCode() == 0);
-            QVERIFY(QFile::remove(pieces[2 * i]));
-            pieces[2 * i] = piece;
-        }
-        if (foreign)
-            QVERIFY(runFfmpeg({"-f", "lavfi", "-i", "sine=d=1", "-c:a", "aac", parts + "/9.mp4"}));
-        double sum = 0;
-        for (const QString& piece : pieces)
-            sum += audioDuration(piece);
+        if (then == "no record")
+            QVERIFY(QFile::remove(parts + "/run.json"));
+        if (then == "foreign")
+            QVERIFY(runFfmpeg({"-f", "lavfi", "-i", "sine=d=1", "-c:a", "aac", parts + "/2.mp4"}));
 
-        f.w().Command4_Click();
+        QTest::mouseClick(w.Command4, Qt::LeftButton);
         QVERIFY(f.settle());
 
         const QString joined = f.w().workFolder().joined();
-        if (foreign) {
+        if (then == "foreign") {
             QVERIFY(w.txtOut->toPlainText().startsWith(
                 "Error: ffmpeg wrote joined.mp4, but it does not decode"));
             QVERIFY(!QFile::exists(joined));
             return;
         }
         QVERIFY2(!w.txtOut->toPlainText().startsWith("Error"), qPrintable(w.txtOut->toPlainText()));
-        QCOMPARE_LE(qAbs(audioDuration(joined) - sum), 0.025);
-        QVERIFY(qAbs(sum - 5) <= 0.025);
+        QString out;
+        runFfmpeg({"-i", joined, "-af", "silencedetect=n=-30dB:d=0.05", "-f", "null", "-"}, &out);
+        QList<double> found;
+        static const QRegularExpression end(QStringLiteral("silence_end: ([-0-9.]+)"));
+        for (auto it = end.globalMatch(out); it.hasNext();) {
+            const double at = it.next().captured(1).toDouble();
+            if (at < 4.9) // not the end of the audio
+                found << at;
+        }
+        QCOMPARE(found.size(), marks.size());
+        for (qsizetype k = 0; k < marks.size(); ++k)
+            QVERIFY2(qAbs(found[k] - marks[k]) < 0.025, qPrintable(QString::number(found[k])));
         // No gap between the pieces, not even a millisecond one: such gaps add up over hours.
         const auto [stated, decoded] = lengthsInSamples(joined);
         QCOMPARE(stated, decoded);

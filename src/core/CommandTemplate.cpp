@@ -116,11 +116,3 @@ QStringList templateArguments(const QString& templateText, const QList<Macro>& m
 bool templateUses(const QString& templateText, const QString& name) {
     return removeProgramWord(templateText).contains(name);
 }
-
-QString doubleQuoteProblem(const QString& path) {
-    if (!path.contains(QLatin1Char('"')))
-        return {};
-    return QStringLiteral("This path holds a double quote (\"), which cannot be passed to "
-                          "ffmpeg:\n") +
-           path;
-}

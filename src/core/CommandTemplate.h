@@ -34,7 +34,3 @@ QStringList templateArguments(const QString& templateText, const QList<Macro>& m
 
 // True when the template, without its program word, uses the macro `name`.
 bool templateUses(const QString& templateText, const QString& name);
-
-// The message for a path that holds a double quote, which the program does not pass to its
-// tools; empty text for any other path.
-QString doubleQuoteProblem(const QString& path);

@@ -1,6 +1,5 @@
 #include "core/Estimate.h"
 
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
 
@@ -22,8 +21,7 @@ QString megabytes(qint64 bytes) {
 
 } // namespace
 
-std::optional<Estimate> parseEstimate(const QByteArray& json) {
-    const QJsonObject report = QJsonDocument::fromJson(json.trimmed()).object();
+std::optional<Estimate> parseEstimate(const QJsonObject& report) {
     if (!report.contains(QLatin1String("credits")))
         return std::nullopt;
     Estimate e;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QByteArray>
 #include <QDateTime>
+#include <QJsonObject>
 #include <QStringList>
 
 #include <optional>
@@ -24,8 +24,8 @@ struct Estimate {
     bool exceedsCredits() const { return creditsLeft && credits > *creditsLeft; }
 };
 
-// Reads the script's JSON report; nothing when it is no report.
-std::optional<Estimate> parseEstimate(const QByteArray& json);
+// Reads the script's report (its "estimate" message); nothing when it is no report.
+std::optional<Estimate> parseEstimate(const QJsonObject& report);
 
 // The lines the conversion log shows before a run.
 QStringList costLines(const Estimate& estimate);

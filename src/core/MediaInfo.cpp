@@ -94,3 +94,36 @@ QString secondsArgument(double seconds) {
         text.chop(1);
     return text;
 }
+
+QStringList audioLengthArguments(const QString& file) {
+    return {QStringLiteral("-v"),
+            QStringLiteral("error"),
+            QStringLiteral("-select_streams"),
+            QStringLiteral("a:0"),
+            QStringLiteral("-show_entries"),
+            QStringLiteral("stream=sample_rate,time_base,duration_ts,duration"),
+            QStringLiteral("-of"),
+            QStringLiteral("json"),
+            file};
+}
+
+std::optional<AudioLength> parseAudioLength(const QByteArray& json) {
+    const QJsonObject stream = QJsonDocument::fromJson(json)
+                                   .object()
+                                   .value(QLatin1String("streams"))
+                                   .toArray()
+                                   .at(0)
+                                   .toObject();
+    const int rate = stream.value(QLatin1String("sample_rate")).toString().toInt();
+    if (rate <= 0)
+        return std::nullopt;
+    const QStringList base = stream.value(QLatin1String("time_base")).toString().split('/');
+    const qint64 ticks = stream.value(QLatin1String("duration_ts")).toInteger(-1);
+    const qint64 num = base.value(0).toLongLong(), den = base.value(1).toLongLong();
+    if (ticks >= 0 && num > 0 && den > 0)
+        return AudioLength{qint64(std::llround(double(ticks) * num * rate / den)), rate};
+    if (const auto length = seconds(stream.value(QLatin1String("duration")));
+        length && *length >= 0)
+        return AudioLength{qint64(std::llround(*length * rate)), rate};
+    return std::nullopt;
+}

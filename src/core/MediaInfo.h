@@ -45,3 +45,15 @@ QString outputExtension(const MediaInfo& media);
 
 // Seconds as ffmpeg takes them in an option: "0", "-0.021333", "0.5".
 QString secondsArgument(double seconds);
+
+// The arguments after the file that make ffprobe print the length of its first audio stream,
+// which parseAudioLength reads.
+QStringList audioLengthArguments(const QString& file);
+
+// The length of an audio stream in samples, and its sample rate, from ffprobe's report: from the
+// stream's duration in its own time base where it has one, else from its duration in seconds.
+struct AudioLength {
+    qint64 samples = 0;
+    int sampleRate = 0;
+};
+std::optional<AudioLength> parseAudioLength(const QByteArray& json);

@@ -62,12 +62,12 @@ QString voiceIdFromRow(const QString& row) {
     return fields.at(1).trimmed();
 }
 
-QStringList accountVoiceRows(const QByteArray& json) {
+QStringList accountVoiceRows(const QJsonArray& voices) {
     QStringList fixed;
     for (const QString& row : voiceRows())
         fixed.append(voiceIdFromRow(row));
     QStringList rows;
-    for (const QJsonValue& value : QJsonDocument::fromJson(json).array()) {
+    for (const QJsonValue& value : voices) {
         const QJsonObject voice = value.toObject();
         const QString id = voice.value(QLatin1String("voice_id")).toString().trimmed();
         if (id.isEmpty() || id.contains(QLatin1Char(',')) || fixed.contains(id))

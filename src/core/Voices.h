@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QJsonArray>
 #include <QString>
 #include <QStringList>
 
@@ -13,7 +14,7 @@ constexpr int kDefaultVoiceIndex = 17;
 // the row has no comma (no voice selected).
 QString voiceIdFromRow(const QString& row);
 
-// The rows of the account's own voices from the script's JSON list ([{"voice_id", "name",
+// The rows of the account's own voices from the script's list ([{"voice_id", "name",
 // "category"}, ...]), in its order: "Name (category), voiceid", with any comma in the name
 // replaced, so that the id stays the second field. Voices among the fixed ones are left out.
-QStringList accountVoiceRows(const QByteArray& json);
+QStringList accountVoiceRows(const QJsonArray& voices);

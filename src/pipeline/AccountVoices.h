@@ -4,7 +4,7 @@
 
 #include <QStringList>
 
-class ProcessJob;
+class ScriptRun;
 
 // The account's own voices, asked of the voice service through convert.py in the background.
 // Without a key, without the network or without the permission, it fails, and the fixed voices
@@ -22,8 +22,6 @@ protected:
     void halt() override;
 
 private:
-    QString m_interpreter;
-    QString m_script;
-    ProcessJob* m_run = nullptr;
+    ScriptRun* m_run;
     QStringList m_rows;
 };

@@ -1,26 +1,24 @@
-// The AI conversion: every segment of the parts folder through convert.py, several at once. A
-// segment is deleted as soon as its converted piece is in place, so a run that stopped can be
-// started again and converts only what is left (and what was converted before comes from the
-// script's cache without a new request).
+// The AI conversion: every piece not yet converted through convert.py, several at once, in the
+// order of the record. A piece's segment is deleted as soon as its converted piece is in place,
+// so a run that stopped can be started again and converts only what is left (and what was
+// converted before comes from the script's cache without a new request).
 #include "core/Estimate.h"
 #include "core/Segments.h"
 #include "core/Voices.h"
+#include "pipeline/RunRecordFile.h"
+#include "pipeline/ScriptRun.h"
 #include "pipeline/Steps.h"
-#include "platform/ProcessJob.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
+#include <QPointer>
 #include <QTimer>
 
 #include <algorithm>
 
 namespace {
 
-// The script's exit status for a piece refused because the account's requests at once are used
-// up: it runs again once one of this run's own requests has ended.
-constexpr int kExitBusy = 75;
 // Waits for a limit that no request of this run holds: doubling from 5 s, at most 8 times.
 constexpr int kBusyWaitMs = 5000;
 constexpr int kBusyWaitsAtMost = 8;
@@ -42,10 +40,20 @@ bool offlineVoice() {
 
 } // namespace
 
+QString ConvertStep::partsFile(const QString& name) const {
+    return PathTools::join(work().parts(), name);
+}
+
+// What the script learns of the run besides its arguments.
+ProcessJob::Environment ConvertStep::scriptEnvironment() const {
+    return {{QStringLiteral("VOXSPLICE_KEEP_BACKGROUND"), m_background},
+            {QStringLiteral("VOXSPLICE_CACHE_DIR"), inputs().cacheFolder},
+            {QStringLiteral("VOXSPLICE_CACHE_LIMIT_MB"), QString::number(inputs().cacheLimitMb)}};
+}
+
 void ConvertStep::begin() {
-    const QString interpreter = inputs().interpreter;
-    if (!paths().FileExists(interpreter)) {
-        refuse(QStringLiteral("Python.exe not found: ") + interpreter);
+    if (!paths().FileExists(inputs().interpreter)) {
+        refuse(QStringLiteral("Python.exe not found: ") + inputs().interpreter);
         return;
     }
     m_voiceId = voiceIdFromRow(inputs().voiceRow);
@@ -54,99 +62,297 @@ void ConvertStep::begin() {
         return;
     }
     host().clearLog(StepHost::Log::Conversion);
-    for (const QString& path : paths().ListFiles(work().parts(), QStringLiteral("output*"))) {
-        if (segmentNumber(paths().BaseName(path)))
-            m_segments.append(path);
-        else
-            host().log(StepHost::Log::Conversion,
-                       QStringLiteral("Skipped ") + QFileInfo(path).fileName() +
-                           QStringLiteral(": no segment number in its name"));
-    }
-    if (m_segments.isEmpty()) {
-        refuse(QStringLiteral("No output files in \\parts?"));
+    if (!takePieces())
         return;
-    }
     if (!paths().FileExists(work().script())) {
         refuse(QStringLiteral("convert.py not found?"));
         return;
     }
-    m_total = int(m_segments.size());
-    m_atOnce = std::clamp(inputs().piecesAtOnce, 1, 15);
+    m_offline = offlineVoice();
     host().log(StepHost::Log::Conversion,
-               QString::number(m_total) + QStringLiteral(" files found"));
-    prepareBackground([this](const QString& mode) {
+               QString::number(m_pieces.size()) + QStringLiteral(" files found"));
+    planBackground([this](const QString& mode) {
         m_background = mode;
-        if (offlineVoice() && mode != QLatin1String("service"))
-            next();
+        if (m_offline && mode != QLatin1String("service"))
+            pump();
         else
             estimateCost();
     });
 }
 
-ProcessJob* ConvertStep::runScript(const QStringList& arguments,
-                                   std::function<void(ProcessJob&)> then) {
-    return runTool(
-        inputs().interpreter, QStringList{work().script()} + arguments, then,
-        {{QStringLiteral("VOXSPLICE_KEEP_BACKGROUND"), m_background},
-         {QStringLiteral("VOXSPLICE_CACHE_DIR"), inputs().cacheFolder},
-         {QStringLiteral("VOXSPLICE_CACHE_LIMIT_MB"), QString::number(inputs().cacheLimitMb)}});
+// The pieces to convert: from the record those not converted yet; without one, the segments
+// of the parts folder.
+bool ConvertStep::takePieces() {
+    const LoadedRecord loaded = loadRunRecord(work());
+    if (loaded.state == LoadedRecord::State::Damaged) {
+        refuse(loaded.damage(work()));
+        return false;
+    }
+    m_recorded = loaded.state == LoadedRecord::State::Present;
+    if (m_recorded) {
+        m_record = loaded.record;
+    } else {
+        for (const QString& name :
+             paths().ListFiles(work().parts(), QStringLiteral("output*"), false)) {
+            if (!segmentNumber(paths().BaseName(name))) {
+                host().log(StepHost::Log::Conversion,
+                           QStringLiteral("Skipped ") + name +
+                               QStringLiteral(": no segment number in its name"));
+                continue;
+            }
+            RecordedPiece piece;
+            piece.segment = name;
+            piece.converted = convertedFileName(*segmentNumber(paths().BaseName(name)));
+            m_record.pieces.append(piece);
+        }
+    }
+    QStringList segments;
+    for (const RecordedPiece& piece : std::as_const(m_record.pieces))
+        segments.append(piece.segment);
+    for (int i = 0; i < m_record.pieces.size(); ++i) {
+        RecordedPiece& piece = m_record.pieces[i];
+        const bool converted = piece.state == RecordedPiece::State::Converted &&
+                               paths().FileExists(partsFile(piece.converted));
+        if (converted)
+            continue;
+        if (!paths().FileExists(partsFile(piece.segment))) {
+            refuse(QStringLiteral("Piece %1 of %2 is missing: %3 is not in \\parts.\n\nSplit the "
+                                  "audio again.")
+                       .arg(i + 1)
+                       .arg(m_record.pieces.size())
+                       .arg(piece.segment));
+            return false;
+        }
+        if (piece.converted.isEmpty()) {
+            // Converted pieces are numbered from 1, unless a segment has such a name.
+            piece.converted = convertedFileName(i);
+            if (segments.contains(piece.converted))
+                piece.converted.prepend(QStringLiteral("converted-"));
+        }
+        m_pieces.append(i);
+    }
+    if (m_pieces.isEmpty()) {
+        refuse(QStringLiteral("No output files in \\parts?"));
+        return false;
+    }
+    return true;
 }
 
 // What goes to the service, what comes from the cache, what it costs and what is left: said
 // before anything is sent, and asked about when the credits would not do.
 void ConvertStep::estimateCost() {
     host().showProgress(0, QStringLiteral("Working out the cost"));
-    runScript(QStringList{QStringLiteral("--estimate"), m_voiceId} + m_segments,
-              [this](ProcessJob& run) {
-                  if (run.outcome().isStopped()) {
-                      host().log(StepHost::Log::Conversion, QStringLiteral("Stopped"));
-                      finish(JobOutcome::stopped());
-                      return;
-                  }
-                  const std::optional<Estimate> estimate =
-                      parseEstimate(run.output().section(QLatin1Char('\n'), -2).toUtf8());
-                  if (!estimate) {
-                      host().log(StepHost::Log::Conversion,
-                                 QStringLiteral("The cost could not be worked out: ") +
-                                     run.output().trimmed().section(QLatin1Char('\n'), -1));
-                      next();
-                      return;
-                  }
-                  for (const QString& line : costLines(*estimate))
-                      host().log(StepHost::Log::Conversion, line);
-                  if (!estimate->exceedsCredits()) {
-                      next();
-                      return;
-                  }
-                  host().ask(QStringLiteral("This run needs about %1 credits, but the account "
-                                            "has %2 left; it would stop half-way.\n\nConvert "
-                                            "anyway?")
-                                 .arg(estimate->credits)
-                                 .arg(*estimate->creditsLeft),
-                             [this](bool yes) {
-                                 if (isFinished())
-                                     return;
-                                 if (yes) {
-                                     next();
-                                     return;
-                                 }
-                                 host().log(StepHost::Log::Conversion,
-                                            QStringLiteral("Not converted: too few credits"));
-                                 fail(QStringLiteral("too few credits"));
-                             });
-              });
+    QStringList arguments{work().script(), QStringLiteral("--estimate"), m_voiceId};
+    for (const int piece : std::as_const(m_pieces))
+        arguments.append(partsFile(m_record.pieces.at(piece).segment));
+    auto* estimate = new ScriptRun(inputs().interpreter, arguments, scriptEnvironment());
+    estimate->expect(QStringLiteral("estimate"));
+    runChild(estimate, [this](ScriptRun& run) {
+        if (run.outcome().isStopped()) {
+            wrapUp();
+            return;
+        }
+        const std::optional<Estimate> estimate =
+            parseEstimate(run.last(QStringLiteral("estimate")).fields);
+        if (!estimate) {
+            host().log(StepHost::Log::Conversion,
+                       QStringLiteral("The cost could not be worked out: ") + run.failure());
+            pump();
+            return;
+        }
+        for (const QString& line : costLines(*estimate))
+            host().log(StepHost::Log::Conversion, line);
+        if (!estimate->exceedsCredits()) {
+            pump();
+            return;
+        }
+        // The answer may come after this step was stopped and deleted.
+        host().ask(QStringLiteral("This run needs about %1 credits, but the account has %2 "
+                                  "left; it would stop half-way.\n\nConvert anyway?")
+                       .arg(estimate->credits)
+                       .arg(*estimate->creditsLeft),
+                   [self = QPointer<ConvertStep>(this)](bool yes) {
+                       if (!self || self->isFinished())
+                           return;
+                       if (yes) {
+                           self->pump();
+                           return;
+                       }
+                       self->host().log(StepHost::Log::Conversion,
+                                        QStringLiteral("Not converted: too few credits"));
+                       self->fail(QStringLiteral("too few credits"));
+                   });
+    });
 }
 
-void ConvertStep::next() {
-    while (!m_failed && !stopRequested() && m_running < m_atOnce && !m_segments.isEmpty() &&
-           !(m_wait && m_wait->isActive()))
-        startPiece(m_segments.takeFirst());
-    if (m_running > 0 || (m_wait && m_wait->isActive()))
+void ConvertStep::pump() {
+    if (!m_schedule)
+        m_schedule =
+            std::make_unique<PieceSchedule>(m_pieces, std::clamp(inputs().piecesAtOnce, 1, 15));
+    const PieceSchedule::Moves moves = m_schedule->next();
+    for (const int piece : moves.cancel) {
+        m_cancelled.insert(piece);
+        m_scripts.value(piece)->cancel();
+    }
+    for (const int piece : moves.send)
+        m_scripts.value(piece)->go();
+    for (const int piece : moves.start)
+        startPiece(piece);
+    if (m_schedule->finished())
+        wrapUp();
+}
+
+void ConvertStep::startPiece(int piece) {
+    const RecordedPiece& recorded = m_record.pieces.at(piece);
+    const QString segment = partsFile(recorded.segment);
+    const QString converted = partsFile(recorded.converted);
+    if (!m_announced.contains(piece)) {
+        m_announced.insert(piece);
+        host().log(StepHost::Log::Conversion,
+                   QStringLiteral("starting ") + paths().BaseName(segment));
+    }
+    // A piece left by an earlier failed or stopped run must not pass for this run's result.
+    discardPartialPiece(converted);
+    if (paths().FileExists(converted)) {
+        m_schedule->failed(piece);
+        failed(piece, QStringLiteral("Could not remove the earlier converted file ") + converted +
+                          QStringLiteral(". Close any program that uses it and try again."));
+        QMetaObject::invokeMethod(this, &ConvertStep::pump, Qt::QueuedConnection);
+        return;
+    }
+    setState(piece, RecordedPiece::State::Converting);
+    host().showProgress(double(m_schedule->done()) / m_pieces.size(),
+                        QStringLiteral("Converting: %1 of %2 done, %3 running")
+                            .arg(m_schedule->done())
+                            .arg(m_pieces.size())
+                            .arg(m_schedule->alive()));
+    // The script prepares the piece, then waits for its turn at the service.
+    auto* run = new ScriptRun(
+        inputs().interpreter,
+        {work().script(), QStringLiteral("--wait-for-go"), segment, converted, m_voiceId},
+        scriptEnvironment());
+    run->keepInputOpen();
+    connect(run, &ScriptRun::message, this, [this, piece](const ScriptMessage& m) {
+        if (m.type == QLatin1String("ready"))
+            m_schedule->ready(piece);
+        else if (m.type == QLatin1String("answered"))
+            m_schedule->answered(piece);
+        else
+            return;
+        pump();
+    });
+    m_scripts.insert(piece, run);
+    runChild(run, [this, piece](ScriptRun& run) { pieceEnded(piece, run); });
+}
+
+void ConvertStep::pieceEnded(int piece, ScriptRun& run) {
+    m_scripts.remove(piece);
+    const RecordedPiece& recorded = m_record.pieces.at(piece);
+    const QString segment = partsFile(recorded.segment);
+    const QString converted = partsFile(recorded.converted);
+    const ScriptMessage failure = run.last(QStringLiteral("failure"));
+    if (run.outcome().isStopped() || m_cancelled.remove(piece)) {
+        // The script writes through hidden temporary files; a forced end may leave them. The
+        // segment itself stays for the next run.
+        discardPartialPiece(converted);
+        m_schedule->returned(piece);
+        setState(piece, RecordedPiece::State::Waiting);
+    } else if (!run.outcome().isDone() && failure.text("kind") == QLatin1String("busy")) {
+        busy(piece, failure, run.text());
+    } else if (!run.outcome().isDone()) {
+        // Whatever a failed run left goes: the segment stays, and both would be joined.
+        discardPartialPiece(converted);
+        m_schedule->failed(piece);
+        failed(piece, run.text().isEmpty() ? run.failure() : run.text());
+    } else if (paths().FileLength(converted) <= 0) {
+        discardPartialPiece(converted);
+        m_schedule->failed(piece);
+        failed(piece, QStringLiteral("convert.py said it wrote the converted file, but it is not "
+                                     "there:\n") +
+                          converted + QStringLiteral("\n\nWhat it said:\n") + run.text());
+    } else if (!paths().DeleteFile(segment)) {
+        // The segment must go, or a join without the record would take both.
+        m_schedule->failed(piece);
+        failed(piece, QStringLiteral("Converted ") + segment + QStringLiteral(" into ") +
+                          converted +
+                          QStringLiteral(", but could not remove the segment. Delete it before "
+                                         "joining, or it is joined twice."));
+    } else {
+        m_schedule->converted(piece);
+        RecordedPiece& done = m_record.pieces[piece];
+        done.voice = m_voiceId;
+        done.settings = QJsonObject{{"background", m_background}, {"offline", m_offline}};
+        setState(piece, RecordedPiece::State::Converted);
+        host().addConversionRow(run.last(QStringLiteral("result")).text("message"));
+        host().partsChanged();
+        host().showProgress(double(m_schedule->done()) / m_pieces.size(),
+                            QStringLiteral("Converting: %1 of %2 done")
+                                .arg(m_schedule->done())
+                                .arg(m_pieces.size()));
+    }
+    pump();
+}
+
+void ConvertStep::failed(int piece, const QString& text) {
+    setState(piece, RecordedPiece::State::Failed, text.trimmed().section(QLatin1Char('\n'), -1));
+    if (!m_reported) // the first failure is the one to read
+        host().setToolOutput(text);
+    m_reported = true;
+    host().log(StepHost::Log::Conversion, QStringLiteral("Error"));
+}
+
+// The account takes no more requests at once. The piece goes back to the front; with requests
+// of this run still out, the run goes on with that many at once; with none, it waits.
+void ConvertStep::busy(int piece, const ScriptMessage& said, const QString& text) {
+    setState(piece, RecordedPiece::State::Waiting);
+    const int before = m_schedule->atOnce();
+    if (m_schedule->busy(piece)) {
+        if (m_schedule->atOnce() < before)
+            host().log(StepHost::Log::Conversion,
+                       QStringLiteral("The voice service takes %1 at once for this account: "
+                                      "going on with %1")
+                           .arg(m_schedule->atOnce()));
+        return;
+    }
+    if (++m_busyWaits > kBusyWaitsAtMost) {
+        m_schedule->resume();
+        m_schedule->failed(piece);
+        failed(piece, text);
+        return;
+    }
+    const double retryAfter = said.number("retry_after", -1);
+    const int waitMs =
+        retryAfter >= 0 ? int(retryAfter * 1000) : kBusyWaitMs << std::min(m_busyWaits - 1, 4);
+    host().log(StepHost::Log::Conversion,
+               QStringLiteral("The voice service is busy with other requests of this account: "
+                              "trying again in %1 s")
+                   .arg(waitMs / 1000));
+    if (!m_wait) {
+        m_wait = new QTimer(this);
+        m_wait->setSingleShot(true);
+        connect(m_wait, &QTimer::timeout, this, [this] {
+            m_schedule->resume();
+            pump();
+        });
+    }
+    m_wait->start(waitMs);
+}
+
+void ConvertStep::setState(int piece, RecordedPiece::State state, const QString& reason) {
+    RecordedPiece& recorded = m_record.pieces[piece];
+    recorded.state = state;
+    recorded.reason = reason;
+    if (m_recorded && !saveRunRecord(work(), m_record))
+        host().log(StepHost::Log::Conversion, QStringLiteral("Could not write ") + work().record());
+}
+
+void ConvertStep::wrapUp() {
+    if (isFinished())
         return;
     if (stopRequested()) {
         host().log(StepHost::Log::Conversion, QStringLiteral("Stopped"));
         finish(JobOutcome::stopped());
-    } else if (m_failed) {
+    } else if (m_schedule && m_schedule->hasFailed()) {
         fail(QStringLiteral("a piece could not be converted"));
     } else {
         host().log(StepHost::Log::Conversion, QStringLiteral("Complete!"));
@@ -155,119 +361,15 @@ void ConvertStep::next() {
     }
 }
 
-void ConvertStep::startPiece(const QString& segment) {
-    const QString baseName = paths().BaseName(segment);
-    const QString piece =
-        PathTools::join(work().parts(), convertedFileName(*segmentNumber(baseName)));
-    if (!m_started.contains(segment)) {
-        m_started.append(segment);
-        host().log(StepHost::Log::Conversion, QStringLiteral("starting ") + baseName);
-    }
-    // A piece left by an earlier failed or stopped run must not pass for this run's result.
-    discardPartialPiece(piece);
-    if (paths().FileExists(piece)) {
-        host().setToolOutput(QStringLiteral("Could not remove the earlier converted file ") +
-                             piece +
-                             QStringLiteral(". Close any program that uses it and try again."));
-        host().log(StepHost::Log::Conversion, QStringLiteral("Error"));
-        m_failed = true;
-        return;
-    }
-    ++m_running;
-    host().showProgress(double(m_done) / m_total, QStringLiteral("Converting: %1 of %2 done, %3 "
-                                                                 "running")
-                                                      .arg(m_done)
-                                                      .arg(m_total)
-                                                      .arg(m_running));
-    runScript({segment, piece, m_voiceId},
-              [this, segment, piece](ProcessJob& run) { pieceEnded(run, segment, piece); });
-}
-
-void ConvertStep::pieceEnded(ProcessJob& run, const QString& segment, const QString& piece) {
-    --m_running;
-    const QString output = run.output();
-    if (run.outcome().isStopped()) {
-        // The script writes through a hidden temporary file; a forced end may leave it, or a
-        // piece that never got checked. The segment itself stays for the next run.
-        discardPartialPiece(piece);
-    } else if (!run.outcome().isDone() && run.exitCode() == kExitBusy) {
-        busy(segment, output);
-    } else if (!run.outcome().isDone() || !output.contains(QStringLiteral("OK"))) {
-        // Success is exit status 0 and "OK" in what the script printed. Whatever a failed run
-        // left goes: the segment stays, and both would be joined.
-        discardPartialPiece(piece);
-        if (!m_failed) // the first failure is the one to read
-            host().setToolOutput(output);
-        host().log(StepHost::Log::Conversion, QStringLiteral("Error"));
-        m_failed = true;
-    } else if (paths().FileLength(piece) <= 0) {
-        discardPartialPiece(piece);
-        host().setToolOutput(QStringLiteral("convert.py printed OK but wrote no converted "
-                                            "file:\n") +
-                             piece + QStringLiteral("\n\nWhat it printed:\n") + output);
-        host().log(StepHost::Log::Conversion, QStringLiteral("Error"));
-        m_failed = true;
-    } else if (!paths().DeleteFile(segment)) {
-        // The segment must go, or the join would take its audio and the converted piece both.
-        host().setToolOutput(QStringLiteral("Converted ") + segment + QStringLiteral(" into ") +
-                             piece +
-                             QStringLiteral(", but could not remove the segment. Delete it before "
-                                            "joining, or it is joined twice."));
-        host().log(StepHost::Log::Conversion, QStringLiteral("Error"));
-        m_failed = true;
-    } else {
-        host().addConversionRow(output);
-        host().partsChanged();
-        ++m_done;
-        host().showProgress(double(m_done) / m_total,
-                            QStringLiteral("Converting: %1 of %2 done").arg(m_done).arg(m_total));
-    }
-    next();
-}
-
-// The account takes no more requests at once. The piece goes back to the front; with requests
-// of this run still out, the run goes on with that many at once; with none, it waits.
-void ConvertStep::busy(const QString& segment, const QString& said) {
-    m_segments.prepend(segment);
-    if (m_running > 0) {
-        if (m_running < m_atOnce) {
-            m_atOnce = m_running;
-            host().log(StepHost::Log::Conversion,
-                       QStringLiteral("The voice service takes %1 at once for this account: "
-                                      "going on with %1")
-                           .arg(m_atOnce));
-        }
-        return;
-    }
-    if (++m_busyWaits > kBusyWaitsAtMost) {
-        host().setToolOutput(said);
-        host().log(StepHost::Log::Conversion, QStringLiteral("Error"));
-        m_failed = true;
-        return;
-    }
-    static const QRegularExpression retryAfter(QStringLiteral("retry after (\\d+) s"));
-    const auto match = retryAfter.match(said);
-    const int waitMs = match.hasMatch() ? match.captured(1).toInt() * 1000
-                                        : kBusyWaitMs << std::min(m_busyWaits - 1, 4);
-    host().log(StepHost::Log::Conversion,
-               QStringLiteral("The voice service is busy with other requests of this account: "
-                              "trying again in %1 s")
-                   .arg(waitMs / 1000));
-    if (!m_wait) {
-        m_wait = new QTimer(this);
-        m_wait->setSingleShot(true);
-        connect(m_wait, &QTimer::timeout, this, &ConvertStep::next);
-    }
-    m_wait->start(waitMs);
-}
-
 void ConvertStep::halt() {
     if (m_wait)
         m_wait->stop();
-    if (toolsRunning()) {
-        Step::halt(); // each run's end comes back through its own continuation
-        return;
+    if (m_schedule) {
+        m_schedule->halt();
+        m_schedule->resume();
     }
-    host().log(StepHost::Log::Conversion, QStringLiteral("Stopped"));
-    finish(JobOutcome::stopped());
+    if (childrenRunning())
+        Step::halt(); // each run's end comes back through its own continuation
+    else
+        wrapUp();
 }

@@ -1,7 +1,10 @@
 // Extract audio. The default template writes the audio losslessly in the one format every later
 // piece has, starting at the input's first picture, so that the pieces join without gaps and the
 // new voice stays in step.
+#include "pipeline/FfmpegRun.h"
 #include "pipeline/Steps.h"
+#include "pipeline/TemplateMacros.h"
+#include "pipeline/WorkingFiles.h"
 
 void ExtractStep::begin() {
     if (!inputCheck() || !valuesCheck(Template::Extract))
@@ -9,17 +12,23 @@ void ExtractStep::begin() {
     // Checked before raw.mp4 goes: an input without audio, or one ffmpeg cannot read, changes
     // nothing.
     probeInput(true, [this](const MediaInfo& media) {
-        const QStringList args = arguments(Template::Extract, MacroOrder::Standard, &media);
         // Whatever the template names, the next step reads raw.mp4: an old one must not survive
         // a failed run.
-        if (!removeWorkingFile(work().raw()))
+        if (!removeWorkingFile(work().raw())) {
+            refuse(QStringLiteral("Could not delete ") + work().raw());
             return;
-        runFfmpeg(args, [this](bool ok) {
-            if (ok && paths().FileExists(work().raw()))
-                finish(JobOutcome::done());
+        }
+        auto* run = new FfmpegRun(
+            host(), work(),
+            stepArguments(inputs(), work(), Template::Extract, MacroOrder::Standard, &media));
+        run->guardOutput(FfmpegRun::Check::None);
+        runChild(run, [this](FfmpegRun& run) {
+            if (!run.outcome().isDone())
+                finish(run.outcome());
+            else if (!paths().FileExists(work().raw()))
+                fail(QStringLiteral("ffmpeg wrote no raw.mp4"));
             else
-                fail(ok ? QStringLiteral("ffmpeg wrote no raw.mp4")
-                        : QStringLiteral("ffmpeg failed"));
+                finish(JobOutcome::done());
         });
     });
 }

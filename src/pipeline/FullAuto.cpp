@@ -5,7 +5,6 @@
 
 #include <array>
 #include <functional>
-#include <memory>
 
 namespace {
 
@@ -43,16 +42,16 @@ void FullAutoRun::begin() {
         refuse(QStringLiteral("The output folder does not exist:\n") + outputFolder);
         return;
     }
-    // An input ffmpeg cannot read, or one without audio, is named before anything runs. (One that
-    // is missing is Extracting's "no input".)
-    // So is a background that cannot be kept; the separator's model is fetched now, if need be.
+    // An input ffmpeg cannot read, or one without audio, is named before anything runs (one that
+    // is missing is Extracting's "no input"); so is a background that cannot be kept, decided
+    // here once for the run, with the separator's model fetched now if need be.
     const auto ready = [this] {
         if (!inputs().keepBackground || !paths().FileExists(inputs().interpreter)) {
             nextStage();
             return;
         }
-        prepareBackground([this](const QString& mode) {
-            m_separation = mode;
+        planBackground([this](const QString& mode) {
+            m_background = mode;
             nextStage();
         });
     };
@@ -77,8 +76,7 @@ void FullAutoRun::nextStage() {
     host().showStage(line);
     StepContext stageContext = context();
     stageContext.inFullAuto = true;
-    if (!m_separation.isEmpty())
-        stageContext.inputs.separation = m_separation; // decided once, before the first stage
+    stageContext.background = m_background;
     stageContext.media = m_media;
     m_current = stage.make(stageContext, this);
     connect(m_current, &Job::finished, this, [this, line](const JobOutcome& outcome) {
@@ -88,7 +86,9 @@ void FullAutoRun::nextStage() {
             host().log(StepHost::Log::Auto, QStringLiteral("Stopped"));
             finish(JobOutcome::stopped());
         } else if (!outcome.isDone()) {
-            host().log(StepHost::Log::Auto, line + QStringLiteral(" failed; the run stops here"));
+            const QString reason = outcome.reason.section(QLatin1Char('\n'), 0, 0);
+            host().log(StepHost::Log::Auto,
+                       QStringLiteral("%1 failed: %2; the run stops here").arg(line, reason));
             finish(JobOutcome::failed(line + QStringLiteral(": ") + outcome.reason));
         } else {
             nextStage();
@@ -98,8 +98,10 @@ void FullAutoRun::nextStage() {
 }
 
 void FullAutoRun::halt() {
-    if (m_current)
+    if (m_current) {
         m_current->stop();
-    else
-        Step::halt();
+        return;
+    }
+    host().log(StepHost::Log::Auto, QStringLiteral("Stopped"));
+    Step::halt();
 }

@@ -1,80 +1,95 @@
-// Rejoin audio: every file of the parts folder, in the order of their numbers, joined into
-// joined.mp4 through ffmpeg's concat list; then the join is decoded to be sure it is whole.
+// Rejoin audio: the pieces in the order of the record (each converted where it was, else as it
+// was cut), joined into joined.mp4 through ffmpeg's concat list; the join must decode.
 #include "core/ConcatList.h"
+#include "pipeline/FfmpegRun.h"
+#include "pipeline/RunRecordFile.h"
 #include "pipeline/Steps.h"
-#include "platform/ProcessJob.h"
+#include "pipeline/TemplateMacros.h"
+#include "pipeline/WorkingFiles.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 void RejoinStep::begin() {
     if (!inputCheck() || !valuesCheck(Template::Concat))
         return;
-    // Natural order, so 2.mp4 comes before 10.mp4. Hidden files are temporaries (a conversion's
-    // piece in the making), never pieces.
-    QStringList pieces;
-    for (const QString& path : paths().ListFiles(work().parts(), QStringLiteral("*"))) {
-        if (!QFileInfo(path).fileName().startsWith(QLatin1Char('.')))
-            pieces.append(path);
-    }
-    if (pieces.isEmpty()) {
-        refuse(QStringLiteral("No files in \\parts?"));
+    const QStringList list = pieces();
+    if (list.isEmpty())
         return;
-    }
-    const auto join = [this, pieces](const MediaInfo* media) {
-        const QStringList args = arguments(Template::Concat, MacroOrder::Standard, media);
-        const QString list = work().concatList();
-        if (!paths().WriteFile(list, concatListText(pieces))) {
-            refuse(QStringLiteral("Could not write ") + list);
+    const auto join = [this, list](const MediaInfo* media) {
+        const QStringList arguments =
+            stepArguments(inputs(), work(), Template::Concat, MacroOrder::Standard, media);
+        if (!paths().WriteFile(work().concatList(), concatListText(list))) {
+            refuse(QStringLiteral("Could not write ") + work().concatList());
             return;
         }
-        runFfmpeg(args, [this, list](bool ok) {
+        auto* run = new FfmpegRun(host(), work(), arguments);
+        // ffmpeg joins pieces of different formats without complaint, into a file that does not
+        // decode: only decoding it tells.
+        run->guardOutput(FfmpegRun::Check::DecodeAudio,
+                         QStringLiteral("The pieces in the parts folder are not all of one "
+                                        "format (a piece made elsewhere, or a changed "
+                                        "template?)."));
+        runChild(run, [this](FfmpegRun& run) {
             // Removed after every run, whether ffmpeg succeeded or not.
-            if (!removeWorkingFile(list))
-                return;
-            if (!ok)
-                fail(QStringLiteral("ffmpeg failed"));
+            if (!removeWorkingFile(work().concatList()))
+                refuse(QStringLiteral("Could not delete ") + work().concatList());
+            else if (!run.outcome().isDone())
+                finish(run.outcome());
             else if (!paths().FileExists(work().joined()))
                 fail(QStringLiteral("ffmpeg wrote no joined.mp4"));
             else
-                checkDecodes();
+                finish(JobOutcome::done());
         });
     };
-    if (usesMediaMacros(Template::Concat))
+    if (usesMediaMacros(inputs().templateText(Template::Concat)))
         probeInput(false, [join](const MediaInfo& media) { join(&media); });
     else
         join(nullptr);
 }
 
-void RejoinStep::cleanUpAfterStop() {
-    paths().DeleteFile(work().concatList());
-}
-
-// ffmpeg joins pieces of different formats without complaint, into a file that does not decode:
-// only decoding it tells. A join that does not decode is removed, so that Reintegrate cannot lay
-// it under the picture.
-void RejoinStep::checkDecodes() {
-    const QString joined = work().joined();
-    runTool(work().ffmpeg(),
-            {"-nostdin", "-hide_banner", "-v", "error", "-xerror", "-i", joined, "-map", "0:a",
-             "-f", "null", "-"},
-            [this, joined](ProcessJob& run) {
-                if (run.outcome().isDone()) {
-                    finish(JobOutcome::done());
-                    return;
-                }
-                paths().DeleteFile(joined);
-                if (run.outcome().isStopped()) {
-                    finish(JobOutcome::stopped());
-                    return;
-                }
-                QString reason = run.output().trimmed();
-                if (reason.size() > 2000)
-                    reason = reason.left(2000) + QStringLiteral("\n...");
-                host().setToolOutput(
-                    QStringLiteral("Error: ffmpeg wrote joined.mp4, but it does not decode, so it "
-                                   "was removed. The pieces in the parts folder are not all of one "
-                                   "format (a piece made elsewhere, or a changed template?).\r\n") +
-                    reason);
-                fail(QStringLiteral("the joined audio does not decode"));
-            });
+// The pieces' paths in the order of the audio; empty, with the step refused, when they cannot be
+// joined.
+QStringList RejoinStep::pieces() {
+    const LoadedRecord loaded = loadRunRecord(work());
+    QStringList names;
+    if (loaded.state == LoadedRecord::State::Damaged) {
+        refuse(loaded.damage(work()));
+        return {};
+    }
+    if (loaded.state == LoadedRecord::State::Present) {
+        const RecordedInput now = describeInput(inputs().input);
+        if (!loaded.record.input.isSameVideo(now)) {
+            refuse(QStringLiteral("The pieces in \\parts were cut from another video:\n%1\n\n"
+                                  "Split this video's audio first, or choose that video again.")
+                       .arg(QDir::toNativeSeparators(loaded.record.input.path)));
+            return {};
+        }
+        QString problem;
+        names = joinOrder(
+            loaded.record,
+            [this](const QString& name) {
+                return paths().FileExists(PathTools::join(work().parts(), name));
+            },
+            &problem);
+        if (names.isEmpty()) {
+            refuse(problem + QStringLiteral("\n\nSplit the audio again."));
+            return {};
+        }
+    } else {
+        // No record: the user's own files. Hidden files are temporaries (a conversion's piece
+        // in the making), never pieces.
+        for (const QString& name : paths().ListFiles(work().parts(), QStringLiteral("*"), false)) {
+            if (!name.startsWith(QLatin1Char('.')))
+                names.append(name);
+        }
+        names = pieceOrder(names);
+        if (names.isEmpty()) {
+            refuse(QStringLiteral("No files in \\parts?"));
+            return {};
+        }
+    }
+    for (QString& name : names)
+        name = PathTools::join(work().parts(), name);
+    return names;
 }

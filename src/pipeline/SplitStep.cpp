@@ -1,5 +1,13 @@
-// Split audio: raw.mp4 cut into parts/output000000000.mp4 and onwards, then removed.
+// Split audio: raw.mp4 cut into parts/output000000000.mp4 and onwards, then removed. The record
+// of the run is written beside the pieces: which video they come from, where each lies.
+#include "pipeline/FfmpegRun.h"
+#include "pipeline/RunRecordFile.h"
 #include "pipeline/Steps.h"
+#include "pipeline/TemplateMacros.h"
+#include "pipeline/WorkingFiles.h"
+#include "platform/ProcessJob.h"
+
+#include <QFileInfo>
 
 void SplitStep::begin() {
     if (!inputCheck() || !valuesCheck(Template::Split))
@@ -10,41 +18,97 @@ void SplitStep::begin() {
         refuse(QStringLiteral("Could not find raw.mp4"));
         return;
     }
-    // The new segments must not mix with earlier files: stop when one of them stays.
-    for (const QString& path : paths().ListFiles(work().parts(), QStringLiteral("*"))) {
-        if (!removeWorkingFile(path)) {
-            host().partsChanged();
-            return;
-        }
+    // It measures the pieces for their record.
+    if (!paths().FileExists(work().ffprobe())) {
+        refuse(QStringLiteral("ffprobe not found: ") + work().ffprobe() +
+               QStringLiteral("\n\nIt comes with ffmpeg; put it in the same folder."));
+        return;
+    }
+    // The new pieces must not mix with earlier files: stop when one of them stays.
+    if (const QString stays = emptyFolder(work().parts()); !stays.isEmpty()) {
+        host().partsChanged();
+        refuse(QStringLiteral("Could not delete ") + stays);
+        return;
     }
     // The folder may have been removed behind the program's back since start-up.
     if (!paths().FolderExists(work().parts()) && !paths().CreateFolder(work().parts())) {
         refuse(QStringLiteral("Could not create ") + work().parts());
         return;
     }
-    const auto split = [this](const MediaInfo* media) {
-        runFfmpeg(arguments(Template::Split, MacroOrder::Standard, media), [this](bool ok) {
-            host().partsChanged();
-            // Removed after every run: a failed split starts again from Extract audio.
-            if (!removeWorkingFile(work().raw()))
-                return;
-            if (!ok)
-                fail(QStringLiteral("ffmpeg failed"));
-            else if (paths().ListFiles(work().parts(), QStringLiteral("output*")).isEmpty())
-                fail(QStringLiteral("ffmpeg wrote no pieces"));
-            else
-                finish(JobOutcome::done());
-        });
-    };
-    if (usesMediaMacros(Template::Split))
-        probeInput(false, [split](const MediaInfo& media) { split(&media); });
+    if (usesMediaMacros(inputs().templateText(Template::Split)))
+        probeInput(false, [this](const MediaInfo& media) { split(&media); });
     else
         split(nullptr);
 }
 
-void SplitStep::cleanUpAfterStop() {
-    // The pieces of a stopped split are incomplete; raw.mp4 stays for the next try.
-    for (const QString& path : paths().ListFiles(work().parts(), QStringLiteral("output*")))
-        paths().DeleteFile(path);
-    host().partsChanged();
+void SplitStep::split(const MediaInfo* media) {
+    const auto run = new FfmpegRun(
+        host(), work(),
+        stepArguments(inputs(), work(), Template::Split, MacroOrder::Standard, media));
+    runChild(run, [this](FfmpegRun& run) {
+        if (!run.outcome().isDone())
+            removePieces(); // incomplete
+        host().partsChanged();
+        if (run.outcome().isStopped()) {
+            finish(run.outcome()); // raw.mp4 stays for the next try
+            return;
+        }
+        // Removed after every run: a failed split starts again from Extract audio.
+        if (!removeWorkingFile(work().raw())) {
+            refuse(QStringLiteral("Could not delete ") + work().raw());
+            return;
+        }
+        if (!run.outcome().isDone()) {
+            finish(run.outcome());
+            return;
+        }
+        const QStringList pieces = paths().ListFiles(work().parts(), QStringLiteral("*"));
+        if (pieces.isEmpty()) {
+            fail(QStringLiteral("ffmpeg wrote no pieces"));
+            return;
+        }
+        m_record.input = describeInput(inputs().input);
+        measure(pieces);
+    });
+}
+
+// Each piece's length, as ffprobe reads it, one after another; then the record.
+void SplitStep::measure(QStringList pieces) {
+    if (pieces.isEmpty()) {
+        if (!saveRunRecord(work(), m_record)) {
+            removePieces();
+            refuse(QStringLiteral("Could not write ") + work().record());
+            return;
+        }
+        host().partsChanged();
+        finish(JobOutcome::done());
+        return;
+    }
+    const QString piece = pieces.takeFirst();
+    runChild(new ProcessJob(work().ffprobe(), audioLengthArguments(piece)),
+             [this, piece, pieces](ProcessJob& probe) {
+                 if (probe.outcome().isStopped()) {
+                     removePieces();
+                     finish(probe.outcome());
+                     return;
+                 }
+                 const auto length = parseAudioLength(probe.output().toUtf8());
+                 if (!length) {
+                     removePieces();
+                     fail(QStringLiteral("ffprobe cannot tell the length of ") + piece);
+                     return;
+                 }
+                 if (m_record.pieces.isEmpty())
+                     m_record.sampleRate = length->sampleRate;
+                 RecordedPiece recorded;
+                 recorded.start = m_record.samples();
+                 recorded.length = length->samples;
+                 recorded.segment = QFileInfo(piece).fileName();
+                 m_record.pieces.append(recorded);
+                 measure(pieces);
+             });
+}
+
+void SplitStep::removePieces() {
+    emptyFolder(work().parts());
 }

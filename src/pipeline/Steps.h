@@ -1,10 +1,20 @@
 #pragma once
 
+#include "core/PieceSchedule.h"
+#include "core/RunRecord.h"
 #include "pipeline/Step.h"
+#include "platform/ProcessJob.h"
 
+#include <QMap>
+#include <QSet>
 #include <QStringList>
 
+#include <memory>
+
+class FfmpegRun;
 class QTimer;
+class ScriptRun;
+struct ScriptMessage;
 
 // The five steps, the Full Auto run and the MP4 conversion of the Tools menu. Each is made with
 // what it works on, started once, and says how it ended.
@@ -19,7 +29,8 @@ protected:
     void begin() override;
 };
 
-// Split audio: raw.mp4 cut into parts/output000000000.mp4, ..., then removed.
+// Split audio: raw.mp4 cut into parts/output000000000.mp4, ..., then removed; the record of the
+// pieces written beside them.
 class SplitStep : public Step {
     Q_OBJECT
 public:
@@ -27,11 +38,18 @@ public:
 
 protected:
     void begin() override;
-    void cleanUpAfterStop() override;
+
+private:
+    void split(const MediaInfo* media);
+    void measure(QStringList pieces);
+    void removePieces();
+
+    RunRecord m_record;
 };
 
-// The AI conversion: each parts/outputN.mp4 through convert.py into parts/<N+1>.mp4, several at
-// once. Before pieces go to the voice service, the log says what they cost.
+// The AI conversion: each piece not yet converted through convert.py into parts/<N+1>.mp4,
+// several at once, in the order of the record. Before pieces go to the voice service, the log
+// says what they cost.
 class ConvertStep : public Step {
     Q_OBJECT
 public:
@@ -42,27 +60,35 @@ protected:
     void halt() override;
 
 private:
+    bool takePieces();
     void estimateCost();
-    void next();
-    void startPiece(const QString& segment);
-    void pieceEnded(ProcessJob& run, const QString& segment, const QString& piece);
-    void busy(const QString& segment, const QString& said);
-    ProcessJob* runScript(const QStringList& arguments, std::function<void(ProcessJob&)> then);
+    void pump();
+    void startPiece(int piece);
+    void pieceEnded(int piece, ScriptRun& run);
+    void busy(int piece, const ScriptMessage& said, const QString& text);
+    void failed(int piece, const QString& text);
+    void setState(int piece, RecordedPiece::State state, const QString& reason = QString());
+    void wrapUp();
+    QString partsFile(const QString& name) const;
+    ProcessJob::Environment scriptEnvironment() const;
 
+    RunRecord m_record;
+    bool m_recorded = false; // the record is on disk (not made up from the folder's names)
+    QList<int> m_pieces;     // to convert, in order
     QString m_voiceId;
-    QString m_background;   // where it is split off: "service", "local", or "" for not kept
-    QStringList m_segments; // still to convert, in order
-    QStringList m_started;  // announced in the log (a piece sent again is not announced again)
-    int m_total = 0;
-    int m_done = 0;
-    int m_running = 0;
-    int m_atOnce = 1;
+    QString m_background; // where it is split off: "service", "local", or "" for not kept
+    bool m_offline = false;
+    std::unique_ptr<PieceSchedule> m_schedule;
+    QMap<int, ScriptRun*> m_scripts;
+    QSet<int> m_announced; // a piece sent again is not announced again
+    QSet<int> m_cancelled;
     int m_busyWaits = 0;
-    bool m_failed = false;
+    bool m_reported = false; // the first failure is the one the output box shows
     QTimer* m_wait = nullptr;
 };
 
-// Rejoin audio: every file of parts, in number order, joined into joined.mp4.
+// Rejoin audio: the pieces in the order of the record (else of their numbers), joined into
+// joined.mp4, which must decode.
 class RejoinStep : public Step {
     Q_OBJECT
 public:
@@ -70,10 +96,9 @@ public:
 
 protected:
     void begin() override;
-    void cleanUpAfterStop() override;
 
 private:
-    void checkDecodes();
+    QStringList pieces();
 };
 
 // Reintegrate: joined.mp4 under the input's picture, into the output folder.
@@ -105,7 +130,7 @@ private:
 
     int m_stage = -1;
     Step* m_current = nullptr;
-    QString m_separation;
+    std::optional<QString> m_background;
     std::optional<MediaInfo> m_media;
 };
 

@@ -5,19 +5,34 @@
 
 #include <QDir>
 
-WorkFolder::WorkFolder(const QString& root)
-    : m_root(QDir::toNativeSeparators(QDir::cleanPath(root))) {}
+namespace {
+QString clean(const QString& folder) {
+    return QDir::toNativeSeparators(QDir::cleanPath(folder));
+}
+} // namespace
+
+WorkFolder::WorkFolder(const QString& root, const QString& program)
+    : m_root(clean(root))
+    , m_program(program.isEmpty() ? m_root : clean(program)) {}
 
 QString WorkFolder::file(const QString& name) const {
     return PathTools::join(m_root, name);
 }
 
+QString WorkFolder::programFile(const QString& name) const {
+    return PathTools::join(m_program, name);
+}
+
+QString WorkFolder::record() const {
+    return PathTools::join(parts(), QStringLiteral("run.json"));
+}
+
 QString WorkFolder::ffmpeg() const {
-    return PathTools::join(PathTools::join(file(QStringLiteral("ffmpeg")), QStringLiteral("bin")),
-                           executableFileName(QStringLiteral("ffmpeg")));
+    return programFile(QStringLiteral("ffmpeg/bin/") +
+                       executableFileName(QStringLiteral("ffmpeg")));
 }
 
 QString WorkFolder::ffprobe() const {
-    return PathTools::join(PathTools::join(file(QStringLiteral("ffmpeg")), QStringLiteral("bin")),
-                           executableFileName(QStringLiteral("ffprobe")));
+    return programFile(QStringLiteral("ffmpeg/bin/") +
+                       executableFileName(QStringLiteral("ffprobe")));
 }

@@ -20,3 +20,7 @@ enum class WindowStyle { NormalFocus = 1, MinimizedFocus = 2 };
 // Starts a program without arguments and without waiting; its process number, 0 when nothing
 // started.
 qint64 startProgram(const QString& program, WindowStyle style);
+
+// Puts the file `from` in the place of `to` in one step, replacing what was there: a reader
+// finds either the old file or the new one, never none or half of one. Both lie in one folder.
+bool replaceFile(const QString& from, const QString& to);

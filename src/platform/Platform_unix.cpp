@@ -1,8 +1,11 @@
 // Linux and other Unix-like systems.
 #include "platform/Platform.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
+
+#include <cstdio>
 
 QString executableFileName(const QString& baseName) {
     return baseName;
@@ -21,4 +24,8 @@ qint64 startProgram(const QString& program, WindowStyle) {
     if (!QProcess::startDetached(program, {}, QString(), &pid))
         return 0;
     return pid;
+}
+
+bool replaceFile(const QString& from, const QString& to) {
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
 }

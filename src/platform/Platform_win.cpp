@@ -75,3 +75,8 @@ qint64 startProgram(const QString& program, WindowStyle style) {
     const std::wstring path = QDir::toNativeSeparators(program).toStdWString();
     return win32::startCommandLine(L'"' + path + L'"', static_cast<int>(style), path);
 }
+
+bool replaceFile(const QString& from, const QString& to) {
+    return win32::replaceFile(QDir::toNativeSeparators(from).toStdWString(),
+                              QDir::toNativeSeparators(to).toStdWString()) == 0;
+}

@@ -7,11 +7,15 @@ ProcessJob::ProcessJob(const QString& program, const QStringList& arguments, QOb
     : Job(parent)
     , m_program(program)
     , m_arguments(arguments) {
-    m_process.setProcessChannelMode(QProcess::MergedChannels);
     connect(&m_process, &QProcess::readyReadStandardOutput, this, [this] {
         const QByteArray bytes = m_process.readAllStandardOutput();
         m_output += bytes;
         emit outputReceived(bytes);
+    });
+    connect(&m_process, &QProcess::readyReadStandardError, this, [this] {
+        const QByteArray bytes = m_process.readAllStandardError();
+        m_errors += bytes;
+        emit errorReceived(bytes);
     });
     connect(&m_process, &QProcess::finished, this, &ProcessJob::ended);
     connect(&m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
@@ -42,7 +46,20 @@ void ProcessJob::setEnvironmentValue(const QString& name, const QString& value) 
     m_environment.append({name, value});
 }
 
+bool ProcessJob::write(const QByteArray& bytes) {
+    return m_inputOpen && m_process.state() == QProcess::Running &&
+           m_process.write(bytes) == bytes.size();
+}
+
+void ProcessJob::closeInput() {
+    m_inputOpen = false;
+    if (m_process.state() != QProcess::NotRunning)
+        m_process.closeWriteChannel();
+}
+
 void ProcessJob::begin() {
+    m_process.setProcessChannelMode(m_separate ? QProcess::SeparateChannels
+                                               : QProcess::MergedChannels);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     // Python children: live output, and UTF-8 on every system.
     environment.insert(QStringLiteral("PYTHONUNBUFFERED"), QStringLiteral("1"));
@@ -55,7 +72,8 @@ void ProcessJob::begin() {
     if (m_process.state() == QProcess::NotRunning)
         return; // errorOccurred has finished the job
     m_tree.adopt(m_process.processId());
-    m_process.closeWriteChannel();
+    if (!m_inputOpen)
+        m_process.closeWriteChannel();
 }
 
 void ProcessJob::halt() {
@@ -71,7 +89,16 @@ void ProcessJob::halt() {
 }
 
 void ProcessJob::ended(int exitCode, QProcess::ExitStatus status) {
-    m_output += m_process.readAllStandardOutput();
+    // Whatever is left in the pipes is told like the rest, before the end.
+    if (const QByteArray rest = m_process.readAllStandardOutput(); !rest.isEmpty()) {
+        m_output += rest;
+        emit outputReceived(rest);
+    }
+    if (const QByteArray rest = m_process.readAllStandardError(); !rest.isEmpty()) {
+        m_errors += rest;
+        emit errorReceived(rest);
+    }
+    m_inputOpen = false;
     if (stopRequested()) {
         // Whatever the program started must not run on without it.
         m_tree.kill();

@@ -8,8 +8,9 @@
 #include <QStringList>
 
 // One run of an outside program, started from a program and a list of arguments (never through
-// a shell). Standard output and standard error arrive merged, standard input is closed (a
-// question reads end-of-file). Done means: started and exited with status 0.
+// a shell). Standard output and standard error arrive merged unless asked to stay apart;
+// standard input is closed (a question reads end-of-file) unless asked to stay open. Done means:
+// started and exited with status 0.
 //
 // Stop is polite first (SIGTERM, or CTRL+BREAK on Windows, to the child and everything it
 // started: ffmpeg then finishes its file properly), then firm after a grace time.
@@ -25,10 +26,20 @@ public:
     // count only when set before start().
     using Environment = QList<std::pair<QString, QString>>;
     void setEnvironmentValue(const QString& name, const QString& value);
+    // Before start(): standard error apart from standard output (`errorOutput()`), and standard
+    // input left open for `write()` until `closeInput()`.
+    void setSeparateChannels(bool separate) { m_separate = separate; }
+    void setInputOpen(bool open) { m_inputOpen = open; }
+    // Writes to the program's standard input while it is open; false when it is not.
+    bool write(const QByteArray& bytes);
+    void closeInput();
     // The program's exit status once it ended normally.
     int exitCode() const { return m_process.exitCode(); }
-    // What the program printed, as UTF-8 text; when it could not start, a sentence saying why.
+    // What the program printed (its standard output only, when the channels are apart), as UTF-8
+    // text; when it could not start, a sentence saying why.
     QString output() const;
+    // Its standard error, when the channels are apart.
+    QString errorOutput() const { return QString::fromUtf8(m_errors); }
     // The child's process number while it runs (the root of its tree), 0 otherwise.
     qint64 processId() const;
 
@@ -38,6 +49,8 @@ public:
 signals:
     // Output as it arrives; lines may be cut between two pieces.
     void outputReceived(const QByteArray& bytes);
+    // Standard error as it arrives, when the channels are apart.
+    void errorReceived(const QByteArray& bytes);
 
 protected:
     void begin() override;
@@ -51,6 +64,9 @@ private:
     QProcess m_process;
     ProcessTree m_tree;
     QByteArray m_output;
+    QByteArray m_errors;
+    bool m_separate = false;
+    bool m_inputOpen = false;
     QString m_startError;
     Environment m_environment;
 };

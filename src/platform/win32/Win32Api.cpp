@@ -3,7 +3,10 @@
 #include <windows.h>
 
 #include <mmsystem.h>
+#include <tlhelp32.h>
 
+#include <cerrno>
+#include <cstdlib>
 #include <vector>
 
 #if defined(_MSC_VER)
@@ -50,6 +53,24 @@ DWORD createProcess(const std::wstring& program, std::wstring line, DWORD flags,
     return info.dwProcessId;
 }
 
+// The system's error code closest to an error of the C runtime.
+DWORD fromErrno(errno_t error) {
+    switch (error) {
+    case ENOMEM:
+        return ERROR_NOT_ENOUGH_MEMORY;
+    case EILSEQ:
+        return ERROR_NO_UNICODE_TRANSLATION;
+    default:
+        return ERROR_INVALID_PARAMETER;
+    }
+}
+
+// This program's answer to CTRL+C and CTRL+BREAK on a console it is attached to: handled, so the
+// default handler, which ends the program, does not run.
+BOOL WINAPI ignoreInterrupt(DWORD event) {
+    return event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT ? TRUE : FALSE;
+}
+
 } // namespace
 
 std::wstring errorText(std::uint32_t code) {
@@ -88,6 +109,12 @@ std::uint32_t startCommandLine(const std::wstring& commandLine, int showStyle,
     return createProcess(program, commandLine, 0, showStyle);
 }
 
+std::uint32_t replaceFile(const std::wstring& from, const std::wstring& to) {
+    return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+               ? ERROR_SUCCESS
+               : GetLastError();
+}
+
 std::wstring environmentValue(const std::wstring& name) {
     std::wstring value;
     DWORD size = GetEnvironmentVariableW(name.c_str(), nullptr, 0);
@@ -105,7 +132,13 @@ std::wstring environmentValue(const std::wstring& name) {
 }
 
 std::uint32_t setProcessEnvironment(const std::wstring& name, const std::wstring& value) {
-    return SetEnvironmentVariableW(name.c_str(), value.c_str()) ? ERROR_SUCCESS : GetLastError();
+    // The C runtime updates the system's copy as well, but its documentation does not promise
+    // it: the system's copy is set here first.
+    if (!SetEnvironmentVariableW(name.c_str(), value.empty() ? nullptr : value.c_str()))
+        return GetLastError();
+    if (const errno_t error = _wputenv_s(name.c_str(), value.c_str()))
+        return fromErrno(error);
+    return ERROR_SUCCESS;
 }
 
 std::uint32_t storeUserEnvironment(const std::wstring& name, const std::wstring& value) {
@@ -161,79 +194,123 @@ std::uint32_t announceEnvironmentChange() {
 }
 
 unsigned long treeCreationFlags(unsigned long flags) {
-    return flags | CREATE_NEW_PROCESS_GROUP | CREATE_NO_WINDOW;
+    return flags | CREATE_NEW_PROCESS_GROUP | CREATE_NO_WINDOW | CREATE_SUSPENDED;
 }
 
-void joinProgramJob() {
+std::uint32_t joinProgramJob() {
     // Never closed: the system closes the handle when this program ends, and the job then kills
     // every process left in it. BREAKAWAY_OK lets startCommandLine() start programs meant to stay
     // open; a child leaves only when it asks to, and the trees' own jobs never allow it.
-    static const HANDLE job = [] {
-        std::uint32_t error = 0;
-        HANDLE made = createKillOnCloseJob(JOB_OBJECT_LIMIT_BREAKAWAY_OK, &error);
-        if (made && !AssignProcessToJobObject(made, GetCurrentProcess())) {
-            CloseHandle(made); // empty, so closing it ends nothing
-            made = nullptr;
+    static const DWORD error = [] {
+        std::uint32_t code = ERROR_SUCCESS;
+        HANDLE job = createKillOnCloseJob(JOB_OBJECT_LIMIT_BREAKAWAY_OK, &code);
+        if (job && !AssignProcessToJobObject(job, GetCurrentProcess())) {
+            code = GetLastError();
+            CloseHandle(job); // empty, so closing it ends nothing
         }
-        return made;
+        return static_cast<DWORD>(code);
     }();
-    static_cast<void>(job);
+    return error;
 }
 
-void* createTreeJob(std::uint32_t processId, std::uint32_t* error) {
+void* openProcess(std::uint32_t processId, std::uint32_t* error) {
+    constexpr DWORD kAccess = PROCESS_SET_QUOTA | PROCESS_TERMINATE | SYNCHRONIZE;
+    HANDLE process = OpenProcess(kAccess, FALSE, processId);
+    *error = process ? ERROR_SUCCESS : GetLastError();
+    return process;
+}
+
+void* createTreeJob(void* process, std::uint32_t* error) {
+    *error = ERROR_SUCCESS;
     HANDLE job = createKillOnCloseJob(0, error);
-    if (!job)
-        return nullptr;
-    HANDLE process = OpenProcess(PROCESS_SET_QUOTA | PROCESS_TERMINATE, FALSE, processId);
-    if (!process) {
+    if (job && !AssignProcessToJobObject(job, process)) {
         *error = GetLastError();
-        CloseHandle(job);
-        return nullptr;
-    }
-    const BOOL assigned = AssignProcessToJobObject(job, process);
-    *error = assigned ? ERROR_SUCCESS : GetLastError();
-    CloseHandle(process);
-    if (!assigned) {
         CloseHandle(job);
         return nullptr;
     }
     return job;
 }
 
-bool terminateJob(void* job, std::uint32_t exitCode) {
-    return TerminateJobObject(job, exitCode) != 0;
+std::uint32_t resumeProcess(std::uint32_t processId) {
+    // A process started suspended has run no code yet, so it has one thread, its first, which
+    // the system's list of threads names (whoever started it may keep the thread's handle to
+    // itself, as QProcess does). Resuming a thread that runs already would change nothing.
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return GetLastError();
+    DWORD error = ERROR_NOT_FOUND;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID != processId)
+            continue;
+        HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID);
+        if (!thread) {
+            error = GetLastError();
+            break;
+        }
+        const bool resumed = ResumeThread(thread) != static_cast<DWORD>(-1);
+        error = resumed ? ERROR_SUCCESS : GetLastError();
+        CloseHandle(thread);
+        if (!resumed)
+            break;
+    }
+    CloseHandle(snapshot);
+    return error;
 }
 
-bool terminateProcess(std::uint32_t processId, std::uint32_t exitCode) {
-    HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, processId);
-    if (!process)
-        return false;
-    const bool ended = TerminateProcess(process, exitCode) != 0;
-    CloseHandle(process);
-    return ended;
+std::uint32_t terminateJob(void* job, std::uint32_t exitCode) {
+    return TerminateJobObject(job, exitCode) ? ERROR_SUCCESS : GetLastError();
 }
 
-bool sendCtrlBreak(std::uint32_t processGroup) {
-    // A program can send console events only on a console it is attached to; this one, a GUI
-    // program, has none of its own (so the first FreeConsole may fail), and the child has a
-    // hidden one. This program is outside the child's group, and ignores the event besides.
-    // Attaching may point this program's standard handles at that console; they are put back, so
-    // programs started later do not inherit handles of a console that is gone.
+std::uint32_t terminateProcess(void* process, std::uint32_t exitCode) {
+    if (TerminateProcess(process, exitCode))
+        return ERROR_SUCCESS;
+    const DWORD error = GetLastError();
+    // A process that has ended refuses to be ended (access denied).
+    return WaitForSingleObject(process, 0) == WAIT_OBJECT_0 ? ERROR_SUCCESS : error;
+}
+
+std::uint32_t sendCtrlBreak(std::uint32_t processGroup) {
+    // The event reaches only the processes of the child's group on the child's console. This
+    // program attaches to that console to send it but is not in that group: the child leads a
+    // group of its own, named by its id, and this program stays in the group it was started in.
+    // Should the two meet all the same (that group's leader has ended and its id went to the
+    // child), the handler keeps this program running. It stays installed: each process handles
+    // the event on a thread of its own, which may run after the call has returned. (A null
+    // handler would make this program ignore CTRL+C only.)
+    static const DWORD handlerError =
+        SetConsoleCtrlHandler(ignoreInterrupt, TRUE) ? ERROR_SUCCESS : GetLastError();
+    if (handlerError != ERROR_SUCCESS)
+        return handlerError;
+
+    // A GUI program has no console of its own: FreeConsole has nothing to free, which older
+    // systems report as an invalid parameter. The child has a hidden one. Attaching may point
+    // this program's standard handles at that console; they are put back, so programs started
+    // later do not inherit handles of a console that is gone.
     constexpr DWORD kStandard[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
     HANDLE saved[std::size(kStandard)];
     for (std::size_t i = 0; i < std::size(kStandard); ++i)
         saved[i] = GetStdHandle(kStandard[i]);
-    FreeConsole();
-    bool sent = false;
-    if (AttachConsole(processGroup)) {
-        SetConsoleCtrlHandler(nullptr, TRUE);
-        sent = GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, processGroup) != 0;
-        FreeConsole();
-        SetConsoleCtrlHandler(nullptr, FALSE);
+    if (!FreeConsole()) {
+        const DWORD freeError = GetLastError();
+        if (freeError != ERROR_INVALID_PARAMETER)
+            return freeError;
     }
-    for (std::size_t i = 0; i < std::size(kStandard); ++i)
-        SetStdHandle(kStandard[i], saved[i]);
-    return sent;
+    DWORD error = ERROR_SUCCESS;
+    if (!AttachConsole(processGroup)) {
+        error = GetLastError();
+    } else {
+        if (!GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, processGroup))
+            error = GetLastError();
+        if (!FreeConsole() && error == ERROR_SUCCESS)
+            error = GetLastError();
+    }
+    for (std::size_t i = 0; i < std::size(kStandard); ++i) {
+        if (!SetStdHandle(kStandard[i], saved[i]) && error == ERROR_SUCCESS)
+            error = GetLastError();
+    }
+    return error;
 }
 
 void closeHandle(void* handle) {

@@ -29,12 +29,20 @@ void playSoundAsync(const std::wstring& path);
 std::uint32_t startCommandLine(const std::wstring& commandLine, int showStyle,
                                const std::wstring& program = std::wstring());
 
+// --- Files
+
+// Moves the file `from` to `to` in one step, replacing a file there (MoveFileExW with
+// MOVEFILE_REPLACE_EXISTING), and waits until it is on the disk.
+std::uint32_t replaceFile(const std::wstring& from, const std::wstring& to);
+
 // --- Environment
 
 // The value of an environment variable of this process, empty when unset.
 std::wstring environmentValue(const std::wstring& name);
 
-// Sets a variable in this process's environment, so programs started afterwards inherit it.
+// Sets a variable for this process: in the system's copy of its environment, which the programs
+// it starts inherit, and in the C runtime's copy, which getenv() and Qt's qEnvironmentVariable()
+// read. An empty value removes it, as the C runtime keeps no empty variables.
 std::uint32_t setProcessEnvironment(const std::wstring& name, const std::wstring& value);
 
 // Stores a variable in the user's persistent environment, HKCU\Environment, as REG_SZ: taken
@@ -51,29 +59,45 @@ std::wstring storedUserEnvironment(const std::wstring& name);
 std::uint32_t announceEnvironmentChange();
 
 // --- Process trees (job objects)
+//
+// A child that roots a tree starts suspended, with treeCreationFlags(); once it is held by a
+// process handle and sits in its tree's job, resumeProcess() lets it run, so nothing it starts
+// can escape the job. The tree is ended through the job and the handle, never by the process id,
+// which another program may have once the process has ended and no handle of it is left open.
 
 // Adds to the creation flags of a child that roots a tree: a console process group of its own,
-// so CTRL+BREAK can reach it alone, and a console without a window.
+// so CTRL+BREAK can reach it alone, a console without a window, and a suspended start.
 unsigned long treeCreationFlags(unsigned long flags);
 
 // Once per process: puts this program into a job that kills every process in it when its last
 // handle closes. The handle stays open until this program ends, however it ends; children inherit
-// the job, so none outlives the program. Without effect where an outer job forbids it.
-void joinProgramJob();
+// the job, so none outlives the program. The error of that one attempt, on every call: when it
+// failed (an outer job that forbids it), children that sit in no tree's job may outlive this
+// program.
+std::uint32_t joinProgramJob();
 
-// A job that kills every process in it when closed, holding the process `processId`; the
-// process's later children join it. nullptr, with `error` set, when that failed.
-void* createTreeJob(std::uint32_t processId, std::uint32_t* error);
+// A handle of the process `processId` to put it into a job, end it and see whether it ended;
+// while the handle is open, the process id is given to no other process. nullptr, with `error`
+// set, when that failed.
+void* openProcess(std::uint32_t processId, std::uint32_t* error);
+
+// A job that kills every process in it when closed, holding `process`, whose later children join
+// it. nullptr, with `error` set, when that failed.
+void* createTreeJob(void* process, std::uint32_t* error);
+
+// Lets a process started suspended run: resumes its threads (there is one, its first).
+std::uint32_t resumeProcess(std::uint32_t processId);
 
 // Ends every process in the job.
-bool terminateJob(void* job, std::uint32_t exitCode);
+std::uint32_t terminateJob(void* job, std::uint32_t exitCode);
 
-// Ends one process.
-bool terminateProcess(std::uint32_t processId, std::uint32_t exitCode);
+// Ends a process; success too when it has ended already.
+std::uint32_t terminateProcess(void* process, std::uint32_t exitCode);
 
 // CTRL+BREAK to the console process group led by `processGroup` (a child started with
-// treeCreationFlags()), while this program ignores it.
-bool sendCtrlBreak(std::uint32_t processGroup);
+// treeCreationFlags(), whose process handle is held, so the id is still the child's). This
+// program attaches to the child's console to send it, and is not ended by it.
+std::uint32_t sendCtrlBreak(std::uint32_t processGroup);
 
 void closeHandle(void* handle);
 

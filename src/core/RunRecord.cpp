@@ -1,0 +1,166 @@
+#include "core/RunRecord.h"
+
+#include "core/NaturalOrder.h"
+#include "core/Segments.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+constexpr int kVersion = 1;
+
+constexpr std::array<const char*, 4> kStates{"waiting", "converting", "converted", "failed"};
+
+QString stateName(RecordedPiece::State state) {
+    return QString::fromLatin1(kStates[static_cast<std::size_t>(state)]);
+}
+
+std::optional<RecordedPiece::State> stateFrom(const QString& name) {
+    for (std::size_t i = 0; i < kStates.size(); ++i) {
+        if (name == QLatin1String(kStates[i]))
+            return static_cast<RecordedPiece::State>(i);
+    }
+    return std::nullopt;
+}
+
+// A plain file name: the record never points outside its folder.
+bool isPlainName(const QString& name) {
+    return !name.isEmpty() && !name.contains(QLatin1Char('/')) &&
+           !name.contains(QLatin1Char('\\')) && name != QLatin1String("..");
+}
+
+} // namespace
+
+qint64 RunRecord::samples() const {
+    qint64 total = 0;
+    for (const RecordedPiece& piece : pieces)
+        total += piece.length;
+    return total;
+}
+
+QByteArray RunRecord::toJson() const {
+    QJsonArray list;
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+        const RecordedPiece& piece = pieces.at(i);
+        QJsonObject entry{{"index", int(i)},
+                          {"start", piece.start},
+                          {"length", piece.length},
+                          {"segment", piece.segment},
+                          {"state", stateName(piece.state)}};
+        if (!piece.converted.isEmpty())
+            entry.insert("converted", piece.converted);
+        if (!piece.reason.isEmpty())
+            entry.insert("reason", piece.reason);
+        if (!piece.voice.isEmpty())
+            entry.insert("voice", piece.voice);
+        if (!piece.settings.isEmpty())
+            entry.insert("settings", piece.settings);
+        list.append(entry);
+    }
+    const QJsonObject root{
+        {"version", kVersion},
+        {"input", QJsonObject{{"path", input.path},
+                              {"size", input.size},
+                              {"modified", input.modified.toUTC().toString(Qt::ISODateWithMs)}}},
+        {"sample_rate", sampleRate},
+        {"samples", samples()},
+        {"pieces", list}};
+    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+}
+
+std::optional<RunRecord> RunRecord::fromJson(const QByteArray& json, QString* error) {
+    QJsonParseError parse;
+    const QJsonObject root = QJsonDocument::fromJson(json, &parse).object();
+    const auto refuse = [error](const QString& why) {
+        if (error)
+            *error = why;
+        return std::nullopt;
+    };
+    if (parse.error != QJsonParseError::NoError)
+        return refuse(parse.errorString());
+    if (root.value("version").toInt() != kVersion)
+        return refuse(QStringLiteral("no record of this version"));
+    RunRecord record;
+    const QJsonObject input = root.value("input").toObject();
+    record.input = {input.value("path").toString(), qint64(input.value("size").toDouble(-1)),
+                    QDateTime::fromString(input.value("modified").toString(), Qt::ISODateWithMs)};
+    record.sampleRate = root.value("sample_rate").toInt();
+    if (record.input.path.isEmpty() || record.sampleRate <= 0)
+        return refuse(QStringLiteral("it names no input or no sample rate"));
+    const QJsonArray list = root.value("pieces").toArray();
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        const QJsonObject entry = list.at(i).toObject();
+        RecordedPiece piece;
+        piece.start = qint64(entry.value("start").toDouble(-1));
+        piece.length = qint64(entry.value("length").toDouble(-1));
+        piece.segment = entry.value("segment").toString();
+        piece.converted = entry.value("converted").toString();
+        piece.reason = entry.value("reason").toString();
+        piece.voice = entry.value("voice").toString();
+        piece.settings = entry.value("settings").toObject();
+        const auto state = stateFrom(entry.value("state").toString());
+        const bool converted = state == RecordedPiece::State::Converted;
+        if (entry.value("index").toInt(-1) != i || !state || piece.start < 0 || piece.length < 0 ||
+            !isPlainName(piece.segment) || (converted && !isPlainName(piece.converted)) ||
+            (!piece.converted.isEmpty() && !isPlainName(piece.converted)))
+            return refuse(QStringLiteral("its piece %1 is not readable").arg(i + 1));
+        piece.state = *state;
+        record.pieces.append(piece);
+    }
+    if (record.pieces.isEmpty())
+        return refuse(QStringLiteral("it holds no pieces"));
+    if (root.value("samples").toDouble(-1) != double(record.samples()))
+        return refuse(QStringLiteral("its length is not the sum of its pieces"));
+    return record;
+}
+
+QStringList joinOrder(const RunRecord& record, const std::function<bool(const QString&)>& exists,
+                      QString* problem) {
+    QStringList files;
+    for (qsizetype i = 0; i < record.pieces.size(); ++i) {
+        const RecordedPiece& piece = record.pieces.at(i);
+        if (piece.state == RecordedPiece::State::Converted && exists(piece.converted)) {
+            files.append(piece.converted);
+        } else if (exists(piece.segment)) {
+            files.append(piece.segment);
+        } else {
+            if (problem)
+                *problem =
+                    QStringLiteral("Piece %1 of %2 is missing: %3 in \\parts.")
+                        .arg(i + 1)
+                        .arg(record.pieces.size())
+                        .arg(piece.converted.isEmpty() ? piece.segment + QStringLiteral(" is not")
+                                                       : QStringLiteral("neither %1 nor %2 is")
+                                                             .arg(piece.converted, piece.segment));
+            return {};
+        }
+    }
+    return files;
+}
+
+QStringList pieceOrder(QStringList names) {
+    // The piece a name holds, when it is a name the program gives.
+    const auto piece = [](const QString& name) -> std::optional<qint64> {
+        const QString base = name.section(QLatin1Char('.'), 0, 0);
+        if (const auto number = segmentNumber(base))
+            return *number;
+        bool isNumber = false;
+        const qint64 converted = base.toLongLong(&isNumber);
+        if (isNumber && converted > 0 && name == convertedFileName(converted - 1))
+            return converted - 1;
+        return std::nullopt;
+    };
+    std::stable_sort(names.begin(), names.end(), [&piece](const QString& a, const QString& b) {
+        const auto pa = piece(a), pb = piece(b);
+        if (pa && pb && *pa != *pb)
+            return *pa < *pb;
+        if (pa.has_value() != pb.has_value())
+            return pa.has_value();
+        return naturalLess(a, b);
+    });
+    return names;
+}

@@ -1,0 +1,57 @@
+#include "pipeline/ScriptRun.h"
+
+ScriptRun::ScriptRun(const QString& interpreter, const QStringList& arguments,
+                     const ProcessJob::Environment& environment, QObject* parent)
+    : Job(parent)
+    , m_run(new ProcessJob(interpreter, arguments, this)) {
+    m_run->setSeparateChannels(true);
+    for (const auto& [name, value] : environment)
+        m_run->setEnvironmentValue(name, value);
+    connect(m_run, &ProcessJob::outputReceived, this,
+            [this](const QByteArray& bytes) { take(m_reader.feed(bytes)); });
+    connect(m_run, &Job::finished, this, [this](const JobOutcome& outcome) {
+        take(m_reader.finish());
+        if (outcome.isStopped() || stopRequested())
+            finish(JobOutcome::stopped());
+        else if (outcome.isDone() && lastOf(m_messages, m_answer) &&
+                 (m_answer != QLatin1String("result") || last(m_answer).flag("ok")))
+            finish(JobOutcome::done());
+        else
+            finish(JobOutcome::failed(failure()));
+    });
+}
+
+void ScriptRun::begin() {
+    m_run->start();
+}
+
+void ScriptRun::go() {
+    m_run->write("go\n");
+}
+
+void ScriptRun::cancel() {
+    m_run->closeInput();
+}
+
+void ScriptRun::take(const QList<ScriptMessage>& messages) {
+    for (const ScriptMessage& m : messages) {
+        m_messages.append(m);
+        emit message(m);
+    }
+}
+
+ScriptMessage ScriptRun::last(const QString& type) const {
+    return lastOf(m_messages, type).value_or(ScriptMessage{});
+}
+
+QString ScriptRun::failure() const {
+    const QString said = last(QStringLiteral("failure")).text("message");
+    if (!said.isEmpty())
+        return said;
+    // It ended without saying why: its last words for people, or how it ended.
+    const QString words = text().trimmed().section(QLatin1Char('\n'), -1).trimmed();
+    if (!words.isEmpty())
+        return words;
+    return m_run->outcome().isDone() ? QStringLiteral("the script ended without a result")
+                                     : m_run->outcome().reason;
+}

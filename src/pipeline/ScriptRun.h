@@ -1,0 +1,51 @@
+#pragma once
+
+#include "core/ScriptMessages.h"
+#include "platform/Job.h"
+#include "platform/ProcessJob.h"
+
+#include <QStringList>
+
+// One run of a script of the program (convert.py, separate.py) under Python. It says what it must
+// tell in typed messages on its standard output (ScriptMessages.h), which arrive as `message`; its
+// text for people (standard error) is kept for the user. Done means: it ended with exit status 0
+// and gave its answer (a "result" with "ok", unless told to expect another message); a run that
+// said "failure" fails with that message's words.
+class ScriptRun : public Job {
+    Q_OBJECT
+public:
+    ScriptRun(const QString& interpreter, const QStringList& arguments,
+              const ProcessJob::Environment& environment = {}, QObject* parent = nullptr);
+
+    // Before start(): the message that answers (by default "result").
+    void expect(const QString& type) { m_answer = type; }
+    // Before start(): standard input stays open for `go()` or `cancel()`.
+    void keepInputOpen() { m_run->setInputOpen(true); }
+    // The script waits on its standard input: it may go on, or it is to end.
+    void go();
+    void cancel();
+
+    const QList<ScriptMessage>& messages() const { return m_messages; }
+    // The last message of a type; its fields are empty when there was none.
+    ScriptMessage last(const QString& type) const;
+    // What it said for people.
+    QString text() const { return m_run->errorOutput(); }
+    // Why it failed, in its own words where it said them.
+    QString failure() const;
+    int exitCode() const { return m_run->exitCode(); }
+
+signals:
+    void message(const ScriptMessage& message);
+
+protected:
+    void begin() override;
+    void halt() override { m_run->stop(); }
+
+private:
+    void take(const QList<ScriptMessage>& messages);
+
+    ProcessJob* m_run;
+    ScriptReader m_reader;
+    QList<ScriptMessage> m_messages;
+    QString m_answer = QStringLiteral("result");
+};
