@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
 """Give one audio segment another voice.
 
-Usage: convert.py <input> <output> <voice id>
-       convert.py --estimate <voice id> <piece>...   what converting the pieces costs (JSON)
-       convert.py --voices                           the account's own voices (JSON)
+Usage: convert.py [--wait-for-go] <input> <output> <voice id>
+       convert.py --estimate <voice id> <piece>...   what converting the pieces costs
+       convert.py --voices                           the account's own voices
 
 Sends the segment to the ElevenLabs voice changer (speech-to-speech, its streaming endpoint) and
 writes the answer as ALAC in MP4 with a fixed sample rate and channel count, exactly as long as
@@ -16,11 +16,15 @@ that went out and got no complete answer is reported as possibly charged and lef
 With VOXSPLICE_OFFLINE_VOICE=1 the voice is changed locally with ffmpeg instead (pitch and
 formant shift); no key and no network are needed then.
 
-On success prints a line holding "OK" and exits 0. On failure prints one line saying what went
-wrong and what to do, and exits 1; when the account's limit of requests at once is reached,
-exits 75 ("BUSY"), so that the caller runs the piece again once one of its own requests ended.
-Stopped by SIGTERM (Ctrl+Break on Windows), it ends its ffmpeg, removes its temporary files and
-fails the same way; on Linux its ffmpeg also dies with it when it is killed outright.
+What the caller needs to know comes as one JSON object a line on standard output (see
+voxconvert/protocol.py); words for people go to standard error. A piece ends with a "result"
+object and exit status 0, or a "failure" object with its kind and exit status 1; when the
+account's limit of requests at once is reached, exit status 75 (kind "busy"), so that the caller
+runs the piece again once one of its own requests ended. With --wait-for-go, a piece that needs
+the service says "ready" once everything before its first request is done, and goes on only
+when the line "go" comes on standard input; "answered" says its requests are done. Stopped by
+SIGTERM (Ctrl+Break on Windows), it ends its ffmpeg, removes its temporary files and fails the
+same way; on Linux its ffmpeg also dies with it when it is killed outright.
 
 The work is done by the voxconvert package in the folder beside this script.
 

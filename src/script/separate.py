@@ -2,13 +2,17 @@
 """Split an audio file into its voice and everything else, on this machine.
 
 Usage: separate.py <input> <voice.wav> <background.wav>
-       separate.py --check      whether it can run here, as JSON
+       separate.py --check      whether it can run here
        separate.py --download   fetches the model's weights, telling how far it has come
 
 Uses the Hybrid Demucs model of torchaudio (Debian's python3-torchaudio) trained for music
 (vocals, drums, bass, other, at 44.1 kHz): the voice is the vocals, the background the sum of
 the rest. The weights (about 320 MB) are fetched once, when the user agreed to; see the README
-for their licence. Nothing is sent anywhere. On failure prints one line and exits 1.
+for their licence. Nothing is sent anywhere.
+
+What the caller needs to know comes as JSON objects, one a line, on standard output ("check";
+"progress" while downloading; then "result" or "failure", as convert.py writes them); words for
+people go to standard error. Exit status 0 on success, 1 on failure.
 """
 
 import importlib.util
@@ -20,11 +24,28 @@ import tempfile
 import urllib.request
 import wave
 
+# The voxconvert package sits beside this script: its ffmpeg dies with this script as
+# convert.py's does.
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from voxconvert.audio import CHILD_OPTIONS  # noqa: E402
+
 WEIGHTS_KEY = "models/hdemucs_high_trained.pt"
 WEIGHTS_URL = "https://download.pytorch.org/torchaudio/" + WEIGHTS_KEY
 RATE = 44100
 SEGMENT_SECONDS = 10.0  # the model sees the audio in overlapping windows of this length
 OVERLAP = 0.1
+FFMPEG_TIME_LIMIT = 600  # seconds; decoding a piece takes a few
+
+
+def emit(type, **fields):
+    sys.stdout.write(json.dumps(dict(type=type, **fields)) + "\n")
+    sys.stdout.flush()
+
+
+def tell(message, type="result", **fields):
+    """A message for people (standard error) that the caller reads as an object too."""
+    print(message, file=sys.stderr, flush=True)
+    emit(type, message=message, **fields)
 
 
 def weights_path():
@@ -36,31 +57,47 @@ def weights_path():
 
 def check():
     available = all(importlib.util.find_spec(name) for name in ("torch", "torchaudio"))
-    print(json.dumps({"available": bool(available),
-                      "weights": os.path.isfile(weights_path()), "path": weights_path()}))
+    emit("check", available=bool(available), weights=os.path.isfile(weights_path()),
+         path=weights_path())
+
+
+def load_weights(path):
+    """The weights as plain tensors: weights_only refuses a file that would run code when
+    loaded, whatever the download brought."""
+    import torch
+    return torch.load(path, map_location="cpu", weights_only=True)
 
 
 def download():
+    if not importlib.util.find_spec("torch"):  # it checks the weights: say so before 320 MB
+        raise RuntimeError("python3-torch is not installed; install it, then download again")
     target = weights_path()
     os.makedirs(os.path.dirname(target), exist_ok=True)
     handle, partial = tempfile.mkstemp(dir=os.path.dirname(target), suffix=".part")
     try:
-        with os.fdopen(handle, "wb") as sink, urllib.request.urlopen(WEIGHTS_URL, timeout=60) as answer:
+        with os.fdopen(handle, "wb") as sink, \
+                urllib.request.urlopen(WEIGHTS_URL, timeout=60) as answer:
             total, done, told = int(answer.headers.get("Content-Length") or 0), 0, -1
+            if total <= 0:  # without it, a download cut short could not be told from a whole one
+                raise OSError("the server did not say how large the weights are; try again later")
             for chunk in iter(lambda: answer.read(1 << 20), b""):
                 sink.write(chunk)
                 done += len(chunk)
-                if total and done * 100 // total != told:
+                if done * 100 // total != told:
                     told = done * 100 // total
-                    print("downloaded %d of %d MB (%d%%)" % (done >> 20, total >> 20, told),
-                          flush=True)
-        if total and done != total:
-            raise OSError("the download was cut short")
+                    tell("downloaded %d of %d MB (%d%%)" % (done >> 20, total >> 20, told),
+                         "progress", fraction=round(done / total, 4))
+        if done != total:
+            raise OSError("the download was cut short (%d of %d bytes); try again" % (done, total))
+        try:
+            load_weights(partial)
+        except Exception as error:
+            raise OSError("the downloaded file holds no usable weights (%s)" % error)
         os.replace(partial, target)
     finally:
         if os.path.exists(partial):
             os.remove(partial)
-    print("OK: the weights are in %s" % target)
+    tell("OK: the weights are in %s" % target, ok=True)
 
 
 def read_wave(path):
@@ -105,24 +142,37 @@ def separate(model, mixture):
     return out / weight.clamp(min=1e-6) * std + mean / len(model.sources)
 
 
+def decode(source, target):
+    """The first audio stream of `source` as a 16-bit stereo WAV at RATE."""
+    try:
+        done = subprocess.run([os.environ.get("VOXSPLICE_FFMPEG") or find_ffmpeg(), "-nostdin",
+                               "-v", "error", "-y", "-i", source, "-map", "0:a:0", "-ac", "2",
+                               "-ar", str(RATE), "-c:a", "pcm_s16le", target],
+                              stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.PIPE, timeout=FFMPEG_TIME_LIMIT, **CHILD_OPTIONS)
+    except subprocess.TimeoutExpired:
+        raise RuntimeError("ffmpeg did not finish reading %s within %d s"
+                           % (source, FFMPEG_TIME_LIMIT))
+    if done.returncode != 0:
+        lines = done.stderr.decode("utf-8", "replace").strip().splitlines()
+        raise RuntimeError("ffmpeg cannot read %s (%s)" % (
+            source, lines[-1] if lines else "exit status %d" % done.returncode))
+
+
 def run(source, voice_path, background_path):
-    import torch
     from torchaudio.pipelines import HDEMUCS_HIGH_MUSDB_PLUS as bundle
     if not os.path.isfile(weights_path()):
         raise RuntimeError("the model's weights are not here yet: download them first")
     model = bundle._model_factory_func()
-    model.load_state_dict(torch.load(weights_path()))
+    model.load_state_dict(load_weights(weights_path()))
     model.eval()
     with tempfile.TemporaryDirectory() as folder:
         mixture_path = os.path.join(folder, "mixture.wav")
-        subprocess.run([os.environ.get("VOXSPLICE_FFMPEG") or find_ffmpeg(), "-nostdin", "-v",
-                        "error", "-y", "-i", source, "-map", "0:a:0", "-ac", "2", "-ar",
-                        str(RATE), "-c:a", "pcm_s16le", mixture_path], check=True,
-                       stdin=subprocess.DEVNULL)
+        decode(source, mixture_path)
         sources = dict(zip(model.sources, separate(model, read_wave(mixture_path))))
     write_wave(voice_path, sources["vocals"])
     write_wave(background_path, sum(sources[name] for name in model.sources if name != "vocals"))
-    print("OK: separated %s" % source)
+    tell("OK: separated %s" % source, ok=True)
 
 
 def find_ffmpeg():
@@ -142,7 +192,8 @@ def main(argv):
             raise RuntimeError("usage: separate.py <input> <voice.wav> <background.wav>")
         return 0
     except Exception as error:  # one line, whatever went wrong
-        print("FAILED: %s" % " ".join(str(error).split())[:300], file=sys.stderr, flush=True)
+        tell("FAILED: %s" % " ".join(str(error).split())[:300], "failure", kind="error",
+             retry_after=None, possibly_charged=False)
         return 1
 
 

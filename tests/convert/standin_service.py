@@ -6,7 +6,8 @@ the requests in flight, the voice, output_format and plan, the form (FIELDS), th
 ffmpeg decodes the upload, its length and the credits left; then answer as queue() says, or,
 `latency` s per second of audio after the upload, with MP3 (voice changer: a semitone up,
 `length_error` s longer; isolator: the speech as it is; both the speech registered for the
-upload, else all of it). Work done ("ok", "stall", "cut") costs
+upload, else all of it). Work done ("ok", "stall", "cut", and the gateway's GATEWAY answers
+after it) costs
 ceil(max(1, ceil(seconds - 0.05)) * 1000 / 60) credits, in the ledger (`requests`: time, method,
 path, query, headers, fields, voice_id, seconds, audio_sha256, status, answer, charged). As a
 program, with the KNOBS as options, it prints its URL and serves until killed or --lifetime s;
@@ -50,12 +51,15 @@ ERRORS = {  # name: (HTTP status, `type`, message)
     "concurrent_limit_exceeded": (429, "rate_limit_error", "Too many concurrent requests."),
     "rate_limit_exceeded": (429, "rate_limit_error", "You are sending requests too quickly."),
     "system_busy": (429, "service_unavailable", "The system is busy, please try again later."),
-    "server_error": (500, "server_error", "Internal server error.")}
+    "server_error": (500, "server_error", "Internal server error."),
+    "service_unavailable": (503, "service_unavailable", "The service is temporarily unavailable.")}
+GATEWAY = {"bad_gateway": 502, "gateway_timeout": 504}  # a gateway's page after the work: HTML
 LEGACY = {"paid_plan_required": "payment_required", "server_error": "internal_server_error",
           "output_format_not_allowed": "subscription_required",
           "concurrent_limit_exceeded": "too_many_concurrent_requests"}  # the old `status`, if other
 NEW_CODES = {"invalid_api_key": "unauthorized", "voice_does_not_exist": "voice_not_found"}
-ANSWERS = {"ok", "stall", "cut", "validation_error", *ERRORS}  # what queue() takes, with:
+WORK = {"ok", "stall", "cut", *GATEWAY}  # answers given after the work is done and charged
+ANSWERS = {"validation_error", *WORK, *ERRORS}  # what queue() takes, with:
 OPTIONS = {"shape", "http", "message", "param", "retry_after", "retry_date", "fraction",
            "concurrency_headers"}  # see Handler.refuse(); fraction: how much "cut" sends
 PITCH = "asetrate=46746,aresample=44100,atempo=%.6f," % (44100 / 46746)  # a semitone up
@@ -268,8 +272,8 @@ class Handler(BaseHTTPRequestHandler):
             check(service.credits_used + cost <= service.credit_limit, "quota_exceeded")
             name, options = service.answers.pop(0) if service.answers else ("ok", {})
         self.entry["answer"] = name
-        check(name in ("ok", "stall", "cut"), name, **options)
-        if name != "stall":
+        check(name in WORK, name, **options)
+        if name in ("ok", "cut"):
             # Both return the voice alone, as the real service does: the speech registered for
             # the upload where there is one.
             voice = service.speech.get(self.entry["audio_sha256"])
@@ -287,6 +291,10 @@ class Handler(BaseHTTPRequestHandler):
                 if service.stopping.wait(0.05):
                     break
             return
+        if name in GATEWAY:
+            return self.send(GATEWAY[name], b"<html><head><title>%d %s</title></head><body>%s"
+                             b"</body></html>" % (GATEWAY[name], name.encode(), name.encode()),
+                             {"Content-Type": "text/html"})
         self.send(200, audio, {"Content-Type": "audio/mpeg"}, stream,
                   options.get("fraction", 0.5) if name == "cut" else 1.0)
 
@@ -296,7 +304,7 @@ class Handler(BaseHTTPRequestHandler):
                         "next_character_count_reset_unix": int(service.started) + 30 * 86400})
 
     def voices(self, service, match, query, body):
-        voices = [dict(voice, preview_url=None) for voice in service.voices]
+        voices = [{"preview_url": None, **voice} for voice in service.voices]
         if match[0].startswith("/v1/"):
             return self.send(200, {"voices": voices})
         size, start = query.get("page_size", "10"), query.get("next_page_token", "0")
@@ -359,7 +367,8 @@ class StandinService(ThreadingHTTPServer):
 
     def queue(self, answer, times=1, **options):
         """Has the next `times` requests that pass the checks answered "ok", "stall" (nothing),
-        "cut" (a `fraction` (0.5) of the body), "validation_error" or a refusal of ERRORS."""
+        "cut" (a `fraction` (0.5) of the body), a GATEWAY page, "validation_error" or a refusal
+        of ERRORS."""
         if answer not in ANSWERS or not OPTIONS.issuperset(options):
             raise ValueError("unknown answer %r or options %s" % (answer, sorted(options)))
         self.answers.extend([(answer, options)] * times)

@@ -18,7 +18,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 SCRIPT = os.path.join(os.path.dirname(os.path.dirname(HERE)), "src", "script")
 sys.path[:0] = [HERE, SCRIPT]
 from standin_service import PERMISSIONS, StandinService  # noqa: E402
-from voxconvert import audio, service  # noqa: E402
+from voxconvert import audio, cache, service  # noqa: E402
 from voxconvert.messages import Failure  # noqa: E402
 
 FFMPEG = os.environ.get("VOXSPLICE_FFMPEG") or shutil.which("ffmpeg")
@@ -65,6 +65,11 @@ def install_script(folder):
     return shutil.copy(os.path.join(SCRIPT, "convert.py"), folder)
 
 
+def objects(result):
+    """What the script told the window: every line of its standard output is a JSON object."""
+    return [json.loads(line) for line in result.stdout.splitlines()]
+
+
 def live_group(pgid):
     """Names of the processes in group `pgid` that still run (a zombie has ended)."""
     names = []
@@ -79,7 +84,7 @@ def live_group(pgid):
     return names
 
 
-def wait_for(condition, seconds=10):
+def wait_for(condition, seconds=60):
     deadline = time.monotonic() + seconds
     while not condition() and time.monotonic() < deadline:
         time.sleep(0.05)
@@ -99,6 +104,9 @@ def setUpModule():
     media["a"] = make_sine("a.mp4", 3, 440, 44100, 2)
     media["b"] = make_sine("b.mp4", 2.3, 300, 48000, 1)
     media["sliver"] = make_sine("sliver.mp4", 0.03, 440, 44100, 2)
+    for name, frequency in (("x", 500), ("y", 700)):  # as large as each other, not alike
+        media[name] = os.path.join(root, name + ".wav")
+        ffmpeg("-f", "lavfi", "-i", "sine=%d:d=1" % frequency, media[name])
     media["long"] = os.path.join(root, "long.mp4")  # silence: a tone this long takes seconds
     ffmpeg("-f", "lavfi", "-i", "anullsrc=r=8000", "-t", "301", "-c:a", "aac", media["long"])
 
@@ -150,21 +158,27 @@ class ConvertCase(unittest.TestCase):
     def assert_converted(self, result, source, output=None):
         output = output or self.output
         self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
-        self.assertIn("OK", result.stdout)
-        self.assertIn(output, result.stdout)  # the path as it is, "BOOKS" and all
+        done = objects(result)[-1]
+        # The path as it is, "BOOKS" and all; the words for people on standard error as well.
+        self.assertEqual((done["type"], done["ok"], done["output"]), ("result", True, output))
+        self.assertEqual(result.stderr.splitlines()[-1], done["message"])
         self.assertEqual(stream_format(output), FORMAT)
         self.assertAlmostEqual(decoded_seconds(output), decoded_seconds(source), delta=FRAME)
+        return done
 
-    def assert_failed(self, result, *words, requests, status=1):
+    def assert_failed(self, result, *words, requests, kind="error"):
         text = result.stdout + result.stderr
-        self.assertEqual(result.returncode, status, text)  # the caller trusts "OK" only with 0
+        self.assertEqual(result.returncode, 75 if kind == "busy" else 1, text)
         for key in (KEY, "wrong-key"):
             self.assertNotIn(key, text)
-        self.assertEqual(len(result.stderr.strip().splitlines()), 1, result.stderr)
+        told = [item for item in objects(result) if item["type"] in ("result", "failure")]
+        self.assertEqual([(item["type"], item["kind"]) for item in told], [("failure", kind)])
+        self.assertEqual(result.stderr.splitlines()[-1], told[0]["message"])
         for word in words:
-            self.assertIn(word, text)
+            self.assertIn(word, told[0]["message"])
         self.assertEqual(len(self.service.requests), requests)
         self.assertEqual(os.listdir(self.out_dir), [], "a failed run left files behind")
+        return told[0]
 
     def assert_billed_once(self):
         self.assertLessEqual(max(self.service.charges_per_audio().values(), default=0), 1)
@@ -198,12 +212,9 @@ class ServiceTest(ConvertCase):
                     ("paid_plan_required", ("needs a paid plan",)),
                     ("output_format_not_allowed", ("plan does not allow",)),
                     ("voice_not_found", ("voice not found", VOICE)),
-                    ("voice_does_not_exist", ("voice not found",)),
-                    ("max_duration_exceeded", ("too long",)),
-                    ("file_too_large", ("too large",)),
-                    ("invalid_parameters", ("refused the request",)),
-                    ("validation_error", ("refused the request",)),
-                    ("concurrent_limit_exceeded", ("at once",))]
+                    ("voice_does_not_exist", ("voice not found",)), ("file_too_large", ("large",)),
+                    ("max_duration_exceeded", ("too long",)), ("validation_error", ("refused",)),
+                    ("invalid_parameters", ("refused",)), ("concurrent_limit_exceeded", ("once",))]
         with mock.patch.dict(os.environ, self.command()[1]):
             remote = service.Service()
         for name, words in refusals:
@@ -220,51 +231,102 @@ class ServiceTest(ConvertCase):
 
     def test_answers(self):
         """Only what the service did not do is asked again; nothing is billed twice; every
-        failure is one line and a status that is not 0."""
-        cases = [  # queued answers, settings, (requests, failure words, status, credits)
-            ([], {"key": "wrong-key"}, (1, ("invalid key",), 1, 0)),
+        failure is one failure object of its kind, and a status that is not 0."""
+        cases = [  # queued answers, settings, (requests, failure: kind and words, credits)
+            ([], {"key": "wrong-key"}, (1, ("invalid_key", "invalid key"), 0)),
             ([("concurrent_limit_exceeded", dict(retry_after=3))], {},
-             (1, ("BUSY", "at once", "retry after 3 s"), 75, 0)),
-            ([("rate_limit_exceeded", dict(retry_after=1))], {}, (2, None, 0, 50)),
-            ([("system_busy", dict(retry_date=1))], {}, (2, None, 0, 50)),
-            ([("server_error", {})], {}, (2, None, 0, 50)),
-            ([("server_error", {})] * 3, {}, (3, ("trouble (HTTP 500)", "after 3 tries"), 1, 0)),
-            ([("stall", {})], {"VOXSPLICE_HTTP_TIMEOUT": 1}, (1, (MAY_BE_CHARGED,), 1, 50)),
-            ([("cut", {})], {}, (1, ("cut short", MAY_BE_CHARGED), 1, 50))]
-        for answers, settings, (requests, words, status, credits) in cases:
+             (1, ("busy", "BUSY", "at once", "retry after 3 s"), 0)),
+            ([("rate_limit_exceeded", dict(retry_after=1))], {}, (2, None, 50)),
+            ([("system_busy", dict(retry_date=1))], {}, (2, None, 50)),
+            ([("server_error", {})], {}, (2, None, 50)),
+            ([("service_unavailable", {})], {}, (2, None, 50)),
+            ([("server_error", {})] * 3, {}, (3, ("server", "(HTTP 500)", "after 3 tries"), 0)),
+            ([("bad_gateway", {})], {}, (1, ("possibly_charged", "502", MAY_BE_CHARGED), 50)),
+            ([("gateway_timeout", {})], {}, (1, ("possibly_charged", "504", MAY_BE_CHARGED), 50)),
+            ([("stall", {})], {"VOXSPLICE_HTTP_TIMEOUT": 1},
+             (1, ("possibly_charged", MAY_BE_CHARGED), 50)),
+            ([("cut", {})], {}, (1, ("possibly_charged", "cut short", MAY_BE_CHARGED), 50)),
+            # Words for people that read like a result or a wait are only words.
+            ([("invalid_parameters", dict(message="OK: retry after 9 s"))], {},
+             (1, ("invalid", "OK: retry after 9 s"), 0))]
+        for answers, settings, (requests, failure, credits) in cases:
             with self.subTest(answers=answers, settings=settings):
                 self.service.clear()
                 self.fresh_cache()
                 for answer, options in answers:
                     self.service.queue(answer, **options)
                 result = self.run_convert(**settings)
-                if words is None:
+                if failure is None:
                     self.assert_converted(result, media["a"])
                     self.assertEqual(len(self.service.requests), requests)
                     os.remove(self.output)
                 else:
-                    self.assert_failed(result, *words, requests=requests, status=status)
+                    told = self.assert_failed(result, *failure[1:], requests=requests,
+                                              kind=failure[0])
+                    self.assertEqual((told["retry_after"], told["possibly_charged"]),
+                                     (3 if failure[0] == "busy" else None, bool(credits)))
                 self.assertEqual(self.service.charged_credits(), credits)
                 self.assert_billed_once()
 
     def test_same_audio_is_never_sent_twice(self):
+        # Told to wait for its go, a piece gets ready and sends nothing before the go.
+        command, env = self.command(["--wait-for-go", media["a"], self.output, VOICE])
+        with subprocess.Popen(command, env=env, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                              stderr=subprocess.PIPE, text=True) as child:
+            self.assertEqual(json.loads(child.stdout.readline()), {"type": "ready"})
+            self.assertEqual(self.service.requests, [])
+            out, err = child.communicate("go\n", timeout=60)
+        result = subprocess.CompletedProcess(command, child.returncode, out, err)
+        self.assert_converted(result, media["a"])
+        self.assertEqual([item["type"] for item in objects(result)], ["answered", "result"])
+        # A kept piece cut short (a crash, a full disk) is not reused: converted again, replaced.
+        [entry] = [os.path.join(folder, name) for folder, _, names in os.walk(self.cache)
+                   for name in names if name.endswith(".mp4")]
+        os.truncate(entry, os.path.getsize(entry) // 2)
         elsewhere = os.path.join(root, "same audio, other name.mp4")
         shutil.copy(media["a"], elsewhere)
-        self.assert_converted(self.run_convert(), media["a"])
         second = os.path.join(self.out_dir, "7.mp4")
-        result = self.run_convert([elsewhere, second, VOICE], key=None)  # needs no key
-        self.assert_converted(result, media["a"], second)
-        self.assertIn("reused", result.stdout)
-        self.assertEqual(len(self.service.requests), 1)
+        self.assertFalse(self.assert_converted(self.run_convert([elsewhere, second, VOICE]),
+                                               media["a"], second)["reused"])
+        # Kept whole, it needs no key, and the piece is never ready for the service.
+        result = self.run_convert(["--wait-for-go", elsewhere, second, VOICE], key=None)
+        self.assertTrue(self.assert_converted(result, media["a"], second)["reused"])
+        self.assertEqual(len(objects(result)), 1)
+        self.assertEqual(len(self.service.requests), 2)
         other = os.path.join(self.out_dir, "8.mp4")
         self.assert_converted(self.run_convert([media["a"], other, "TX3LPaxmHKxFdv7VOQHJ"]),
                               media["a"], other)
-        self.assertEqual(len(self.service.requests), 2)
-        # A small cache lets the piece used least recently go.
-        self.run_convert([media["b"], os.path.join(self.out_dir, "9.mp4"), VOICE],
-                         VOXSPLICE_CACHE_LIMIT_MB=0.06)
-        kept = [name for _, _, names in os.walk(self.cache) for name in names]
-        self.assertEqual(len(kept), 1, kept)
+        self.assertEqual(len(self.service.requests), 3)
+        # A small cache lets the piece used least recently go; a leftover of a writer long gone
+        # is swept, one a live writer may hold stays and counts.
+        for voice, leftovers in ((VOICE, {}), ("TX3LPaxmHKxFdv7VOQHJ", {"live": 0, "gone": 1})):
+            for name, old in leftovers.items():
+                with open(os.path.join(os.path.dirname(entry), name + ".part"), "wb") as handle:
+                    handle.write(bytes(70000))
+                os.utime(handle.name, (old, old) if old else None)
+            self.run_convert([media["b"], os.path.join(self.out_dir, "9.mp4"), voice],
+                             VOXSPLICE_CACHE_LIMIT_MB=0.06)
+            kept = [name for _, _, names in os.walk(self.cache) for name in names
+                    if not name.endswith(".measured")]
+            self.assertEqual([name.rpartition(".")[2] for name in kept],
+                             ["part" if leftovers else "mp4"])
+        # A measurement is remembered for the file exactly as it was: other audio of the same
+        # size and time, in the same file or a new one, is measured again.
+        memo, path = cache.Cache(self.cache), os.path.join(root, "changing.wav")
+        with mock.patch("time.time_ns", return_value=time.time_ns() + 10 ** 10):  # all settled
+            for source, write in ((media["x"], shutil.copyfile), (media["y"], shutil.copyfile),
+                                  (media["x"], lambda source, path: os.replace(
+                                      shutil.copy(source, path + ".new"), path))):
+                write(source, path)
+                os.utime(path, ns=(10 ** 18, 10 ** 18))
+                self.assertEqual(audio.measure(FFMPEG, path, memo), audio.measure(FFMPEG, source))
+            self.assertEqual(audio.measure("no ffmpeg needed", path, memo),
+                             audio.measure(FFMPEG, media["x"]))
+        # A write that fails leaves nothing behind; a hung ffmpeg is not waited for forever.
+        self.assertFalse(memo.store("f" * 64, path + ".gone"))
+        self.assertEqual(os.listdir(os.path.join(self.cache, "ff")), [])
+        with self.assertRaisesRegex(Failure, "hung .ffmpeg did not finish within 0 s"):
+            audio.run(["sleep", "60"], "hung", limit=0.2)
 
     def test_estimate_and_voices(self):
         self.assert_converted(self.run_convert(), media["a"])
@@ -272,23 +334,24 @@ class ServiceTest(ConvertCase):
                                   ({"speech_to_speech"}, None)):
             with self.subTest(permissions=permissions):
                 self.service.set(permissions=permissions)
-                result = self.run_convert(["--estimate", VOICE, media["a"], media["b"],
-                                           media["sliver"]])
-                report = json.loads(result.stdout)
+                report = objects(self.run_convert(["--estimate", VOICE, media["a"], media["b"],
+                                                   media["sliver"]]))[-1]
+                self.assertEqual(report["type"], "estimate")
                 self.assertAlmostEqual(report["cached_seconds"], 3.0, delta=0.05)
                 self.assertAlmostEqual(report["send_seconds"], 2.3, delta=0.05)
                 self.assertEqual(report["credits"], 38)
                 self.assertEqual(report.get("credits_left"), left)
                 self.assertEqual("user_read" in report.get("account_problem", ""), left is None)
-        voices = [dict(voice_id="V%019d" % i, name="Voice, %d" % i, category="cloned")
+        voices = [dict(voice_id="V%019d" % i, name="Voice, %d" % i, category="cloned",
+                       preview_url=i % 2 and "https://voices.invalid/%d.mp3" % i or None)
                   for i in range(130)]
         self.service.set(voices=voices, permissions=PERMISSIONS)
-        listed = json.loads(self.run_convert(["--voices"]).stdout)
-        self.assertEqual([v["voice_id"] for v in listed], [v["voice_id"] for v in voices])
+        self.assertEqual(objects(self.run_convert(["--voices"])),
+                         [{"type": "voices", "voices": voices}])
         self.service.set(permissions={"speech_to_speech"})
-        refused = self.run_convert(["--voices"])
-        self.assertEqual(refused.returncode, 1)
-        self.assertIn("voices_read", refused.stderr)
+        refused = objects(self.run_convert(["--voices"]))[-1]
+        self.assertEqual(refused["kind"], "permission")
+        self.assertIn("voices_read", refused["message"])
 
     def test_refused_before_anything_is_sent(self):
         garbage = os.path.join(root, "garbage.mp4")
@@ -297,6 +360,10 @@ class ServiceTest(ConvertCase):
         missing, nope = os.path.join(root, "missing.mp4"), os.path.join(root, "nope")
         bare = tempfile.mkdtemp(prefix="bare-", dir=root)
         closed = "http://127.0.0.1:9/"  # the discard port: nothing listens
+        noisy = os.path.join(root, "noisy-ffmpeg")  # megabytes of errors for a damaged piece
+        with open(noisy, "w") as handle:
+            handle.write("#!/bin/sh\nyes 'damaged frame' | head -n 300000 >&2\nexit 1\n")
+        os.chmod(noisy, 0o755)
         a, out, no_key = media["a"], self.output, ("no ElevenLabs key", SET_KEY)
         cases = [([], {}, ("usage",)), ([a, out, "v", "extra"], {}, ("usage",)),
                  ([missing, out, "v"], {}, ("input file not found: " + missing,)),
@@ -308,10 +375,13 @@ class ServiceTest(ConvertCase):
                  (None, {"script": install_script(bare)},
                   ("ffmpeg not found at " + os.path.join(bare, "ffmpeg", "bin"),)),
                  (None, {"ELEVENLABS_API_BASE": closed, "VOXSPLICE_MAX_TRIES": 2},
-                  ("cannot reach the voice service", "after 2 tries"))]
+                  ("cannot reach the voice service", "after 2 tries")),
+                 ([garbage, out, "v"], {"VOXSPLICE_FFMPEG": noisy}, ("damaged frame",)),
+                 (["--wait-for-go", a, out, VOICE], {}, ("stopped before the piece was sent",))]
         for args, settings, words in cases:
             with self.subTest(args=args, settings=settings):
-                self.assert_failed(self.run_convert(args, **settings), *words, requests=0)
+                self.assert_failed(self.run_convert(args, **settings), *words, requests=0,
+                                   kind="stopped" if "stopped" in words[0] else "error")
 
 
 TONES = (55, 6000)  # Hz: under the voice's pitch, and above most of its sound
@@ -382,10 +452,19 @@ class BackgroundTest(ConvertCase):
             self.assertLess(abs(kept - source), 8, levels)
             self.assertGreater(kept - lost, 25, levels)
             self.assertLess(abs(local - source), 8, levels)
+        # A separator that fails is read from its failure object, not from its words.
+        with open(separator, "w") as handle:
+            handle.write("print('OK: separated')\nprint('{\"type\": \"failure\", \"message\": "
+                         "\"FAILED: no model\"}')\nraise SystemExit(1)\n")
+        self.out_dir = tempfile.mkdtemp(dir=root)
+        self.assert_failed(self.run_convert(
+            [piece, os.path.join(self.out_dir, "3.mp4"), VOICE], VOXSPLICE_KEEP_BACKGROUND="local",
+            VOXSPLICE_OFFLINE_VOICE=1, VOXSPLICE_SEPARATOR=separator),
+            "the separator failed: no model", requests=0)
         # The cost of a run counts the isolator too.
         for mode, isolated in (("local", 0), ("service", decoded_seconds(piece))):
-            report = json.loads(self.run_convert(["--estimate", VOICE, piece],
-                                                 VOXSPLICE_KEEP_BACKGROUND=mode).stdout)
+            report = objects(self.run_convert(["--estimate", VOICE, piece],
+                                              VOXSPLICE_KEEP_BACKGROUND=mode))[-1]
             self.assertAlmostEqual(report["isolate_seconds"], isolated, delta=0.05)
         self.assertGreater(report["credits"], 1.9 * report["send_seconds"] / 60 * 1000)
 
@@ -408,31 +487,37 @@ class OfflineVoiceTest(ConvertCase):
 @unittest.skipUnless(sys.platform.startswith("linux"), "watches processes through /proc")
 class StopTest(ConvertCase):
     def test_stopped_or_killed_script_leaves_no_ffmpeg(self):
-        # An ffmpeg that works until it is to write the piece, then hangs (as `sleep`).
+        # An ffmpeg that works until it is to write the piece, then hangs (as `sleep`); or a
+        # service that has the piece and does not answer.
         hanging = os.path.join(root, "hanging-ffmpeg")
         with open(hanging, "w") as handle:
             handle.write('#!/bin/sh\ncase "$*" in *alac*) exec sleep 60;; esac\nexec "%s" "$@"\n'
                          % os.path.abspath(FFMPEG))
         os.chmod(hanging, 0o755)
-        for stop in (signal.SIGTERM, signal.SIGKILL):
-            with self.subTest(signal=stop.name):
-                command, env = self.command(key=None, VOXSPLICE_OFFLINE_VOICE=1,
-                                            VOXSPLICE_FFMPEG=hanging)
+        offline = dict(key=None, VOXSPLICE_OFFLINE_VOICE=1, VOXSPLICE_FFMPEG=hanging)
+        for stop, settings in ((signal.SIGTERM, offline), (signal.SIGTERM, {}),
+                               (signal.SIGKILL, offline)):
+            with self.subTest(signal=stop.name, service=not settings):
+                self.service.queue("stall")
+                command, env = self.command(**settings)
                 child = subprocess.Popen(command, env=env, stdin=subprocess.DEVNULL, text=True,
                                          stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                                          start_new_session=True)
                 self.addCleanup(subprocess.run, ["kill", "-KILL", "--", "-%d" % child.pid],
                                 stderr=subprocess.DEVNULL)
-                self.assertTrue(wait_for(lambda: "sleep" in live_group(child.pid)),
-                                "ffmpeg never came to write the piece")
+                self.assertTrue(wait_for(lambda: "sleep" in live_group(child.pid) or any(
+                    entry["answer"] == "stall" for entry in self.service.requests)),
+                    "ffmpeg never came to write the piece, nor the piece to the service")
                 child.send_signal(stop)
                 out, err = child.communicate(timeout=30)
                 # Polled through /proc: an orphan that has died may stay an unreaped zombie.
-                self.assertTrue(wait_for(lambda: not live_group(child.pid), 5),
+                self.assertTrue(wait_for(lambda: not live_group(child.pid)),
                                 "ffmpeg outlived the script: %s" % live_group(child.pid))
                 if stop == signal.SIGTERM:
                     result = subprocess.CompletedProcess(command, child.returncode, out, err)
-                    self.assert_failed(result, "stopped", requests=0)
+                    told = self.assert_failed(result, "stopped", requests=0 if settings else 1,
+                                              kind="stopped")
+                    self.assertEqual(told["possibly_charged"], not settings)
                 else:
                     self.assertEqual(child.returncode, -signal.SIGKILL)
 

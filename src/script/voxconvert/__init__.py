@@ -2,6 +2,7 @@
 
 Modules:
   messages   the one-line messages, the failure that stops a conversion, hiding the key
+  protocol   the JSON objects the window reads
   transport  one HTTP exchange, told apart by how far it got before it failed
   refusals   the service's refusals and what the user can do about each
   service    the voice service: converting a piece, the account's credits and voices

@@ -1,5 +1,6 @@
 """ffmpeg: finding it, running it, measuring the input, writing pieces, the offline voice."""
 
+import contextlib
 import hashlib
 import os
 import re
@@ -7,6 +8,7 @@ import shutil
 import signal
 import subprocess
 import sys
+import threading
 
 from .messages import Failure, shorten
 
@@ -24,6 +26,10 @@ OFFLINE_SHIFTS = (-5, -4, -3, 3, 4, 5)
 # How long an ffmpeg that was asked to stop may take before it is killed.
 STOP_WAIT_SECONDS = 2.0
 PR_SET_PDEATHSIG = 1  # from <linux/prctl.h>
+# An ffmpeg run that takes longer than this (plus twice the audio's length) is taken for hung.
+TIME_LIMIT_SECONDS = 600
+ERRORS_KEPT = 64 * 1024  # the end of ffmpeg's errors, for the failure line
+RUNNING = set()  # the ffmpeg runs of every thread
 
 
 def death_signal_hook():
@@ -84,21 +90,60 @@ def end_child(child):
         child.wait()
 
 
-def run_ffmpeg(ffmpeg, args, what, capture=False):
-    """Runs ffmpeg quietly, stdin closed; returns stdout if captured. Failure says `what`.
+def run_ffmpeg(ffmpeg, args, what, capture=False, limit=TIME_LIMIT_SECONDS):
+    """Runs ffmpeg quietly, stdin closed; returns stdout if captured. Failure says `what`."""
+    output = []
+    run([ffmpeg, "-nostdin", "-hide_banner", "-loglevel", "error", "-y"] + args, what,
+        output.append if capture else None, limit)
+    return b"".join(output)
 
-    However the wait ends, a signal's Failure included, ffmpeg is ended before this returns."""
-    child = start_ffmpeg([ffmpeg, "-nostdin", "-hide_banner", "-loglevel", "error", "-y"] + args,
-                         capture)
+
+def run(command, what, on_output=None, limit=TIME_LIMIT_SECONDS):
+    """Runs ffmpeg to its end, its output handed to `on_output` as it comes (when given) while
+    its errors are read beside it, keeping their end: neither pipe can fill and stall ffmpeg.
+    One that runs longer than `limit` seconds is taken for hung. However the run ends, a
+    signal's Failure included, ffmpeg is ended before this returns; a failure says `what` and
+    ffmpeg's last line of errors."""
+    child = start_ffmpeg(command, on_output is not None)
+    errors, overdue = bytearray(), []
+
+    def read_errors():
+        with contextlib.suppress(OSError, ValueError):  # closed under it: the run is over
+            for chunk in iter(lambda: child.stderr.read1(ERRORS_KEPT), b""):
+                errors.extend(chunk)
+                del errors[:-ERRORS_KEPT]
+
+    def hung():
+        overdue.append(True)
+        child.kill()
+
+    reader, timer = threading.Thread(target=read_errors, daemon=True), threading.Timer(limit, hung)
     with child:
         try:
-            output, errors = child.communicate()
+            RUNNING.add(child)
+            reader.start()
+            timer.start()
+            if on_output:
+                for chunk in iter(lambda: child.stdout.read(1 << 20), b""):
+                    on_output(chunk)
+            child.wait()
         finally:
+            timer.cancel()
             end_child(child)
+            RUNNING.discard(child)
+            reader.join(STOP_WAIT_SECONDS)
+    if overdue:
+        raise Failure("%s (ffmpeg did not finish within %d s)" % (what, limit))
     if child.returncode != 0:
-        status = "ffmpeg exit status %d" % child.returncode
-        raise Failure("%s (%s)" % (what, last_line(errors, status)))
-    return output
+        raise Failure("%s (%s)" % (what, last_line(errors, "ffmpeg exit status %d"
+                                                   % child.returncode)))
+
+
+def end_all():
+    """Kills every ffmpeg still running (those of other threads): their runs then end."""
+    for child in list(RUNNING):
+        with contextlib.suppress(OSError):
+            child.kill()
 
 
 def start_ffmpeg(command, capture=True):
@@ -114,37 +159,42 @@ def start_ffmpeg(command, capture=True):
 
 def last_line(errors, otherwise):
     """ffmpeg's last line of errors, shortened; `otherwise` when it wrote none."""
-    lines = errors.decode("utf-8", "replace").strip().splitlines()
+    lines = bytes(errors).decode("utf-8", "replace").strip().splitlines()
     return shorten(lines[-1] if lines else otherwise)
+
+
+def time_limit(samples):
+    """How long an ffmpeg run over `samples` of audio may take before it is taken for hung."""
+    return TIME_LIMIT_SECONDS + 2 * samples // SAMPLE_RATE
 
 
 # ---------------------------------------------------------------------------------------------
 # Pieces
 
 
-def measure(ffmpeg, path):
+def measure(ffmpeg, path, memo=None):
     """The audio's length in samples at SAMPLE_RATE and a digest of its decoded samples (stereo,
-    16 bits): two files with the same audio give the same digest, whatever their container."""
+    16 bits): two files with the same audio give the same digest, whatever their container.
+    With a `memo` (the cache), a file measured before and unchanged since is not decoded again."""
+    stamp, known = memo.recall(path) if memo else (None, None)
+    if known:
+        return known
     command = [ffmpeg, "-nostdin", "-hide_banner", "-loglevel", "error", "-i", path,
                "-map", "0:a:0", "-vn", "-ac", str(CHANNELS), "-ar", str(SAMPLE_RATE),
                "-c:a", "pcm_s16le", "-f", "s16le", "-"]
-    digest, size = hashlib.sha256(), 0
-    child = start_ffmpeg(command)
-    with child:
-        try:
-            for chunk in iter(lambda: child.stdout.read(1 << 20), b""):
-                digest.update(chunk)
-                size += len(chunk)
-            errors = child.stderr.read()
-            child.wait()
-        finally:
-            end_child(child)
-    if child.returncode != 0:
-        raise Failure("bad input file %s: ffmpeg cannot read audio from it (%s)"
-                      % (path, last_line(errors, "exit status %d" % child.returncode)))
-    if not size:
+    digest, size = hashlib.sha256(), [0]
+
+    def take(chunk):
+        digest.update(chunk)
+        size[0] += len(chunk)
+
+    run(command, "bad input file %s: ffmpeg cannot read audio from it" % path, take)
+    if not size[0]:
         raise Failure("bad input file %s: it holds no audio" % path)
-    return size // (2 * CHANNELS), digest.hexdigest()
+    measured = size[0] // (2 * CHANNELS), digest.hexdigest()
+    if memo:
+        memo.remember(path, stamp, measured)
+    return measured
 
 
 def has_rubberband(ffmpeg):
@@ -170,21 +220,22 @@ def encode_piece(ffmpeg, source, target, samples, voice_filter, what):
     """Writes `source` as the fixed output format, exactly `samples` long."""
     chain = ([voice_filter] if voice_filter else []) + [piece_filters(samples)]
     run_ffmpeg(ffmpeg, ["-i", source, "-map", "0:a:0", "-vn", "-sn", "-dn", "-af",
-                        ",".join(chain)] + PIECE_OUTPUT + [target], what)
+                        ",".join(chain)] + PIECE_OUTPUT + [target], what,
+               limit=time_limit(samples))
 
 
 def mix_pieces(ffmpeg, first, second, graph, target, samples, what):
     """Writes the audio that `graph` makes of two inputs ([0:a] and [1:a]) as a piece."""
     run_ffmpeg(ffmpeg, ["-i", first, "-i", second, "-filter_complex",
                         "%s,%s" % (graph, piece_filters(samples))] + PIECE_OUTPUT + [target],
-               what)
+               what, limit=time_limit(samples))
 
 
 def encode_silence(ffmpeg, target, samples):
     """Writes silence in the fixed output format, exactly `samples` long."""
     run_ffmpeg(ffmpeg, ["-f", "lavfi", "-i", "anullsrc=r=%d:cl=%s" % (SAMPLE_RATE, CHANNEL_LAYOUT),
                         "-af", piece_filters(samples)] + PIECE_OUTPUT + [target],
-               "ffmpeg failed to write silence")
+               "ffmpeg failed to write silence", limit=time_limit(samples))
 
 
 # ---------------------------------------------------------------------------------------------

@@ -8,6 +8,7 @@ python3-torchaudio and the weights of its model).
 """
 
 import array
+import json
 import operator
 import os
 import subprocess
@@ -108,7 +109,8 @@ def split_by_isolator(ffmpeg, remote, kept, piece, digest, samples, temps):
         audio.encode_piece(ffmpeg, answer, isolated, samples + int(LAG_SEARCH_SECONDS *
                                                                    audio.SAMPLE_RATE),
                            "", "the voice isolator answered with audio ffmpeg cannot read")
-        kept.store(name, isolated)
+        if kept.store(name, isolated):
+            remote.unkept = False
     lag, gain = alignment(ffmpeg, piece, isolated)
     voice, background = temps.new(".voice.mp4"), temps.new(".background.mp4")
     audio.encode_piece(ffmpeg, isolated, voice, samples, shift_filter(lag),
@@ -127,17 +129,42 @@ def split_locally(ffmpeg, piece, samples, temps):
     try:
         result = subprocess.run([sys.executable, script, piece, voice_wav, background_wav],
                                 stdin=subprocess.DEVNULL, capture_output=True, text=True,
-                                **audio.CHILD_OPTIONS)
+                                timeout=separator_time_limit(samples), **audio.CHILD_OPTIONS)
     except OSError as error:
         raise Failure("the separator %s did not start: %s" % (script, error))
+    except subprocess.TimeoutExpired:
+        raise Failure("the separator did not finish within %d s"
+                      % separator_time_limit(samples))
     if result.returncode != 0:
-        lines = (result.stderr or result.stdout).strip().splitlines()
-        raise Failure("the separator failed: %s" % (lines[-1] if lines else result.returncode))
+        said = [item.get("message") for item in objects(result.stdout)
+                if item.get("type") == "failure"]
+        raise Failure("the separator failed: %s" % (
+            said[-1].replace("FAILED: ", "", 1) if said and said[-1]
+            else "it ended with status %d and said nothing" % result.returncode))
     voice, background = temps.new(".voice.mp4"), temps.new(".background.mp4")
     audio.encode_piece(ffmpeg, voice_wav, voice, samples, "", "the separator's voice is unreadable")
     audio.encode_piece(ffmpeg, background_wav, background, samples, "",
                        "the separator's background is unreadable")
     return voice, background
+
+
+def separator_time_limit(samples):
+    """How long the separator may take before it is taken for hung: it runs on the processor,
+    at a few times the audio's length on a slow machine."""
+    return audio.TIME_LIMIT_SECONDS + 20 * samples // audio.SAMPLE_RATE
+
+
+def objects(output):
+    """The JSON objects of a script's standard output, one a line; other lines are skipped."""
+    found = []
+    for line in output.splitlines():
+        try:
+            item = json.loads(line)
+        except ValueError:
+            continue
+        if isinstance(item, dict):
+            found.append(item)
+    return found
 
 
 def mix(ffmpeg, voice, background, target, samples):

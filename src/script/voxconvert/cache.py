@@ -4,18 +4,39 @@ A piece is found again by what decides the result: its decoded audio, the voice,
 output format and the settings; not by its name or its folder. The cache lives in the user's
 cache folder (VOXSPLICE_CACHE_DIR, which the program sets), holds at most VOXSPLICE_CACHE_LIMIT_MB
 megabytes, and lets the pieces used least recently go first.
+
+Every kept file is written beside its place and renamed into it, so it is there whole or not at
+all, and a kept piece starts with its length and checksum: one cut short or damaged (a crash, a
+full disk) is found out when taken, removed, and made again. Beside the pieces, the cache
+remembers what measuring a file found (its length and audio digest) for as long as the file
+stays exactly as it was, so that a file is decoded once for the cost of a run and its conversion.
 """
 
+import contextlib
 import hashlib
 import json
 import os
-import shutil
+import re
+import struct
 import sys
 import tempfile
+import time
 
 # Raised when what a kept piece holds changes for the same inputs.
 FORMAT_VERSION = 1
 DEFAULT_LIMIT_MB = 2048
+# Starts every kept piece: a mark, the length of what follows, and its SHA-256.
+HEADER = struct.Struct("<8sQ32s")
+MARK = b"vxsplice"
+# A temporary older than this belongs to no live writer (a write takes seconds): it is swept.
+STALE_SECONDS = 3600
+# A file changed this soon before it was measured may change again without a new timestamp
+# (timestamps move in steps); its measurement is not remembered. Filesystems that keep whole
+# seconds only (FAT keeps two) get the longer wait.
+UNSETTLED_NS = 100 * 10 ** 6
+UNSETTLED_COARSE_NS = 3 * 10 ** 9
+# What this cache writes, relative to its folder: nothing else there is ever removed.
+OURS = re.compile(r"[0-9a-f]{2}[/\\][^/\\]+\Z")
 
 
 def default_folder():
@@ -35,6 +56,30 @@ def key(kind, audio_digest, **settings):
     return hashlib.sha256(what.encode("utf-8")).hexdigest()
 
 
+def identity(path):
+    """What tells the file at `path` from any other file or any other state of it."""
+    real = os.path.realpath(path)
+    info = os.stat(real)
+    return [real, info.st_size, info.st_mtime_ns, info.st_ctime_ns, info.st_ino, info.st_dev]
+
+
+def remove(path, seen=None):
+    """Removes `path`; with `seen` (its os.stat), only while it still is the file seen."""
+    with contextlib.suppress(OSError):
+        if seen is None or os.path.samestat(seen, os.stat(path)):
+            os.remove(path)
+
+
+def copy(source, sink):
+    """Copies the open file `source`, from where it stands, into `sink`: (length, SHA-256)."""
+    digest, length = hashlib.sha256(), 0
+    for chunk in iter(lambda: source.read(1 << 20), b""):
+        digest.update(chunk)
+        sink.write(chunk)
+        length += len(chunk)
+    return length, digest.digest()
+
+
 class Cache:
     def __init__(self, folder=None, limit_mb=None):
         self.folder = folder or os.environ.get("VOXSPLICE_CACHE_DIR") or default_folder()
@@ -45,61 +90,122 @@ class Cache:
                 limit_mb = DEFAULT_LIMIT_MB
         self.limit = int(limit_mb * 1000 * 1000)
 
-    def path(self, name):
-        return os.path.join(self.folder, name[:2], name + ".mp4")
+    def path(self, name, suffix=".mp4"):
+        return os.path.join(self.folder, name[:2], name + suffix)
 
     def holds(self, name):
-        return os.path.isfile(self.path(name))
+        """Whether a whole result is kept under `name`."""
+        return self.take(name, None)
 
     def fetch(self, name, target):
-        """Copies the kept result to `target`; False when there is none."""
-        path = self.path(name)
-        try:
-            shutil.copyfile(path, target)
-            os.utime(path)  # used now: it goes last
-            return True
-        except OSError:
-            return False
+        """Copies the kept result to `target`; False when there is none or it is damaged."""
+        return self.take(name, target)
+
+    def take(self, name, target):
+        """Checks the kept result against its header, copying it to `target` (a path) on the
+        way; a damaged one is removed."""
+        path, whole = self.path(name), False
+        with contextlib.suppress(OSError):
+            with open(path, "rb") as entry:
+                header = HEADER.unpack(entry.read(HEADER.size).ljust(HEADER.size))  # short: none
+                with open(target or os.devnull, "wb") as sink:
+                    whole = header == (MARK, *copy(entry, sink))
+                damaged = None if whole else os.fstat(entry.fileno())
+            if damaged:
+                remove(path, damaged)  # once closed: Windows removes no open file
+            elif target:
+                os.utime(path)  # used now: it goes last
+        return whole
 
     def store(self, name, source):
-        """Keeps a copy of `source`; a cache that cannot be written is no reason to fail."""
-        path = self.path(name)
+        """Keeps a copy of `source`; a cache that cannot be written is no reason to fail.
+        True when it is kept."""
+
+        def fill(sink):
+            sink.write(bytes(HEADER.size))  # written once what follows it is
+            with open(source, "rb") as handle:
+                summary = copy(handle, sink)
+            sink.seek(0)
+            sink.write(HEADER.pack(MARK, *summary))
+
+        kept = self.write(self.path(name), fill)
+        self.trim()
+        return kept
+
+    @staticmethod
+    def write(path, fill):
+        """Writes `path` whole or not at all: `fill` writes a temporary beside it, which is then
+        renamed into place, or removed however the writing ends (a stop signal included)."""
+        temporary = None
         try:
             os.makedirs(os.path.dirname(path), exist_ok=True)
             handle, temporary = tempfile.mkstemp(dir=os.path.dirname(path), suffix=".part")
-            os.close(handle)
-            shutil.copyfile(source, temporary)
+            with os.fdopen(handle, "wb") as sink:
+                fill(sink)
             os.replace(temporary, path)
+            temporary = None
+            return True
         except OSError:
-            return
-        self.trim()
+            return False
+        finally:
+            if temporary:
+                remove(temporary)
 
-    def entries(self):
-        """(last use, size, path) of every kept result."""
+    def recall(self, path):
+        """(the file as it is now, and when that was seen; what measuring it found if it was
+        measured as it is)."""
+        stamp = None
+        with contextlib.suppress(OSError, ValueError, KeyError, TypeError):
+            stamp = identity(path), time.time_ns()
+            with open(self.memo_path(stamp[0]), "rb") as handle:
+                memo = json.loads(handle.read().decode("utf-8"))
+            if memo["file"] == stamp[0]:
+                return stamp, (int(memo["samples"]), str(memo["digest"]))
+        return stamp, None
+
+    def remember(self, path, stamp, measured):
+        """Remembers what measuring the file found, when it was unchanged throughout and had
+        settled before (see UNSETTLED_NS)."""
+        with contextlib.suppress(OSError, TypeError):  # TypeError: no stamp
+            file, seen = stamp
+            modified, changed = file[2:4]
+            settled = seen - (UNSETTLED_NS if modified % 10 ** 9 else UNSETTLED_COARSE_NS)
+            if max(modified, changed) <= settled and identity(path) == file:
+                memo = json.dumps({"file": file, "samples": measured[0],
+                                   "digest": measured[1]}).encode("utf-8")
+                self.write(self.memo_path(file), lambda sink: sink.write(memo))
+
+    def memo_path(self, file):
+        return self.path(hashlib.sha256(json.dumps(file).encode("utf-8")).hexdigest(),
+                         ".measured")
+
+    def files(self):
+        """(last use, size, path) of every file in the cache folder."""
         found = []
         for folder, _, names in os.walk(self.folder):
             for name in names:
-                if name.endswith(".mp4"):
-                    path = os.path.join(folder, name)
-                    try:
-                        info = os.stat(path)
-                    except OSError:
-                        continue
+                path = os.path.join(folder, name)
+                with contextlib.suppress(OSError):  # gone meanwhile
+                    info = os.stat(path)
                     found.append((info.st_mtime, info.st_size, path))
         return found
 
     def usage(self):
-        return sum(size for _, size, _ in self.entries())
+        return sum(size for _, size, _ in self.files())
 
     def trim(self):
-        """Removes the results used least recently until the cache is within its limit."""
-        entries = sorted(self.entries())
-        total = sum(size for _, size, _ in entries)
-        for _, size, path in entries:
-            if total <= self.limit:
-                break
-            try:
-                os.remove(path)
+        """Sweeps temporaries left by writers that died, then removes the results used least
+        recently until the cache is within its limit. Every file counts toward the limit; only
+        what this cache wrote is removed, and never a temporary a live writer may hold."""
+        files, now = sorted(self.files()), time.time()
+        total = sum(size for _, size, _ in files)
+        for used, size, path in files:
+            ours = OURS.match(os.path.relpath(path, self.folder))
+            temporary = path.endswith(".part")
+            if not ours or temporary and now - used < STALE_SECONDS:
+                continue
+            if total <= self.limit and not temporary:
+                continue
+            remove(path)
+            if not os.path.exists(path):
                 total -= size
-            except OSError:
-                pass

@@ -1,25 +1,36 @@
 """The command line: the conversion of one piece, the cost of a run, the account's voices.
 
-    convert.py <input> <output> <voice id>        converts one piece
-    convert.py --estimate <voice id> <piece>...   what a run would send and cost, as JSON
-    convert.py --voices                           the account's own voices, as JSON
+    convert.py [--wait-for-go] <input> <output> <voice id>   converts one piece
+    convert.py --estimate <voice id> <piece>...              what a run would send and cost
+    convert.py --voices                                      the account's own voices
+
+What the window reads comes as JSON objects on standard output (see protocol.py): "ready" and
+"answered" around a piece's requests, then one "result" or "failure"; "estimate"; "voices".
+People's words go to standard error.
 """
 
-import json
+import concurrent.futures
 import os
 import signal
 import sys
 
-from . import audio, background, cache, service
+from . import audio, background, cache, protocol, service
 from .messages import Failure, clean, plural, say, shorten
 from .workfiles import TempFiles
 
 # Shorter pieces carry no speech worth a request.
 SHORTEST_SPEECH_SECONDS = 0.25
 
+# Pieces the cost of a run measures at once (each an ffmpeg decoding), at most one per core.
+MEASURED_AT_ONCE = 4
+
 # Exit status of a piece refused because the account's requests at once are used up; the
 # caller runs it again once one of its own requests has ended.
 EXIT_BUSY = 75
+
+# The service of the piece: a failure after it answered (paid) and before what it answered was
+# kept may have cost credits.
+SERVICES = []
 
 # Signals that ask the script to stop: a polite kill, and Ctrl+Break on Windows.
 STOP_SIGNALS = [getattr(signal, name) for name in ("SIGTERM", "SIGBREAK") if hasattr(signal, name)]
@@ -27,7 +38,7 @@ STOP_SIGNALS = [getattr(signal, name) for name in ("SIGTERM", "SIGBREAK") if has
 
 def parse_arguments(argv):
     if len(argv) != 3:
-        raise Failure("usage: convert.py <input> <output> <voice id> (got %s)"
+        raise Failure("usage: convert.py [--wait-for-go] <input> <output> <voice id> (got %s)"
                       % plural(len(argv), "argument"))
     input_path, output_path, voice_id = argv
     voice_id = voice_id.strip()
@@ -72,44 +83,48 @@ def check_limits(path, seconds):
                       "into shorter pieces" % (path, size / 1e6, service.MAX_BYTES // 1000000))
 
 
-def convert(argv):
+def convert(argv, wait_for_go=False):
     input_path, output_path, voice_id = parse_arguments(argv)
     offline = offline_voice_wanted()
+    mode = keep_background()
     ffmpeg = audio.find_ffmpeg()
-    samples, digest = audio.measure(ffmpeg, input_path)
+    kept = cache.Cache()
+    samples, digest = audio.measure(ffmpeg, input_path, kept)
     seconds = samples / audio.SAMPLE_RATE
     with TempFiles(output_path) as temps:
+        piece = temps.new(".part")
         if seconds < SHORTEST_SPEECH_SECONDS:
             # A sliver at the end of a split holds no speech; the service would refuse it or
             # bill a request for nothing. It stays silent at its exact length.
             say("%s is only %.2f s long: kept as silence" % (input_path, seconds))
-            piece = temps.new(".part")
             audio.encode_silence(ffmpeg, piece, samples)
-            temps.move_into_place(piece, output_path)
-            print("OK: wrote %s (%.2f s of silence)" % (output_path, seconds), flush=True)
-            return
-        mode = keep_background()
-        kept = cache.Cache()
+            return deliver(temps, piece, output_path, seconds, "OK: wrote %s (%.2f s of silence)"
+                           % (output_path, seconds))
         name = result_key(digest, voice_id, mode)
-        piece = temps.new(".part")
         if not offline and kept.fetch(name, piece):
-            temps.move_into_place(piece, output_path)
-            print("OK: reused %s from the cache (%.1f s; nothing sent, no credits)"
-                  % (output_path, seconds), flush=True)
-            return
-        remote = None if offline else service.Service()  # only now: a kept piece needs no key
+            return deliver(temps, piece, output_path, seconds, "OK: reused %s from the cache "
+                           "(%.1f s; nothing sent, no credits)" % (output_path, seconds),
+                           reused=True)
+        # Only now: a kept piece needs no key. The piece is ready for the service once all that
+        # can be done before its first request is done; with --wait-for-go the window says when
+        # it may go.
+        remote = None
+        if not offline or mode == "service":
+            remote = service.Service(go_ahead if wait_for_go else None)
+            SERVICES.append(remote)
         if not offline:
             check_limits(input_path, seconds)
         voice, rest = input_path, None
         if mode == "service":
             say("Taking the voice out of %s (%.1f s) at the voice isolator" % (input_path, seconds))
-            voice, rest = background.split_by_isolator(ffmpeg, remote or service.Service(), kept,
-                                                       input_path, digest, samples, temps)
+            voice, rest = background.split_by_isolator(ffmpeg, remote, kept, input_path, digest,
+                                                       samples, temps)
         elif mode == "local":
             say("Taking the voice out of %s (%.1f s) on this machine" % (input_path, seconds))
             voice, rest = background.split_locally(ffmpeg, input_path, samples, temps)
         changed = temps.new(".voice.mp4" if offline else ".voice.mp3")
         if offline:
+            answered(remote)  # the isolator's, if any, was the last
             shift = audio.offline_semitones(voice_id)
             say("Changing the voice of %s (%.1f s) offline, %+d semitones"
                 % (input_path, seconds, shift))
@@ -120,6 +135,7 @@ def convert(argv):
             say("Converting %s (%.1f s) with voice %s" % (input_path, seconds, voice_id))
             with open(changed, "wb") as sink:
                 remote.convert(voice, voice_id, sink)
+            answered(remote)
         if rest:
             background.mix(ffmpeg, changed, rest, piece, samples)
         elif offline:
@@ -127,17 +143,42 @@ def convert(argv):
         else:
             audio.encode_piece(ffmpeg, changed, piece, samples, "",
                                "the voice service answered with audio that ffmpeg cannot read")
-        if not offline:
-            kept.store(name, piece)
-        temps.move_into_place(piece, output_path)
-    credits = 0 if offline else service.credits_for(seconds) * (2 if mode == "service" else 1)
-    print("OK: wrote %s (%.1f s%s)" % (output_path, seconds,
-                                      ", about %d credits" % credits if credits else ""),
-          flush=True)
+        if not offline and kept.store(name, piece):
+            remote.unkept = False
+        credits = remote.paid * service.credits_for(seconds) if remote else 0
+        deliver(temps, piece, output_path, seconds, "OK: wrote %s (%.1f s%s)" % (
+            output_path, seconds, ", about %d credits" % credits if credits else ""),
+            credits=credits)
+
+
+def answered(remote):
+    """Tells the window that the piece's requests are answered: its request slot is free."""
+    if remote and remote.paid:
+        protocol.emit("answered")
+
+
+def go_ahead():
+    """Says the piece is ready for the service and waits for the window's "go"; anything else,
+    or the end of its input, stops the piece before anything is sent."""
+    protocol.emit("ready")
+    if sys.stdin.readline().strip() != "go":
+        raise Failure("stopped before the piece was sent", "stopped")
+
+
+def deliver(temps, piece, output_path, seconds, message, reused=False, credits=0):
+    """Moves the finished piece into place and reports it. A stop from here on comes too late:
+    the piece is done."""
+    for stop in STOP_SIGNALS:
+        signal.signal(stop, signal.SIG_IGN)
+    temps.move_into_place(piece, output_path)
+    say(message)
+    protocol.emit("result", ok=True, output=output_path, seconds=round(seconds, 3),
+                  reused=reused, credits=credits, message=clean(message))
 
 
 def estimate(argv):
-    """What a run over `pieces` would send and cost, and what the account has left."""
+    """What a run over `pieces` would send and cost, and what the account has left. The pieces
+    are measured a few at a time (ffmpeg decodes, this process only digests)."""
     if len(argv) < 1:
         raise Failure("usage: convert.py --estimate <voice id> <piece>...")
     voice_id, pieces = argv[0].strip(), argv[1:]
@@ -145,8 +186,13 @@ def estimate(argv):
     ffmpeg = audio.find_ffmpeg()
     kept = cache.Cache()
     send = cached = isolate = 0.0
-    for path in pieces:
-        samples, digest = audio.measure(ffmpeg, path)
+    with concurrent.futures.ThreadPoolExecutor(min(MEASURED_AT_ONCE, os.cpu_count() or 1)) as pool:
+        try:
+            measured = list(pool.map(lambda path: audio.measure(ffmpeg, path, kept), pieces))
+        except BaseException:
+            audio.end_all()  # the runs of the other threads: the pool waits for them
+            raise
+    for samples, digest in measured:
         seconds = samples / audio.SAMPLE_RATE
         if kept.holds(result_key(digest, voice_id, mode)):
             cached += seconds
@@ -166,20 +212,19 @@ def estimate(argv):
         report["renews_unix"] = account.get("next_character_count_reset_unix")
     except Failure as problem:
         report["account_problem"] = clean(problem)
-    print(json.dumps(report), flush=True)
+    protocol.emit("estimate", **report)
 
 
 def voices():
-    print(json.dumps([{"voice_id": voice_id, "name": name, "category": category}
-                      for voice_id, name, category in service.Service().voices()]), flush=True)
+    protocol.emit("voices", voices=service.Service().voices())
 
 
 def stop_on_signal(signum, frame):
     """Unwinds the conversion: the running ffmpeg is ended and the temporary files removed on
-    the way out (see audio.run_ffmpeg and TempFiles), then main prints the failure line."""
+    the way out (see audio.run and TempFiles), then main reports the failure."""
     for stop in STOP_SIGNALS:
         signal.signal(stop, signal.SIG_IGN)  # a second signal must not cut the cleanup short
-    raise Failure("stopped (signal %d) before the piece was finished" % signum)
+    raise Failure("stopped (signal %d) before the piece was finished" % signum, "stopped")
 
 
 def main(argv):
@@ -188,24 +233,31 @@ def main(argv):
             stream.reconfigure(errors="replace")
     for stop in STOP_SIGNALS:
         signal.signal(stop, stop_on_signal)
-    status = 1
+    status, problem = 1, Failure("interrupted before the piece was finished", "stopped")
     try:
         if argv[:1] == ["--estimate"]:
             estimate(argv[1:])
         elif argv[:1] == ["--voices"]:
             voices()
         else:
-            convert(argv)
+            wait_for_go = argv[:1] == ["--wait-for-go"]
+            convert(argv[wait_for_go:], wait_for_go)
         return 0
     except service.Busy as busy:
-        status = EXIT_BUSY
+        status, problem = EXIT_BUSY, busy
         message = "BUSY: %s%s" % (busy, "" if busy.retry_after is None
                                   else " (retry after %d s)" % busy.retry_after)
     except Failure as failure:
-        message = "FAILED: %s" % failure
+        problem, message = failure, "FAILED: %s" % failure
     except KeyboardInterrupt:
-        message = "FAILED: interrupted before the piece was finished"
+        message = "FAILED: %s" % problem
     except Exception as error:  # a fault in this script: still one line
         message = "FAILED: unexpected %s: %s" % (type(error).__name__, shorten(error, 200))
-    print(clean(message), file=sys.stderr, flush=True)
+        problem = Failure(message)
+    message = clean(message)
+    print(message, file=sys.stderr, flush=True)
+    protocol.emit("failure", kind=problem.kind, message=message,
+                  retry_after=problem.retry_after,
+                  possibly_charged=problem.possibly_charged
+                  or any(remote.unkept for remote in SERVICES))
     return status

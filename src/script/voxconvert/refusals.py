@@ -67,11 +67,12 @@ ADVICE = {
 
 
 class Refusal:
-    def __init__(self, kind, status, message, retry_after=None):
+    def __init__(self, kind, status, message, retry_after=None, own=False):
         self.kind = kind
         self.status = status
         self.message = message  # the service's own words, shortened
         self.retry_after = retry_after  # seconds, or None
+        self.own = own  # the answer is the service's own error, not a gateway's page
 
     def explain(self, voice_id=""):
         """One line for the user: what happened and what to do."""
@@ -136,4 +137,4 @@ def read(status, headers, body):
     if kind is None:
         kind = "server" if status >= 500 else BY_STATUS.get(status, "other")
     return Refusal(kind, status, shorten(message, 200),
-                   retry_after_seconds(headers.get("retry-after")))
+                   retry_after_seconds(headers.get("retry-after")), isinstance(detail, dict))

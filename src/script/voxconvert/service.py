@@ -1,9 +1,11 @@
 """The voice service: converting a piece, the account's credits and its voices.
 
 A request is sent again only where the service cannot have done the work: a connection that
-failed before the request went out whole, a rate limit (429) or a server error (5xx). Once the
-request went out and no complete answer came back, the service has usually done the work and
-billed it, so the piece ends with a message saying so and waits for a later run.
+failed before the request went out whole, a rate limit (429), or a server error (500, 503) that
+the service itself answered with its own error. Once the request went out and no complete
+answer came back, the service has usually done the work and billed it, so the piece ends with a
+message saying so and waits for a later run; so does one answered by a gateway in between (502,
+504, or any 5xx without the service's own error), which may have come after the work was done.
 """
 
 import json
@@ -27,6 +29,8 @@ MAX_SECONDS = 300.0
 MAX_BYTES = 50 * 1000 * 1000
 CREDITS_PER_MINUTE = 1000
 MAX_WAIT_SECONDS = 60.0
+# Server errors that the service answers itself, with its own error, before doing the work.
+SERVICE_SAID_NOT_DONE = (500, 503)
 
 MIME_TYPES = {
     ".mp4": "audio/mp4", ".m4a": "audio/mp4", ".aac": "audio/aac", ".mp3": "audio/mpeg",
@@ -40,8 +44,7 @@ class Busy(Failure):
     one of its own requests has ended."""
 
     def __init__(self, message, retry_after):
-        super().__init__(message)
-        self.retry_after = retry_after
+        super().__init__(message, "busy", retry_after)
 
 
 def env_number(name, default, minimum):
@@ -93,8 +96,19 @@ def multipart(fields, file_name, file_type, data):
     return b"".join(parts), "multipart/form-data; boundary=" + boundary
 
 
+def possibly_charged(problem):
+    return Failure("%s after the piece was sent: the voice service may have converted it and "
+                   "charged for it, so it is not sent again now; run the conversion again later "
+                   "for the pieces that are left" % problem, "possibly_charged")
+
+
 class Service:
-    def __init__(self):
+    """The voice service for one piece. `gate`, when given, is called once before the first
+    request goes out (it may wait, or raise to stop). `paid` counts the complete answers;
+    `unkept` is true from one until the caller has kept what it made of it."""
+
+    def __init__(self, gate=None):
+        self.gate, self.paid, self.unkept = gate, 0, False
         self.key = read_key()
         self.base = api_base()
         self.timeout = env_number("VOXSPLICE_HTTP_TIMEOUT", 240.0, 0.1)
@@ -115,7 +129,8 @@ class Service:
         except (NotSent, NoCompleteAnswer) as problem:
             raise Failure("cannot reach the voice service at %s (%s)" % (self.base, problem))
         if answer.status != 200:
-            raise Failure(refusals.read(answer.status, answer.headers, answer.body).explain())
+            refusal = refusals.read(answer.status, answer.headers, answer.body)
+            raise Failure(refusal.explain(), refusal.kind)
         try:
             return json.loads(answer.body.decode("utf-8"))
         except ValueError:
@@ -144,6 +159,9 @@ class Service:
     def post(self, path, upload, sink, voice_id):
         body, content_type = upload
         headers = self.headers(**{"Content-Type": content_type, "Accept": "audio/mpeg"})
+        if self.gate:
+            self.gate, gate = None, self.gate
+            gate()
         started = time.monotonic()
         for attempt in range(1, self.max_tries + 1):
             sink.seek(0)
@@ -152,27 +170,32 @@ class Service:
                 answer = exchange(self.base, "POST", path, headers, body, self.timeout, sink)
             except NotSent as problem:
                 reason = "cannot reach the voice service at %s (%s)" % (self.base, problem)
-                wait = None
+                wait, kind = None, "error"
             except NoCompleteAnswer as problem:
-                raise Failure(
-                    "%s after the piece was sent: the voice service may have converted it and "
-                    "charged for it, so it is not sent again now; run the conversion again later "
-                    "for the pieces that are left" % problem)
+                raise possibly_charged(problem)
             else:
                 if 200 <= answer.status < 300:
                     if sink.tell() == 0:
                         raise Failure("the voice service answered with no audio; it may have "
-                                      "charged for it; run the conversion again later")
+                                      "charged for it; run the conversion again later",
+                                      "possibly_charged")
+                    self.paid += 1
+                    self.unkept = True
                     return
                 refusal = refusals.read(answer.status, answer.headers, answer.body)
+                if answer.status >= 500 and not (answer.status in SERVICE_SAID_NOT_DONE
+                                                 and refusal.own):
+                    raise possibly_charged("an HTTP %d answer that did not come from the voice "
+                                           "service itself" % answer.status)
                 if refusal.kind == "concurrency":
                     raise Busy(refusal.explain(voice_id), refusal.retry_after)
                 if refusal.kind not in refusals.PASSING:
-                    raise Failure(refusal.explain(voice_id))
+                    raise Failure(refusal.explain(voice_id), refusal.kind, refusal.retry_after)
                 reason, wait = refusal.explain(voice_id), refusal.retry_after
+                kind = refusal.kind
             pause = self.pause(attempt, wait)
             if attempt == self.max_tries or time.monotonic() - started + pause > self.window:
-                raise Failure("%s (after %d tries)" % (reason, attempt))
+                raise Failure("%s (after %d tries)" % (reason, attempt), kind, wait)
             say("voice service: %s; trying again in %.1f s (try %d of %d)"
                 % (reason, pause, attempt + 1, self.max_tries))
             time.sleep(pause)
@@ -189,7 +212,8 @@ class Service:
         return self.get_json("/v1/user/subscription")
 
     def voices(self):
-        """The account's voices, every page: (voice id, name, category)."""
+        """The account's voices, every page: voice_id, name, category and preview_url (None
+        where the service gives none)."""
         found, token = [], None
         while True:
             query = {"page_size": 100, "include_total_count": "false"}
@@ -198,8 +222,11 @@ class Service:
             page = self.get_json("/v2/voices", query)
             for voice in page.get("voices") or []:
                 if isinstance(voice, dict) and voice.get("voice_id"):
-                    found.append((str(voice["voice_id"]), str(voice.get("name") or ""),
-                                  str(voice.get("category") or "")))
+                    found.append({"voice_id": str(voice["voice_id"]),
+                                  "name": str(voice.get("name") or ""),
+                                  "category": str(voice.get("category") or ""),
+                                  "preview_url": str(voice["preview_url"])
+                                  if voice.get("preview_url") else None})
             token = page.get("next_page_token")
             if not page.get("has_more") or not token:
                 return found

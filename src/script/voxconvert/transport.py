@@ -67,6 +67,9 @@ def exchange(base, method, path, headers, body=None, timeout=240.0, sink=None):
             raise NoCompleteAnswer("no answer within %g s" % timeout)
         except (OSError, http.client.HTTPException) as error:
             raise NoCompleteAnswer(describe(error))
+        except Failure as stop:  # a stop signal while the service had the piece
+            stop.possibly_charged = method == "POST"
+            raise
         return Answer(response.status, names, data)
     finally:
         connection.close()
