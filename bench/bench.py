@@ -14,8 +14,10 @@
    long:      the same on a three-hour video (marker at 2:59:00), the program only: the marker's
               shift and the end error (output audio length - source audio length).
 6. service:   the AI conversion of the 60-minute video through the stand-in service (latency of
-              1 s per 10 s of audio, 5 requests at once), with 1, 2 and 5 pieces at once: wall
-              time against the total service time divided by the pieces at once.
+              1 s per 10 s of audio, 5 requests at once), with 1, 2 and 5 pieces at once (or
+              --pieces): wall time against the best schedule whole pieces allow on that many
+              places (target: at most 1.05 x at 2 and 5 at once), and against the total service
+              time divided by the pieces at once.
 5. memory:    the program's peak resident size during the run of 4; bare: the largest process
               of the script's run (ffmpeg or Python).
 
@@ -59,8 +61,13 @@ class Bench:
         os.makedirs(self.media, exist_ok=True)
         self.temp = tempfile.mkdtemp(prefix="voxsplice-bench-")
         self.results = {}
+        # The window finds Python on PATH: the system's own first, as on a user's machine, not
+        # a version manager's shim in front of it, which adds a shell's start to every script.
+        python = "/usr/bin/python3" if os.path.exists("/usr/bin/python3") else sys.executable
+        path = os.pathsep.join([os.path.dirname(os.path.realpath(python)),
+                                os.environ.get("PATH", "")])
         self.env = dict(os.environ, QT_QPA_PLATFORM="offscreen", VOXSPLICE_OFFLINE_VOICE="1",
-                        XDG_CONFIG_HOME=os.path.join(self.temp, "config"))
+                        XDG_CONFIG_HOME=os.path.join(self.temp, "config"), PATH=path)
         self.env.pop("elevenlabs_api_key", None)
         self._templates = None
 
@@ -361,7 +368,7 @@ class Bench:
         env.pop("VOXSPLICE_OFFLINE_VOICE", None)
         runs = []
         try:
-            for pieces in (1, 2, 5):
+            for pieces in self.args.pieces:
                 log("service: %d pieces at once ..." % pieces)
                 before = self.ledger(url)
                 result = subprocess.run(
@@ -390,8 +397,9 @@ class Bench:
             standin.terminate()
             standin.wait()
         self.results["service"] = {
-            "minutes": minutes, "runs": runs, "target": "wall time within 10 % of service "
-            "time / pieces at once", "met": all(r["ratio"] <= 1.10 for r in runs)}
+            "minutes": minutes, "runs": runs, "target": "wall time at most 1.05 x the best "
+            "schedule at 2 and 5 at once",
+            "met": all(r["ratio_to_best"] <= 1.05 for r in runs if r["pieces"] > 1)}
 
     @staticmethod
     def ledger(url):
@@ -447,13 +455,14 @@ class Bench:
         if "service" in r:
             for run in r["service"]["runs"]:
                 rows.append("6. conversion through the service (%d min, %d requests), %d at once: "
-                            "%.1f s; service time %.1f s / %d = %.1f s; ratio %.3f (target "
-                            "<= 1.10): %s; the best whole pieces allow: %.1f s, ratio %.3f"
+                            "%.1f s; the best whole pieces allow %.1f s, ratio %.3f (target "
+                            "<= 1.05 at 2 and 5): %s; service time %.1f s / %d = %.1f s, "
+                            "ratio %.3f"
                             % (r["service"]["minutes"], run["requests"], run["pieces"],
-                               run["wall_s"], run["service_s"], run["pieces"],
-                               run["service_s"] / run["pieces"], run["ratio"],
-                               "met" if run["ratio"] <= 1.10 else "MISSED", run["best_s"],
-                               run["ratio_to_best"]))
+                               run["wall_s"], run["best_s"], run["ratio_to_best"],
+                               "met" if run["ratio_to_best"] <= 1.05 or run["pieces"] == 1
+                               else "MISSED", run["service_s"], run["pieces"],
+                               run["service_s"] / run["pieces"], run["ratio"]))
         if "memory" in r:
             m = r["memory"]
             rows.append("5. peak resident size: voxsplice %.1f MiB, largest process of the bare "
@@ -477,6 +486,8 @@ def main():
                         choices=["overhead", "startup", "sync", "long", "service"],
                         help="run only these")
     parser.add_argument("--json", default=None, help="also write the figures here")
+    parser.add_argument("--pieces", type=int, nargs="*", default=[1, 2, 5],
+                        help="pieces at once for the service benchmark")
     args = parser.parse_args()
     args.runs = args.runs or (1 if args.quick else 3)
     args.startup_runs = args.startup_runs or (5 if args.quick else 21)

@@ -262,26 +262,31 @@ private slots:
         QTest::addColumn<int>("pieces");
         QTest::addColumn<int>("atOnce");
         QTest::addColumn<QString>("events");
-        addRow("never ready (offline, cached)", 3, 2, QString("=0,1// c0 =2// c1 c2 =// F"));
+        QTest::addColumn<int>("preparing"); // at most at a time
+        addRow("never ready (offline, cached)", 3, 2, QString("=0,1// c0 =2// c1 c2 =// F"), 9);
         addRow("sent in turn, the next prepared meanwhile", 4, 1,
                QString("=0// r0 =1/0/ r1 =// a0 =/1/ c0 =2// r2 a1 =/2/ c1 =3// r3 a2 =/3/ c2 a3 "
-                       "c3 =// F"));
+                       "c3 =// F"),
+               9);
         addRow("a busy refusal with others out: fewer at once", 4, 3,
-               QString("=0,1,2// r0 r1 r2 =3/0,1,2/ b1 =1// r3 a0 =/3/ r1 =// a2 =/1/"));
+               QString("=0,1,2// r0 r1 r2 =3/0,1,2/ b1 =1// r3 a0 =/3/ r1 =// a2 =/1/"), 9);
         addRow("a busy refusal alone: waits until resumed", 2, 2,
-               QString("=0,1// r0 =/0/ b0 =// u =0// c1 r0 =/0/ a0 c0 =// F"));
+               QString("=0,1// r0 =/0/ b0 =// u =0// c1 r0 =/0/ a0 c0 =// F"), 9);
         addRow("a failure cancels the ready and starts no more", 4, 2,
-               QString("=0,1// r0 r1 =2,3/0,1/ r2 f0 =//2 x2 c1 r3 =//3 x3 =// F"));
-        addRow("halted: nothing new, the running end", 3, 1, QString("=0// h =// x0 =// F"));
+               QString("=0,1// r0 r1 =2,3/0,1/ r2 f0 =//2 x2 c1 r3 =//3 x3 =// F"), 9);
+        addRow("prepared one at a time, sent as each is ready", 3, 3,
+               QString("=0// r0 =1/0/ r1 =2/1/ r2 =/2/"), 1);
+        addRow("halted: nothing new, the running end", 3, 1, QString("=0// h =// x0 =// F"), 9);
     }
     void pieceSchedule() {
         QFETCH(int, pieces);
         QFETCH(int, atOnce);
         QFETCH(QString, events);
+        QFETCH(int, preparing);
         QList<int> all;
         for (int i = 0; i < pieces; ++i)
             all << i;
-        PieceSchedule schedule(all, atOnce);
+        PieceSchedule schedule(all, atOnce, preparing);
         const auto list = [](const QList<int>& l) {
             QStringList s;
             for (int i : l)

@@ -2,6 +2,7 @@
 // what it leaves, the conversion's contract with its script and its resume, Stop at every stage,
 // and closing during a run.
 #include "app/DropLineEdit.h"
+#include "app/FileListBox.h"
 #include "core/RunRecord.h"
 #include "helpers/TestSupport.h"
 
@@ -283,6 +284,9 @@ private slots:
         QCOMPARE(s.parts(),
                  (QStringList{"1.mp4", "2.mp4", "output000000002.mp4", "output000000003.mp4",
                               "output000000004.mp4", "run.json"}));
+        // The parts panel shows the pieces in their order, each with what became of it.
+        QCOMPARE(s.ui().File1->item(2)->text(), QString("output000000002.mp4"));
+        QVERIFY(s.ui().File1->item(2)->toolTip().endsWith("0:03: failed: no"));
         QVERIFY(QFile::remove(s.work("convert.py")));
         QVERIFY(QFile::rename(s.work("real.py"), s.work("convert.py")));
         QVERIFY(putFile(s.work("parts/.1.mp4.killed.part"), QByteArray(100000, 'x')));

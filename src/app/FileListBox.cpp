@@ -13,20 +13,20 @@ namespace {
 QString pieceNote(const RunRecord& record, int index, bool converted) {
     const RecordedPiece& piece = record.pieces.at(index);
     const double rate = record.sampleRate;
-    QString note =
-        QStringLiteral("Piece %1 of %2: %3 from %4")
-            .arg(index + 1)
-            .arg(record.pieces.size())
-            .arg(formatDuration(piece.length / rate), formatDuration(piece.start / rate));
+    const QString note = QStringLiteral("Piece %1 of %2, %3 to %4: ")
+                             .arg(index + 1)
+                             .arg(record.pieces.size())
+                             .arg(formatDuration(piece.start / rate),
+                                  formatDuration((piece.start + piece.length) / rate));
     if (converted)
-        return note + QStringLiteral(", converted with voice ") + piece.voice;
+        return note + QStringLiteral("converted with voice ") + piece.voice;
     switch (piece.state) {
     case RecordedPiece::State::Failed:
-        return note + QStringLiteral(", failed: ") + piece.reason;
+        return note + QStringLiteral("failed: ") + piece.reason;
     case RecordedPiece::State::Converting:
-        return note + QStringLiteral(", converting");
+        return note + QStringLiteral("converting");
     default:
-        return note + QStringLiteral(", not converted");
+        return note + QStringLiteral("not converted");
     }
 }
 

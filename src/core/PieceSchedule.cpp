@@ -2,9 +2,10 @@
 
 #include <algorithm>
 
-PieceSchedule::PieceSchedule(const QList<int>& pieces, int atOnce)
+PieceSchedule::PieceSchedule(const QList<int>& pieces, int atOnce, int preparing)
     : m_waiting(pieces)
-    , m_atOnce(std::max(1, atOnce)) {}
+    , m_atOnce(std::max(1, atOnce))
+    , m_preparing(std::max(1, preparing)) {}
 
 int PieceSchedule::count(Phase phase) const {
     return int(std::count(m_phase.cbegin(), m_phase.cend(), phase));
@@ -26,7 +27,8 @@ PieceSchedule::Moves PieceSchedule::next() {
     }
     // Ahead of the service: as many preparing or waiting for their turn as may be sent at once.
     while (!stopping && !m_paused && !m_waiting.isEmpty() &&
-           count(Phase::Preparing) + count(Phase::Ready) < m_atOnce && alive() < 2 * m_atOnce) {
+           count(Phase::Preparing) + count(Phase::Ready) < m_atOnce &&
+           count(Phase::Preparing) < m_preparing && alive() < 2 * m_atOnce) {
         const int piece = m_waiting.takeFirst();
         m_phase.insert(piece, Phase::Preparing);
         moves.start.append(piece);

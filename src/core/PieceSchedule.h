@@ -8,10 +8,11 @@
 // it says it is ready and waits for its turn. At most `atOnce` pieces are at the service at a
 // time, and a piece gives up its place as soon as the service has answered: its script writes
 // the piece while the next one is sent. Meanwhile the next pieces prepare, so that each is ready
-// when a place comes free. Pieces go to the service in their order.
+// when a place comes free, at most `preparing` at a time (the work is the processor's, and the
+// first ready go first). Pieces go to the service in their order.
 class PieceSchedule {
 public:
-    PieceSchedule(const QList<int>& pieces, int atOnce);
+    PieceSchedule(const QList<int>& pieces, int atOnce, int preparing);
 
     struct Moves {
         QList<int> start;  // scripts to start
@@ -50,6 +51,7 @@ private:
     QList<int> m_waiting;
     QMap<int, Phase> m_phase; // the pieces whose scripts run
     int m_atOnce;
+    int m_preparing;
     int m_done = 0;
     bool m_failed = false;
     bool m_halted = false;

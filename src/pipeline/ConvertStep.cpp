@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
+#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
@@ -187,8 +188,8 @@ void ConvertStep::estimateCost() {
 
 void ConvertStep::pump() {
     if (!m_schedule)
-        m_schedule =
-            std::make_unique<PieceSchedule>(m_pieces, std::clamp(inputs().piecesAtOnce, 1, 15));
+        m_schedule = std::make_unique<PieceSchedule>(
+            m_pieces, std::clamp(inputs().piecesAtOnce, 1, 15), QThread::idealThreadCount());
     const PieceSchedule::Moves moves = m_schedule->next();
     for (const int piece : moves.cancel) {
         m_cancelled.insert(piece);
@@ -349,6 +350,7 @@ void ConvertStep::setState(int piece, RecordedPiece::State state, const QString&
 void ConvertStep::wrapUp() {
     if (isFinished())
         return;
+    host().partsChanged(); // what stopped or failed runs left is gone
     if (stopRequested()) {
         host().log(StepHost::Log::Conversion, QStringLiteral("Stopped"));
         finish(JobOutcome::stopped());

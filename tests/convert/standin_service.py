@@ -219,6 +219,8 @@ class Handler(BaseHTTPRequestHandler):
         isolation, stream = not match[1], bool(match[2])
         output_format = self.facts["format"] = query.get("output_format", "mp3_44100_128")
         with service.lock:
+            if service.in_flight >= service.concurrency_limit:
+                service.refused_at_once.set()
             check(service.in_flight < service.concurrency_limit, "concurrent_limit_exceeded")
             service.in_flight += 1
             service.peak_in_flight = max(service.peak_in_flight, service.in_flight)
@@ -241,6 +243,8 @@ class Handler(BaseHTTPRequestHandler):
                 service.in_flight -= 1
 
     def answer(self, service, isolation, stream, fields):
+        if service.hold:  # no answer until one request was one too many at once
+            service.refused_at_once.wait(60)
         received = time.monotonic()
         self.entry["fields"] = {name: data.decode("utf-8", "replace") if filename is None else {
             "filename": filename, "content_type": kind, "size": len(data),
@@ -338,7 +342,8 @@ class StandinService(ThreadingHTTPServer):
     request_queue_size = 64  # many conversions connect at once
     KNOBS = {"key": "standin-key", "plan": "creator", "latency": 0.0, "concurrency": None,
              "credits": None, "credits_used": 0, "permissions": PERMISSIONS, "length_error": 0.0,
-             "shape": "new", "voices": ACCOUNT_VOICES}  # concurrency, credits: None: the plan's
+             "shape": "new", "voices": ACCOUNT_VOICES, "hold": False}  # concurrency, credits:
+    # None: the plan's; hold: no answer until a request was refused as one too many at once
     requests = property(lambda self: list(self.entries))  # the ledger
     url = property(lambda self: "http://127.0.0.1:%d" % self.server_address[1])
 
@@ -350,6 +355,7 @@ class StandinService(ThreadingHTTPServer):
         self.entries, self.answers, self.speech = [], [], {}  # the ledger, the queue
         self.in_flight = self.peak_in_flight = 0
         self.stopping, self.serving = threading.Event(), False
+        self.refused_at_once = threading.Event()
         self.set(**{**self.KNOBS, **knobs})
         super().__init__(("127.0.0.1", port), Handler)
 
@@ -428,6 +434,7 @@ def main():
                         ("permissions", lambda names: [name for name in names.split(",") if name])):
         for flag in flags.split():
             parser.add_argument("--" + flag, type=kind)
+    parser.add_argument("--hold", action="store_true", default=None)
     args = {name: value for name, value in vars(parser.parse_args()).items() if value is not None}
     service = StandinService(**args).start()
     print(service.url, flush=True)

@@ -28,7 +28,7 @@ SET_KEY = "set it with Tools > Set elevenlabs_api_key env var"
 FRAME = 1024 / 44100
 FORMAT = ("alac", 44100, "stereo")
 MAY_BE_CHARGED = "may have converted it and charged for it"
-root = work = None
+root = work = logging_ffmpeg = None
 media = {}
 
 
@@ -91,8 +91,17 @@ def wait_for(condition, seconds=60):
     return condition()
 
 
+def decodings():
+    """How many times the logging ffmpeg decoded audio since this was last asked."""
+    with open(os.path.join(root, "ffmpeg.log"), "a+") as log:
+        log.seek(0)
+        count = log.read().count("pcm_s16le")
+        log.truncate(0)
+    return count
+
+
 def setUpModule():
-    global root, work
+    global root, work, logging_ffmpeg
     if not FFMPEG:
         raise unittest.SkipTest("ffmpeg not found (set VOXSPLICE_FFMPEG)")
     # "BOOKS" in every path: messages must echo paths unchanged, "OK" and all.
@@ -109,6 +118,16 @@ def setUpModule():
         ffmpeg("-f", "lavfi", "-i", "sine=%d:d=1" % frequency, media[name])
     media["long"] = os.path.join(root, "long.mp4")  # silence: a tone this long takes seconds
     ffmpeg("-f", "lavfi", "-i", "anullsrc=r=8000", "-t", "301", "-c:a", "aac", media["long"])
+    for name, args in (("mkv", ["-i", media["b"], "-c", "copy"]),  # times in milliseconds
+                       ("cut", ["-ss", "0.5", "-i", media["a"], "-c", "copy"]),  # ends short
+                       ("alac", ["-i", media["a"], "-c:a", "alac", "-sample_fmt", "s16p"])):
+        media[name] = os.path.join(root, name + (".mp4" if name == "cut" else ".mkv"))
+        ffmpeg(*args, media[name])
+    logging_ffmpeg = os.path.join(root, "logging-ffmpeg")
+    with open(logging_ffmpeg, "w") as handle:
+        handle.write('#!/bin/sh\necho "$*" >> "%s"\nexec "%s" "$@"\n'
+                     % (os.path.join(root, "ffmpeg.log"), os.path.abspath(FFMPEG)))
+    os.chmod(logging_ffmpeg, 0o755)
 
 
 def tearDownModule():
@@ -286,12 +305,18 @@ class ServiceTest(ConvertCase):
         elsewhere = os.path.join(root, "same audio, other name.mp4")
         shutil.copy(media["a"], elsewhere)
         second = os.path.join(self.out_dir, "7.mp4")
-        self.assertFalse(self.assert_converted(self.run_convert([elsewhere, second, VOICE]),
-                                               media["a"], second)["reused"])
-        # Kept whole, it needs no key, and the piece is never ready for the service.
-        result = self.run_convert(["--wait-for-go", elsewhere, second, VOICE], key=None)
-        self.assertTrue(self.assert_converted(result, media["a"], second)["reused"])
-        self.assertEqual(len(objects(result)), 1)
+        self.assertFalse(self.assert_converted(self.run_convert(
+            [elsewhere, second, VOICE], VOXSPLICE_FFMPEG=logging_ffmpeg), media["a"],
+            second)["reused"])
+        # Kept whole, it needs no key, and the piece is never ready for the service. Audio
+        # decoded before is known by its packets; the same audio in another container and codec
+        # is decoded, and found.
+        for source, decoded in ((elsewhere, 0), (media["alac"], 1)):
+            result = self.run_convert(["--wait-for-go", source, second, VOICE], key=None,
+                                      VOXSPLICE_FFMPEG=logging_ffmpeg)
+            self.assertTrue(self.assert_converted(result, media["a"], second)["reused"])
+            self.assertEqual(len(objects(result)), 1)
+            self.assertEqual(decodings(), decoded)
         self.assertEqual(len(self.service.requests), 2)
         other = os.path.join(self.out_dir, "8.mp4")
         self.assert_converted(self.run_convert([media["a"], other, "TX3LPaxmHKxFdv7VOQHJ"]),
@@ -307,21 +332,21 @@ class ServiceTest(ConvertCase):
             self.run_convert([media["b"], os.path.join(self.out_dir, "9.mp4"), voice],
                              VOXSPLICE_CACHE_LIMIT_MB=0.06)
             kept = [name for _, _, names in os.walk(self.cache) for name in names
-                    if not name.endswith(".measured")]
+                    if not name.endswith(".index")]
             self.assertEqual([name.rpartition(".")[2] for name in kept],
                              ["part" if leftovers else "mp4"])
-        # A measurement is remembered for the file exactly as it was: other audio of the same
-        # size and time, in the same file or a new one, is measured again.
+        # Other audio of the same size and time, in the same file or a new one, is other
+        # packets: decoded. The same packets again are not.
         memo, path = cache.Cache(self.cache), os.path.join(root, "changing.wav")
-        with mock.patch("time.time_ns", return_value=time.time_ns() + 10 ** 10):  # all settled
-            for source, write in ((media["x"], shutil.copyfile), (media["y"], shutil.copyfile),
-                                  (media["x"], lambda source, path: os.replace(
-                                      shutil.copy(source, path + ".new"), path))):
-                write(source, path)
-                os.utime(path, ns=(10 ** 18, 10 ** 18))
-                self.assertEqual(audio.measure(FFMPEG, path, memo), audio.measure(FFMPEG, source))
-            self.assertEqual(audio.measure("no ffmpeg needed", path, memo),
-                             audio.measure(FFMPEG, media["x"]))
+        for source, write, decoded in (
+                (media["x"], shutil.copyfile, 1), (media["y"], shutil.copyfile, 1),
+                (media["x"], lambda source, path: os.replace(shutil.copy(source, path + ".new"),
+                                                             path), 0)):
+            write(source, path)
+            os.utime(path, ns=(10 ** 18, 10 ** 18))
+            self.assertEqual(audio.measure(logging_ffmpeg, path, memo),
+                             audio.measure(FFMPEG, source))
+            self.assertEqual(decodings(), decoded)
         # A write that fails leaves nothing behind; a hung ffmpeg is not waited for forever.
         self.assertFalse(memo.store("f" * 64, path + ".gone"))
         self.assertEqual(os.listdir(os.path.join(self.cache, "ff")), [])
@@ -335,13 +360,26 @@ class ServiceTest(ConvertCase):
             with self.subTest(permissions=permissions):
                 self.service.set(permissions=permissions)
                 report = objects(self.run_convert(["--estimate", VOICE, media["a"], media["b"],
-                                                   media["sliver"]]))[-1]
+                                                   media["sliver"]],
+                                                  VOXSPLICE_FFMPEG=logging_ffmpeg))[-1]
                 self.assertEqual(report["type"], "estimate")
+                # Nothing decoded: a is known by its packets; b counts its packets' length, its
+                # encoder's priming included (39 credits; decoded, 38).
+                self.assertEqual(decodings(), 0)
                 self.assertAlmostEqual(report["cached_seconds"], 3.0, delta=0.05)
                 self.assertAlmostEqual(report["send_seconds"], 2.3, delta=0.05)
-                self.assertEqual(report["credits"], 38)
+                self.assertEqual(report["credits"], 39)
                 self.assertEqual(report.get("credits_left"), left)
                 self.assertEqual("user_read" in report.get("account_problem", ""), left is None)
+        # A length from packets is never short, and a little long at most. Packets that give no
+        # length (ALAC in Matroska has no durations) are decoded.
+        index = cache.Cache(tempfile.mkdtemp(dir=root))
+        for name in ("b", "sliver", "mkv", "cut", "alac"):
+            with self.subTest(piece=name):
+                samples, digest = audio.measure(FFMPEG, media[name], index, guess=True)
+                decoded, audio_digest = audio.measure(FFMPEG, media[name])
+                self.assertEqual(digest, audio_digest if name == "alac" else None)
+                self.assertTrue(decoded <= samples < decoded + 0.1 * 44100, (samples, decoded))
         voices = [dict(voice_id="V%019d" % i, name="Voice, %d" % i, category="cloned",
                        preview_url=i % 2 and "https://voices.invalid/%d.mp3" % i or None)
                   for i in range(130)]

@@ -8,6 +8,7 @@ import shutil
 import signal
 import subprocess
 import sys
+import tempfile
 import threading
 
 from .messages import Failure, shorten
@@ -172,29 +173,86 @@ def time_limit(samples):
 # Pieces
 
 
-def measure(ffmpeg, path, memo=None):
+# How ffmpeg lists the first audio stream's packets as stored: per packet its times (in the
+# stream's time base), size and SHA-256, and a header with the codec, its set-up data, the time
+# base, sample rate and channels.
+PACKETS = ["-map", "0:a:0", "-c", "copy", "-f", "framehash", "-hash", "sha256"]
+NO_TIME = -2 ** 63  # how a packet without a time is listed
+
+
+def measure(ffmpeg, path, index=None, guess=False):
     """The audio's length in samples at SAMPLE_RATE and a digest of its decoded samples (stereo,
-    16 bits): two files with the same audio give the same digest, whatever their container.
-    With a `memo` (the cache), a file measured before and unchanged since is not decoded again."""
-    stamp, known = memo.recall(path) if memo else (None, None)
-    if known:
-        return known
-    command = [ffmpeg, "-nostdin", "-hide_banner", "-loglevel", "error", "-i", path,
-               "-map", "0:a:0", "-vn", "-ac", str(CHANNELS), "-ar", str(SAMPLE_RATE),
+    16 bits): two files with the same audio give the same digest, whatever their container or
+    codec. With an `index` (the cache), audio whose packets were decoded before is not decoded
+    again: reading its packets as stored takes a fraction of the time. With `guess` too, audio
+    the index does not know is not decoded either: (at least its length, from its packets, None)."""
+    if index:
+        listing = run_ffmpeg(ffmpeg, ["-i", path] + PACKETS + ["-"],
+                             "bad input file %s: ffmpeg cannot read audio from it" % path,
+                             capture=True)
+        known = index.recall(hashlib.sha256(listing).hexdigest())
+        if known:
+            return known
+        length = guess and packet_length(listing)
+        if length:
+            return length, None
+    return decode(ffmpeg, path, index)
+
+
+def decode(ffmpeg, path, index=None):
+    """measure() by decoding. With an `index`, the same ffmpeg run lists the packets it decodes,
+    and the index learns what they decode to: read once for both, they belong together even if
+    the file changes meanwhile. Pieces are measured several at once, so the decoder gets no
+    threads of its own: they would only add their overhead (a third more time on ALAC)."""
+    command = [ffmpeg, "-nostdin", "-hide_banner", "-loglevel", "error", "-y", "-threads", "1",
+               "-i", path, "-map", "0:a:0", "-vn", "-ac", str(CHANNELS), "-ar", str(SAMPLE_RATE),
                "-c:a", "pcm_s16le", "-f", "s16le", "-"]
+    listing = None
+    with contextlib.suppress(OSError):  # no temporary folder: the index learns nothing
+        if index:
+            handle, listing = tempfile.mkstemp(prefix="voxsplice-", suffix=".packets")
+            os.close(handle)
     digest, size = hashlib.sha256(), [0]
 
     def take(chunk):
         digest.update(chunk)
         size[0] += len(chunk)
 
-    run(command, "bad input file %s: ffmpeg cannot read audio from it" % path, take)
-    if not size[0]:
-        raise Failure("bad input file %s: it holds no audio" % path)
-    measured = size[0] // (2 * CHANNELS), digest.hexdigest()
-    if memo:
-        memo.remember(path, stamp, measured)
-    return measured
+    try:
+        run(command + (PACKETS + [listing] if listing else []),
+            "bad input file %s: ffmpeg cannot read audio from it" % path, take)
+        if not size[0]:
+            raise Failure("bad input file %s: it holds no audio" % path)
+        measured = size[0] // (2 * CHANNELS), digest.hexdigest()
+        if listing:
+            with open(listing, "rb") as packets:
+                index.learn(hashlib.sha256(packets.read()).hexdigest(), measured)
+        return measured
+    finally:
+        if listing:
+            with contextlib.suppress(OSError):
+                os.remove(listing)
+
+
+def packet_length(listing):
+    """At least the length in samples at SAMPLE_RATE that the packets of a listing decode to;
+    None when a packet has no time or no duration. A container may round its times (Matroska
+    keeps milliseconds: a packet's time and its duration may each be short by up to one unit)
+    and leave an encoder's priming and padding to the decoder: the priming is within the span of
+    the packets' times, but a last packet said to be short may still decode whole, as long as
+    the longest. Resampling may round up by a sample."""
+    text = listing.decode("utf-8", "replace")
+    base = re.search(r"^#tb 0: (\d+)/(\d+)$", text, re.MULTILINE)
+    rows = [line.split(",") for line in text.splitlines() if line and not line.startswith("#")]
+    try:
+        times = [(int(row[2]), int(row[3])) for row in rows]  # (time, duration)
+    except (ValueError, IndexError):  # a listing of another layout: the length is not known
+        return None
+    if not base or not times or min(times)[0] == NO_TIME or min(d for _, d in times) <= 0:
+        return None
+    longest = max(duration for _, duration in times)
+    span = max(sum(duration for _, duration in times), max(times)[0] + longest - min(times)[0]) + 2
+    return -(-span * int(base.group(1)) * SAMPLE_RATE // int(base.group(2))) + 1
 
 
 def has_rubberband(ffmpeg):

@@ -7,9 +7,10 @@ megabytes, and lets the pieces used least recently go first.
 
 Every kept file is written beside its place and renamed into it, so it is there whole or not at
 all, and a kept piece starts with its length and checksum: one cut short or damaged (a crash, a
-full disk) is found out when taken, removed, and made again. Beside the pieces, the cache
-remembers what measuring a file found (its length and audio digest) for as long as the file
-stays exactly as it was, so that a file is decoded once for the cost of a run and its conversion.
+full disk) is found out when taken, removed, and made again. Beside the pieces, an index tells
+what audio decodes to (its length and audio digest) from a digest of its packets as stored, so
+that audio decoded once is not decoded again, whatever file it comes in: the index only ever
+learns it from a decoding (see audio.measure).
 """
 
 import contextlib
@@ -30,11 +31,6 @@ HEADER = struct.Struct("<8sQ32s")
 MARK = b"vxsplice"
 # A temporary older than this belongs to no live writer (a write takes seconds): it is swept.
 STALE_SECONDS = 3600
-# A file changed this soon before it was measured may change again without a new timestamp
-# (timestamps move in steps); its measurement is not remembered. Filesystems that keep whole
-# seconds only (FAT keeps two) get the longer wait.
-UNSETTLED_NS = 100 * 10 ** 6
-UNSETTLED_COARSE_NS = 3 * 10 ** 9
 # What this cache writes, relative to its folder: nothing else there is ever removed.
 OURS = re.compile(r"[0-9a-f]{2}[/\\][^/\\]+\Z")
 
@@ -54,13 +50,6 @@ def key(kind, audio_digest, **settings):
     what = json.dumps(dict(settings, kind=kind, audio=audio_digest, version=FORMAT_VERSION),
                       sort_keys=True)
     return hashlib.sha256(what.encode("utf-8")).hexdigest()
-
-
-def identity(path):
-    """What tells the file at `path` from any other file or any other state of it."""
-    real = os.path.realpath(path)
-    info = os.stat(real)
-    return [real, info.st_size, info.st_mtime_ns, info.st_ctime_ns, info.st_ino, info.st_dev]
 
 
 def remove(path, seen=None):
@@ -151,33 +140,24 @@ class Cache:
             if temporary:
                 remove(temporary)
 
-    def recall(self, path):
-        """(the file as it is now, and when that was seen; what measuring it found if it was
-        measured as it is)."""
-        stamp = None
-        with contextlib.suppress(OSError, ValueError, KeyError, TypeError):
-            stamp = identity(path), time.time_ns()
-            with open(self.memo_path(stamp[0]), "rb") as handle:
-                memo = json.loads(handle.read().decode("utf-8"))
-            if memo["file"] == stamp[0]:
-                return stamp, (int(memo["samples"]), str(memo["digest"]))
-        return stamp, None
+    def recall(self, packets):
+        """(samples, audio digest) that the audio with these packets (their digest) decodes to,
+        when it was decoded before; None otherwise."""
+        path = self.path(packets, ".index")
+        try:
+            with open(path, "rb") as handle:
+                entry = json.loads(handle.read().decode("utf-8"))
+            known = int(entry["samples"]), str(entry["digest"])
+        except (OSError, ValueError, KeyError, TypeError):
+            return None
+        with contextlib.suppress(OSError):
+            os.utime(path)  # used now: it goes last
+        return known
 
-    def remember(self, path, stamp, measured):
-        """Remembers what measuring the file found, when it was unchanged throughout and had
-        settled before (see UNSETTLED_NS)."""
-        with contextlib.suppress(OSError, TypeError):  # TypeError: no stamp
-            file, seen = stamp
-            modified, changed = file[2:4]
-            settled = seen - (UNSETTLED_NS if modified % 10 ** 9 else UNSETTLED_COARSE_NS)
-            if max(modified, changed) <= settled and identity(path) == file:
-                memo = json.dumps({"file": file, "samples": measured[0],
-                                   "digest": measured[1]}).encode("utf-8")
-                self.write(self.memo_path(file), lambda sink: sink.write(memo))
-
-    def memo_path(self, file):
-        return self.path(hashlib.sha256(json.dumps(file).encode("utf-8")).hexdigest(),
-                         ".measured")
+    def learn(self, packets, measured):
+        """Keeps what the audio with these packets decodes to: (samples, audio digest)."""
+        entry = json.dumps({"samples": measured[0], "digest": measured[1]}).encode("utf-8")
+        self.write(self.path(packets, ".index"), lambda sink: sink.write(entry))
 
     def files(self):
         """(last use, size, path) of every file in the cache folder."""

@@ -21,7 +21,7 @@ from .workfiles import TempFiles
 # Shorter pieces carry no speech worth a request.
 SHORTEST_SPEECH_SECONDS = 0.25
 
-# Pieces the cost of a run measures at once (each an ffmpeg decoding), at most one per core.
+# Pieces the cost of a run measures at once (each an ffmpeg run), at most one per core.
 MEASURED_AT_ONCE = 4
 
 # Exit status of a piece refused because the account's requests at once are used up; the
@@ -178,7 +178,7 @@ def deliver(temps, piece, output_path, seconds, message, reused=False, credits=0
 
 def estimate(argv):
     """What a run over `pieces` would send and cost, and what the account has left. The pieces
-    are measured a few at a time (ffmpeg decodes, this process only digests)."""
+    are measured a few at a time, by their packets (see audio.measure)."""
     if len(argv) < 1:
         raise Failure("usage: convert.py --estimate <voice id> <piece>...")
     voice_id, pieces = argv[0].strip(), argv[1:]
@@ -188,17 +188,22 @@ def estimate(argv):
     send = cached = isolate = 0.0
     with concurrent.futures.ThreadPoolExecutor(min(MEASURED_AT_ONCE, os.cpu_count() or 1)) as pool:
         try:
-            measured = list(pool.map(lambda path: audio.measure(ffmpeg, path, kept), pieces))
+            measured = list(pool.map(lambda path: audio.measure(ffmpeg, path, kept, guess=True),
+                                     pieces))
         except BaseException:
             audio.end_all()  # the runs of the other threads: the pool waits for them
             raise
     for samples, digest in measured:
+        # Audio never decoded (no digest) counts as to be sent. The cache may still hold it, from
+        # the same audio in another container or codec (or listed by another ffmpeg): its
+        # conversion then decodes it, finds it and takes it for nothing. The estimate says a
+        # little too much then, never too little.
         seconds = samples / audio.SAMPLE_RATE
-        if kept.holds(result_key(digest, voice_id, mode)):
+        if digest and kept.holds(result_key(digest, voice_id, mode)):
             cached += seconds
         elif seconds >= SHORTEST_SPEECH_SECONDS:
             send += seconds
-            if mode == "service" and not kept.holds(cache.key("isolated", digest)):
+            if mode == "service" and not (digest and kept.holds(cache.key("isolated", digest))):
                 isolate += seconds
     report = {"send_seconds": round(send, 3), "cached_seconds": round(cached, 3),
               "isolate_seconds": round(isolate, 3),
