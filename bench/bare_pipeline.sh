@@ -5,7 +5,7 @@
 # way the program expands its templates; its paths hold no blanks, quotes or '%', so `eval`
 # splits them exactly as the program does.
 #
-# Environment: FFMPEG WORK PYTHON VOICE_ID EXTRACT SPLIT CONCAT INTEGRATE
+# Environment: FFMPEG WORK PYTHON VOICE_ID EXTRACT ANALYSE SPLIT CONCAT INTEGRATE
 set -u
 log="$WORK/bare.log"
 : >"$log"
@@ -18,9 +18,10 @@ ffmpeg_run() {
 rm -f "$WORK/raw.mp4"
 ffmpeg_run "$EXTRACT" || { echo "extract failed" >&2; exit 1; }
 
-# Split audio
+# Split audio: the pass over the audio that finds the pauses, then the pieces
 mkdir -p "$WORK/parts"
 rm -f "$WORK"/parts/*
+ffmpeg_run "$ANALYSE" || { echo "analysis failed" >&2; exit 1; }
 ffmpeg_run "$SPLIT" || { echo "split failed" >&2; exit 1; }
 rm -f "$WORK/raw.mp4"
 

@@ -20,6 +20,13 @@
               time divided by the pieces at once.
 5. memory:    the program's peak resident size during the run of 4; bare: the largest process
               of the script's run (ffmpeg or Python).
+8. cuts:      a generated one-hour talk (espeak-ng sentences under a picture): the share of
+              Split's cuts that fall in the speaker's pauses, Split's wall time with its analysis
+              against Split cutting every 299 s and against a bare `-af silencedetect` pass over
+              the same audio (target: within 1.2 x of that pass); then, with both ways of
+              cutting, how many cuts go through sound and the largest step in the waveform near
+              a join of the converted audio (offline voice).
+              (7, the kept background, is bench_background.py.)
 
 --quick uses 2- and 12-minute videos and fewer runs, to try the harness out.
 """
@@ -27,6 +34,7 @@
 import argparse
 import json
 import os
+import random
 import re
 import shutil
 import statistics
@@ -113,6 +121,70 @@ class Bench:
         os.replace(path + ".tmp.mp4", path)
         return path
 
+    def talk(self, minutes):
+        """A talk of `minutes`: espeak-ng reading made-up sentences (a pause of about 0.3 s after
+        each) under a 64x48, 1 fps picture. Made once and kept in the build folder."""
+        path = os.path.join(self.media, "talk_%dmin.mp4" % minutes)
+        if os.path.exists(path):
+            return path
+        log("making %s ..." % os.path.basename(path))
+        words = ("market river bridge morning evening teacher garden window station letter "
+                 "village harbour summer winter answer question people traders children mayor "
+                 "opens closes carries watches follows remembers builds finds keeps turns "
+                 "quickly slowly early late green old new quiet busy").split()
+        rng = random.Random(7)
+        sentences = []
+        for _ in range(int(minutes * 20)):  # about three seconds a sentence
+            count = rng.randint(5, 12)
+            sentences.append("The " + " ".join(rng.choice(words) for _ in range(count)) + ".")
+        text = os.path.join(self.temp, "talk.txt")
+        with open(text, "w") as handle:
+            handle.write(" ".join(sentences))
+        speech = os.path.join(self.temp, "talk.wav")
+        subprocess.run(["espeak-ng", "-f", text, "-w", speech], check=True)
+        seconds = minutes * 60
+        self.ffmpeg_run(["-f", "lavfi", "-i", "color=c=gray:s=64x48:r=1:d=%d" % seconds,
+                         "-i", speech, "-map", "0:v", "-map", "1:a", "-t", str(seconds),
+                         "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p",
+                         "-c:a", "aac", path + ".tmp.mp4"])
+        os.replace(path + ".tmp.mp4", path)
+        return path
+
+    def pauses(self, path, shortest=0.2):
+        """The stretches of `path`'s audio under -40 dBFS lasting `shortest` s or more."""
+        said = self.ffmpeg_run(["-i", path, "-map", "0:a:0", "-af",
+                                "silencedetect=n=-40dB:d=%g" % shortest, "-f", "null", "-"],
+                               capture=True)
+        return [(float(a), float(b)) for a, b in
+                re.findall(r"silence_start: ([0-9.]+)[^\n]*\n[^\n]*silence_end: ([0-9.]+)", said)]
+
+    @staticmethod
+    def record_cuts(record):
+        """The cuts of a run record, in seconds."""
+        rate = record["sample_rate"]
+        return [piece["start"] / rate for piece in record["pieces"][1:]]
+
+    def mono(self, path):
+        """`path`'s first audio track as 44.1 kHz mono 16-bit samples."""
+        pcm = subprocess.run([self.ffmpeg, "-nostdin", "-v", "error", "-i", path, "-map", "0:a:0",
+                              "-ac", "1", "-ar", "44100", "-c:a", "pcm_s16le", "-f", "s16le", "-"],
+                             stdin=subprocess.DEVNULL, capture_output=True, check=True).stdout
+        return memoryview(pcm).cast("h")
+
+    def joins(self, keep, raw):
+        """At the joins the kept record names: how many cut through sound (the source's peak
+        within 10 ms of the cut above -40 dBFS), and the largest jump between two neighbouring
+        samples within 5 ms of a join of the converted audio, as a share of full scale."""
+        with open(os.path.join(keep, "run.json")) as handle:
+            starts = [p["start"] for p in json.load(handle)["pieces"][1:]]
+        source, joined = self.mono(raw), self.mono(os.path.join(keep, "joined.mp4"))
+        near = lambda s, at, w: s[max(at - w, 1):min(at + w, len(s))]
+        in_sound = sum(max(map(abs, near(source, at, 441)), default=0) > 328 for at in starts)
+        steps = [max((abs(joined[i] - joined[i - 1]) for i in
+                      range(max(at - 220, 1), min(at + 220, len(joined)))), default=0) / 32768.0
+                 for at in starts]
+        return in_sound, max(steps, default=0.0)
+
     def audio_samples(self, path):
         """Samples of the first audio stream at 44.1 kHz, counted by decoding it all."""
         process = subprocess.Popen([self.ffmpeg, "-nostdin", "-v", "error", "-i", path,
@@ -168,10 +240,10 @@ class Bench:
             self._templates = json.loads(out.stdout.strip().splitlines()[-1])
         return self._templates
 
-    def run_program(self, video, out_dir, segment=299, pieces=2):
+    def run_program(self, video, out_dir, segment=None, pieces=2, more=()):
         result = subprocess.run([self.tool_fullauto, "--app", self.app, "--script", self.script,
-                                 "--input", video, "--out", out_dir, "--segment", str(segment),
-                                 "--pieces", str(pieces)],
+                                 "--input", video, "--out", out_dir, "--pieces", str(pieces)]
+                                + (["--segment", str(segment)] if segment else []) + list(more),
                                 env=self.env, capture_output=True, text=True)
         lines = result.stdout.strip().splitlines()
         report = json.loads(lines[-1]) if lines else {}
@@ -196,10 +268,17 @@ class Bench:
             text = re.sub(r"ffmpeg", "", text, count=1, flags=re.IGNORECASE)
             return re.sub(r"%1|%pf|%ap|%2|%bn|%vo|%ext", lambda m: macros[m.group(0)], text)
 
-        split = t["split"].replace("-segment_time 299 ", "-segment_time %d " % segment)
+        # The same work as the program's Split: a pass over the audio for its pauses (the cuts
+        # themselves change nothing of the cost), then the pieces.
+        split = t["split"].replace("-segment_times %cuts ", "-segment_time %d " % segment)
+        analyse = ('-nostdin -hide_banner -v error -i "%s" -map 0:a:0 -af aformat=channel_layouts='
+                   'mono:sample_rates=8000,asetnsamples=n=160:p=0,astats=metadata=1:reset=1:'
+                   'measure_perchannel=none:measure_overall=RMS_level,ametadata=mode=print:key='
+                   'lavfi.astats.Overall.RMS_level:file=/dev/null -f null -'
+                   % os.path.join(work, "raw.mp4"))
         env = dict(self.env, FFMPEG=os.path.join(work, "ffmpeg", "bin", "ffmpeg"), WORK=work,
                    PYTHON=t["python"], VOICE_ID=t["voice"].split(", ")[-1],
-                   EXTRACT=expand(t["extract"]), SPLIT=expand(split),
+                   EXTRACT=expand(t["extract"]), ANALYSE=analyse, SPLIT=expand(split),
                    CONCAT=expand(t["concat"]), INTEGRATE=expand(t["integrate"]))
         started = time.monotonic()
         result = subprocess.run(["/usr/bin/time", "-f", "maxrss_kib=%M", "bash",
@@ -401,6 +480,37 @@ class Bench:
             "schedule at 2 and 5 at once",
             "met": all(r["ratio_to_best"] <= 1.05 for r in runs if r["pieces"] > 1)}
 
+    def cuts(self):
+        minutes = 12 if self.args.quick else 60
+        video = self.talk(minutes)
+        keep, fixed = self.out_dir("cuts-keep"), self.out_dir("cuts-fixed")
+        log("cuts: Split where the speaker pauses, and every 299 s ...")
+        pause = self.run_program(video, self.out_dir("cuts"), more=["--split-only", "--keep", keep])
+        every = self.run_program(video, self.out_dir("cuts"), segment=299, more=["--split-only"])
+        raw = os.path.join(keep, "raw.mp4")
+        started = time.monotonic()
+        self.ffmpeg_run(["-v", "error", "-i", raw, "-map", "0:a:0", "-af",
+                         "silencedetect=n=-40dB:d=0.2", "-f", "null", "-"])
+        bare = time.monotonic() - started
+        with open(os.path.join(keep, "run.json")) as handle:
+            cuts = self.record_cuts(json.load(handle))
+        pauses = self.pauses(raw)
+        inside = sum(any(a < cut < b for a, b in pauses) for cut in cuts)
+        log("cuts: Full Auto with the offline voice, both ways ...")
+        self.run_program(video, self.out_dir("cuts-out"), more=["--keep", keep])
+        self.run_program(video, self.out_dir("cuts-out"), segment=299, more=["--keep", fixed])
+        in_sound, step = self.joins(keep, raw)
+        in_sound_every, step_every = self.joins(fixed, raw)
+        self.results["cuts"] = {
+            "minutes": minutes, "cuts": len(cuts), "in_pauses": inside,
+            "pieces_every_299": -(-minutes * 60 // 299),
+            "split_s": pause["wall_s"], "split_every_299_s": every["wall_s"], "bare_s": bare,
+            "ratio": pause["wall_s"] / bare, "load_before": self.load(),
+            "in_sound": in_sound, "in_sound_every_299": in_sound_every,
+            "step_pauses": step, "step_every_299": step_every,
+            "target": "all cuts in pauses; Split within 1.2 x the bare pass",
+            "met": inside == len(cuts) and pause["wall_s"] <= 1.2 * bare}
+
     @staticmethod
     def ledger(url):
         with urllib.request.urlopen(url + "/_standin/ledger", timeout=30) as answer:
@@ -463,6 +573,17 @@ class Bench:
                                "met" if run["ratio_to_best"] <= 1.05 or run["pieces"] == 1
                                else "MISSED", run["service_s"], run["pieces"],
                                run["service_s"] / run["pieces"], run["ratio"]))
+        if "cuts" in r:
+            k = r["cuts"]
+            rows.append("8. cuts (%d-minute talk): %d of %d cuts in pauses (every 299 s: %d "
+                        "pieces); Split %.1f s, every 299 s %.1f s, bare silencedetect pass "
+                        "%.1f s, ratio %.2f (target <= 1.2): %s; cuts through sound %d (cut every "
+                        "299 s: %d); largest step near a join of the offline voice %.4f (cut every "
+                        "299 s: %.4f) of full scale"
+                        % (k["minutes"], k["in_pauses"], k["cuts"], k["pieces_every_299"],
+                           k["split_s"], k["split_every_299_s"], k["bare_s"], k["ratio"],
+                           verdict(k), k["in_sound"], k["in_sound_every_299"], k["step_pauses"],
+                           k["step_every_299"]))
         if "memory" in r:
             m = r["memory"]
             rows.append("5. peak resident size: voxsplice %.1f MiB, largest process of the bare "
@@ -483,7 +604,7 @@ def main():
     parser.add_argument("--runs", type=int, default=None, help="overhead runs (default 3)")
     parser.add_argument("--startup-runs", type=int, default=None, help="default 21")
     parser.add_argument("--only", nargs="*", default=None,
-                        choices=["overhead", "startup", "sync", "long", "service"],
+                        choices=["overhead", "startup", "sync", "long", "service", "cuts"],
                         help="run only these")
     parser.add_argument("--json", default=None, help="also write the figures here")
     parser.add_argument("--pieces", type=int, nargs="*", default=[1, 2, 5],
@@ -493,9 +614,9 @@ def main():
     args.startup_runs = args.startup_runs or (5 if args.quick else 21)
 
     bench = Bench(args)
-    wanted = args.only or ["overhead", "startup", "sync", "long", "service"]
+    wanted = args.only or ["overhead", "startup", "sync", "long", "service", "cuts"]
     steps = {"overhead": bench.overhead, "startup": bench.startup, "sync": bench.sync_and_memory,
-             "long": bench.long_sync, "service": bench.service}
+             "long": bench.long_sync, "service": bench.service, "cuts": bench.cuts}
     try:
         for name in wanted:
             # One benchmark that breaks loses its own figures, not those taken before it.

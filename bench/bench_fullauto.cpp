@@ -3,8 +3,12 @@
 // peak resident size. The working folder is a fresh temporary one laid out like the program's.
 //
 //   bench_fullauto --app DIR --script convert.py --input VIDEO --out FOLDER [--segment S]
+//                  [--keep DIR]
 //   ... --convert-only --pieces N   Extract and Split, then only the AI conversion is timed, with
 //                                   N pieces at once, against the service the environment names
+//   ... --split-only                Extract, then only Split is timed
+//   --segment S cuts every S seconds (-segment_time) instead of where the speaker pauses;
+//   --keep DIR keeps raw.mp4, the record of the pieces and joined.mp4 there.
 //   bench_fullauto --app DIR --templates     the four default templates and the interpreter
 //   bench_fullauto --idle S                  the longest stall of an idle event loop
 #include "app/DropLineEdit.h"
@@ -133,7 +137,9 @@ int main(int argc, char* argv[]) {
                        {"script", "convert.py to copy into the working folder.", "file"},
                        {"input", "The video to run.", "file"},
                        {"out", "The output folder.", "dir"},
-                       {"segment", "Segment length in seconds (default 299).", "s", "299"},
+                       {"segment", "Cut every S seconds instead of in the pauses.", "s"},
+                       {"keep", "Keep raw.mp4, run.json and joined.mp4 here.", "dir"},
+                       {"split-only", "Time Split alone."},
                        {"templates", "Print the default templates and exit."},
                        {"convert-only", "Time the AI conversion alone (through the service)."},
                        {"pieces", "Pieces at once.", "n", "2"},
@@ -180,8 +186,9 @@ int main(int argc, char* argv[]) {
     ui.txtInput->setText(parser.value("input"));
     ui.txtOutDir->setText(parser.value("out"));
     QString split = ui.txtSplit->text();
-    split.replace(QStringLiteral("-segment_time 299 "),
-                  QStringLiteral("-segment_time %1 ").arg(parser.value("segment")));
+    if (parser.isSet("segment"))
+        split.replace(QStringLiteral("-segment_times %cuts "),
+                      QStringLiteral("-segment_time %1 ").arg(parser.value("segment")));
     ui.txtSplit->setText(split);
     ui.spnPieces->setValue(parser.value("pieces").toInt());
     window.show();
@@ -194,10 +201,24 @@ int main(int argc, char* argv[]) {
         return last(window.ui().listAuto) + QStringLiteral(" | ") + last(window.ui().lstAI);
     });
     double wallSeconds = 0;
+    bool piecesLeft = false;
     QElapsedTimer clock;
-    // With --convert-only, Extract and Split run first, untimed.
+    // With --convert-only, Extract and Split run first, untimed; with --split-only, Extract.
+    const QString keep = parser.value("keep");
+    const auto keepFile = [&](const QString& name, const QString& as) {
+        if (!keep.isEmpty()) {
+            QFile::remove(QDir(keep).filePath(as));
+            QFile::copy(QDir(work).filePath(name), QDir(keep).filePath(as));
+        }
+    };
     QList<std::function<void()>> stages;
-    if (convertOnly)
+    if (parser.isSet("split-only"))
+        stages = {[&] { window.Command2_Click(); },
+                  [&] {
+                      keepFile("raw.mp4", "raw.mp4");
+                      window.Command3_Click();
+                  }};
+    else if (convertOnly)
         stages = {[&] { window.Command2_Click(); }, [&] { window.Command3_Click(); },
                   [&] { window.cmdConvert_Click(); }};
     else
@@ -217,6 +238,11 @@ int main(int argc, char* argv[]) {
                          }
                          wallSeconds = clock.nsecsElapsed() / 1e9;
                          meter.stop();
+                         // Closing the window empties the parts folder: look now.
+                         piecesLeft =
+                             !QDir(QDir(work).filePath("parts")).entryList({"output*"}).isEmpty();
+                         keepFile("parts/run.json", "run.json");
+                         keepFile("joined.mp4", "joined.mp4");
                          QCoreApplication::quit();
                      });
     QTimer::singleShot(0, &window, nextStage);
@@ -232,7 +258,8 @@ int main(int argc, char* argv[]) {
                                          QStringLiteral("_AI.mp4"));
     const bool ok = messages.isEmpty() && stages.isEmpty() &&
                     (convertOnly ? ui.lstAI->findItems("Complete!", Qt::MatchContains).size() > 0
-                                 : QFile::exists(output)) &&
+                     : parser.isSet("split-only") ? piecesLeft
+                                                  : QFile::exists(output)) &&
                     !ui.listAuto->findItems("Stopped", Qt::MatchContains).size();
     print({{"ok", ok},
            {"wall_s", wallSeconds},

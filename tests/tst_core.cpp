@@ -4,6 +4,7 @@
 #include "core/InterpreterList.h"
 #include "core/MediaInfo.h"
 #include "core/NaturalOrder.h"
+#include "core/PauseCuts.h"
 #include "core/PieceSchedule.h"
 #include "core/RunRecord.h"
 #include "core/ScriptMessages.h"
@@ -36,7 +37,7 @@ private slots:
                            "aresample=44100:async=1:first_pts=0", "-c:a", "alac", "-sample_fmt",
                            "s16p", "-ac", "2", "/w/raw.mp4"});
         addRow("number pattern", defaultTemplate(Template::Split),
-               QStringList{"-i", "/w/raw.mp4", "-f", "segment", "-segment_time", "299",
+               QStringList{"-i", "/w/raw.mp4", "-f", "segment", "-segment_times", "298.5,597",
                            "-reset_timestamps", "1", "-segment_format_options",
                            "movie_timescale=44100", "-c", "copy", "/w/parts/output%09d.mp4"});
         addRow("word in capitals, twice", QString("FFMPEG -i %1 ffmpeg"),
@@ -53,9 +54,9 @@ private slots:
     void arguments() {
         QFETCH(QString, text);
         QFETCH(QStringList, expected);
-        const QList<Macro> macros = {{"%1", "/in/a b%2.mp4"}, {"%pf", "/in"},   {"%ap", "/w"},
-                                     {"%2", "/out"},          {"%bn", "a b%2"}, {"%vo", "-0.5"},
-                                     {"%ext", "mkv"}};
+        const QList<Macro> macros = {
+            {"%1", "/in/a b%2.mp4"}, {"%pf", "/in"},  {"%ap", "/w"},   {"%2", "/out"},
+            {"%bn", "a b%2"},        {"%vo", "-0.5"}, {"%ext", "mkv"}, {"%cuts", "298.5,597"}};
         QCOMPARE(::templateArguments(text.replace('\\', '/'), macros), expected);
     }
 
@@ -333,6 +334,58 @@ private slots:
         QCOMPARE(schedule.finished(), events.endsWith('F'));
     }
 
+    // Where Split cuts (the audio written a character a tenth of a second: s speech at -20 dB,
+    // - at -32 dB, quieter but no pause, . a pause at -80 dB): in the latest pause of the
+    // stretch before each limit, at its middle; without one at its quietest moment; never more
+    // than one piece over cutting at every limit; the levels as ffmpeg prints them.
+    void pauseCuts_data() {
+        QTest::addColumn<QString>("audio");
+        QTest::addColumn<double>("limit");
+        QTest::addColumn<QString>("cuts");
+        QTest::addColumn<int>("inPauses");
+        QTest::addColumn<double>("granule");
+        addRow("shorter than the limit", QString("ssss..ss"), 1.0, QString(""), 0, 0.0);
+        addRow("the latest pause, at its middle", QString("ss..ss...ssssssssssss"), 1.0,
+               QString("0.75 1.70"), 1, 0.0);
+        addRow("on the audio's packets", QString("ss..ss...ssssssssssss"), 1.0,
+               QString("0.75 1.50"), 1, 0.25);
+        addRow("too short to be a pause", QString("sssss.ssssss"), 1.0, QString("0.60"), 0, 0.0);
+        addRow("quieter is not a pause", QString("ssss--sssss"), 1.0, QString("0.60"), 0, 0.0);
+        addRow("never two pieces more", QString("s..sssssss").repeated(3), 1.0,
+               QString("0.30 1.20 2.20"), 1, 0.0);
+    }
+    void pauseCuts() {
+        QFETCH(QString, audio);
+        QFETCH(double, limit);
+        QFETCH(QString, cuts);
+        QFETCH(int, inPauses);
+        QFETCH(double, granule);
+        QByteArray printed;
+        for (const QChar c : audio)
+            printed += "frame:0 pts:0 pts_time:0\nlavfi.astats.Overall.RMS_level=" +
+                       QByteArray(c == 's'   ? "-20.0"
+                                  : c == '-' ? "-32"
+                                             : "-inf") +
+                       '\n';
+        LevelReader reader;
+        reader.feed(printed.left(50));
+        reader.feed(printed.mid(50));
+        reader.finish();
+        const CutPlan plan = planCuts(reader.levels(), 0.1, {limit, limit * 0.8, 0.2, 20, granule});
+        QStringList got;
+        double start = 0;
+        for (const double cut : plan.cuts) {
+            got << QString::number(cut, 'f', 2);
+            QVERIFY(cut - start <= limit + 1e-9);
+            start = cut;
+        }
+        QCOMPARE(got.join(' '), cuts);
+        QCOMPARE(plan.inPauses, inPauses);
+        QCOMPARE(plan.inPauses + plan.atQuietest, plan.cuts.size());
+        QVERIFY(audio.size() * 0.1 - start <= limit + 1e-9);
+        QVERIFY(plan.cuts.size() <= std::ceil(audio.size() * 0.1 / limit));
+    }
+
     // ffmpeg's own reason for a failure, from the end of what it printed; a piece's length in
     // samples from ffprobe's report.
     void toolReports() {
@@ -355,6 +408,10 @@ private slots:
             {"{}", -1}};
         for (const auto& [json, samples] : lengths)
             QCOMPARE(parseAudioLength(json).value_or(AudioLength{-1, 0}).samples, samples);
+        QCOMPARE(parseAudioLength(R"({"packets":[{"duration":4}],"streams":[{"sample_rate":"48000",
+            "time_base":"1/1000","duration_ts":2500}]})")
+                     ->packetSamples,
+                 192);
     }
 
     // What the fuzzers once found stays found: every kept input passes the fuzzers' checks.

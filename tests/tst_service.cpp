@@ -73,7 +73,7 @@ private slots:
         ui.Combo1->setCurrentIndex(46);
         ui.txtInput->setText(m_video);
         ui.txtOutDir->setText(m_media.path());
-        ui.txtSplit->setText(ui.txtSplit->text().replace(" 299 ", " 1 "));
+        f.settings->setValue("settings/pieceseconds", 1);
         ui.spnPieces->setValue(4);
 
         f.w().Command1_Click();
@@ -86,9 +86,11 @@ private slots:
                                                "credits; from the cache: 0.0 min$"))
                      .size(),
                  1);
-        QCOMPARE(log.filter("starting output").size(), 5);
+        // Cut at most every second, where it is quietest: five pieces or one more.
+        const int pieces = int(log.filter("starting output").size());
+        QVERIFY(pieces == 5 || pieces == 6);
         QCOMPARE(service.ledger()["peak_in_flight"].toInt(), 2);
-        QCOMPARE(charges(service), QList<int>(5, 1));
+        QCOMPARE(charges(service), QList<int>(pieces, 1));
         // Joined in order: each second's tone where it was, raised a little by the service.
         const QList<int> tones = tonePerSecond(m_media.filePath("steps_AI.mp4"));
         QCOMPARE(tones.size(), 5);
@@ -100,14 +102,13 @@ private slots:
         QCOMPARE(f.load(), Form1::LoadResult::Ready);
         QVERIFY(QTest::qWaitFor([&] { return f.ui().Combo1->currentIndex() == 46; }, 20000));
         f.ui().txtInput->setText(m_video);
-        f.ui().txtSplit->setText(f.ui().txtSplit->text().replace(" 299 ", " 1 "));
         f.w().Command1_Click();
         QVERIFY(f.settle());
         log = logRows(f.ui().lstAI);
-        QCOMPARE(log.filter("reused").size(), 5);
+        QCOMPARE(log.filter("reused").size(), pieces);
         QVERIFY(log.contains(
             "To the voice service: 0.0 min, about 0 credits; from the cache: 0.1 min"));
-        QCOMPARE(charges(service), QList<int>(5, 1));
+        QCOMPARE(charges(service), QList<int>(pieces, 1));
 
         // Another voice, one piece refused: the run stops; the next pays only for the rest.
         f.ui().Combo1->setCurrentIndex(3);
@@ -120,7 +121,7 @@ private slots:
         f.w().Command1_Click();
         QVERIFY(f.settle());
         QCOMPARE(logRows(f.ui().listAuto).last(), QString("Final output"));
-        QCOMPARE(charges(service), QList<int>(5, 2)); // once for each voice
+        QCOMPARE(charges(service), QList<int>(pieces, 2)); // once for each voice
 
         // The background kept: each piece goes to the isolator first, and the cost says so.
         f.ui().chkKeepBackground->setChecked(true);
@@ -133,7 +134,7 @@ private slots:
         for (const QJsonValue& r : service.ledger()["requests"].toArray())
             isolated +=
                 r["path"].toString().startsWith("/v1/audio-isolation") && r["charged"].toInt();
-        QCOMPARE(isolated, 5);
+        QCOMPARE(isolated, pieces);
         f.ui().chkKeepBackground->setChecked(false);
 
         // A run that needs more credits than are left asks first; "no" sends nothing.

@@ -1,6 +1,7 @@
 // Videos of every common kind through Full Auto with the offline voice: the picture comes out
 // untouched and the new voice where the old one was. And joins of unconverted and mixed pieces.
 #include "app/DropLineEdit.h"
+#include "core/RunRecord.h"
 #include "helpers/TestSupport.h"
 
 #include <QJsonArray>
@@ -151,6 +152,96 @@ private slots:
         QCOMPARE(w.txtOut->toPlainText().contains("(Matroska)"), expected.endsWith(".mkv"));
     }
 
+    // Split cuts where the speaker pauses: every cut of spoken sentences inside a pause; over a
+    // steady tone, which leaves no pause, at the quietest moment; every piece within the limit;
+    // the same audio cut the same way twice; the unconverted pieces joined give back the
+    // extracted audio sample for sample.
+    void cutsFallInPauses_data() {
+        QTest::addColumn<bool>("tone"); // a steady tone under the speech
+        addRow("sentences with pauses", false);
+        addRow("speech over a steady tone", true);
+    }
+    void cutsFallInPauses() {
+        QFETCH(bool, tone);
+        const QString speech = m_media.filePath("speech.wav");
+        if (!QFile::exists(speech)) {
+            QProcess espeak;
+            // Sentences only: their ends are the pauses (a comma's is shorter).
+            espeak.start("espeak-ng", {"-w", speech,
+                                       "The market opens at seven. Traders arrive "
+                                       "early. Nobody leaves before noon. The river "
+                                       "turned green last spring. Nobody knows why. "
+                                       "The mayor promised an answer. Children still "
+                                       "swim there every summer. The old bridge will "
+                                       "close in May."});
+            QVERIFY(espeak.waitForFinished(60000) && espeak.exitCode() == 0);
+        }
+        const QString source = m_media.filePath(tone ? "talk-tone.mp4" : "talk.mp4");
+        QStringList make = {"-f", "lavfi", "-i", "testsrc=size=64x48:rate=5:duration=16",
+                            "-i", speech};
+        if (tone)
+            make += {"-f",
+                     "lavfi",
+                     "-i",
+                     "sine=f=300:d=16",
+                     "-filter_complex",
+                     "[1:a][2:a]amix=inputs=2:duration=first:normalize=0[a]",
+                     "-map",
+                     "0:v",
+                     "-map",
+                     "[a]"};
+        QVERIFY(runFfmpeg(make + QStringList{"-shortest", "-c:v", "libx264", "-preset", "ultrafast",
+                                             "-pix_fmt", "yuv420p", "-c:a", "aac", source}));
+        // Pieces of at most 4 s; the pauses of the source, as ffmpeg finds them.
+        FormFixture f(QStringLiteral("cuts"));
+        f.settings->setValue("settings/pieceseconds", 4);
+        QCOMPARE(f.load(), Form1::LoadResult::Ready);
+        f.ui().txtInput->setText(source);
+        QString said;
+        runFfmpeg({"-i", source, "-af", "silencedetect=n=-40dB:d=0.15", "-f", "null", "-"}, &said);
+        QList<std::pair<double, double>> pauses;
+        static const QRegularExpression silence(
+            "silence_start: ([0-9.]+)[^\\n]*\\n[^\\n]*silence_end: ([0-9.]+)");
+        for (auto it = silence.globalMatch(said); it.hasNext();) {
+            const auto m = it.next();
+            pauses.append({m.captured(1).toDouble(), m.captured(2).toDouble()});
+        }
+        QList<double> first;
+        for (int run = 0; run < 2; ++run) {
+            f.w().Command2_Click();
+            QVERIFY(f.settle());
+            QVERIFY(QFile::copy(f.work("raw.mp4"), f.work("extracted.mp4")) || run);
+            f.w().Command3_Click();
+            QVERIFY(f.settle());
+            QFile file(f.work("parts/run.json"));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const RunRecord record = RunRecord::fromJson(file.readAll(), nullptr).value();
+            QList<double> cuts;
+            for (const RecordedPiece& piece : record.pieces) {
+                QVERIFY2(piece.length <= 4 * 44100, qPrintable(QString::number(piece.length)));
+                if (piece.start > 0)
+                    cuts << piece.start / 44100.0;
+            }
+            QVERIFY(cuts.size() >= 3);
+            if (run == 1)
+                QCOMPARE(cuts, first);
+            first = cuts;
+        }
+        const QString log = f.ui().txtOut->toPlainText();
+        for (const double cut : first) {
+            const bool inPause = std::any_of(pauses.begin(), pauses.end(), [cut](auto p) {
+                return p.first < cut && cut < p.second;
+            });
+            QVERIFY2(inPause != tone, qPrintable(QString::number(cut)));
+        }
+        QVERIFY2(log.contains(tone ? QString("%1 at the quietest moment").arg(first.size())
+                                   : QString("%1 in pauses").arg(first.size())),
+                 qPrintable(log.left(300)));
+        f.w().Command4_Click();
+        QVERIFY(f.settle());
+        QCOMPARE(decodedSamples(f.work("joined.mp4")), decodedSamples(f.work("extracted.mp4")));
+    }
+
     // Rejoin after every state a conversion can leave the pieces in, several at once included:
     // the join holds the audio in the order of the video, each piece's marker where it was, and
     // no gap between the pieces. Without the record, the names decide the order. A piece of
@@ -187,7 +278,7 @@ private slots:
         QCOMPARE(f.load(), Form1::LoadResult::Ready);
         const Form1Ui& w = f.ui();
         w.txtInput->setText(source);
-        w.txtSplit->setText(w.txtSplit->text().replace(" 299 ", " 1 "));
+        f.settings->setValue("settings/pieceseconds", 1);
         w.spnPieces->setValue(atOnce);
         for (QPushButton* step : {w.Command2, w.Command3}) {
             QTest::mouseClick(step, Qt::LeftButton);

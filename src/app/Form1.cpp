@@ -127,6 +127,7 @@ RunInputs Form1::runInputs() const {
             m_ui.spnPieces->value(),
             QStandardPaths::writableLocation(QStandardPaths::CacheLocation),
             m_settings.cacheLimitMb(),
+            m_settings.pieceSeconds(),
             m_ui.chkKeepBackground->isChecked(),
             m_ui.cboSeparation->currentText()};
 }

@@ -79,10 +79,10 @@ QString defaultTemplate(Template which) {
             R"(-c:a alac -sample_fmt s16p -ac 2 "%ap\raw.mp4")");
         break;
     case Template::Split:
-        // Each piece starts at 0 and states its length to the sample, so that a join puts every
-        // piece exactly where the one before it ends.
+        // Cut where the speaker pauses (%cuts); each piece starts at 0 and states its length to
+        // the sample, so that a join puts every piece exactly where the one before it ends.
         text =
-            QStringLiteral(R"(ffmpeg -i "%ap\raw.mp4" -f segment -segment_time 299 )"
+            QStringLiteral(R"(ffmpeg -i "%ap\raw.mp4" -f segment -segment_times %cuts )"
                            R"(-reset_timestamps 1 -segment_format_options movie_timescale=44100 )"
                            R"(-c copy "%ap\parts\output%09d.mp4")");
         break;

@@ -16,6 +16,8 @@ QString macroHelpText() {
          QStringLiteral("%vo = shift that starts the input's picture at 0 s (keeps the audio "
                         "in step)"));
     push(lines, QStringLiteral("%ext = mp4, or mkv where MP4 cannot hold the input's picture"));
+    push(lines, QStringLiteral("%cuts = where Split cuts: in the speaker's pauses, every piece "
+                               "at most 299 s (for -segment_times)"));
     push(lines, QStringLiteral("we expect ffmpeg in %ap") + sep + "ffmpeg" + sep + "bin" + sep);
     return lines.join(QStringLiteral("\r\n"));
 }

@@ -95,35 +95,43 @@ QString secondsArgument(double seconds) {
     return text;
 }
 
-QStringList audioLengthArguments(const QString& file) {
-    return {QStringLiteral("-v"),
-            QStringLiteral("error"),
-            QStringLiteral("-select_streams"),
-            QStringLiteral("a:0"),
-            QStringLiteral("-show_entries"),
-            QStringLiteral("stream=sample_rate,time_base,duration_ts,duration"),
-            QStringLiteral("-of"),
-            QStringLiteral("json"),
-            file};
+QStringList audioLengthArguments(const QString& file, bool firstPacket) {
+    QStringList arguments{QStringLiteral("-v"), QStringLiteral("error"),
+                          QStringLiteral("-select_streams"), QStringLiteral("a:0")};
+    if (firstPacket)
+        arguments += {QStringLiteral("-read_intervals"), QStringLiteral("%+#1")};
+    return arguments +
+           QStringList{QStringLiteral("-show_entries"),
+                       QStringLiteral("stream=sample_rate,time_base,duration_ts,"
+                                      "duration") +
+                           (firstPacket ? QStringLiteral(":packet=duration") : QString()),
+                       QStringLiteral("-of"), QStringLiteral("json"), file};
 }
 
 std::optional<AudioLength> parseAudioLength(const QByteArray& json) {
-    const QJsonObject stream = QJsonDocument::fromJson(json)
-                                   .object()
-                                   .value(QLatin1String("streams"))
-                                   .toArray()
-                                   .at(0)
-                                   .toObject();
+    const QJsonObject report = QJsonDocument::fromJson(json).object();
+    const QJsonObject stream = report.value(QLatin1String("streams")).toArray().at(0).toObject();
     const int rate = stream.value(QLatin1String("sample_rate")).toString().toInt();
     if (rate <= 0)
         return std::nullopt;
     const QStringList base = stream.value(QLatin1String("time_base")).toString().split('/');
-    const qint64 ticks = stream.value(QLatin1String("duration_ts")).toInteger(-1);
     const qint64 num = base.value(0).toLongLong(), den = base.value(1).toLongLong();
-    if (ticks >= 0 && num > 0 && den > 0)
-        return AudioLength{qint64(std::llround(double(ticks) * num * rate / den)), rate};
+    // A length in the stream's time base, in samples.
+    const auto samples = [&](qint64 units) -> qint64 {
+        return units >= 0 && num > 0 && den > 0 ? std::llround(double(units) * num * rate / den)
+                                                : -1;
+    };
+    const qint64 packet = samples(report.value(QLatin1String("packets"))
+                                      .toArray()
+                                      .at(0)
+                                      .toObject()
+                                      .value(QLatin1String("duration"))
+                                      .toInteger(-1));
+    const qint64 ticks = samples(stream.value(QLatin1String("duration_ts")).toInteger(-1));
+    if (ticks >= 0)
+        return AudioLength{ticks, rate, std::max<qint64>(packet, 0)};
     if (const auto length = seconds(stream.value(QLatin1String("duration")));
         length && *length >= 0)
-        return AudioLength{qint64(std::llround(*length * rate)), rate};
+        return AudioLength{qint64(std::llround(*length * rate)), rate, std::max<qint64>(packet, 0)};
     return std::nullopt;
 }

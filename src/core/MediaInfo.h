@@ -47,13 +47,14 @@ QString outputExtension(const MediaInfo& media);
 QString secondsArgument(double seconds);
 
 // The arguments after the file that make ffprobe print the length of its first audio stream,
-// which parseAudioLength reads.
-QStringList audioLengthArguments(const QString& file);
+// and with `firstPacket` the length of its first packet, which parseAudioLength reads.
+QStringList audioLengthArguments(const QString& file, bool firstPacket = false);
 
 // The length of an audio stream in samples, and its sample rate, from ffprobe's report: from the
 // stream's duration in its own time base where it has one, else from its duration in seconds.
 struct AudioLength {
     qint64 samples = 0;
     int sampleRate = 0;
+    qint64 packetSamples = 0; // of its first packet, where asked for and known
 };
 std::optional<AudioLength> parseAudioLength(const QByteArray& json);

@@ -17,6 +17,7 @@ struct RunInputs {
     int piecesAtOnce = 1;             // conversions that may run at once
     QString cacheFolder;              // where converted pieces are kept for the user
     int cacheLimitMb = 2048;
+    int pieceSeconds = 299;      // the longest piece Split makes
     bool keepBackground = false; // the music and sounds stay under the new voice
     QString separation = QStringLiteral("automatic"); // "service", "local" or "automatic"
 

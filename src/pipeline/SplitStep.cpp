@@ -1,6 +1,8 @@
-// Split audio: raw.mp4 cut into parts/output000000000.mp4 and onwards, then removed. The record
-// of the run is written beside the pieces: which video they come from, where each lies.
+// Split audio: raw.mp4 cut into parts/output000000000.mp4 and onwards, where the speaker pauses,
+// then removed. The record of the run is written beside the pieces: which video they come from,
+// where each lies.
 #include "pipeline/FfmpegRun.h"
+#include "pipeline/PauseAnalysis.h"
 #include "pipeline/RunRecordFile.h"
 #include "pipeline/Steps.h"
 #include "pipeline/TemplateMacros.h"
@@ -35,16 +37,44 @@ void SplitStep::begin() {
         refuse(QStringLiteral("Could not create ") + work().parts());
         return;
     }
+    const auto cut = [this](const MediaInfo* media) {
+        if (!templateUses(inputs().templateText(Template::Split), kCutsMacro)) {
+            split(media, {});
+            return;
+        }
+        // Where to cut: in the speaker's pauses, every piece within the limit.
+        CutRules rules;
+        rules.limit = inputs().pieceSeconds;
+        rules.lookBack = std::min(rules.lookBack, rules.limit / 2);
+        const std::optional<MediaInfo> probed =
+            media ? std::optional<MediaInfo>(*media) : std::nullopt;
+        runChild(new PauseAnalysis(host(), work(), rules), [this, probed](PauseAnalysis& plan) {
+            if (!plan.outcome().isDone()) {
+                // A raw.mp4 that cannot be read is made again by Extract audio.
+                if (!plan.outcome().isStopped()) {
+                    host().setToolOutput(QStringLiteral("Error: ") + plan.text());
+                    removeWorkingFile(work().raw());
+                }
+                finish(plan.outcome());
+                return;
+            }
+            m_remark = plan.summary();
+            if (context().inFullAuto)
+                host().log(StepHost::Log::Auto, m_remark);
+            split(probed ? &*probed : nullptr, {{kCutsMacro, plan.cutsArgument()}});
+        });
+    };
     if (usesMediaMacros(inputs().templateText(Template::Split)))
-        probeInput(false, [this](const MediaInfo& media) { split(&media); });
+        probeInput(false, [cut](const MediaInfo& media) { cut(&media); });
     else
-        split(nullptr);
+        cut(nullptr);
 }
 
-void SplitStep::split(const MediaInfo* media) {
+void SplitStep::split(const MediaInfo* media, const QList<Macro>& cuts) {
     const auto run = new FfmpegRun(
         host(), work(),
-        stepArguments(inputs(), work(), Template::Split, MacroOrder::Standard, media));
+        stepArguments(inputs(), work(), Template::Split, MacroOrder::Standard, media, cuts));
+    run->setRemark(m_remark);
     runChild(run, [this](FfmpegRun& run) {
         if (!run.outcome().isDone())
             removePieces(); // incomplete

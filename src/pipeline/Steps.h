@@ -29,8 +29,8 @@ protected:
     void begin() override;
 };
 
-// Split audio: raw.mp4 cut into parts/output000000000.mp4, ..., then removed; the record of the
-// pieces written beside them.
+// Split audio: raw.mp4 cut into parts/output000000000.mp4, ..., where the speaker pauses, then
+// removed; the record of the pieces written beside them.
 class SplitStep : public Step {
     Q_OBJECT
 public:
@@ -40,11 +40,12 @@ protected:
     void begin() override;
 
 private:
-    void split(const MediaInfo* media);
+    void split(const MediaInfo* media, const QList<Macro>& cuts);
     void measure(QStringList pieces);
     void removePieces();
 
     RunRecord m_record;
+    QString m_remark; // where the cuts fell
 };
 
 // The AI conversion: each piece not yet converted through convert.py into parts/<N+1>.mp4,

@@ -8,7 +8,7 @@ const QString kExtension = QStringLiteral("%ext");
 } // namespace
 
 QList<Macro> templateMacros(const RunInputs& inputs, const WorkFolder& work, MacroOrder order,
-                            const MediaInfo* media) {
+                            const MediaInfo* media, const QList<Macro>& more) {
     const PathTools paths;
     const Macro inputFile{QStringLiteral("%1"), inputs.input};
     const Macro parentFolder{QStringLiteral("%pf"), paths.ParentFolder(inputs.input)};
@@ -23,13 +23,13 @@ QList<Macro> templateMacros(const RunInputs& inputs, const WorkFolder& work, Mac
         macros.append({kPictureShift, secondsArgument(pictureShift(*media))});
         macros.append({kExtension, outputExtension(*media)});
     }
-    return macros;
+    return macros + more;
 }
 
 QStringList stepArguments(const RunInputs& inputs, const WorkFolder& work, Template which,
-                          MacroOrder order, const MediaInfo* media) {
+                          MacroOrder order, const MediaInfo* media, const QList<Macro>& more) {
     return templateArguments(inputs.templateText(which),
-                             templateMacros(inputs, work, order, media));
+                             templateMacros(inputs, work, order, media, more));
 }
 
 bool usesMediaMacros(const QString& templateText) {

@@ -94,7 +94,8 @@ void ProcessJob::ended(int exitCode, QProcess::ExitStatus status) {
         m_output += rest;
         emit outputReceived(rest);
     }
-    if (const QByteArray rest = m_process.readAllStandardError(); !rest.isEmpty()) {
+    if (const QByteArray rest = m_separate ? m_process.readAllStandardError() : QByteArray();
+        !rest.isEmpty()) {
         m_errors += rest;
         emit errorReceived(rest);
     }

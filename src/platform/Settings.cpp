@@ -63,6 +63,12 @@ int UserSettings::cacheLimitMb() const {
     return isNumber && limit > 0 ? limit : 2048;
 }
 
+int UserSettings::pieceSeconds() const {
+    bool isNumber = false;
+    const int seconds = value(QStringLiteral("pieceseconds"), QString()).toInt(&isNumber);
+    return isNumber ? std::clamp(seconds, 1, 299) : 299;
+}
+
 bool UserSettings::keepBackground() const {
     return value(QStringLiteral("keepbackground"), QString()) == QLatin1String("true");
 }

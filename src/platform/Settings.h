@@ -39,6 +39,9 @@ public:
     void setSeparation(const QString& where);
     // "cachelimitmb": the most the cache of converted pieces may hold, in megabytes.
     int cacheLimitMb() const;
+    // "pieceseconds": the longest piece Split makes, 1 to 299 seconds; 299 (the voice service
+    // takes 300) when nothing is stored.
+    int pieceSeconds() const;
 
     void sync() { m_store.sync(); }
 

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "core/PauseCuts.h"
+#include "pipeline/StepHost.h"
+#include "pipeline/WorkFolder.h"
+#include "platform/Job.h"
+
+class ProcessJob;
+
+// Where Split cuts raw.mp4: its length from ffprobe, then, cut after cut, ffmpeg on the stretch
+// before the next piece's limit that prints its loudness for every 20 ms (the progress in the
+// status bar); the cuts are chosen from that (PauseCuts.h). Done with `plan()`.
+class PauseAnalysis : public Job {
+    Q_OBJECT
+public:
+    PauseAnalysis(StepHost& host, const WorkFolder& work, const CutRules& rules,
+                  QObject* parent = nullptr);
+
+    const CutPlan& plan() const { return m_plan; }
+    // The cuts as -segment_times takes them; a time after the end when there is none, so that
+    // the audio stays one piece.
+    QString cutsArgument() const;
+    // "12 cuts: 11 in pauses, 1 at the quietest moment".
+    QString summary() const;
+    // What the tool that failed said.
+    const QString& text() const { return m_text; }
+
+    static constexpr double kWindowSeconds = 0.02;
+
+protected:
+    void begin() override;
+    void halt() override;
+
+private:
+    void analyse(double seconds);
+    void measureNext();
+
+    StepHost& m_host;
+    WorkFolder m_work;
+    CutRules m_rules;
+    CutPlan m_plan;
+    std::optional<CutPlanner> m_planner;
+    double m_seconds = 0;
+    QString m_text;
+    ProcessJob* m_run = nullptr;
+};
