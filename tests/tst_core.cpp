@@ -2,6 +2,7 @@
 #include "../bench/fuzz/FuzzChecks.h"
 #include "core/ConcatList.h"
 #include "core/InterpreterList.h"
+#include "core/KeptStreams.h"
 #include "core/MediaInfo.h"
 #include "core/NaturalOrder.h"
 #include "core/PauseCuts.h"
@@ -50,13 +51,42 @@ private slots:
                QStringList{"/out/a b%%2-%03d.wav", "/out/a b%2.wav"});
         addRow("empty value and quotes", QString(R"(ffmpeg "" -x "%ext" a"b c"d)"),
                QStringList{"", "-x", "mkv", "ab cd"});
+        // A macro of several arguments stands alone for them; inside another, for its text.
+        addRow("several arguments", defaultTemplate(Template::Integrate),
+               QStringList{"-itsoffset",
+                           "-0.5",
+                           "-i",
+                           "/in/a b%2.mp4",
+                           "-itsoffset",
+                           "0.05",
+                           "-i",
+                           "/w/joined.mp4",
+                           "-map",
+                           "0:v:0?",
+                           "-map",
+                           "1:a:0",
+                           "-c:v",
+                           "copy",
+                           "-c:a",
+                           "aac",
+                           "-map",
+                           "0:3",
+                           "-metadata:s:a:1",
+                           "title=Original voice",
+                           "/out/a b%2_AI.mkv",
+                           "-y"});
+        addRow("none, and inside another", QString("%nothing x%keep"),
+               QStringList{"x-map 0:3 -metadata:s:a:1 title=Original voice"});
     }
     void arguments() {
         QFETCH(QString, text);
         QFETCH(QStringList, expected);
-        const QList<Macro> macros = {
-            {"%1", "/in/a b%2.mp4"}, {"%pf", "/in"},  {"%ap", "/w"},   {"%2", "/out"},
-            {"%bn", "a b%2"},        {"%vo", "-0.5"}, {"%ext", "mkv"}, {"%cuts", "298.5,597"}};
+        QList<Macro> macros = {{"%1", "/in/a b%2.mp4"}, {"%pf", "/in"},         {"%ap", "/w"},
+                               {"%2", "/out"},          {"%bn", "a b%2"},       {"%vo", "-0.5"},
+                               {"%ext", "mkv"},         {"%cuts", "298.5,597"}, {"%ao", "0.05"}};
+        const QStringList keep = {"-map", "0:3", "-metadata:s:a:1", "title=Original voice"};
+        macros.append({"%keep", keep.join(' '), keep});
+        macros.append({"%nothing", "", QStringList()});
         QCOMPARE(::templateArguments(text.replace('\\', '/'), macros), expected);
     }
 
@@ -129,26 +159,54 @@ private slots:
         QCOMPARE(formatDuration(3725), QString("1:02:05"));
     }
 
-    // ffprobe's report: the shift that puts the first picture at 0, the container that holds it.
+    // ffprobe's report: the shift that puts the first picture at 0, the container that holds it,
+    // and the one that holds all else Reintegrate keeps (and why), with the subtitles' codec.
     void mediaInfo_data() {
         QTest::addColumn<QByteArray>("json");
         QTest::addColumn<QString>("shift");
         QTest::addColumn<QString>("extension");
         QTest::addColumn<QString>("error");
+        QTest::addColumn<QString>("kept");
+        QTest::addColumn<QString>("subtitles");
         const QByteArray ts = R"({"streams":[{"codec_type":"video","codec_name":"h264",
             "start_time":"11.400000"},{"codec_type":"audio","codec_name":"aac",
             "start_time":"11.378667"}],"format":{"start_time":"11.378667"}})";
-        addRow("audio before the picture", ts, "-0.021333", "mp4", "");
+        addRow("audio before the picture", ts, "-0.021333", "mp4", "", "mp4: ", "");
         addRow("vp8, no start times", QByteArray(R"({"streams":[{"codec_type":"video",
             "codec_name":"vp8","start_time":"N/A"}],"format":{}})"),
-               "0", "mkv", "");
+               "0", "mkv", "", "mkv: the vp8 picture", "");
         addRow("audio only", QByteArray(R"({"streams":[{"codec_type":"audio",
             "codec_name":"mp3"}],"format":{"start_time":"0.1"}})"),
-               "0", "mp4", "");
+               "0", "mp4", "", "mp4: ", "");
         addRow("unreadable", QByteArray(R"({"error":{"code":-1094995529,
             "string":"Invalid data found when processing input"}})"),
-               "0", "mp4", "Invalid data found when processing input");
-        addRow("no report", QByteArray("garbage"), "0", "mp4", "ffprobe gave no report");
+               "0", "mp4", "Invalid data found when processing input", "mp4: ", "");
+        addRow("no report", QByteArray("garbage"), "0", "mp4", "ffprobe gave no report",
+               "mp4: ", "");
+        const auto streams = [](const char* list) {
+            return QByteArray(R"({"streams":[)") + list + R"(],"format":{"start_time":"0"}})";
+        };
+        addRow("second language, SRT", streams(R"({"index":0,"codec_type":"video",
+            "codec_name":"h264"},{"index":1,"codec_type":"audio","codec_name":"aac"},
+            {"index":2,"codec_type":"audio","codec_name":"eac3"},{"index":3,"codec_type":
+            "subtitle","codec_name":"subrip"},{"index":4,"codec_type":"data"})"),
+               "0", "mp4", "", "mp4: ", "-c:s:0 mov_text");
+        addRow("ASS, a font", streams(R"({"index":0,"codec_type":"video","codec_name":"h264"},
+            {"index":1,"codec_type":"audio","codec_name":"aac"},{"index":2,"codec_type":
+            "subtitle","codec_name":"ass"},{"index":3,"codec_type":"attachment",
+            "codec_name":"ttf"})"),
+               "0", "mp4", "", "mkv: the ass subtitles, the attachments (fonts and the like)",
+               "-c:s:0 copy");
+        addRow("PCM second track, bitmap subtitles", streams(R"({"index":0,"codec_type":"video",
+            "codec_name":"h264"},{"index":1,"codec_type":"audio","codec_name":"aac"},
+            {"index":2,"codec_type":"audio","codec_name":"pcm_s16le"},{"index":3,"codec_type":
+            "subtitle","codec_name":"hdmv_pgs_subtitle"})"),
+               "0", "mp4", "", "mkv: the pcm_s16le audio track, the hdmv_pgs_subtitle subtitles",
+               "-c:s:0 copy");
+        addRow("timed text under a VP8 picture", streams(R"({"index":0,"codec_type":"video",
+            "codec_name":"vp8"},{"index":1,"codec_type":"audio","codec_name":"vorbis"},
+            {"index":2,"codec_type":"subtitle","codec_name":"mov_text"})"),
+               "0", "mkv", "", "mkv: the vp8 picture", "-c:s:0 srt");
     }
     void mediaInfo() {
         QFETCH(QByteArray, json);
@@ -159,6 +217,11 @@ private slots:
         QCOMPARE(media.error, error);
         QCOMPARE(secondsArgument(pictureShift(media)), shift);
         QCOMPARE(outputExtension(media), extension);
+        QFETCH(QString, kept);
+        QFETCH(QString, subtitles);
+        const KeptStreams keeps = keptStreams(media, false);
+        QCOMPARE(keeps.extension + ": " + keeps.matroskaReasons.join(", "), kept);
+        QCOMPARE(keeps.arguments.join(' ').contains(subtitles), true);
     }
 
     // The user's environment file: any value comes back exactly, in the form every version

@@ -21,9 +21,77 @@ const QString kSound =
 
 QJsonObject probe(const QString& path) {
     return QJsonDocument::fromJson(
-               outputOf(testsupport::ffprobe(),
-                        {"-v", "quiet", "-show_streams", "-show_format", "-of", "json", path}))
+               outputOf(testsupport::ffprobe(), {"-v", "quiet", "-show_streams", "-show_format",
+                                                 "-show_chapters", "-of", "json", path}))
         .object();
+}
+
+// What a file holds besides the picture and the voice, as a viewer meets it: per stream its
+// type, codec family, tags and flags, and the packets' digest where they are copied; the
+// subtitles' words; the chapters relative to the first picture; the file's title.
+struct Contents {
+    QStringList streams; // "audio fra French default=0 <md5>"
+    QString subtitles;
+    QStringList chapters; // "Second 1.977"
+    QString title;
+};
+
+QString packetsMd5(const QString& path, int index) {
+    QString out;
+    runFfmpeg(
+        {"-i", path, "-map", QStringLiteral("0:%1").arg(index), "-c", "copy", "-f", "md5", "-"},
+        &out);
+    return QRegularExpression(QStringLiteral("MD5=(\\w+)")).match(out).captured(1);
+}
+
+Contents contents(const QString& path, double pictureStart) {
+    Contents c;
+    const QJsonObject info = probe(path);
+    for (const QJsonValue& v : info["streams"].toArray()) {
+        const QJsonObject stream = v.toObject();
+        const QJsonObject tags = stream["tags"].toObject();
+        const QString type = stream["codec_type"].toString();
+        // No language is "und" in MP4, whose muxer also makes its first picture the default.
+        const QString language = tags["language"].toString();
+        const int isDefault =
+            type == "video" ? 1 : stream["disposition"].toObject()["default"].toInt();
+        // MP4 names a track by its handler ("SoundHandler" where it has no name).
+        QString title = tags["title"].toString();
+        if (title.isEmpty() && !tags["handler_name"].toString().endsWith("Handler"))
+            title = tags["handler_name"].toString();
+        QString line = type + ' ' + (language == "und" ? QString() : language) + ' ' + title +
+                       QStringLiteral(" default=%1").arg(isDefault);
+        if (type == "audio")
+            line += ' ' + packetsMd5(path, stream["index"].toInt());
+        if (type == "attachment")
+            line += ' ' + tags["filename"].toString();
+        if (type != "data") // MP4 keeps its chapters in a track of its own
+            c.streams.append(line);
+    }
+    // Where no stream of a type is the default, players take the first (and MP4 says so).
+    for (const QString type : {"audio ", "subtitle "}) {
+        const auto first = std::find_if(c.streams.begin(), c.streams.end(),
+                                        [&](const QString& line) { return line.startsWith(type); });
+        if (first != c.streams.end() &&
+            !c.streams.filter(QRegularExpression('^' + type + ".* default=1")).size())
+            first->replace(" default=0", " default=1");
+    }
+    if (!c.streams.filter(QRegularExpression("^subtitle")).isEmpty())
+        c.subtitles = QString(outputOf(ffmpeg(), {"-v", "error", "-i", path, "-map", "0:s:0", "-f",
+                                                  "srt", "-"}))
+                          .split('\n')
+                          .filter(QRegularExpression(QStringLiteral("[A-Za-z]")))
+                          .join('|');
+    for (const QJsonValue& v : info["chapters"].toArray()) {
+        const QJsonObject chapter = v.toObject();
+        // A chapter from before the first picture starts with it.
+        const double start =
+            std::max(0.0, chapter["start_time"].toString().toDouble() - pictureStart);
+        c.chapters.append(chapter["tags"].toObject()["title"].toString() + ' ' +
+                          QString::number(start, 'f', 3));
+    }
+    c.title = info["format"].toObject()["tags"].toObject()["title"].toString();
+    return c;
 }
 
 // Where things are, in seconds from the first picture.
@@ -32,6 +100,7 @@ struct Timing {
     double audioEnd = -1; // the last sample's end
     QString pictureMd5;   // of the decoded picture
     int rotation = 0;
+    double pictureStart = 0; // in the file's own time
 };
 
 Timing measure(const QString& path) {
@@ -43,7 +112,7 @@ Timing measure(const QString& path) {
         const QJsonObject stream = s.toObject();
         if (stream["codec_type"].toString() != "video")
             continue;
-        pictureStart = stream["start_time"].toString().toDouble();
+        pictureStart = t.pictureStart = stream["start_time"].toString().toDouble();
         for (const QJsonValue& d : stream["side_data_list"].toArray())
             t.rotation = d.toObject()["rotation"].toInt();
         break;
@@ -84,6 +153,23 @@ private slots:
         qputenv("VOXSPLICE_OFFLINE_VOICE", "1");
         qunsetenv("elevenlabs_api_key");
         QVERIFY(m_media.isValid());
+        // What the richer videos are made of: words, chapters, a font.
+        const auto write = [this](const char* name, const QByteArray& text) {
+            QFile file(m_media.filePath(name));
+            return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
+        };
+        QVERIFY(write("words.srt", "1\n00:00:00,500 --> 00:00:01,500\nHello there\n\n"
+                                   "2\n00:00:02,000 --> 00:00:03,000\nSecond line\n"));
+        QVERIFY(write("chapters.txt", ";FFMETADATA1\ntitle=A talk\n[CHAPTER]\nTIMEBASE=1/1000\n"
+                                      "START=0\nEND=2000\ntitle=Opening\n[CHAPTER]\n"
+                                      "TIMEBASE=1/1000\nSTART=2000\nEND=4000\ntitle=Second\n"));
+        QVERIFY(write("words.ass",
+                      "[Script Info]\nScriptType: v4.00+\n\n[V4+ Styles]\nFormat: Name, "
+                      "Fontname, Fontsize, PrimaryColour, Bold\nStyle: Default,Test Sans,20,"
+                      "&H00FFFFFF,1\n\n[Events]\nFormat: Layer, Start, End, Style, Text\n"
+                      "Dialogue: 0,0:00:00.50,0:00:01.50,Default,{\\i1}Hello{\\i0} there\n"
+                      "Dialogue: 0,0:00:02.00,0:00:03.00,Default,Second line\n"));
+        QVERIFY(write("font.ttf", QByteArray(4096, '\x7f')));
     }
 
     void everyKindComesOutInStep_data() {
@@ -92,21 +178,43 @@ private slots:
         QTest::addColumn<QString>("coding");
         QTest::addColumn<int>("rotation");     // set on the source after it is made
         QTest::addColumn<QString>("expected"); // the output's name
+        QTest::addColumn<QString>("inputs");   // more inputs, {m} standing for the media folder
+        QTest::addColumn<QString>("more");     // and how they go in
+        QTest::addColumn<bool>("original");    // the original voice kept as a second track
         const QString h264 = QStringLiteral("-c:v libx264 -preset ultrafast -pix_fmt yuv420p ");
+        const char* none = "";
         // A double quote is a character like any other in a file name.
         addRow("PCM in .mov", "say \"pcm\".mov", "", h264 + "-c:a pcm_s16le", 0,
-               "say \"pcm\"_AI.mp4");
+               "say \"pcm\"_AI.mp4", none, none, false);
         addRow("VP8 and Vorbis in .webm", "web.webm", "", "-c:v libvpx -c:a libvorbis", 0,
-               "web_AI.mkv");
-        addRow("WMV and WMA in .wmv", "old.wmv", "", "-c:v wmv2 -c:a wmav2", 0, "old_AI.mkv");
-        addRow("FLAC in .mkv", "flac.mkv", "", h264 + "-c:a flac", 0, "flac_AI.mp4");
+               "web_AI.mkv", none, none, false);
+        addRow("WMV and WMA in .wmv", "old.wmv", "", "-c:v wmv2 -c:a wmav2", 0, "old_AI.mkv", none,
+               none, false);
+        addRow("FLAC in .mkv", "flac.mkv", "", h264 + "-c:a flac", 0, "flac_AI.mp4", none, none,
+               false);
         // Both start some seconds in, the audio 0.3 s before the picture.
         addRow("transport stream starting late", "broadcast.ts", "-itsoffset -0.3",
-               h264 + "-c:a aac -output_ts_offset 10", 0, "broadcast_AI.mp4");
+               h264 + "-c:a aac -output_ts_offset 10", 0, "broadcast_AI.mp4", none, none, false);
         addRow("AC-3 in .mkv, after the picture", "late.mkv", "-itsoffset 0.5", h264 + "-c:a ac3",
-               0, "late_AI.mp4");
+               0, "late_AI.mp4", none, none, false);
         addRow("rotated phone video, 5.1 audio", "phone.mp4", "", h264 + "-c:a aac -ac 6", 90,
-               "phone_AI.mp4");
+               "phone_AI.mp4", none, none, false);
+        // Everything else the input holds comes through.
+        addRow("two languages, SRT, chapters and a title in .mkv, the original kept", "talk.mkv",
+               "", h264 + "-c:a aac -c:s srt", 0, "talk_AI.mp4",
+               "-f lavfi -i sine=f=300:d=4 -i {m}/words.srt -i {m}/chapters.txt",
+               "-map 0:v -map 1:a -map 2:a -map 3:s -map_metadata 4 -map_chapters 4 "
+               "-metadata:s:a:0 language=eng -metadata:s:a:1 language=fra -metadata:s:a:1 "
+               "title=French -disposition:a:1 0 -metadata:s:s:0 language=eng",
+               true);
+        addRow("timed text in .mp4", "words.mp4", "", h264 + "-c:a aac -c:s mov_text", 0,
+               "words_AI.mp4", "-i {m}/words.srt",
+               "-map 0:v -map 1:a -map 2:s -metadata:s:s:0 language=deu", false);
+        addRow("ASS and a font in .mkv", "styled.mkv", "", h264 + "-c:a aac -c:s ass", 0,
+               "styled_AI.mkv", "-i {m}/words.ass -i {m}/chapters.txt",
+               "-map 0:v -map 1:a -map 2:s -map_chapters 3 -attach {m}/font.ttf "
+               "-metadata:s:t mimetype=application/x-truetype-font",
+               false);
     }
     void everyKindComesOutInStep() {
         QFETCH(QString, name);
@@ -114,10 +222,16 @@ private slots:
         QFETCH(QString, coding);
         QFETCH(int, rotation);
         QFETCH(QString, expected);
+        QFETCH(QString, inputs);
+        QFETCH(QString, more);
+        QFETCH(bool, original);
         const QString source = m_media.filePath(name);
         QStringList make = {"-f", "lavfi", "-i", kPicture};
         make += audioInput.split(' ', Qt::SkipEmptyParts);
-        make += QStringList{"-f", "lavfi", "-i", kSound} + coding.split(' ') + QStringList{source};
+        make += QStringList{"-f", "lavfi", "-i", kSound};
+        for (const QString& part : {inputs, coding, more})
+            make += part.split(' ', Qt::SkipEmptyParts).replaceInStrings("{m}", m_media.path());
+        make += source;
         QVERIFY(runFfmpeg(make));
         if (rotation) {
             const QString plain = source + ".plain.mp4";
@@ -131,6 +245,7 @@ private slots:
         const Form1Ui& w = f.ui();
         w.txtInput->setText(source);
         w.txtOutDir->setText(m_media.path());
+        w.chkKeepOriginal->setChecked(original);
 
         f.w().Command1_Click();
         QVERIFY(f.settle());
@@ -150,6 +265,25 @@ private slots:
         // Where MP4 cannot hold the picture, the log and the output box say why it is Matroska.
         QCOMPARE(log.last().contains("(Matroska)"), expected.endsWith(".mkv"));
         QCOMPARE(w.txtOut->toPlainText().contains("(Matroska)"), expected.endsWith(".mkv"));
+
+        // All the rest as it was: other tracks bit for bit with their tags and flags, the new
+        // voice with the replaced one's, the original after it where asked for; the subtitles'
+        // words, the chapters at their times from the picture, the title.
+        Contents was = contents(source, before.pictureStart);
+        const Contents is = contents(output, after.pictureStart);
+        const int voice = int(was.streams.indexOf(QRegularExpression("audio .*")));
+        QVERIFY(voice >= 0);
+        const QString replaced = was.streams.at(voice);
+        was.streams[voice] =
+            replaced.section(' ', 0, 3) + ' ' + is.streams.value(voice).section(' ', 4);
+        if (original)
+            was.streams.insert(voice + 1, replaced.section(' ', 0, 1) +
+                                              " Original voice default=0 " +
+                                              replaced.section(' ', 4));
+        QCOMPARE(is.streams, was.streams);
+        QCOMPARE(is.subtitles, was.subtitles);
+        QCOMPARE(is.chapters, was.chapters);
+        QCOMPARE(is.title, was.title);
     }
 
     // Split cuts where the speaker pauses: every cut of spoken sentences inside a pause; over a

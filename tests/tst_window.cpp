@@ -58,6 +58,7 @@ private slots:
         ui.Combo1->setCurrentIndex(2);
         ui.spnPieces->setValue(5);
         ui.chkKeepBackground->setChecked(true);
+        ui.chkKeepOriginal->setChecked(true);
         ui.cboSeparation->setCurrentText("service");
         for (const char* name : {"joined.mp4", "raw.mp4", "concat_files.txt", "parts/1.mp4",
                                  "parts/output000000003.mp4"})
@@ -70,6 +71,7 @@ private slots:
         QCOMPARE(f.ui().txtOutDir->text(), QString("/somewhere/gone"));
         QCOMPARE(f.ui().Combo1->currentIndex(), 2);
         QVERIFY(f.ui().spnPieces->value() == 5 && f.ui().chkKeepBackground->isChecked() &&
+                f.ui().chkKeepOriginal->isChecked() &&
                 f.ui().cboSeparation->currentText() == "service");
         // An emptied output folder is not stored; no voice is stored as "-1".
         f.ui().txtOutDir->clear();

@@ -129,7 +129,8 @@ RunInputs Form1::runInputs() const {
             m_settings.cacheLimitMb(),
             m_settings.pieceSeconds(),
             m_ui.chkKeepBackground->isChecked(),
-            m_ui.cboSeparation->currentText()};
+            m_ui.cboSeparation->currentText(),
+            m_ui.chkKeepOriginal->isChecked()};
 }
 
 StepContext Form1::stepContext() const {

@@ -29,7 +29,8 @@ struct Form1Ui {
     QLabel* lblPieces = nullptr;
     QSpinBox* spnPieces = nullptr; // pieces converted at once
     QCheckBox* chkKeepBackground = nullptr;
-    QComboBox* cboSeparation = nullptr; // where the voice is split off: automatic, service, local
+    QCheckBox* chkKeepOriginal = nullptr; // the original voice as a second track
+    QComboBox* cboSeparation = nullptr;   // where the voice is split off: automatic, service, local
     QLabel* Label2 = nullptr;
     QLineEdit* txtExtractCmd = nullptr;
     QPushButton* Command2 = nullptr;

@@ -148,6 +148,12 @@ void Form1Ui::setupUi(QMainWindow* window) {
     Command1 = place(new QPushButton(QStringLiteral("Full Auto"), client), "Command1", 10020, 6120,
                      1155, 195, 31);
     listAuto = place(new QListWidget(client), "listAuto", 9960, 6360, 3735, 1815, 32);
+    // Beside Full Auto: what the output holds.
+    chkKeepOriginal = place(new QCheckBox(QStringLiteral("Keep original voice"), client),
+                            "chkKeepOriginal", 11310, 6090, 2340, 255, 37);
+    chkKeepOriginal->setToolTip(
+        QStringLiteral("Keep the original voice as a second track: after the new voice, not "
+                       "the default one, titled \"Original voice\"."));
 
     // Labels lie beneath the other controls where they overlap, as on the drawn form.
     for (QLabel* l : {Label1, Label2, Label3, Label4, Label5, Label6, Label7, Label8, Label9,

@@ -38,6 +38,7 @@ Form1::LoadResult Form1::Form_Load() {
     m_storedVoiceId = m_settings.voiceId();
     m_ui.spnPieces->setValue(m_settings.piecesAtOnce());
     m_ui.chkKeepBackground->setChecked(m_settings.keepBackground());
+    m_ui.chkKeepOriginal->setChecked(m_settings.keepOriginal());
     m_ui.cboSeparation->setCurrentText(m_settings.separation());
     m_loaded = true;
     loadAccountVoices();
@@ -72,6 +73,7 @@ void Form1::Form_Unload() {
     m_settings.setVoiceId(voiceIdFromRow(m_ui.Combo1->currentText()));
     m_settings.setPiecesAtOnce(m_ui.spnPieces->value());
     m_settings.setKeepBackground(m_ui.chkKeepBackground->isChecked());
+    m_settings.setKeepOriginal(m_ui.chkKeepOriginal->isChecked());
     m_settings.setSeparation(m_ui.cboSeparation->currentText());
     if (!m_ui.txtOutDir->text().isEmpty())
         m_settings.setOutputFolder(m_ui.txtOutDir->text());

@@ -1,5 +1,7 @@
 #include "core/CommandTemplate.h"
 
+#include <algorithm>
+
 #include "core/ArgumentString.h"
 
 #include <QDir>
@@ -91,8 +93,10 @@ QString defaultTemplate(Template which) {
             R"(ffmpeg -f concat -safe 0 -i "%ap\concat_files.txt" -c copy "%ap\joined.mp4" -y )");
         break;
     case Template::Integrate:
-        text = QStringLiteral(R"(ffmpeg -itsoffset %vo -i "%1" -i "%ap\joined.mp4" -map 0:v:0? )"
-                              R"(-map 1:a:0 -c:v copy -c:a aac "%2\%bn_AI.%ext" -y)");
+        // The new voice under the picture, and everything else the input holds (%keep).
+        text = QStringLiteral(
+            R"(ffmpeg -itsoffset %vo -i "%1" -itsoffset %ao -i "%ap\joined.mp4" -map 0:v:0? )"
+            R"(-map 1:a:0 -c:v copy -c:a aac %keep "%2\%bn_AI.%ext" -y)");
         break;
     }
     // Working paths in the system's own separators.
@@ -107,9 +111,16 @@ QString removeProgramWord(const QString& templateText) {
 }
 
 QStringList templateArguments(const QString& templateText, const QList<Macro>& macros) {
-    QStringList arguments = splitArgumentString(removeProgramWord(templateText));
-    for (QString& argument : arguments)
-        argument = expandArgument(argument, macros);
+    QStringList arguments;
+    for (const QString& argument : splitArgumentString(removeProgramWord(templateText))) {
+        const auto list = std::find_if(macros.cbegin(), macros.cend(), [&](const Macro& macro) {
+            return macro.arguments && macro.name == argument;
+        });
+        if (list != macros.cend())
+            arguments += *list->arguments;
+        else
+            arguments.append(expandArgument(argument, macros));
+    }
     return arguments;
 }
 

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // The four editable ffmpeg command lines.
 enum class Template { Extract, Split, Concat, Integrate };
 
@@ -14,6 +16,9 @@ QString defaultTemplate(Template which);
 struct Macro {
     QString name; // "%1", "%pf", ...
     QString value;
+    // A macro that stands for several arguments: an argument that is the macro's name and nothing
+    // else becomes these (none, one or more); elsewhere the macro is `value`.
+    std::optional<QStringList> arguments = std::nullopt;
 };
 
 // The template without its program word: the first "ffmpeg", in any case and wherever it

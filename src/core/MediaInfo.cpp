@@ -33,7 +33,8 @@ QStringList probeArguments(const QString& file) {
             QStringLiteral("quiet"),
             QStringLiteral("-show_error"),
             QStringLiteral("-show_entries"),
-            QStringLiteral("stream=codec_type,codec_name,start_time:format=start_time"),
+            QStringLiteral("stream=index,codec_type,codec_name,start_time:stream_disposition="
+                           "default,attached_pic:stream_tags=title:format=start_time"),
             QStringLiteral("-of"),
             QStringLiteral("json"),
             file};
@@ -56,9 +57,17 @@ MediaInfo parseProbeReport(const QByteArray& json) {
     }
     for (const QJsonValue& value : report.value(QLatin1String("streams")).toArray()) {
         const QJsonObject stream = value.toObject();
+        const QJsonObject disposition = stream.value(QLatin1String("disposition")).toObject();
         media.streams.append({stream.value(QLatin1String("codec_type")).toString(),
                               stream.value(QLatin1String("codec_name")).toString(),
-                              seconds(stream.value(QLatin1String("start_time")))});
+                              seconds(stream.value(QLatin1String("start_time"))),
+                              stream.value(QLatin1String("index")).toInt(-1),
+                              disposition.value(QLatin1String("default")).toInt() == 1,
+                              disposition.value(QLatin1String("attached_pic")).toInt() == 1,
+                              stream.value(QLatin1String("tags"))
+                                  .toObject()
+                                  .value(QLatin1String("title"))
+                                  .toString()});
     }
     media.start = seconds(
         report.value(QLatin1String("format")).toObject().value(QLatin1String("start_time")));

@@ -18,9 +18,8 @@ void ExtractStep::begin() {
             refuse(QStringLiteral("Could not delete ") + work().raw());
             return;
         }
-        auto* run = new FfmpegRun(
-            host(), work(),
-            stepArguments(inputs(), work(), Template::Extract, MacroOrder::Standard, &media));
+        auto* run = new FfmpegRun(host(), work(),
+                                  stepArguments(inputs(), work(), Template::Extract, &media));
         run->guardOutput(FfmpegRun::Check::None);
         runChild(run, [this](FfmpegRun& run) {
             if (!run.outcome().isDone())

@@ -106,6 +106,8 @@ QString PauseAnalysis::cutsArgument() const {
 
 QString PauseAnalysis::summary() const {
     const int cuts = int(m_plan.cuts.size());
+    if (cuts == 0)
+        return QStringLiteral("No cut: the audio fits in one piece");
     return QStringLiteral("%1 %2: %3 in pauses, %4 at the quietest moment")
         .arg(cuts)
         .arg(cuts == 1 ? QStringLiteral("cut") : QStringLiteral("cuts"))

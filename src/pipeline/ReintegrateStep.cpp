@@ -16,22 +16,27 @@ void ReintegrateStep::begin() {
 
 void ReintegrateStep::run(const MediaInfo* media) {
     // Here the base name is replaced before the folders: the reintegrate macro order.
-    const QStringList arguments =
-        stepArguments(inputs(), work(), Template::Integrate, MacroOrder::Reintegrate, media);
+    const QStringList arguments = stepArguments(inputs(), work(), Template::Integrate, media);
     if (!paths().FileExists(work().joined())) {
         refuse(QStringLiteral("Could not find joined.mp4"));
         return;
     }
     auto* run = new FfmpegRun(host(), work(), arguments);
     run->guardOutput(FfmpegRun::Check::DecodeAudio);
-    if (media && outputExtension(*media) != QLatin1String("mp4") &&
+    const KeptStreams kept = media ? reintegrateKeeps(inputs(), *media) : KeptStreams();
+    if (kept.extension != QLatin1String("mp4") &&
         templateUses(inputs().templateText(Template::Integrate), QStringLiteral("%ext"))) {
-        const QString remark =
-            QStringLiteral("%1_AI.mkv (Matroska): MP4 cannot hold this video's %2 picture, which "
-                           "is kept untouched. Tools > Convert wmv to mp4 makes an MP4 of the "
-                           "video if you need one.")
+        const bool picture = kept.matroskaReasons.first().endsWith(QLatin1String(" picture"));
+        QString remark =
+            QStringLiteral("%1_AI.mkv (Matroska): MP4 cannot hold %2 of this video, "
+                           "which %3 kept untouched.")
                 .arg(paths().BaseName(inputs().input),
-                     media->first(QStringLiteral("video"))->codec);
+                     kept.matroskaReasons.join(QStringLiteral(", ")),
+                     kept.matroskaReasons.size() == 1 && picture ? QStringLiteral("is")
+                                                                 : QStringLiteral("are"));
+        if (picture)
+            remark += QStringLiteral(" Tools > Convert wmv to mp4 makes an MP4 of the video if "
+                                     "you need one.");
         run->setRemark(remark);
         if (context().inFullAuto)
             host().log(StepHost::Log::Auto, remark);

@@ -17,8 +17,7 @@ void RejoinStep::begin() {
     if (list.isEmpty())
         return;
     const auto join = [this, list](const MediaInfo* media) {
-        const QStringList arguments =
-            stepArguments(inputs(), work(), Template::Concat, MacroOrder::Standard, media);
+        const QStringList arguments = stepArguments(inputs(), work(), Template::Concat, media);
         if (!paths().WriteFile(work().concatList(), concatListText(list))) {
             refuse(QStringLiteral("Could not write ") + work().concatList());
             return;

@@ -20,6 +20,7 @@ struct RunInputs {
     int pieceSeconds = 299;      // the longest piece Split makes
     bool keepBackground = false; // the music and sounds stay under the new voice
     QString separation = QStringLiteral("automatic"); // "service", "local" or "automatic"
+    bool keepOriginal = false; // the untouched voice as a second track of the output
 
     const QString& templateText(Template which) const {
         return templates[static_cast<std::size_t>(which)];

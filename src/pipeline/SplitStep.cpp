@@ -71,9 +71,8 @@ void SplitStep::begin() {
 }
 
 void SplitStep::split(const MediaInfo* media, const QList<Macro>& cuts) {
-    const auto run = new FfmpegRun(
-        host(), work(),
-        stepArguments(inputs(), work(), Template::Split, MacroOrder::Standard, media, cuts));
+    const auto run = new FfmpegRun(host(), work(),
+                                   stepArguments(inputs(), work(), Template::Split, media, cuts));
     run->setRemark(m_remark);
     runChild(run, [this](FfmpegRun& run) {
         if (!run.outcome().isDone())

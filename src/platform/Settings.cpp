@@ -69,6 +69,15 @@ int UserSettings::pieceSeconds() const {
     return isNumber ? std::clamp(seconds, 1, 299) : 299;
 }
 
+bool UserSettings::keepOriginal() const {
+    return value(QStringLiteral("keeporiginal"), QString()) == QLatin1String("true");
+}
+
+void UserSettings::setKeepOriginal(bool keep) {
+    setValue(QStringLiteral("keeporiginal"),
+             keep ? QStringLiteral("true") : QStringLiteral("false"));
+}
+
 bool UserSettings::keepBackground() const {
     return value(QStringLiteral("keepbackground"), QString()) == QLatin1String("true");
 }

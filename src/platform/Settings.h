@@ -33,6 +33,8 @@ public:
     void setPiecesAtOnce(int count);
     // "keepbackground": "true" or "false" (when nothing is stored); "separation": where the
     // voice is split off, "automatic" (when nothing is stored), "service" or "local".
+    bool keepOriginal() const;
+    void setKeepOriginal(bool keep);
     bool keepBackground() const;
     void setKeepBackground(bool keep);
     QString separation() const;
