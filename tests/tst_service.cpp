@@ -123,6 +123,22 @@ private slots:
         QCOMPARE(logRows(f.ui().listAuto).last(), QString("Final output"));
         QCOMPARE(charges(service), QList<int>(pieces, 2)); // once for each voice
 
+        // The voice shaped: what is set reaches the service, the rest is not sent; the first
+        // line of the log says so; the pieces are converted again.
+        f.settings->setValue("settings/stability", "0.3");
+        f.settings->setValue("settings/seed", "7");
+        f.w().Command1_Click();
+        QVERIFY(f.settle());
+        QCOMPARE(logRows(f.ui().lstAI).first(),
+                 f.ui().Combo1->currentText() + ": stability 30 %, seed 7");
+        const QJsonObject sent = service.ledger()["requests"].toArray().last()["fields"].toObject();
+        QCOMPARE(sent["voice_settings"].toString(), QString(R"({"stability": 0.3})"));
+        QCOMPARE(sent["seed"].toString(), QString("7"));
+        QVERIFY(!sent.contains("remove_background_noise"));
+        QCOMPARE(charges(service), QList<int>(pieces, 3));
+        f.settings->remove("settings/stability");
+        f.settings->remove("settings/seed");
+
         // The background kept: each piece goes to the isolator first, and the cost says so.
         f.ui().chkKeepBackground->setChecked(true);
         f.ui().cboSeparation->setCurrentText("service");

@@ -4,6 +4,7 @@
 #include "app/FileListBox.h"
 #include "app/LinkLabel.h"
 #include "app/Sound.h"
+#include "app/VoiceSettingsDialog.h"
 #include "helpers/TestSupport.h"
 #include "platform/Platform.h"
 #include "platform/UserEnvironment.h"
@@ -80,6 +81,35 @@ private slots:
         QCOMPARE(f.load(), Form1::LoadResult::Ready);
         QCOMPARE(f.ui().txtOutDir->text(), QString("/somewhere/gone"));
         QCOMPARE(f.ui().Combo1->currentIndex(), -1);
+
+        // The voice's settings: what the dialog keeps comes back; the service's defaults keep
+        // nothing; a stored value out of range or of no form counts as not set.
+        // One dialog at a time: given `settings` and then accepted.
+        const auto keep = [&f](const VoiceSettings& settings) {
+            f.w().cmdVoiceSettings_Click();
+            auto* dialog = f.form->findChild<VoiceSettingsDialog*>();
+            const VoiceSettings was = dialog->settings();
+            dialog->setSettings(settings);
+            dialog->accept(); // and gone once deletions are done
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            return was;
+        };
+        VoiceSettings shaped;
+        shaped.model = kEnglishModel;
+        shaped.stability = 0.4;
+        shaped.style = 0;
+        shaped.speakerBoost = false;
+        shaped.denoise = true;
+        shaped.seed = 4294967295U;
+        keep(shaped);
+        f.reopen();
+        QCOMPARE(f.load(), Form1::LoadResult::Ready);
+        f.settings->setValue("settings/similarity", "1.5");
+        f.settings->setValue("settings/seed", "-3");
+        shaped.seed.reset();
+        QCOMPARE(keep({}), shaped);
+        for (const QString& key : VoiceSettings::keys())
+            QVERIFY(!f.settings->contains("settings/" + key));
     }
 
     // Without ffmpeg the real program shows nothing, says where it looked on its error output,

@@ -51,6 +51,8 @@ void Form1::connectEvents() {
     connect(m_ui.mnuConvertWMV, &QAction::triggered, this, &Form1::mnuConvertWMV_Click);
     connect(m_ui.mnuSetApiKey, &QAction::triggered, this, &Form1::mnuSetApiKey_Click);
     connect(m_ui.mnuVoiceSamples, &QAction::triggered, this, &Form1::mnuVoiceSamples_Click);
+    connect(m_ui.cmdVoiceSettings, &QPushButton::clicked, this, &Form1::cmdVoiceSettings_Click);
+    connect(m_ui.mnuVoiceSettings, &QAction::triggered, this, &Form1::cmdVoiceSettings_Click);
     connect(m_ui.cmdStop, &QPushButton::clicked, this, &Form1::cmdStop_Click);
     connect(&m_runs, &RunControl::started, this, &Form1::runStarted);
     connect(&m_runs, &RunControl::ended, this, &Form1::runEnded);
@@ -130,7 +132,8 @@ RunInputs Form1::runInputs() const {
             m_settings.pieceSeconds(),
             m_ui.chkKeepBackground->isChecked(),
             m_ui.cboSeparation->currentText(),
-            m_ui.chkKeepOriginal->isChecked()};
+            m_ui.chkKeepOriginal->isChecked(),
+            m_settings.voiceSettings()};
 }
 
 StepContext Form1::stepContext() const {

@@ -75,6 +75,7 @@ public:
     void mnuConvertWMV_Click();
     void mnuSetApiKey_Click();
     void mnuVoiceSamples_Click();
+    void cmdVoiceSettings_Click();
     void cmdStop_Click();
 
 protected:

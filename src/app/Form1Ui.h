@@ -26,6 +26,7 @@ struct Form1Ui {
     QPushButton* cmdOutDir = nullptr;
     QLabel* Label10 = nullptr;
     QComboBox* Combo1 = nullptr;
+    QPushButton* cmdVoiceSettings = nullptr; // the voice's settings, beside it
     QLabel* lblPieces = nullptr;
     QSpinBox* spnPieces = nullptr; // pieces converted at once
     QCheckBox* chkKeepBackground = nullptr;
@@ -60,6 +61,7 @@ struct Form1Ui {
     QAction* mnuConvertWMV = nullptr;
     QAction* mnuSetApiKey = nullptr;
     QAction* mnuVoiceSamples = nullptr;
+    QAction* mnuVoiceSettings = nullptr;
     QPushButton* cmdStop = nullptr; // in the status bar
     RunStatus* runStatus = nullptr; // in the status bar: stage, progress, time left
 

@@ -90,6 +90,11 @@ void Form1Ui::setupUi(QMainWindow* window) {
     Label1 = place(label(client, "Input"), "Label1", 60, 60, 555, 315, 0);
     Label10 = place(label(client, "Voice"), "Label10", 9900, 60, 435, 315, 30);
     Combo1 = place(new QComboBox(client), "Combo1", 10560, 60, 2955, 315, 29);
+    cmdVoiceSettings = place(new QPushButton(QStringLiteral("..."), client), "cmdVoiceSettings",
+                             13560, 60, 360, 315, 38);
+    cmdVoiceSettings->setToolTip(QStringLiteral(
+        "Voice settings: the model, stability, similarity, style, speaker boost, noise removal "
+        "and a seed."));
     // Below the voice: how the voice service is used.
     lblPieces = place(label(client, "Pieces at once"), "lblPieces", 8640, 450, 1215, 255, 33);
     spnPieces = place(new QSpinBox(client), "spnPieces", 9870, 390, 600, 285, 34);
@@ -188,6 +193,8 @@ void Form1Ui::setupUi(QMainWindow* window) {
     mnuSetApiKey->setObjectName(QStringLiteral("mnuSetApiKey"));
     mnuVoiceSamples = mnuTools->addAction(QStringLiteral("Voice Samples"));
     mnuVoiceSamples->setObjectName(QStringLiteral("mnuVoiceSamples"));
+    mnuVoiceSettings = mnuTools->addAction(QStringLiteral("Voice Settings..."));
+    mnuVoiceSettings->setObjectName(QStringLiteral("mnuVoiceSettings"));
 
     // Rising tab index over the controls that take the focus; labels never do.
     const QList<QWidget*> order = {

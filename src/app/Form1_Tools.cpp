@@ -1,6 +1,8 @@
-// The Tools menu: converting a video to MP4, storing the API key, the voice samples.
+// The Tools menu: converting a video to MP4, storing the API key, the voice samples, the
+// voice's settings.
 #include "app/DropLineEdit.h"
 #include "app/Form1.h"
+#include "app/VoiceSettingsDialog.h"
 #include "pipeline/Steps.h"
 #include "platform/Platform.h"
 #include "platform/UserEnvironment.h"
@@ -48,4 +50,15 @@ void Form1::mnuVoiceSamples_Click() {
         PathTools::join(m_work.file(QStringLiteral("voices")), QStringLiteral("samples"));
     if (m_paths.FolderExists(samples))
         m_launcher->openFolder(samples);
+}
+
+// Opened beside the voice and from the Tools menu; what is kept applies to the next conversion.
+void Form1::cmdVoiceSettings_Click() {
+    auto* dialog = new VoiceSettingsDialog(m_settings.voiceSettings(), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, [this, dialog] {
+        m_settings.setVoiceSettings(dialog->settings());
+        m_settings.sync();
+    });
+    dialog->open();
 }

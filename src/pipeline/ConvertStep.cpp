@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
 #include <QPointer>
 #include <QThread>
 #include <QTimer>
@@ -48,6 +49,8 @@ QString ConvertStep::partsFile(const QString& name) const {
 // What the script learns of the run besides its arguments.
 ProcessJob::Environment ConvertStep::scriptEnvironment() const {
     return {{QStringLiteral("VOXSPLICE_KEEP_BACKGROUND"), m_background},
+            {QStringLiteral("VOXSPLICE_VOICE_SETTINGS"),
+             QString::fromUtf8(inputs().voiceSettings.toJson())},
             {QStringLiteral("VOXSPLICE_CACHE_DIR"), inputs().cacheFolder},
             {QStringLiteral("VOXSPLICE_CACHE_LIMIT_MB"), QString::number(inputs().cacheLimitMb)}};
 }
@@ -63,13 +66,18 @@ void ConvertStep::begin() {
         return;
     }
     host().clearLog(StepHost::Log::Conversion);
+    m_offline = offlineVoice();
+    // The first line says what the pieces are converted with.
+    QString with = inputs().voiceRow + QStringLiteral(": ") + inputs().voiceSettings.describe();
+    if (m_offline && !inputs().voiceSettings.isEmpty())
+        with += QStringLiteral(" (the offline voice ignores them)");
+    host().log(StepHost::Log::Conversion, with);
     if (!takePieces())
         return;
     if (!paths().FileExists(work().script())) {
         refuse(QStringLiteral("convert.py not found?"));
         return;
     }
-    m_offline = offlineVoice();
     host().log(StepHost::Log::Conversion,
                QString::number(m_pieces.size()) + QStringLiteral(" files found"));
     planBackground([this](const QString& mode) {
@@ -282,7 +290,10 @@ void ConvertStep::pieceEnded(int piece, ScriptRun& run) {
         m_schedule->converted(piece);
         RecordedPiece& done = m_record.pieces[piece];
         done.voice = m_voiceId;
-        done.settings = QJsonObject{{"background", m_background}, {"offline", m_offline}};
+        done.settings = QJsonObject{
+            {"background", m_background},
+            {"offline", m_offline},
+            {"voice_settings", QJsonDocument::fromJson(inputs().voiceSettings.toJson()).object()}};
         setState(piece, RecordedPiece::State::Converted);
         host().addConversionRow(run.last(QStringLiteral("result")).text("message"));
         host().partsChanged();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/CommandTemplate.h"
+#include "core/VoiceSettings.h"
 
 #include <QString>
 
@@ -21,6 +22,7 @@ struct RunInputs {
     bool keepBackground = false; // the music and sounds stay under the new voice
     QString separation = QStringLiteral("automatic"); // "service", "local" or "automatic"
     bool keepOriginal = false; // the untouched voice as a second track of the output
+    VoiceSettings voiceSettings;
 
     const QString& templateText(Template which) const {
         return templates[static_cast<std::size_t>(which)];

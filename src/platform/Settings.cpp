@@ -10,6 +10,25 @@ std::unique_ptr<QSettings> openUserSettings() {
     return std::make_unique<QSettings>(QStringLiteral("voxsplice"), QStringLiteral("voxsplice"));
 }
 
+VoiceSettings UserSettings::voiceSettings() const {
+    QHash<QString, QString> texts;
+    for (const QString& key : VoiceSettings::keys()) {
+        if (m_store.contains(kGroup + QLatin1Char('/') + key))
+            texts.insert(key, value(key, QString()));
+    }
+    return VoiceSettings::fromTexts(texts);
+}
+
+void UserSettings::setVoiceSettings(const VoiceSettings& settings) {
+    const QHash<QString, QString> texts = settings.texts();
+    for (const QString& key : VoiceSettings::keys()) {
+        if (texts.contains(key))
+            setValue(key, texts.value(key));
+        else
+            m_store.remove(kGroup + QLatin1Char('/') + key);
+    }
+}
+
 QString UserSettings::value(const QString& key, const QString& fallback) const {
     return m_store.value(kGroup + QLatin1Char('/') + key, fallback).toString();
 }

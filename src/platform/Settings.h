@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/VoiceSettings.h"
+
 #include <QSettings>
 #include <QString>
 
@@ -28,6 +30,10 @@ public:
     // later and may come in another order, is found again.
     QString voiceId() const;
     void setVoiceId(const QString& id);
+    // "model", "stability", "similarity", "style", "speakerboost", "denoise", "seed": how the
+    // service shapes the voice; a setting not set is not stored.
+    VoiceSettings voiceSettings() const;
+    void setVoiceSettings(const VoiceSettings& settings);
     // "piecesatonce": conversions that run at once, 1 to 15; 2 when nothing is stored.
     int piecesAtOnce() const;
     void setPiecesAtOnce(int count);

@@ -9,9 +9,10 @@ Sends the segment to the ElevenLabs voice changer (speech-to-speech, its streami
 writes the answer as ALAC in MP4 with a fixed sample rate and channel count, exactly as long as
 the input, so that converted pieces join back together without drift. The key comes only from
 the environment variable elevenlabs_api_key. A converted piece is kept in the user's cache and
-taken from there when the same audio is converted with the same voice again: no request, no
-credits. A request is sent again only where the service cannot have done the work; a piece
-that went out and got no complete answer is reported as possibly charged and left for later.
+taken from there when the same audio is converted with the same voice and voice settings
+again: no request, no credits. A request is sent again only where the service cannot have done
+the work; a piece that went out and got no complete answer is reported as possibly charged and
+left for later.
 
 With VOXSPLICE_OFFLINE_VOICE=1 the voice is changed locally with ffmpeg instead (pitch and
 formant shift); no key and no network are needed then.
@@ -33,6 +34,10 @@ Environment:
   ELEVENLABS_API_BASE           service address (default https://api.elevenlabs.io)
   VOXSPLICE_FFMPEG              ffmpeg to use instead of <this folder>/ffmpeg/bin/ffmpeg
   VOXSPLICE_OFFLINE_VOICE       1 = change the voice locally, without the service
+  VOXSPLICE_VOICE_SETTINGS      the voice settings set, as a JSON object with any of model,
+                                stability, similarity, style (0 to 1), speakerboost, denoise
+                                (true or false) and seed (0 to 4294967295); the offline voice
+                                ignores them
   VOXSPLICE_HTTP_TIMEOUT        seconds to wait for the service's answer (default 240)
   VOXSPLICE_MAX_TRIES           requests at most per segment (default 3)
   VOXSPLICE_RETRY_BASE_SECONDS  first wait before trying again; doubles each time (default 1)

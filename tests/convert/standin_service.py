@@ -65,23 +65,25 @@ OPTIONS = {"shape", "http", "message", "param", "retry_after", "retry_date", "fr
 PITCH = "asetrate=46746,aresample=44100,atempo=%.6f," % (44100 / 46746)  # a semitone up
 CHAIN = "aresample=44100,%sapad=pad_dur=%.3f,atrim=start=%.3f,asetpts=PTS-STARTPTS"  # +s, -s
 MP3 = ("-ar", "44100", "-c:a", "libmp3lame", "-b:a", "128k", "-f", "mp3")
+SETTINGS = {"stability": (0, 1), "similarity_boost": (0, 1), "style": (0, 1), "speed": (0.7, 1.2),
+            "use_speaker_boost": None}  # voice_settings: each number's range; None: a bool
 
 
 def valid_settings(text):
     try:
         settings = json.loads(text)
-        numbers = [settings.get(name, 0) for name in ("stability", "similarity_boost", "style")]
-    except (ValueError, AttributeError):
+    except ValueError:
         return False
-    return type(settings.get("use_speaker_boost", True)) is bool and all(
-        type(number) in (int, float) and 0 <= number <= 1 for number in numbers)
+    return isinstance(settings, dict) and settings.keys() <= SETTINGS.keys() and all(
+        type(value) is bool if SETTINGS[name] is None else type(value) in (int, float)
+        and SETTINGS[name][0] <= value <= SETTINGS[name][1] for name, value in settings.items())
 
 
 FIELDS = {  # form field: (pattern or test of its text, status of a refusal, the isolator's too?)
     "model_id": ("eleven_english_sts_v2|eleven_multilingual_sts_v2", 400, False),
-    "voice_settings": (valid_settings, 400, False),  # a JSON object: numbers 0 to 1, a bool
+    "voice_settings": (valid_settings, 422, False),  # a JSON object of SETTINGS
     "seed": (lambda text: text.isascii() and text.isdigit() and int(text) < 2 ** 32, 422, False),
-    "remove_background_noise": ("(?i)true|false|1|0|yes|no|on|off", 422, False),
+    "remove_background_noise": ("true|false", 422, False),
     "file_format": ("other|pcm_s16le_16", 422, True)}
 
 

@@ -18,7 +18,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 SCRIPT = os.path.join(os.path.dirname(os.path.dirname(HERE)), "src", "script")
 sys.path[:0] = [HERE, SCRIPT]
 from standin_service import PERMISSIONS, StandinService  # noqa: E402
-from voxconvert import audio, cache, service  # noqa: E402
+from voxconvert import audio, cache, cli, service  # noqa: E402
 from voxconvert.messages import Failure  # noqa: E402
 
 FFMPEG = os.environ.get("VOXSPLICE_FFMPEG") or shutil.which("ffmpeg")
@@ -206,19 +206,33 @@ class ConvertCase(unittest.TestCase):
 class ServiceTest(ConvertCase):
     def test_converts_to_the_fixed_format_and_length(self):
         # A sliver (the segment muxer can leave one at the end) stays silent, without a request.
-        for name, error in (("a", 0.7), ("b", -0.5), ("sliver", 0.0)):
-            with self.subTest(input=name, error=error):
+        # The voice settings that are set reach the request, under the service's names.
+        model, default = "eleven_english_sts_v2", {"model_id": "eleven_multilingual_sts_v2"}
+        for name, error, settings, sent in (
+                ("a", 0.7, {}, default), ("sliver", 0.0, {}, None),
+                ("b", -0.5, dict(model=model, stability=0.3, similarity=1, style=0,
+                                 speakerboost=False, denoise=True, seed=4294967295),
+                 dict(model_id=model, voice_settings=dict(stability=0.3, similarity_boost=1,
+                                                          style=0, use_speaker_boost=False),
+                      seed="4294967295", remove_background_noise="true")),
+                ("a", 0.0, dict(seed=7.0, denoise=False),
+                 dict(default, seed="7", remove_background_noise="false"))):
+            with self.subTest(input=name, error=error, settings=settings):
                 self.service.set(length_error=error)
                 self.service.clear()
                 self.fresh_cache()
-                self.assert_converted(self.run_convert([media[name], self.output, VOICE]),
-                                      media[name])
+                self.assert_converted(self.run_convert([media[name], self.output, VOICE],
+                                                       VOXSPLICE_VOICE_SETTINGS=json.dumps(
+                                                           settings)), media[name])
                 if name == "sliver":
                     self.assertEqual(self.service.requests, [])
                     continue
                 # The strict stand-in checked the request; it went to the streaming endpoint.
                 [request] = self.service.requests
                 self.assertTrue(request["path"].endswith("/stream"))
+                self.assertEqual({field: json.loads(value) if field == "voice_settings" else value
+                                  for field, value in request["fields"].items()
+                                  if field != "audio"}, sent)
 
     def test_every_refusal_in_both_shapes(self):
         """Each refusal, in the old shape and the new, has its own words; none is sent again,
@@ -233,16 +247,21 @@ class ServiceTest(ConvertCase):
                     ("voice_not_found", ("voice not found", VOICE)),
                     ("voice_does_not_exist", ("voice not found",)), ("file_too_large", ("large",)),
                     ("max_duration_exceeded", ("too long",)), ("validation_error", ("refused",)),
-                    ("invalid_parameters", ("refused",)), ("concurrent_limit_exceeded", ("once",))]
+                    ("invalid_parameters", ("refused",)), ("concurrent_limit_exceeded", ("once",)),
+                    # Settings the script never sends: the stand-in's own checks.
+                    (dict(model="eleven_turbo_v2"), ("HTTP 400", "model_id")),
+                    (dict(speakerboost="yes"), ("HTTP 422", "voice_settings"))]
         with mock.patch.dict(os.environ, self.command()[1]):
             remote = service.Service()
         for name, words in refusals:
             for shape in ("old", "new"):
                 with self.subTest(answer=name, shape=shape):
                     self.service.clear()
-                    self.service.queue(name, shape=shape)
+                    settings = {} if isinstance(name, str) else name
+                    if not settings:
+                        self.service.queue(name, shape=shape)
                     with tempfile.TemporaryFile() as sink, self.assertRaises(Failure) as caught:
-                        remote.convert(media["a"], VOICE, sink)
+                        remote.convert(media["a"], VOICE, sink, settings)
                     for word in words:
                         self.assertIn(word, str(caught.exception))
                     self.assertEqual(len(self.service.requests), 1)
@@ -322,6 +341,17 @@ class ServiceTest(ConvertCase):
         self.assert_converted(self.run_convert([media["a"], other, "TX3LPaxmHKxFdv7VOQHJ"]),
                               media["a"], other)
         self.assertEqual(len(self.service.requests), 3)
+        # Other voice settings are another result, the same ones however written the kept one;
+        # none set is the default model, under the name kept before there were settings.
+        for settings, reused, requests in (
+                (dict(style=1), False, 4), (dict(style=1.0), True, 4),
+                (dict(style=1, denoise=False), False, 5),
+                (dict(model="eleven_multilingual_sts_v2"), True, 5)):
+            self.assertEqual((self.assert_converted(self.run_convert(
+                [media["a"], other, VOICE], VOXSPLICE_VOICE_SETTINGS=json.dumps(settings)),
+                media["a"], other)["reused"], len(self.service.requests)), (reused, requests))
+        self.assertEqual(cli.result_key("0" * 64, VOICE, "", {}),
+                         "0768d715a1d226317d73cd72dc3447762665e8ee25301ad2aa7e7eea650c76ab")
         # A small cache lets the piece used least recently go; a leftover of a writer long gone
         # is swept, one a live writer may hold stays and counts.
         for voice, leftovers in ((VOICE, {}), ("TX3LPaxmHKxFdv7VOQHJ", {"live": 0, "gone": 1})):
@@ -355,20 +385,24 @@ class ServiceTest(ConvertCase):
 
     def test_estimate_and_voices(self):
         self.assert_converted(self.run_convert(), media["a"])
-        for permissions, left in ((PERMISSIONS, 100000 - self.service.credits_used),
-                                  ({"speech_to_speech"}, None)):
-            with self.subTest(permissions=permissions):
+        # Under other voice settings, nothing of the run is kept.
+        credits_left = 100000 - self.service.credits_used
+        for permissions, left, seed in ((PERMISSIONS, credits_left, 0),
+                                        ({"speech_to_speech"}, None, 0),
+                                        (PERMISSIONS, credits_left, 1)):
+            with self.subTest(permissions=permissions, seed=seed):
                 self.service.set(permissions=permissions)
-                report = objects(self.run_convert(["--estimate", VOICE, media["a"], media["b"],
-                                                   media["sliver"]],
-                                                  VOXSPLICE_FFMPEG=logging_ffmpeg))[-1]
+                report = objects(self.run_convert(
+                    ["--estimate", VOICE, media["a"], media["b"], media["sliver"]],
+                    VOXSPLICE_FFMPEG=logging_ffmpeg,
+                    VOXSPLICE_VOICE_SETTINGS=json.dumps({"seed": seed} if seed else {})))[-1]
                 self.assertEqual(report["type"], "estimate")
                 # Nothing decoded: a is known by its packets; b counts its packets' length, its
                 # encoder's priming included (39 credits; decoded, 38).
                 self.assertEqual(decodings(), 0)
-                self.assertAlmostEqual(report["cached_seconds"], 3.0, delta=0.05)
-                self.assertAlmostEqual(report["send_seconds"], 2.3, delta=0.05)
-                self.assertEqual(report["credits"], 39)
+                self.assertAlmostEqual(report["cached_seconds"], 3.0 * (not seed), delta=0.05)
+                self.assertAlmostEqual(report["send_seconds"], 2.3 + 3.0 * seed, delta=0.05)
+                self.assertEqual(report["credits"], 89 if seed else 39)
                 self.assertEqual(report.get("credits_left"), left)
                 self.assertEqual("user_read" in report.get("account_problem", ""), left is None)
         # A length from packets is never short, and a little long at most. Packets that give no
@@ -415,7 +449,14 @@ class ServiceTest(ConvertCase):
                  (None, {"ELEVENLABS_API_BASE": closed, "VOXSPLICE_MAX_TRIES": 2},
                   ("cannot reach the voice service", "after 2 tries")),
                  ([garbage, out, "v"], {"VOXSPLICE_FFMPEG": noisy}, ("damaged frame",)),
-                 (["--wait-for-go", a, out, VOICE], {}, ("stopped before the piece was sent",))]
+                 (["--wait-for-go", a, out, VOICE], {}, ("stopped before the piece was sent",)),
+                 (["--estimate", VOICE, a], {"VOXSPLICE_VOICE_SETTINGS": '{"style": "high"}'},
+                  ("VOXSPLICE_VOICE_SETTINGS has style", "a number from 0 to 1"))]
+        cases += [(None, {"VOXSPLICE_VOICE_SETTINGS": text}, ("VOXSPLICE_VOICE_SETTINGS", word))
+                  for text, word in (("[0.5]", "not a JSON object"), ('{"model": "a b"}', "model"),
+                                     ('{"stability": 1.5}', "stability 1.5"),
+                                     ('{"seed": 4294967296}', "seed"), ('{"pitch": 2}', '"pitch"'),
+                                     ('{"speakerboost": 1}', "speakerboost 1"))]
         for args, settings, words in cases:
             with self.subTest(args=args, settings=settings):
                 self.assert_failed(self.run_convert(args, **settings), *words, requests=0,
@@ -509,7 +550,8 @@ class BackgroundTest(ConvertCase):
 
 class OfflineVoiceTest(ConvertCase):
     def test_offline_voice_needs_no_key_nor_service_and_keeps_length(self):
-        result = self.run_convert(key=None, VOXSPLICE_OFFLINE_VOICE=1)
+        result = self.run_convert(key=None, VOXSPLICE_OFFLINE_VOICE=1,  # service settings ignored
+                                  VOXSPLICE_VOICE_SETTINGS='{"stability": 2, "model": "?"}')
         self.assert_converted(result, media["a"])
         self.assertEqual(self.service.requests, [])
         shifts = {audio.offline_semitones(voice) for voice in "abcdefgh"}

@@ -65,10 +65,19 @@ def keep_background():
     return mode
 
 
-def result_key(digest, voice_id, mode):
-    """What the service's answer depends on, for the cache."""
-    return cache.key("voice", digest, voice=voice_id, model=service.MODEL_ID,
-                     output_format=service.OUTPUT_FORMAT, background=mode)
+def result_key(digest, voice_id, mode, settings):
+    """What the service's answer depends on, for the cache: the voice settings as they are sent.
+    With none set, the name is the one pieces were kept under before there were settings."""
+    fields = service.request_fields(settings)
+    model = fields.pop("model_id")
+    return cache.key("voice", digest, voice=voice_id, model=model,
+                     output_format=service.OUTPUT_FORMAT, background=mode,
+                     **({"fields": fields} if fields else {}))
+
+
+def voice_settings(offline):
+    """The user's voice settings; the offline voice has none of them, and never reads them."""
+    return {} if offline else service.voice_settings()
 
 
 def check_limits(path, seconds):
@@ -86,6 +95,7 @@ def check_limits(path, seconds):
 def convert(argv, wait_for_go=False):
     input_path, output_path, voice_id = parse_arguments(argv)
     offline = offline_voice_wanted()
+    settings = voice_settings(offline)
     mode = keep_background()
     ffmpeg = audio.find_ffmpeg()
     kept = cache.Cache()
@@ -100,7 +110,7 @@ def convert(argv, wait_for_go=False):
             audio.encode_silence(ffmpeg, piece, samples)
             return deliver(temps, piece, output_path, seconds, "OK: wrote %s (%.2f s of silence)"
                            % (output_path, seconds))
-        name = result_key(digest, voice_id, mode)
+        name = result_key(digest, voice_id, mode, settings)
         if not offline and kept.fetch(name, piece):
             return deliver(temps, piece, output_path, seconds, "OK: reused %s from the cache "
                            "(%.1f s; nothing sent, no credits)" % (output_path, seconds),
@@ -134,7 +144,7 @@ def convert(argv, wait_for_go=False):
         else:
             say("Converting %s (%.1f s) with voice %s" % (input_path, seconds, voice_id))
             with open(changed, "wb") as sink:
-                remote.convert(voice, voice_id, sink)
+                remote.convert(voice, voice_id, sink, settings)
             answered(remote)
         if rest:
             background.mix(ffmpeg, changed, rest, piece, samples)
@@ -182,6 +192,7 @@ def estimate(argv):
     if len(argv) < 1:
         raise Failure("usage: convert.py --estimate <voice id> <piece>...")
     voice_id, pieces = argv[0].strip(), argv[1:]
+    settings = voice_settings(offline_voice_wanted())
     mode = keep_background()
     ffmpeg = audio.find_ffmpeg()
     kept = cache.Cache()
@@ -199,7 +210,7 @@ def estimate(argv):
         # conversion then decodes it, finds it and takes it for nothing. The estimate says a
         # little too much then, never too little.
         seconds = samples / audio.SAMPLE_RATE
-        if digest and kept.holds(result_key(digest, voice_id, mode)):
+        if digest and kept.holds(result_key(digest, voice_id, mode, settings)):
             cached += seconds
         elif seconds >= SHORTEST_SPEECH_SECONDS:
             send += seconds

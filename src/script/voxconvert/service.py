@@ -32,6 +32,20 @@ MAX_WAIT_SECONDS = 60.0
 # Server errors that the service answers itself, with its own error, before doing the work.
 SERVICE_SAID_NOT_DONE = (500, 503)
 
+# The user's voice settings, as the window passes them: a JSON object of those set.
+SETTINGS_VARIABLE = "VOXSPLICE_VOICE_SETTINGS"
+# Each setting: its type, what it must be, and its range if it has one.
+SETTINGS = {"model": (str, "a model id"), "stability": (float, "a number from 0 to 1", 0, 1),
+            "similarity": (float, "a number from 0 to 1", 0, 1),
+            "style": (float, "a number from 0 to 1", 0, 1),
+            "speakerboost": (bool, "true or false"), "denoise": (bool, "true or false"),
+            "seed": (int, "a whole number from 0 to 4294967295", 0, 4294967295)}
+# The settings that go into the field voice_settings, under the service's names.
+VOICE_SETTINGS = {"stability": "stability", "similarity": "similarity_boost", "style": "style",
+                  "speakerboost": "use_speaker_boost"}
+# A model's id goes into the form as it is: nothing that could break the form out.
+MODEL_NAME = re.compile(r"[A-Za-z0-9_.-]{1,100}")
+
 MIME_TYPES = {
     ".mp4": "audio/mp4", ".m4a": "audio/mp4", ".aac": "audio/aac", ".mp3": "audio/mpeg",
     ".wav": "audio/wav", ".flac": "audio/flac", ".ogg": "audio/ogg", ".opus": "audio/ogg",
@@ -78,6 +92,56 @@ def api_base():
         raise Failure("ELEVENLABS_API_BASE=%s is not an http(s) address: fix or unset it"
                       % shorten(base, 80))
     return base.rstrip("/")
+
+
+def voice_settings():
+    """The settings of VOXSPLICE_VOICE_SETTINGS that are set, checked and normalised (numbers to
+    6 decimals, a whole seed as an int): {name: value}; empty when none is."""
+    raw = os.environ.get(SETTINGS_VARIABLE, "").strip()
+    if not raw:
+        return {}
+
+    def refuse(problem):
+        return Failure("%s %s: fix the voice settings" % (SETTINGS_VARIABLE, problem))
+
+    try:
+        given = json.loads(raw)
+    except ValueError:
+        raise refuse("is not JSON (%s)" % shorten(raw, 60))
+    if not isinstance(given, dict):
+        raise refuse("is not a JSON object (%s)" % shorten(raw, 60))
+    settings = {}
+    for name, value in given.items():
+        if name not in SETTINGS:
+            raise refuse("has the unknown key %s (known: %s)"
+                         % (json.dumps(shorten(name, 40)), ", ".join(SETTINGS)))
+        kind, wanted, *limits = SETTINGS[name]
+        number = type(value) in (int, float) and abs(value) < 1e300  # not NaN nor infinite
+        if kind is int and number and float(value).is_integer():
+            value = int(value)  # 7.0 is the seed 7
+        elif kind is float and number:
+            value = round(float(value), 6)  # 1 and 1.0 are the same setting
+        if type(value) is not kind or limits and not limits[0] <= value <= limits[1] \
+                or kind is str and not MODEL_NAME.fullmatch(value):
+            raise refuse("has %s %s, not %s" % (name, shorten(json.dumps(given[name]), 40),
+                                                wanted))
+        settings[name] = value
+    return settings
+
+
+def request_fields(settings):
+    """The form fields of a conversion besides its audio, as the service names them: only what
+    is set, and the model (ours when none is set)."""
+    fields = {"model_id": settings.get("model", MODEL_ID)}
+    voice = {VOICE_SETTINGS[name]: value for name, value in settings.items()
+             if name in VOICE_SETTINGS}
+    if voice:
+        fields["voice_settings"] = json.dumps(voice, sort_keys=True)
+    if "seed" in settings:
+        fields["seed"] = str(settings["seed"])
+    if "denoise" in settings:
+        fields["remove_background_noise"] = "true" if settings["denoise"] else "false"
+    return fields
 
 
 def credits_for(seconds):
@@ -136,13 +200,14 @@ class Service:
         except ValueError:
             raise Failure("the voice service answered %s with no JSON" % path)
 
-    def convert(self, source, voice_id, sink):
-        """The voice of the audio file `source` changed; the answer (MP3) is written to the open
-        file `sink` as it arrives."""
+    def convert(self, source, voice_id, sink, settings=None):
+        """The voice of the audio file `source` changed, with the voice settings `settings` (see
+        voice_settings); the answer (MP3) is written to the open file `sink` as it arrives."""
         path = "/v1/speech-to-speech/%s/stream?%s" % (
             urllib.parse.quote(voice_id, safe=""), urllib.parse.urlencode(
                 {"output_format": OUTPUT_FORMAT}))
-        self.post(path, self.upload(source, [("model_id", MODEL_ID)]), sink, voice_id)
+        fields = list(request_fields(settings or {}).items())
+        self.post(path, self.upload(source, fields), sink, voice_id)
 
     def isolate(self, source, sink):
         """The voice of the audio file `source` alone, without music and sounds (MP3)."""
