@@ -1,10 +1,17 @@
 // The window against the strict stand-in service: its voices, pieces several at once joined in
 // order, the cost before a run, no audio paid for twice (after a failure or a restart).
 #include "app/DropLineEdit.h"
+#include "app/VoiceSamplesDialog.h"
+#include "core/Voices.h"
 #include "helpers/TestSupport.h"
 #include "platform/UserEnvironment.h"
 
+#include <QAudioDevice>
 #include <QJsonArray>
+#include <QListWidget>
+#include <QMediaDevices>
+#include <QMediaPlayer>
+#include <QPushButton>
 #include <QtTest>
 
 #include <cmath>
@@ -169,6 +176,34 @@ private slots:
         QCOMPARE(logRows(f.ui().lstAI).last(), QString("Not converted: too few credits"));
         QCOMPARE(f.messages, QStringList());
         QCOMPARE(charges(service), paid);
+
+        // The voices' previews: the window's voice plays at once (where there is a sound
+        // output), each preview is downloaded once however often the player opens, and "Use
+        // this voice" takes another that was played.
+        const QString voice = voiceIdFromRow(f.ui().Combo1->currentText());
+        for (const int row : {7, 9}) {
+            f.w().mnuVoiceSamples_Click();
+            auto* player = f.form->findChild<VoiceSamplesDialog*>();
+            const auto played = [player] {
+                return player->status().startsWith("Playing") ||
+                       player->status().contains("no sound output");
+            };
+            QVERIFY2(QTest::qWaitFor(played, 30000), qPrintable(player->status()));
+            if (!QMediaDevices::audioOutputs().isEmpty())
+                QTRY_VERIFY_WITH_TIMEOUT(player->player()->position() > 0, 30000);
+            QListWidget* voices = player->voices();
+            QTest::mouseClick(voices->viewport(), Qt::LeftButton, {},
+                              voices->visualItemRect(voices->item(row)).center());
+            QVERIFY2(QTest::qWaitFor(played, 30000), qPrintable(player->status()));
+            for (QPushButton* button : player->findChildren<QPushButton*>())
+                if (button->text() == "Use this voice")
+                    button->click();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QCOMPARE(f.ui().Combo1->currentIndex(), row);
+        }
+        const QJsonObject downloads = service.ledger()["preview_downloads"].toObject();
+        QCOMPARE(downloads.value(voice).toInt(), 1);
+        QCOMPARE(downloads.size(), 2);
     }
 };
 

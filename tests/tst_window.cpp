@@ -4,6 +4,7 @@
 #include "app/FileListBox.h"
 #include "app/LinkLabel.h"
 #include "app/Sound.h"
+#include "app/VoiceSamplesDialog.h"
 #include "app/VoiceSettingsDialog.h"
 #include "helpers/TestSupport.h"
 #include "platform/Platform.h"
@@ -13,6 +14,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QListWidget>
 #include <QMimeData>
 #include <QStandardPaths>
 #include <QtTest>
@@ -283,7 +285,13 @@ private slots:
         QCOMPARE(f.load(), Form1::LoadResult::Ready);
         auto* launcher = new RecordingLauncher;
         f.w().setLauncher(std::unique_ptr<Launcher>(launcher));
+        // Neither the player program nor the samples: the voices' own previews, which need a key.
+        qunsetenv("elevenlabs_api_key");
         f.w().mnuVoiceSamples_Click();
+        auto* player = f.form->findChild<VoiceSamplesDialog*>();
+        QVERIFY(player && player->voices()->currentRow() == f.ui().Combo1->currentIndex());
+        QTRY_VERIFY_WITH_TIMEOUT(player->status().contains("need an ElevenLabs API key"), 30000);
+        player->reject();
         QVERIFY(QDir().mkpath(f.work("voices/samples")));
         f.w().mnuVoiceSamples_Click();
         QVERIFY(QDir(f.work("voices")).removeRecursively() && putFile(f.work("voices")));

@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
     build-essential cmake
     qt6-base-dev qt6-multimedia-dev libgl-dev libqt6svg6
+    gstreamer1.0-plugins-base gstreamer1.0-plugins-good
     ffmpeg python3 espeak-ng
     clang-format g++-mingw-w64-x86-64
     fonts-liberation

@@ -2,10 +2,16 @@
 // voice's settings.
 #include "app/DropLineEdit.h"
 #include "app/Form1.h"
+#include "app/VoiceSamplesDialog.h"
 #include "app/VoiceSettingsDialog.h"
 #include "pipeline/Steps.h"
+#include "pipeline/VoicePreviews.h"
 #include "platform/Platform.h"
 #include "platform/UserEnvironment.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QStandardPaths>
 
 void Form1::mnuConvertWMV_Click() {
     if (!idle())
@@ -48,8 +54,22 @@ void Form1::mnuVoiceSamples_Click() {
         return;
     const QString samples =
         PathTools::join(m_work.file(QStringLiteral("voices")), QStringLiteral("samples"));
-    if (m_paths.FolderExists(samples))
+    if (m_paths.FolderExists(samples)) {
         m_launcher->openFolder(samples);
+        return;
+    }
+    // Neither: the voices' own previews, from the voice service.
+    QStringList rows;
+    for (int i = 0; i < m_ui.Combo1->count(); ++i)
+        rows.append(m_ui.Combo1->itemText(i));
+    auto* dialog = new VoiceSamplesDialog(
+        rows, m_ui.Combo1->currentIndex(),
+        new VoicePreviews(m_ui.txtPy->text(), m_work.script(),
+                          QStandardPaths::writableLocation(QStandardPaths::CacheLocation)),
+        this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &VoiceSamplesDialog::voiceChosen, m_ui.Combo1, &QComboBox::setCurrentIndex);
+    dialog->open();
 }
 
 // Opened beside the voice and from the Tools menu; what is kept applies to the next conversion.

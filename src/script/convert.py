@@ -4,6 +4,8 @@
 Usage: convert.py [--wait-for-go] <input> <output> <voice id>
        convert.py --estimate <voice id> <piece>...   what converting the pieces costs
        convert.py --voices                           the account's own voices
+       convert.py --previews                         the voices that have a preview
+       convert.py --preview <voice id> <preview url> a voice's preview, downloaded once
 
 Sends the segment to the ElevenLabs voice changer (speech-to-speech, its streaming endpoint) and
 writes the answer as ALAC in MP4 with a fixed sample rate and channel count, exactly as long as
@@ -42,7 +44,8 @@ Environment:
   VOXSPLICE_MAX_TRIES           requests at most per segment (default 3)
   VOXSPLICE_RETRY_BASE_SECONDS  first wait before trying again; doubles each time (default 1)
   VOXSPLICE_RETRY_MAX_SECONDS   no new try starts later than this after the first (default 300)
-  VOXSPLICE_CACHE_DIR           where converted pieces are kept (the program sets it)
+  VOXSPLICE_CACHE_DIR           where converted pieces (and, in "previews", the voices'
+                                previews) are kept (the program sets it)
   VOXSPLICE_CACHE_LIMIT_MB      the most the cache holds (default 2048)
 """
 

@@ -11,14 +11,18 @@ after it) costs
 ceil(max(1, ceil(seconds - 0.05)) * 1000 / 60) credits, in the ledger (`requests`: time, method,
 path, query, headers, fields, voice_id, seconds, audio_sha256, status, answer, charged). As a
 program, with the KNOBS as options, it prints its URL and serves until killed or --lifetime s;
-GET /_standin/ledger, POST /_standin/queue|set|clear|register_speech (JSON) drive it."""
+GET /_standin/ledger, POST /_standin/queue|set|clear|register_speech (JSON) drive it. Every voice
+has a preview at /_standin/previews/<voice id>.mp3 (a tone of its own; ?fraction= cuts it short),
+its downloads counted in the ledger's `preview_downloads`; /v1/voices lists the 45 premade voices
+and the account's, /v2/voices the account's alone."""
 
-import argparse, email.utils, hashlib, json, math, os, pathlib, re, select, shutil, subprocess
-import tempfile, threading, time, urllib.parse
+import argparse, array, email.utils, hashlib, json, math, os, pathlib, re, select, shutil
+import subprocess, tempfile, threading, time, urllib.parse
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
-VOICES = frozenset(re.findall(r'"\w+, ([0-9A-Za-z]{20})"', pathlib.Path(__file__).resolve()
-                              .parents[2].joinpath("src/core/Voices.cpp").read_text("utf-8")))
+PREMADE = re.findall(r'"(\w+), ([0-9A-Za-z]{20})"', pathlib.Path(__file__).resolve()
+                     .parents[2].joinpath("src/core/Voices.cpp").read_text("utf-8"))  # name, id
+VOICES = frozenset(voice_id for _, voice_id in PREMADE)
 ACCOUNT_VOICES = [dict(zip(("voice_id", "name", "category"), voice.split("|"))) for voice in (
     "Uv3qKx8RmT2pLw9NcA5e|Narrator, calm|cloned", "Bq7Zt1YhWm4Rk6XsPd0L|Grandpa Joe|generated",
     'Lm2Nc8Vb5Xz1Qa7Sd3Fg|Ana "Studio" Ruiz|professional')]
@@ -310,9 +314,13 @@ class Handler(BaseHTTPRequestHandler):
                         "next_character_count_reset_unix": int(service.started) + 30 * 86400})
 
     def voices(self, service, match, query, body):
-        voices = [{"preview_url": None, **voice} for voice in service.voices]
+        voices = [{"preview_url": service.preview_url(voice["voice_id"]), **voice}
+                  for voice in service.voices]
         if match[0].startswith("/v1/"):
-            return self.send(200, {"voices": voices})
+            return self.send(200, {"voices": [
+                dict(voice_id=voice_id, name=name, category="premade",
+                     preview_url=service.preview_url(voice_id)) for name, voice_id in PREMADE]
+                + voices})
         size, start = query.get("page_size", "10"), query.get("next_page_token", "0")
         check(re.fullmatch("[0-9]{1,3}", size) and 1 <= int(size) <= 100, "validation_error",
               loc=("query", "page_size"), message="Input should be an integer from 1 to 100")
@@ -327,6 +335,12 @@ class Handler(BaseHTTPRequestHandler):
     def control(self, service, name, body):
         if (self.command, name) == ("GET", "ledger"):
             return self.send(200, service.ledger())
+        preview = re.fullmatch(r"previews/([^/]+)\.mp3", name)
+        voice_id = preview and urllib.parse.unquote(preview[1])
+        if self.command == "GET" and voice_id in VOICES | {v["voice_id"] for v in service.voices}:
+            query = dict(urllib.parse.parse_qsl(urllib.parse.urlsplit(self.path).query))
+            return self.send(200, service.preview(voice_id), {"Content-Type": "audio/mpeg"},
+                             fraction=float(query.get("fraction", 1)))
         if self.command != "POST" or name not in ("queue", "set", "clear", "register_speech"):
             return self.send(404, {"detail": "Not Found"})
         try:
@@ -355,6 +369,7 @@ class StandinService(ThreadingHTTPServer):
             raise RuntimeError("ffmpeg not found: pass ffmpeg= or set VOXSPLICE_FFMPEG")
         self.lifetime, self.started, self.lock = lifetime, time.time(), threading.Lock()
         self.entries, self.answers, self.speech = [], [], {}  # the ledger, the queue
+        self.previews, self.preview_downloads = {}, {}  # voice id: its MP3, downloads
         self.in_flight = self.peak_in_flight = 0
         self.stopping, self.serving = threading.Event(), False
         self.refused_at_once = threading.Event()
@@ -401,12 +416,28 @@ class StandinService(ThreadingHTTPServer):
         with self.lock:
             self.entries.clear()
             self.answers.clear()
+            self.preview_downloads.clear()
             self.peak_in_flight = self.in_flight
+
+    def preview_url(self, voice_id):
+        return "%s/_standin/previews/%s.mp3" % (self.url, urllib.parse.quote(voice_id, safe=""))
+
+    def preview(self, voice_id):
+        """The voice's preview, counted: a second's tone of a pitch of its own, made once."""
+        with self.lock:
+            self.preview_downloads[voice_id] = self.preview_downloads.get(voice_id, 0) + 1
+        if voice_id not in self.previews:
+            pitch = 200 + int(hashlib.sha256(voice_id.encode()).hexdigest(), 16) % 600
+            tone = array.array("h", (int(8000 * math.sin(2 * math.pi * pitch * i / 16000))
+                                     for i in range(16000)))
+            self.previews[voice_id] = run_ffmpeg(self.ffmpeg, tone.tobytes(), True, *MP3)
+        return self.previews[voice_id]
 
     def ledger(self):
         return {"requests": self.requests, "charged_credits": self.charged_credits(),
                 "charges_per_audio": self.charges_per_audio(), "credits_used": self.credits_used,
                 "in_flight": self.in_flight, "peak_in_flight": self.peak_in_flight,
+                "preview_downloads": dict(self.preview_downloads),
                 "queued": [dict(options, answer=name) for name, options in list(self.answers)]}
 
     def start(self):

@@ -383,7 +383,7 @@ class ServiceTest(ConvertCase):
         with self.assertRaisesRegex(Failure, "hung .ffmpeg did not finish within 0 s"):
             audio.run(["sleep", "60"], "hung", limit=0.2)
 
-    def test_estimate_and_voices(self):
+    def test_estimate_voices_and_previews(self):
         self.assert_converted(self.run_convert(), media["a"])
         # Under other voice settings, nothing of the run is kept.
         credits_left = 100000 - self.service.credits_used
@@ -420,6 +420,25 @@ class ServiceTest(ConvertCase):
         self.service.set(voices=voices, permissions=PERMISSIONS)
         self.assertEqual(objects(self.run_convert(["--voices"])),
                          [{"type": "voices", "voices": voices}])
+        # Previews: the premade voices' and the account's that have one; each downloaded once
+        # into the cache, needing no key; one cut short is not kept.
+        [listed] = objects(self.run_convert(["--previews"]))
+        self.assertEqual(listed["voices"][45:], [{name: voice[name] for name in (
+            "voice_id", "name", "preview_url")} for voice in voices if voice["preview_url"]])
+        url, kept = listed["voices"][0]["preview_url"], os.path.join(self.cache, "previews")
+        path = os.path.join(kept, VOICE + ".mp3")
+        self.service.clear()
+        os.remove(self.output)  # converted above: failures below must leave nothing
+        for link, downloaded in ((url + "?fraction=0.5", None), (url, True), (url, False)):
+            result = self.run_convert(["--preview", VOICE, link], key=None)
+            if downloaded is None:
+                self.assert_failed(result, "cannot download", "cut short", requests=0)
+            else:
+                self.assertEqual(objects(result), [dict(type="preview", voice_id=VOICE, path=path,
+                                                        downloaded=downloaded)])
+            self.assertEqual(os.listdir(kept), [VOICE + ".mp3"] * (downloaded is not None))
+        self.assertEqual(self.service.preview_downloads, {VOICE: 2})
+        self.assertEqual(stream_format(path)[0], "mp3")
         self.service.set(permissions={"speech_to_speech"})
         refused = objects(self.run_convert(["--voices"]))[-1]
         self.assertEqual(refused["kind"], "permission")
@@ -443,7 +462,9 @@ class ServiceTest(ConvertCase):
                  ([a, os.path.join(nope, "3.mp4"), "v"], {}, ("does not exist: " + nope,)),
                  ([garbage, out, "v"], {}, ("bad input file " + garbage,)),
                  ([media["long"], out, VOICE], {}, ("long.mp4 is 301", "at most 300 s")),
-                 (None, {"key": None}, no_key), (None, {"key": "a b"}, ("invalid key",)),
+                 (None, {"key": None}, no_key), (["--previews"], {"key": None}, no_key),
+                 (None, {"key": "a b"}, ("invalid key",)),
+                 (["--preview", VOICE, "file:///a.mp3"], {}, ("not at an http(s) address",)),
                  (None, {"script": install_script(bare)},
                   ("ffmpeg not found at " + os.path.join(bare, "ffmpeg", "bin"),)),
                  (None, {"ELEVENLABS_API_BASE": closed, "VOXSPLICE_MAX_TRIES": 2},

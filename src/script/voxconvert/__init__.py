@@ -7,9 +7,11 @@ Modules:
   refusals   the service's refusals and what the user can do about each
   service    the voice service: converting a piece, the account's credits and voices
   cache      converted pieces kept per user, so the same audio is never paid for twice
+  previews   the voices' previews: which voices have one, their files downloaded once
   audio      ffmpeg: finding it, running it, measuring and writing pieces, the offline voice
   workfiles  temporary files next to the output, moved into place when finished
-  cli        the command line (a piece, a run's cost, the voices), exit status and signals
+  cli        the command line (a piece, a run's cost, the voices, previews), exit status and
+             signals
 """
 
 from .cli import main

@@ -1,11 +1,15 @@
-"""The command line: the conversion of one piece, the cost of a run, the account's voices.
+"""The command line: the conversion of one piece, the cost of a run, the account's voices and
+the voices' previews.
 
     convert.py [--wait-for-go] <input> <output> <voice id>   converts one piece
     convert.py --estimate <voice id> <piece>...              what a run would send and cost
     convert.py --voices                                      the account's own voices
+    convert.py --previews                                    the voices that have a preview
+    convert.py --preview <voice id> <preview url>            a preview's file, downloaded once
 
 What the window reads comes as JSON objects on standard output (see protocol.py): "ready" and
-"answered" around a piece's requests, then one "result" or "failure"; "estimate"; "voices".
+"answered" around a piece's requests, then one "result" or "failure"; "estimate"; "voices";
+"previews"; "preview".
 People's words go to standard error.
 """
 
@@ -14,7 +18,7 @@ import os
 import signal
 import sys
 
-from . import audio, background, cache, protocol, service
+from . import audio, background, cache, previews, protocol, service
 from .messages import Failure, clean, plural, say, shorten
 from .workfiles import TempFiles
 
@@ -235,6 +239,19 @@ def voices():
     protocol.emit("voices", voices=service.Service().voices())
 
 
+def list_previews():
+    protocol.emit("previews", voices=previews.listed())
+
+
+def fetch_preview(argv):
+    if len(argv) != 2:
+        raise Failure("usage: convert.py --preview <voice id> <preview url>")
+    path, downloaded = previews.fetch(*argv)
+    say("%s the preview of voice %s: %s" % ("Downloaded" if downloaded else "Already kept",
+                                             argv[0].strip(), path))
+    protocol.emit("preview", voice_id=argv[0].strip(), path=path, downloaded=downloaded)
+
+
 def stop_on_signal(signum, frame):
     """Unwinds the conversion: the running ffmpeg is ended and the temporary files removed on
     the way out (see audio.run and TempFiles), then main reports the failure."""
@@ -255,6 +272,10 @@ def main(argv):
             estimate(argv[1:])
         elif argv[:1] == ["--voices"]:
             voices()
+        elif argv[:1] == ["--previews"]:
+            list_previews()
+        elif argv[:1] == ["--preview"]:
+            fetch_preview(argv[1:])
         else:
             wait_for_go = argv[:1] == ["--wait-for-go"]
             convert(argv[wait_for_go:], wait_for_go)

@@ -9,6 +9,8 @@ Words for people go to standard error; the window never reads a result from them
              null), possibly_charged
   estimate   what a run would send and cost (see cli.estimate)
   voices     voices: [{voice_id, name, category, preview_url}]
+  previews   voices: [{voice_id, name, preview_url}], those of all the account sees that have one
+  preview    voice_id, path (absolute), downloaded (false: it was kept already)
 """
 
 import json

@@ -45,8 +45,8 @@ def exchange(base, method, path, headers, body=None, timeout=240.0, sink=None):
             connection.request(method, address.path.rstrip("/") + path, body=body,
                                headers=headers)
         except ssl.SSLCertVerificationError as error:
-            raise Failure("cannot verify the voice service's certificate (%s); check the "
-                          "system date and certificates" % shorten(error, 120))
+            raise Failure("cannot verify the certificate of %s (%s); check the system date "
+                          "and certificates" % (address.hostname, shorten(error, 120)))
         except (OSError, http.client.HTTPException) as error:
             raise NotSent(describe(error))
         try:
