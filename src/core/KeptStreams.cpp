@@ -69,8 +69,19 @@ bool mp4HoldsAudio(const QString& codec) {
     return held.contains(codec);
 }
 
-KeptStreams keptStreams(const MediaInfo& media, bool original) {
+KeptStreams keptPicture(const MediaInfo& media) {
     KeptStreams kept;
+    const StreamInfo* picture = media.first(kVideo);
+    if (picture && !mp4HoldsVideo(picture->codec)) {
+        kept.extension = QStringLiteral("mkv");
+        kept.matroskaReasons.append(QStringLiteral("the %1 picture").arg(picture->codec));
+        kept.pictureNeedsMatroska = true;
+    }
+    return kept;
+}
+
+KeptStreams keptStreams(const MediaInfo& media, bool original) {
+    KeptStreams kept = keptPicture(media);
     QStringList& a = kept.arguments;
     const auto needMatroska = [&kept](const QString& why) {
         kept.extension = QStringLiteral("mkv");
@@ -79,8 +90,6 @@ KeptStreams keptStreams(const MediaInfo& media, bool original) {
     };
     const StreamInfo* picture = media.first(kVideo);
     const StreamInfo* voice = media.first(kAudio);
-    if (picture && !mp4HoldsVideo(picture->codec))
-        needMatroska(QStringLiteral("the %1 picture").arg(picture->codec));
 
     a << QStringLiteral("-map_metadata") << QStringLiteral("0") << QStringLiteral("-map_chapters")
       << QStringLiteral("0");

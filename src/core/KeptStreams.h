@@ -13,12 +13,15 @@
 struct KeptStreams {
     QString extension = QStringLiteral("mp4"); // "mkv" where MP4 cannot hold what is kept
     QStringList matroskaReasons;               // why Matroska: "the hdmv_pgs_subtitle subtitles"
+    bool pictureNeedsMatroska = false;         // among them the picture's codec
     QStringList arguments;                     // ffmpeg's output options for it
 };
 
 // `original`: the untouched voice as a second audio track, after the new one, titled "Original
 // voice" and not the default.
 KeptStreams keptStreams(const MediaInfo& media, bool original);
+// The same for a template that keeps the picture alone.
+KeptStreams keptPicture(const MediaInfo& media);
 
 // True when MP4 holds an audio track coded with `codec` as it is (ffmpeg 5.1's mp4 muxer,
 // without experimental features).

@@ -34,7 +34,7 @@ QStringList probeArguments(const QString& file) {
             QStringLiteral("-show_error"),
             QStringLiteral("-show_entries"),
             QStringLiteral("stream=index,codec_type,codec_name,start_time:stream_disposition="
-                           "default,attached_pic:stream_tags=title:format=start_time"),
+                           "default:stream_tags=title:format=start_time"),
             QStringLiteral("-of"),
             QStringLiteral("json"),
             file};
@@ -63,7 +63,6 @@ MediaInfo parseProbeReport(const QByteArray& json) {
                               seconds(stream.value(QLatin1String("start_time"))),
                               stream.value(QLatin1String("index")).toInt(-1),
                               disposition.value(QLatin1String("default")).toInt() == 1,
-                              disposition.value(QLatin1String("attached_pic")).toInt() == 1,
                               stream.value(QLatin1String("tags"))
                                   .toObject()
                                   .value(QLatin1String("title"))

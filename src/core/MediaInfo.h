@@ -14,7 +14,6 @@ struct StreamInfo {
     std::optional<double> start;
     int index = -1;         // ffmpeg's number of the stream in its file
     bool isDefault = false; // the player's choice among the streams of its type
-    bool isCover = false;   // a picture attached to the file (cover art), not a video
     QString title;          // its name for people, "French"
 };
 

@@ -81,7 +81,7 @@ VoiceSettings VoiceSettings::fromTexts(const QHash<QString, QString>& t) {
     return s;
 }
 
-QByteArray VoiceSettings::toJson() const {
+QJsonObject VoiceSettings::toObject() const {
     QJsonObject o;
     if (!model.isEmpty())
         o.insert(QStringLiteral("model"), model);
@@ -96,7 +96,11 @@ QByteArray VoiceSettings::toJson() const {
         o.insert(QStringLiteral("denoise"), *denoise);
     if (seed)
         o.insert(QStringLiteral("seed"), qint64(*seed));
-    return QJsonDocument(o).toJson(QJsonDocument::Compact);
+    return o;
+}
+
+QByteArray VoiceSettings::toJson() const {
+    return QJsonDocument(toObject()).toJson(QJsonDocument::Compact);
 }
 
 QString VoiceSettings::describe() const {

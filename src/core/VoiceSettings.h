@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QJsonObject>
 #include <QString>
 
 #include <optional>
@@ -28,6 +29,7 @@ struct VoiceSettings {
     static const QStringList& keys();
 
     // The same as one JSON object, for the conversion script.
+    QJsonObject toObject() const;
     QByteArray toJson() const;
     // For people: "stability 40 %, speaker boost on, seed 7", or "the service's defaults".
     QString describe() const;

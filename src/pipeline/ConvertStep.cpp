@@ -12,7 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonDocument>
 #include <QPointer>
 #include <QThread>
 #include <QTimer>
@@ -290,10 +289,9 @@ void ConvertStep::pieceEnded(int piece, ScriptRun& run) {
         m_schedule->converted(piece);
         RecordedPiece& done = m_record.pieces[piece];
         done.voice = m_voiceId;
-        done.settings = QJsonObject{
-            {"background", m_background},
-            {"offline", m_offline},
-            {"voice_settings", QJsonDocument::fromJson(inputs().voiceSettings.toJson()).object()}};
+        done.settings = QJsonObject{{"background", m_background},
+                                    {"offline", m_offline},
+                                    {"voice_settings", inputs().voiceSettings.toObject()}};
         setState(piece, RecordedPiece::State::Converted);
         host().addConversionRow(run.last(QStringLiteral("result")).text("message"));
         host().partsChanged();

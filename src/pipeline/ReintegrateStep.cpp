@@ -26,15 +26,14 @@ void ReintegrateStep::run(const MediaInfo* media) {
     const KeptStreams kept = media ? reintegrateKeeps(inputs(), *media) : KeptStreams();
     if (kept.extension != QLatin1String("mp4") &&
         templateUses(inputs().templateText(Template::Integrate), QStringLiteral("%ext"))) {
-        const bool picture = kept.matroskaReasons.first().endsWith(QLatin1String(" picture"));
-        QString remark =
-            QStringLiteral("%1_AI.mkv (Matroska): MP4 cannot hold %2 of this video, "
-                           "which %3 kept untouched.")
-                .arg(paths().BaseName(inputs().input),
-                     kept.matroskaReasons.join(QStringLiteral(", ")),
-                     kept.matroskaReasons.size() == 1 && picture ? QStringLiteral("is")
-                                                                 : QStringLiteral("are"));
-        if (picture)
+        QString remark = QStringLiteral("%1_AI.mkv (Matroska): MP4 cannot hold %2 of this video, "
+                                        "which %3 kept untouched.")
+                             .arg(paths().BaseName(inputs().input),
+                                  kept.matroskaReasons.join(QStringLiteral(", ")),
+                                  kept.matroskaReasons.size() == 1 && kept.pictureNeedsMatroska
+                                      ? QStringLiteral("is")
+                                      : QStringLiteral("are"));
+        if (kept.pictureNeedsMatroska)
             remark += QStringLiteral(" Tools > Convert wmv to mp4 makes an MP4 of the video if "
                                      "you need one.");
         run->setRemark(remark);

@@ -10,14 +10,9 @@ const QString kVoiceLead = QStringLiteral("%ao");
 } // namespace
 
 KeptStreams reintegrateKeeps(const RunInputs& inputs, const MediaInfo& media) {
-    if (templateUses(inputs.templateText(Template::Integrate), kKeep))
-        return keptStreams(media, inputs.keepOriginal);
-    KeptStreams picture;
-    picture.extension = outputExtension(media);
-    if (picture.extension != QLatin1String("mp4"))
-        picture.matroskaReasons.append(
-            QStringLiteral("the %1 picture").arg(media.first(QStringLiteral("video"))->codec));
-    return picture;
+    return templateUses(inputs.templateText(Template::Integrate), kKeep)
+               ? keptStreams(media, inputs.keepOriginal)
+               : keptPicture(media);
 }
 
 QList<Macro> templateMacros(const RunInputs& inputs, const WorkFolder& work, Template which,
