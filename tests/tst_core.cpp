@@ -1,6 +1,7 @@
 // The pure routines, each against a table of inputs and what they must give.
 #include "../bench/fuzz/FuzzChecks.h"
 #include "core/ConcatList.h"
+#include "core/Excerpt.h"
 #include "core/InterpreterList.h"
 #include "core/KeptStreams.h"
 #include "core/MediaInfo.h"
@@ -447,6 +448,51 @@ private slots:
         QCOMPARE(plan.inPauses + plan.atQuietest, plan.cuts.size());
         QVERIFY(audio.size() * 0.1 - start <= limit + 1e-9);
         QVERIFY(plan.cuts.size() <= std::ceil(audio.size() * 0.1 / limit));
+    }
+
+    // A preview's excerpt (the audio written a character a tenth of a second: s speech at -20
+    // dB, h a hum at -65 dB, . silence): from the first speech that fills half a second, a
+    // quarter of a second early, on a tenth; or from the start typed; within the audio; the
+    // start written back as it was read.
+    void excerpts_data() {
+        QTest::addColumn<QString>("audio");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<double>("total");
+        QTest::addColumn<QString>("excerpt");
+        addRow("speech after silence", QString("..........ssssssssss"), QString(), 0.0,
+               QString("0:00.7 30"));
+        addRow("a click is no speech", QString("..s.......ssssssssss"), QString(), 0.0,
+               QString("0:00.7 30"));
+        addRow("a hum is no speech", QString("hhhhhsssssssss"), QString(), 0.0,
+               QString("0:00.2 30"));
+        addRow("silence only", QString("......"), QString(), 0.0, QString("0:00 30"));
+        addRow("past the end", QString("s"), QString("1:00"), 40.0, QString("0:10 30"));
+        addRow("shorter than an excerpt", QString("s"), QString("5"), 12.0, QString("0:00 12"));
+        addRow("hours, a fraction", QString("s"), QString(" 1:02:03.5"), 0.0,
+               QString("1:02:03.5 30"));
+        addRow("seconds over 59", QString("s"), QString("1:75"), 0.0, QString("invalid"));
+        addRow("not a time", QString("s"), QString("soon"), 0.0, QString("invalid"));
+        addRow("negative", QString("s"), QString("-3"), 0.0, QString("invalid"));
+        addRow("a part missing", QString("s"), QString("1::5"), 0.0, QString("invalid"));
+    }
+    void excerpts() {
+        QFETCH(QString, audio);
+        QFETCH(QString, typed);
+        QFETCH(double, total);
+        QFETCH(QString, excerpt);
+        QList<float> levels;
+        for (const QChar c : audio)
+            levels.append(c == 's' ? -20.0f : c == 'h' ? -65.0f : -INFINITY);
+        const std::optional<double> start =
+            typed.isEmpty() ? firstSpeech(levels, 0.1) : parseUserTime(typed);
+        if (!start) {
+            QCOMPARE(QString("invalid"), excerpt);
+            return;
+        }
+        const Excerpt got =
+            ::previewExcerpt(*start, total > 0 ? std::optional(total) : std::nullopt);
+        QCOMPARE(userTimeText(got.start) + ' ' + QString::number(got.length), excerpt);
+        QCOMPARE(parseUserTime(userTimeText(got.start)), std::optional(got.start));
     }
 
     // ffmpeg's own reason for a failure, from the end of what it printed; a piece's length in

@@ -3,6 +3,7 @@
 // and closing during a run.
 #include "app/DropLineEdit.h"
 #include "app/FileListBox.h"
+#include "app/PreviewDialog.h"
 #include "core/RunRecord.h"
 #include "helpers/TestSupport.h"
 
@@ -66,6 +67,19 @@ struct Session : FormFixture {
     }
     QString input;
 };
+
+// Every file under `folder` with its size and time of change.
+QStringList filesIn(const QString& folder) {
+    QStringList files;
+    for (QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+         it.hasNext();) {
+        const QFileInfo file = it.nextFileInfo();
+        files << file.filePath() + ' ' + QString::number(file.size()) + ' ' +
+                     file.lastModified().toString(Qt::ISODateWithMs);
+    }
+    files.sort();
+    return files;
+}
 
 } // namespace
 
@@ -293,6 +307,22 @@ private slots:
         // The parts panel shows the pieces in their order, each with what became of it.
         QCOMPARE(s.ui().File1->item(2)->text(), QString("output000000002.mp4"));
         QVERIFY(s.ui().File1->item(2)->toolTip().endsWith(": failed: no"));
+        // A preview meanwhile (the whole of this short video, offline) leaves the run's files
+        // alone; its own go with its window.
+        const QStringList files = filesIn(s.work(""));
+        s.w().cmdPreview_Click();
+        auto* preview = s.form->findChild<PreviewDialog*>();
+        QVERIFY(QTest::qWaitFor([&] { return !preview->isConverting(); }, 60000));
+        QVERIFY2(preview->status().startsWith(
+                     "0:00 to 0:05 (from the first speech): changed on this machine"),
+                 qPrintable(preview->status()));
+        const QDir folder(preview->folder());
+        QCOMPARE(audioDuration(folder.filePath("voice.wav")),
+                 audioDuration(folder.filePath("original.wav")));
+        QCOMPARE(filesIn(s.work("")), files);
+        preview->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!folder.exists());
         QVERIFY(QFile::remove(s.work("convert.py")));
         QVERIFY(QFile::rename(s.work("real.py"), s.work("convert.py")));
         QVERIFY(putFile(s.work("parts/.1.mp4.killed.part"), QByteArray(100000, 'x')));

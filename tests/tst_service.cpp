@@ -1,6 +1,9 @@
 // The window against the strict stand-in service: its voices, pieces several at once joined in
-// order, the cost before a run, no audio paid for twice (after a failure or a restart).
+// order, the cost before a run, no audio paid for twice (after a failure or a restart), the
+// voices' previews and a preview of the voice on the video.
+#include "app/ABPlayer.h"
 #include "app/DropLineEdit.h"
+#include "app/PreviewDialog.h"
 #include "app/VoiceSamplesDialog.h"
 #include "core/Voices.h"
 #include "helpers/TestSupport.h"
@@ -204,6 +207,46 @@ private slots:
         const QJsonObject downloads = service.ledger()["preview_downloads"].toObject();
         QCOMPARE(downloads.value(voice).toInt(), 1);
         QCOMPARE(downloads.size(), 2);
+
+        // A preview on 30 s of a longer video, from its first speech: its cost asked first,
+        // billed once; the same again comes from the cache and asks nothing; with the background
+        // kept, the voice isolator's share is asked about too.
+        service.post("set", QJsonObject{{"credits_used", 0}});
+        const QString talk = m_media.filePath("talk.mp4");
+        QVERIFY(runFfmpeg(
+            {"-f", "lavfi", "-i", "testsrc=size=64x48:rate=5:duration=40", "-f", "lavfi", "-i",
+             "aevalsrc=if(gte(t\\,3)\\,0.5*sin(2*PI*440*t)\\,0):s=44100:d=40", "-c:v", "libx264",
+             "-preset", "ultrafast", "-pix_fmt", "yuv420p", "-c:a", "aac", talk}));
+        f.ui().txtInput->setText(talk);
+        asked.clear();
+        f.w().setQuestionHandler([&asked](const QString& question) {
+            asked << question;
+            return true;
+        });
+        const QStringList said{": about \\d+ credits\\.", ": from the cache, nothing paid\\.",
+                               ": about \\d+ credits\\."};
+        for (int i = 0; i < 3; ++i) {
+            f.ui().chkKeepBackground->setChecked(i == 2);
+            f.w().cmdPreview_Click();
+            auto* preview = f.form->findChild<PreviewDialog*>();
+            QVERIFY(QTest::qWaitFor([&] { return !preview->isConverting(); }, 60000));
+            QVERIFY2(preview->status().contains(QRegularExpression(
+                         "^0:02.7 to 0:32.7 \\(from the first speech\\)" + said[i])),
+                     qPrintable(preview->status()));
+            if (ABPlayer::canPlay())
+                QTRY_VERIFY_WITH_TIMEOUT(preview->player()->player()->position() > 0, 30000);
+            preview->close();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+        QCOMPARE(asked.size(), 2);
+        QVERIFY2(asked.first().contains(QRegularExpression(
+                     "^A preview of 30 s with \\S+ costs about \\d+ credits of the \\d+ left.\n")),
+                 qPrintable(asked.first()));
+        QVERIFY(asked.last().contains("for the voice isolator"));
+        int billed = 0; // 30 s with the voice alone, and with the background kept
+        for (const QJsonValue& r : service.ledger()["requests"].toArray())
+            billed += r["charged"].toInt() && qAbs(r["seconds"].toDouble() - 30) < 0.05;
+        QCOMPARE(billed, 3);
     }
 };
 

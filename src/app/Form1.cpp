@@ -53,6 +53,8 @@ void Form1::connectEvents() {
     connect(m_ui.mnuVoiceSamples, &QAction::triggered, this, &Form1::mnuVoiceSamples_Click);
     connect(m_ui.cmdVoiceSettings, &QPushButton::clicked, this, &Form1::cmdVoiceSettings_Click);
     connect(m_ui.mnuVoiceSettings, &QAction::triggered, this, &Form1::cmdVoiceSettings_Click);
+    connect(m_ui.cmdPreview, &QPushButton::clicked, this, &Form1::cmdPreview_Click);
+    connect(m_ui.mnuPreview, &QAction::triggered, this, &Form1::cmdPreview_Click);
     connect(m_ui.cmdStop, &QPushButton::clicked, this, &Form1::cmdStop_Click);
     connect(&m_runs, &RunControl::started, this, &Form1::runStarted);
     connect(&m_runs, &RunControl::ended, this, &Form1::runEnded);

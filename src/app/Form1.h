@@ -11,11 +11,13 @@
 #include "platform/Settings.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 
 #include <functional>
 #include <memory>
 
+class PreviewDialog;
 struct RunInputs;
 class Step;
 struct StepContext;
@@ -76,6 +78,7 @@ public:
     void mnuSetApiKey_Click();
     void mnuVoiceSamples_Click();
     void cmdVoiceSettings_Click();
+    void cmdPreview_Click();
     void cmdStop_Click();
 
 protected:
@@ -123,6 +126,7 @@ private:
     std::function<bool(const QString&)> m_question;
     std::function<void(const QString&)> m_soundPlayer;
     std::unique_ptr<Launcher> m_launcher = std::make_unique<Launcher>();
+    QPointer<PreviewDialog> m_preview;
     QString m_storedVoiceId; // chosen in an earlier session, perhaps among the account's own
     bool m_loaded = false;
     bool m_closeAfterRun = false;

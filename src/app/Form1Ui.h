@@ -27,6 +27,7 @@ struct Form1Ui {
     QLabel* Label10 = nullptr;
     QComboBox* Combo1 = nullptr;
     QPushButton* cmdVoiceSettings = nullptr; // the voice's settings, beside it
+    QPushButton* cmdPreview = nullptr;       // the voice tried on 30 s of the input
     QLabel* lblPieces = nullptr;
     QSpinBox* spnPieces = nullptr; // pieces converted at once
     QCheckBox* chkKeepBackground = nullptr;
@@ -62,6 +63,7 @@ struct Form1Ui {
     QAction* mnuSetApiKey = nullptr;
     QAction* mnuVoiceSamples = nullptr;
     QAction* mnuVoiceSettings = nullptr;
+    QAction* mnuPreview = nullptr;
     QPushButton* cmdStop = nullptr; // in the status bar
     RunStatus* runStatus = nullptr; // in the status bar: stage, progress, time left
 

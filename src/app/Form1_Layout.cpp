@@ -88,8 +88,13 @@ void Form1Ui::setupUi(QMainWindow* window) {
     cmdBrowse =
         place(new QPushButton(QStringLiteral("..."), client), "cmdBrowse", 7860, 0, 735, 315, 2);
     Label1 = place(label(client, "Input"), "Label1", 60, 60, 555, 315, 0);
-    Label10 = place(label(client, "Voice"), "Label10", 9900, 60, 435, 315, 30);
-    Combo1 = place(new QComboBox(client), "Combo1", 10560, 60, 2955, 315, 29);
+    Label10 = place(label(client, "Voice"), "Label10", 8640, 60, 435, 315, 30);
+    Combo1 = place(new QComboBox(client), "Combo1", 9180, 60, 2955, 315, 29);
+    cmdPreview = place(new QPushButton(QStringLiteral("Preview"), client), "cmdPreview", 12180, 60,
+                       1335, 315, 39);
+    cmdPreview->setToolTip(QStringLiteral("Hear the voice on 30 s of the input, beside the "
+                                          "original, before converting it all. What it costs "
+                                          "is asked first."));
     cmdVoiceSettings = place(new QPushButton(QStringLiteral("..."), client), "cmdVoiceSettings",
                              13560, 60, 360, 315, 38);
     cmdVoiceSettings->setToolTip(QStringLiteral(
@@ -171,8 +176,8 @@ void Form1Ui::setupUi(QMainWindow* window) {
     txtOut->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtOut->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Combo1->setEditable(false);
-    for (QPushButton* button :
-         {cmdBrowse, cmdOutDir, Command2, Command3, cmdConvert, Command4, Command5, Command1})
+    for (QPushButton* button : {cmdBrowse, cmdOutDir, Command2, Command3, cmdConvert, Command4,
+                                Command5, Command1, cmdPreview, cmdVoiceSettings})
         button->setAutoDefault(false);
 
     // The status bar below the form: notes, and the Stop button while something runs.
@@ -195,12 +200,15 @@ void Form1Ui::setupUi(QMainWindow* window) {
     mnuVoiceSamples->setObjectName(QStringLiteral("mnuVoiceSamples"));
     mnuVoiceSettings = mnuTools->addAction(QStringLiteral("Voice Settings..."));
     mnuVoiceSettings->setObjectName(QStringLiteral("mnuVoiceSettings"));
+    mnuPreview = mnuTools->addAction(QStringLiteral("Preview..."));
+    mnuPreview->setObjectName(QStringLiteral("mnuPreview"));
 
     // Rising tab index over the controls that take the focus; labels never do.
     const QList<QWidget*> order = {
-        txtInput,     cmdBrowse,  txtExtractCmd, txtSplit, Command2, Command3,  txtConcat,
-        txtIntegrate, Command4,   Command5,      txtOut,   File1,    txtOutDir, cmdOutDir,
-        txtPy,        cmdConvert, lstAI,         Combo1,   Command1, listAuto,  spnPieces};
+        txtInput,   cmdBrowse,        txtExtractCmd, txtSplit,   Command2, Command3,
+        txtConcat,  txtIntegrate,     Command4,      Command5,   txtOut,   File1,
+        txtOutDir,  cmdOutDir,        txtPy,         cmdConvert, lstAI,    Combo1,
+        cmdPreview, cmdVoiceSettings, Command1,      listAuto,   spnPieces};
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order.at(i - 1), order.at(i));
     txtInput->setFocus();

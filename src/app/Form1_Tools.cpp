@@ -1,7 +1,8 @@
 // The Tools menu: converting a video to MP4, storing the API key, the voice samples, the
-// voice's settings.
+// voice's settings and its preview on the input.
 #include "app/DropLineEdit.h"
 #include "app/Form1.h"
+#include "app/PreviewDialog.h"
 #include "app/VoiceSamplesDialog.h"
 #include "app/VoiceSettingsDialog.h"
 #include "pipeline/Steps.h"
@@ -81,4 +82,23 @@ void Form1::cmdVoiceSettings_Click() {
         m_settings.sync();
     });
     dialog->open();
+}
+
+// Beside the voice and in the Tools menu: the voice on 30 s of the input, which the dialog
+// starts converting at once. Each preview there takes the window's voice and settings as they
+// are then.
+void Form1::cmdPreview_Click() {
+    if (m_preview && m_preview->isVisible()) {
+        m_preview->raise();
+        m_preview->activateWindow();
+        return;
+    }
+    if (!m_paths.FileExists(m_ui.txtInput->text())) {
+        msgBox(QStringLiteral("no input"));
+        return;
+    }
+    m_preview = new PreviewDialog(
+        *this, [this] { return runInputs(); }, m_work.program(), this);
+    m_preview->show();
+    m_preview->cmdConvert_Click();
 }

@@ -34,7 +34,7 @@ QStringList probeArguments(const QString& file) {
             QStringLiteral("-show_error"),
             QStringLiteral("-show_entries"),
             QStringLiteral("stream=index,codec_type,codec_name,start_time:stream_disposition="
-                           "default:stream_tags=title:format=start_time"),
+                           "default:stream_tags=title:format=start_time,duration"),
             QStringLiteral("-of"),
             QStringLiteral("json"),
             file};
@@ -68,8 +68,9 @@ MediaInfo parseProbeReport(const QByteArray& json) {
                                   .value(QLatin1String("title"))
                                   .toString()});
     }
-    media.start = seconds(
-        report.value(QLatin1String("format")).toObject().value(QLatin1String("start_time")));
+    const QJsonObject format = report.value(QLatin1String("format")).toObject();
+    media.start = seconds(format.value(QLatin1String("start_time")));
+    media.duration = seconds(format.value(QLatin1String("duration")));
     return media;
 }
 

@@ -23,6 +23,8 @@ struct MediaInfo {
     QList<StreamInfo> streams;
     // The earliest start of any stream: ffmpeg counts an input's time from here.
     std::optional<double> start;
+    // How long the file lasts, where the container says.
+    std::optional<double> duration;
 
     // The first stream of a type, as ffmpeg's "-map 0:v:0" or "-map 0:a:0" picks it.
     const StreamInfo* first(const QString& type) const;

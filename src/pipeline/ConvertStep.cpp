@@ -35,23 +35,10 @@ void discardPartialPiece(const QString& piece) {
     QFile::remove(piece);
 }
 
-bool offlineVoice() {
-    return qEnvironmentVariable("VOXSPLICE_OFFLINE_VOICE").trimmed() == QLatin1String("1");
-}
-
 } // namespace
 
 QString ConvertStep::partsFile(const QString& name) const {
     return PathTools::join(work().parts(), name);
-}
-
-// What the script learns of the run besides its arguments.
-ProcessJob::Environment ConvertStep::scriptEnvironment() const {
-    return {{QStringLiteral("VOXSPLICE_KEEP_BACKGROUND"), m_background},
-            {QStringLiteral("VOXSPLICE_VOICE_SETTINGS"),
-             QString::fromUtf8(inputs().voiceSettings.toJson())},
-            {QStringLiteral("VOXSPLICE_CACHE_DIR"), inputs().cacheFolder},
-            {QStringLiteral("VOXSPLICE_CACHE_LIMIT_MB"), QString::number(inputs().cacheLimitMb)}};
 }
 
 void ConvertStep::begin() {
@@ -153,7 +140,8 @@ void ConvertStep::estimateCost() {
     QStringList arguments{work().script(), QStringLiteral("--estimate"), m_voiceId};
     for (const int piece : std::as_const(m_pieces))
         arguments.append(partsFile(m_record.pieces.at(piece).segment));
-    auto* estimate = new ScriptRun(inputs().interpreter, arguments, scriptEnvironment());
+    auto* estimate = new ScriptRun(inputs().interpreter, arguments,
+                                   conversionEnvironment(inputs(), m_background));
     estimate->expect(QStringLiteral("estimate"));
     runChild(estimate, [this](ScriptRun& run) {
         if (run.outcome().isStopped()) {
@@ -238,7 +226,7 @@ void ConvertStep::startPiece(int piece) {
     auto* run = new ScriptRun(
         inputs().interpreter,
         {work().script(), QStringLiteral("--wait-for-go"), segment, converted, m_voiceId},
-        scriptEnvironment());
+        conversionEnvironment(inputs(), m_background));
     run->keepInputOpen();
     connect(run, &ScriptRun::message, this, [this, piece](const ScriptMessage& m) {
         if (m.type == QLatin1String("ready"))

@@ -2,16 +2,10 @@
 
 #include "core/MediaInfo.h"
 #include "core/ToolReason.h"
+#include "pipeline/LevelRun.h"
 #include "platform/ProcessJob.h"
 
 #include <cmath>
-
-#include <memory>
-
-namespace {
-// Mono at 8 kHz is plenty to hear where speech pauses, and quick to measure.
-constexpr int kRate = 8000;
-} // namespace
 
 PauseAnalysis::PauseAnalysis(StepHost& host, const WorkFolder& work, const CutRules& rules,
                              QObject* parent)
@@ -21,14 +15,15 @@ PauseAnalysis::PauseAnalysis(StepHost& host, const WorkFolder& work, const CutRu
     , m_rules(rules) {}
 
 void PauseAnalysis::begin() {
-    m_run = new ProcessJob(m_work.ffprobe(), audioLengthArguments(m_work.raw(), true), this);
-    connect(m_run, &Job::finished, this, [this](const JobOutcome& outcome) {
-        const auto length = parseAudioLength(m_run->output().toUtf8());
-        m_run->deleteLater();
+    auto* probe = new ProcessJob(m_work.ffprobe(), audioLengthArguments(m_work.raw(), true), this);
+    m_run = probe;
+    connect(probe, &Job::finished, this, [this, probe](const JobOutcome& outcome) {
+        const auto length = parseAudioLength(probe->output().toUtf8());
+        probe->deleteLater();
         if (outcome.isStopped()) {
             finish(outcome);
         } else if (!length) {
-            m_text = m_run->output();
+            m_text = probe->output();
             finish(JobOutcome::failed(QStringLiteral("ffprobe cannot tell the length of ") +
                                       m_work.raw() + QStringLiteral(": ") + ffmpegReason(m_text)));
         } else {
@@ -37,7 +32,7 @@ void PauseAnalysis::begin() {
             analyse(double(length->samples) / length->sampleRate);
         }
     });
-    m_run->start();
+    probe->start();
 }
 
 void PauseAnalysis::analyse(double seconds) {
@@ -58,36 +53,20 @@ void PauseAnalysis::measureNext() {
     const double from = stretch->first * kWindowSeconds;
     m_host.showProgress(m_seconds > 0 ? from / m_seconds : 0,
                         QStringLiteral("Looking for the pauses"));
-    const QString filter =
-        QStringLiteral("aformat=channel_layouts=mono:sample_rates=%1,asetnsamples=n=%2:p=0,"
-                       "astats=metadata=1:reset=1:measure_perchannel=none:measure_overall="
-                       "RMS_level,ametadata=mode=print:key=lavfi.astats.Overall.RMS_level:file=-")
-            .arg(kRate)
-            .arg(int(kRate * kWindowSeconds));
-    m_run = new ProcessJob(m_work.ffmpeg(),
-                           {"-nostdin", "-hide_banner", "-v", "error", "-ss",
-                            QString::number(from, 'f', 6), "-t",
-                            QString::number(stretch->count * kWindowSeconds, 'f', 6), "-i",
-                            m_work.raw(), "-map", "0:a:0", "-af", filter, "-f", "null", "-"},
-                           this);
-    m_run->setSeparateChannels(true);
-    const auto levels = std::make_shared<LevelReader>();
-    connect(m_run, &ProcessJob::outputReceived, this,
-            [levels](const QByteArray& bytes) { levels->feed(bytes); });
-    connect(m_run, &Job::finished, this, [this, levels](const JobOutcome& outcome) {
-        m_run->deleteLater();
-        levels->finish();
+    auto* measure =
+        new LevelRun(m_work.ffmpeg(), m_work.raw(), from, stretch->count * kWindowSeconds, this);
+    m_run = measure;
+    connect(measure, &Job::finished, this, [this, measure](const JobOutcome& outcome) {
+        measure->deleteLater();
         if (!outcome.isDone()) {
-            m_text = m_run->errorOutput();
-            finish(outcome.isStopped() ? outcome
-                                       : JobOutcome::failed(QStringLiteral("ffmpeg failed: ") +
-                                                            ffmpegReason(m_text)));
+            m_text = measure->text();
+            finish(outcome);
             return;
         }
-        m_planner->take(levels->levels());
+        m_planner->take(measure->levels());
         measureNext();
     });
-    m_run->start();
+    measure->start();
 }
 
 void PauseAnalysis::halt() {

@@ -1,11 +1,10 @@
 #pragma once
 
 #include "core/PauseCuts.h"
+#include "pipeline/LevelRun.h"
 #include "pipeline/StepHost.h"
 #include "pipeline/WorkFolder.h"
 #include "platform/Job.h"
-
-class ProcessJob;
 
 // Where Split cuts raw.mp4: its length from ffprobe, then, cut after cut, ffmpeg on the stretch
 // before the next piece's limit that prints its loudness for every 20 ms (the progress in the
@@ -25,7 +24,7 @@ public:
     // What the tool that failed said.
     const QString& text() const { return m_text; }
 
-    static constexpr double kWindowSeconds = 0.02;
+    static constexpr double kWindowSeconds = LevelRun::kWindowSeconds;
 
 protected:
     void begin() override;
@@ -42,5 +41,5 @@ private:
     std::optional<CutPlanner> m_planner;
     double m_seconds = 0;
     QString m_text;
-    ProcessJob* m_run = nullptr;
+    Job* m_run = nullptr; // ffprobe, then the loudness of each stretch
 };

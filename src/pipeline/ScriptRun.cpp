@@ -1,5 +1,7 @@
 #include "pipeline/ScriptRun.h"
 
+#include "pipeline/RunInputs.h"
+
 ScriptRun::ScriptRun(const QString& interpreter, const QStringList& arguments,
                      const ProcessJob::Environment& environment, QObject* parent)
     : Job(parent)
@@ -54,4 +56,16 @@ QString ScriptRun::failure() const {
         return words;
     return m_run->outcome().isDone() ? QStringLiteral("the script ended without a result")
                                      : m_run->outcome().reason;
+}
+
+ProcessJob::Environment conversionEnvironment(const RunInputs& inputs, const QString& background) {
+    return {{QStringLiteral("VOXSPLICE_KEEP_BACKGROUND"), background},
+            {QStringLiteral("VOXSPLICE_VOICE_SETTINGS"),
+             QString::fromUtf8(inputs.voiceSettings.toJson())},
+            {QStringLiteral("VOXSPLICE_CACHE_DIR"), inputs.cacheFolder},
+            {QStringLiteral("VOXSPLICE_CACHE_LIMIT_MB"), QString::number(inputs.cacheLimitMb)}};
+}
+
+bool offlineVoice() {
+    return qEnvironmentVariable("VOXSPLICE_OFFLINE_VOICE").trimmed() == QLatin1String("1");
 }

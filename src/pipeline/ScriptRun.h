@@ -6,6 +6,8 @@
 
 #include <QStringList>
 
+struct RunInputs;
+
 // One run of a script of the program (convert.py, separate.py) under Python. It says what it must
 // tell in typed messages on its standard output (ScriptMessages.h), which arrive as `message`; its
 // text for people (standard error) is kept for the user. Done means: it ended with exit status 0
@@ -49,3 +51,10 @@ private:
     QList<ScriptMessage> m_messages;
     QString m_answer = QStringLiteral("result");
 };
+
+// What convert.py learns of a run besides its arguments: where the background is split off
+// ("service", "local", or "" when it is not kept), the voice settings and the cache.
+ProcessJob::Environment conversionEnvironment(const RunInputs& inputs, const QString& background);
+
+// The voice is changed on this machine instead of at the voice service (VOXSPLICE_OFFLINE_VOICE).
+bool offlineVoice();

@@ -71,7 +71,6 @@ private:
     void setState(int piece, RecordedPiece::State state, const QString& reason = QString());
     void wrapUp();
     QString partsFile(const QString& name) const;
-    ProcessJob::Environment scriptEnvironment() const;
 
     RunRecord m_record;
     bool m_recorded = false; // the record is on disk (not made up from the folder's names)

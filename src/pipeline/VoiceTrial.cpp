@@ -1,0 +1,178 @@
+#include "pipeline/VoiceTrial.h"
+
+#include "core/Estimate.h"
+#include "core/Progress.h"
+#include "core/Voices.h"
+#include "pipeline/FfmpegRun.h"
+#include "pipeline/LevelRun.h"
+#include "pipeline/ScriptRun.h"
+#include "platform/UserEnvironment.h"
+
+#include <QFile>
+#include <QPointer>
+
+namespace {
+// The first speech is looked for this far into the audio.
+constexpr double kSpeechSearchSeconds = 180;
+} // namespace
+
+// "Liam" of "Liam, TX3LPaxmHKxFdv7VOQHJ".
+QString VoiceTrial::voiceName() const {
+    return inputs().voiceRow.section(QLatin1Char(','), 0, 0).trimmed();
+}
+
+VoiceTrial::VoiceTrial(const StepContext& context, std::optional<double> start, QObject* parent)
+    : Step(context, parent)
+    , m_start(start) {}
+
+void VoiceTrial::begin() {
+    if (!inputCheck())
+        return;
+    m_voiceId = voiceIdFromRow(inputs().voiceRow);
+    if (m_voiceId.isEmpty()) {
+        refuse(QStringLiteral("No voice selected. Choose a voice in the Voice list."));
+        return;
+    }
+    if (!paths().FileExists(inputs().interpreter)) {
+        refuse(QStringLiteral("Python.exe not found: ") + inputs().interpreter);
+        return;
+    }
+    m_offline = offlineVoice();
+    if (!m_offline && qEnvironmentVariable(kApiKeyVariable).trimmed().isEmpty()) {
+        refuse(QStringLiteral("A preview with the voice service needs an ElevenLabs API key: set "
+                              "it with Tools > Set elevenlabs_api_key env var."));
+        return;
+    }
+    probeInput(true, [this](const MediaInfo& media) {
+        m_total = media.duration;
+        if (m_start)
+            cut(*m_start);
+        else
+            findSpeech();
+    });
+}
+
+void VoiceTrial::findSpeech() {
+    host().showStage(QStringLiteral("Looking for the first speech"));
+    runChild(new LevelRun(work().ffmpeg(), inputs().input, 0, kSpeechSearchSeconds),
+             [this](LevelRun& run) {
+                 if (!run.outcome().isDone()) {
+                     host().setToolOutput(run.text());
+                     finish(run.outcome());
+                     return;
+                 }
+                 cut(firstSpeech(run.levels(), LevelRun::kWindowSeconds));
+             });
+}
+
+// The excerpt twice from one reading: in the format of a run's pieces for the conversion (the
+// same audio cut the same way decodes the same, so the cache knows it again), and as WAV.
+void VoiceTrial::cut(double start) {
+    m_excerpt = previewExcerpt(start, m_total);
+    host().showStage(QStringLiteral("Cutting %1 to %2")
+                         .arg(formatDuration(m_excerpt.start),
+                              formatDuration(m_excerpt.start + m_excerpt.length)));
+    const QStringList audio{"-map", "0:a:0", "-af", "aresample=44100", "-ac", "2"};
+    const QStringList arguments =
+        QStringList{"-nostdin",
+                    "-hide_banner",
+                    "-y",
+                    "-ss",
+                    secondsArgument(m_excerpt.start),
+                    "-t",
+                    secondsArgument(m_excerpt.length),
+                    "-i",
+                    inputs().input} +
+        audio + QStringList{"-c:a", "alac", "-sample_fmt", "s16p", excerptFile()} + audio +
+        QStringList{"-c:a", "pcm_s16le", original()};
+    runChild(new FfmpegRun(host(), work(), arguments), [this](FfmpegRun& run) {
+        if (!run.outcome().isDone()) {
+            finish(run.outcome());
+            return;
+        }
+        planBackground([this](const QString& mode) {
+            m_background = mode;
+            if (m_offline && mode != QLatin1String("service"))
+                convert(); // nothing is paid
+            else
+                estimateCost();
+        });
+    });
+}
+
+void VoiceTrial::estimateCost() {
+    host().showStage(QStringLiteral("Working out the cost"));
+    auto* estimate =
+        new ScriptRun(inputs().interpreter,
+                      {work().script(), QStringLiteral("--estimate"), m_voiceId, excerptFile()},
+                      conversionEnvironment(inputs(), m_background));
+    estimate->expect(QStringLiteral("estimate"));
+    runChild(estimate, [this](ScriptRun& run) {
+        const std::optional<Estimate> cost =
+            parseEstimate(run.last(QStringLiteral("estimate")).fields);
+        if (!run.outcome().isDone() || !cost) {
+            host().setToolOutput(run.text());
+            finish(run.outcome().isStopped()
+                       ? run.outcome()
+                       : JobOutcome::failed(QStringLiteral("The cost could not be worked out: ") +
+                                            run.failure()));
+            return;
+        }
+        if (cost->credits == 0) {
+            convert(); // from the cache
+            return;
+        }
+        QString question = QStringLiteral("A preview of %1 s with %2 costs about %3 credits")
+                               .arg(qRound(m_excerpt.length))
+                               .arg(voiceName())
+                               .arg(cost->credits);
+        if (cost->creditsLeft)
+            question += QStringLiteral(" of the %1 left").arg(*cost->creditsLeft);
+        if (cost->isolateSeconds > 0)
+            question += QStringLiteral(" (half of it for the voice isolator, which keeps the "
+                                       "background)");
+        // The answer may come after this preview was stopped and deleted.
+        host().ask(question + QStringLiteral(".\n\nConvert it?"),
+                   [self = QPointer<VoiceTrial>(this)](bool yes) {
+                       if (!self || self->isFinished())
+                           return;
+                       if (yes)
+                           self->convert();
+                       else
+                           self->finish(JobOutcome::stopped());
+                   });
+    });
+}
+
+void VoiceTrial::convert() {
+    host().showStage(QStringLiteral("Converting with ") + voiceName());
+    // What an earlier preview left must not pass for this one's.
+    QFile::remove(voiceFile());
+    QFile::remove(converted());
+    auto* run = new ScriptRun(inputs().interpreter,
+                              {work().script(), excerptFile(), voiceFile(), m_voiceId},
+                              conversionEnvironment(inputs(), m_background));
+    runChild(run, [this](ScriptRun& run) {
+        if (run.outcome().isStopped()) {
+            finish(run.outcome());
+        } else if (!run.outcome().isDone()) {
+            host().setToolOutput(run.text());
+            fail(run.last(QStringLiteral("failure")).text("kind") == QLatin1String("busy")
+                     ? QStringLiteral("The voice service is busy with other requests of this "
+                                      "account: try again once they are done.")
+                     : run.failure());
+        } else {
+            const ScriptMessage result = run.last(QStringLiteral("result"));
+            m_reused = result.flag("reused");
+            m_credits = qint64(result.number("credits"));
+            decode();
+        }
+    });
+}
+
+void VoiceTrial::decode() {
+    runChild(new FfmpegRun(host(), work(),
+                           {"-nostdin", "-hide_banner", "-y", "-i", voiceFile(), "-c:a",
+                            "pcm_s16le", converted()}),
+             [this](FfmpegRun& run) { finish(run.outcome()); });
+}
