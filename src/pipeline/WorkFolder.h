@@ -28,6 +28,9 @@ public:
     QString record() const;
     QString script() const { return programFile(QStringLiteral("convert.py")); }
     QString separator() const { return programFile(QStringLiteral("separate.py")); }
+    // Held by the window or command-line run that works in the folder (a QLockFile): two runs
+    // never share one.
+    QString lockFile() const { return file(QStringLiteral("voxsplice.lock")); }
     QString completeSound() const { return programFile(QStringLiteral("complete.wav")); }
 
 private:
