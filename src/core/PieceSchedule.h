@@ -37,6 +37,10 @@ public:
     // Nothing new starts; what runs is let to end.
     void halt() { m_halted = true; }
 
+    // Sent to the service and not answered yet: paid for, whatever happens now.
+    bool isSending(int piece) const {
+        return m_phase.value(piece, Phase::Preparing) == Phase::Sending;
+    }
     int atOnce() const { return m_atOnce; }
     int alive() const { return int(m_phase.size()); }
     int done() const { return m_done; }

@@ -367,8 +367,22 @@ void ConvertStep::halt() {
         m_schedule->halt();
         m_schedule->resume();
     }
+    // A piece at the voice service is paid for: its answer is waited for and kept (in the cache
+    // too, so that the next run takes it for nothing). The rest stops now; each run's end comes
+    // back through its own continuation.
+    QList<Job*> sending;
+    for (auto it = m_scripts.cbegin(); it != m_scripts.cend(); ++it)
+        if (m_schedule && m_schedule->isSending(it.key()))
+            sending.append(it.value());
+    if (!sending.isEmpty())
+        host().showProgress(double(m_schedule->done()) / m_pieces.size(),
+                            QStringLiteral("Stopping once the voice service has answered the "
+                                           "%1 sent, which are paid for")
+                                .arg(sending.size() == 1
+                                         ? QStringLiteral("piece")
+                                         : QStringLiteral("%1 pieces").arg(sending.size())));
     if (childrenRunning())
-        Step::halt(); // each run's end comes back through its own continuation
+        stopChildren(sending);
     else
         wrapUp();
 }

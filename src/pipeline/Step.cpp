@@ -81,6 +81,11 @@ void Step::halt() {
         finish(JobOutcome::stopped());
         return;
     }
-    for (Job* child : m_children)
-        child->stop();
+    stopChildren();
+}
+
+void Step::stopChildren(const QList<Job*>& spared) {
+    for (Job* child : QList<Job*>(m_children))
+        if (!spared.contains(child))
+            child->stop();
 }

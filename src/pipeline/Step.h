@@ -65,6 +65,8 @@ protected:
     bool childrenRunning() const { return !m_children.isEmpty(); }
     // Stops the children; the step ends once they have.
     void halt() override;
+    // Stops the children but `spared`, which are let to end.
+    void stopChildren(const QList<Job*>& spared = {});
 
 private:
     Job* adopt(Job* job, std::function<void(Job&)> then);
