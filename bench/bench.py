@@ -511,6 +511,73 @@ class Bench:
             "target": "all cuts in pauses; Split within 1.2 x the bare pass",
             "met": inside == len(cuts) and pause["wall_s"] <= 1.2 * bare}
 
+    def queue(self):
+        """Five videos through the queue against five Full Autos one after the other (offline
+        voice), then through two command-line runs at once against one run of all five
+        (through the stand-in, with its latency)."""
+        minutes = 2 if self.args.quick else 10
+        seconds = minutes * 60
+        videos = []
+        for i in range(5):  # each its own tone: the cache serves nothing of one to another
+            videos.append(os.path.join(self.media, "queue_%dmin_%d.mp4" % (minutes, i)))
+            if not os.path.exists(videos[-1]):
+                log("making %s ..." % os.path.basename(videos[-1]))
+                self.ffmpeg_run(["-f", "lavfi", "-i", "color=c=gray:s=64x48:r=1:d=%d" % seconds,
+                                 "-f", "lavfi", "-i", "sine=f=%d:r=44100:d=%d" % (200 + 40 * i,
+                                                                                 seconds),
+                                 "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt",
+                                 "yuv420p", "-c:a", "aac", "-ac", "1", videos[-1]])
+        inputs = [arg for video in videos for arg in ("--input", video)]
+        walls = {}
+        for mode, more in (("one after the other", []), ("queue", ["--queue"])):
+            log("queue: %s ..." % mode)
+            result = subprocess.run(
+                [self.tool_fullauto, "--app", self.app, "--script", self.script, "--out",
+                 self.out_dir("queue")] + inputs + more, env=self.env, capture_output=True,
+                text=True)
+            report = json.loads(result.stdout.strip().splitlines()[-1])
+            if not report.get("ok"):
+                raise RuntimeError("%s failed: %s" % (mode, report))
+            walls[mode] = report["wall_s"]
+        per_video = (walls["queue"] - walls["one after the other"]) / len(videos)
+        self.results["queue"] = {"minutes": minutes, "videos": len(videos),
+                                 "full_autos_s": walls["one after the other"],
+                                 "queue_s": walls["queue"], "per_video_s": per_video,
+                                 "met": per_video < 1.0}
+
+        # The command line, each mode with an empty cache of its own.
+        cli = os.path.join(self.app, "voxsplice-cli")
+        standin = subprocess.Popen(
+            [sys.executable, os.path.join(SOURCE, "tests", "convert", "standin_service.py"),
+             "--port", "0", "--key", "bench-key", "--latency", "0.1", "--concurrency", "10",
+             "--credits", "100000000", "--lifetime", "7200", "--ffmpeg", self.ffmpeg],
+            stdout=subprocess.PIPE, text=True)
+        url = standin.stdout.readline().strip()
+        try:
+            timed = {}
+            for mode, groups in (("one run", [videos]), ("two at once", [videos[:3], videos[3:]])):
+                log("queue: command line, %s ..." % mode)
+                env = dict(self.env, ELEVENLABS_API_BASE=url, elevenlabs_api_key="bench-key",
+                           XDG_CACHE_HOME=os.path.join(self.temp, "cache-" + mode[:3]))
+                env.pop("VOXSPLICE_OFFLINE_VOICE", None)
+                start = time.monotonic()
+                runs = [subprocess.Popen([cli, "--out", self.out_dir("cli"), "--yes"] + group,
+                                         env=env, stdout=subprocess.DEVNULL,
+                                         stderr=subprocess.PIPE, text=True)
+                        for group in groups]
+                for run in runs:
+                    _, errors = run.communicate()
+                    if run.returncode != 0:
+                        raise RuntimeError("voxsplice-cli failed: %s" % errors[-2000:])
+                timed[mode] = time.monotonic() - start
+        finally:
+            standin.terminate()
+            standin.wait()
+        self.results["cli"] = {"minutes": minutes, "one_s": timed["one run"],
+                               "two_s": timed["two at once"],
+                               "ratio": timed["two at once"] / timed["one run"],
+                               "met": timed["two at once"] <= 0.6 * timed["one run"]}
+
     @staticmethod
     def ledger(url):
         with urllib.request.urlopen(url + "/_standin/ledger", timeout=30) as answer:
@@ -584,6 +651,17 @@ class Bench:
                            k["split_s"], k["split_every_299_s"], k["bare_s"], k["ratio"],
                            verdict(k), k["in_sound"], k["in_sound_every_299"], k["step_pauses"],
                            k["step_every_299"]))
+        if "queue" in r:
+            q = r["queue"]
+            rows.append("9. queue (%d videos of %d min, offline voice): five Full Autos %.1f s, "
+                        "the queue %.1f s, %+.2f s a video (target < 1 s): %s"
+                        % (q["videos"], q["minutes"], q["full_autos_s"], q["queue_s"],
+                           q["per_video_s"], verdict(q)))
+        if "cli" in r:
+            c = r["cli"]
+            rows.append("9. command line through the service (5 videos of %d min): one run "
+                        "%.1f s, two at once %.1f s, ratio %.2f (target <= 0.6): %s"
+                        % (c["minutes"], c["one_s"], c["two_s"], c["ratio"], verdict(c)))
         if "memory" in r:
             m = r["memory"]
             rows.append("5. peak resident size: voxsplice %.1f MiB, largest process of the bare "
@@ -604,7 +682,8 @@ def main():
     parser.add_argument("--runs", type=int, default=None, help="overhead runs (default 3)")
     parser.add_argument("--startup-runs", type=int, default=None, help="default 21")
     parser.add_argument("--only", nargs="*", default=None,
-                        choices=["overhead", "startup", "sync", "long", "service", "cuts"],
+                        choices=["overhead", "startup", "sync", "long", "service", "cuts",
+                                 "queue"],
                         help="run only these")
     parser.add_argument("--json", default=None, help="also write the figures here")
     parser.add_argument("--pieces", type=int, nargs="*", default=[1, 2, 5],
@@ -614,9 +693,10 @@ def main():
     args.startup_runs = args.startup_runs or (5 if args.quick else 21)
 
     bench = Bench(args)
-    wanted = args.only or ["overhead", "startup", "sync", "long", "service", "cuts"]
+    wanted = args.only or ["overhead", "startup", "sync", "long", "service", "cuts", "queue"]
     steps = {"overhead": bench.overhead, "startup": bench.startup, "sync": bench.sync_and_memory,
-             "long": bench.long_sync, "service": bench.service, "cuts": bench.cuts}
+             "long": bench.long_sync, "service": bench.service, "cuts": bench.cuts,
+             "queue": bench.queue}
     try:
         for name in wanted:
             # One benchmark that breaks loses its own figures, not those taken before it.

@@ -9,6 +9,8 @@
 //   ... --split-only                Extract, then only Split is timed
 //   --segment S cuts every S seconds (-segment_time) instead of where the speaker pauses;
 //   --keep DIR keeps raw.mp4, the record of the pieces and joined.mp4 there.
+//   ... --input V1 --input V2 ...    Full Auto on each in turn, timed as a whole; with --queue,
+//                                   the same videos through the queue
 //   bench_fullauto --app DIR --templates     the four default templates and the interpreter
 //   bench_fullauto --idle S                  the longest stall of an idle event loop
 #include "app/DropLineEdit.h"
@@ -135,7 +137,8 @@ int main(int argc, char* argv[]) {
     QCommandLineParser parser;
     parser.addOptions({{"app", "The built working folder (for ffmpeg and the chime).", "dir"},
                        {"script", "convert.py to copy into the working folder.", "file"},
-                       {"input", "The video to run.", "file"},
+                       {"input", "The video to run (several: one after the other).", "file"},
+                       {"queue", "Run the videos through the queue."},
                        {"out", "The output folder.", "dir"},
                        {"segment", "Cut every S seconds instead of in the pauses.", "s"},
                        {"keep", "Keep raw.mp4, run.json and joined.mp4 here.", "dir"},
@@ -183,7 +186,8 @@ int main(int argc, char* argv[]) {
     }
 
     const Form1Ui& ui = window.ui();
-    ui.txtInput->setText(parser.value("input"));
+    const QStringList inputs = parser.values("input");
+    ui.txtInput->setText(inputs.value(0));
     ui.txtOutDir->setText(parser.value("out"));
     QString split = ui.txtSplit->text();
     if (parser.isSet("segment"))
@@ -221,10 +225,20 @@ int main(int argc, char* argv[]) {
     else if (convertOnly)
         stages = {[&] { window.Command2_Click(); }, [&] { window.Command3_Click(); },
                   [&] { window.cmdConvert_Click(); }};
+    else if (parser.isSet("queue"))
+        stages = {[&] {
+            window.queueVideos(inputs);
+            window.startQueue();
+        }};
     else
-        stages = {[&] { window.Command1_Click(); }};
+        for (const QString& input : inputs)
+            stages.append([&window, input] {
+                window.ui().txtInput->setText(input);
+                window.Command1_Click();
+            });
+    const bool timeAll = !convertOnly && !parser.isSet("split-only");
     const auto nextStage = [&] {
-        if (stages.size() == 1) {
+        if (stages.size() == 1 || (timeAll && !clock.isValid())) {
             meter.start();
             clock.start();
         }
@@ -253,9 +267,10 @@ int main(int argc, char* argv[]) {
         for (int i = 0; i < list->count(); ++i)
             log.append(list->item(i)->text());
     }
-    const QString output = QDir(parser.value("out"))
-                               .filePath(QFileInfo(parser.value("input")).completeBaseName() +
-                                         QStringLiteral("_AI.mp4"));
+    const QString output =
+        QDir(parser.value("out"))
+            .filePath(QFileInfo(inputs.value(inputs.size() - 1)).completeBaseName() +
+                      QStringLiteral("_AI.mp4"));
     const bool ok = messages.isEmpty() && stages.isEmpty() &&
                     (convertOnly ? ui.lstAI->findItems("Complete!", Qt::MatchContains).size() > 0
                      : parser.isSet("split-only") ? piecesLeft

@@ -12,6 +12,7 @@
 #include "core/ScriptMessages.h"
 #include "core/Segments.h"
 #include "core/ToolReason.h"
+#include "core/VideoQueue.h"
 #include "core/Voices.h"
 #include "helpers/TestSupport.h"
 #include "platform/EnvironmentFile.h"
@@ -493,6 +494,57 @@ private slots:
             ::previewExcerpt(*start, total > 0 ? std::optional(total) : std::nullopt);
         QCOMPARE(userTimeText(got.start) + ' ' + QString::number(got.length), excerpt);
         QCOMPARE(parseUserTime(userTimeText(got.start)), std::optional(got.start));
+    }
+
+    // The queue (videos A, B, ... in the states w waiting, r running, d done, f failed, s
+    // stopped): only waiting videos go or move, and only past waiting ones; the next to run;
+    // what a restart makes of it; kept and read back as it was.
+    void videoQueue_data() {
+        QTest::addColumn<QString>("states");
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<QString>("after"); // the videos and states; "refused" when nothing changed
+        addRow("remove a waiting one", QString("dww"), QString("remove 1"), QString("Ad Cw"));
+        addRow("the running one stays", QString("rw"), QString("remove 0"), QString("refused"));
+        addRow("up past a waiting one", QString("dww"), QString("move 2 -1"), QString("Ad Cw Bw"));
+        addRow("not past a done one", QString("dww"), QString("move 1 -1"), QString("refused"));
+        addRow("not past the end", QString("ww"), QString("move 1 1"), QString("refused"));
+        addRow("down two", QString("www"), QString("move 0 2"), QString("Bw Cw Aw"));
+        addRow("a restart", QString("dsfr"), QString("rewind"), QString("Ad Bw Cf Dw"));
+        addRow("clear finished", QString("dfws"), QString("clear"), QString("Cw Ds"));
+    }
+    void videoQueue() {
+        QFETCH(QString, states);
+        QFETCH(QString, edit);
+        QFETCH(QString, after);
+        VideoQueue queue;
+        const QString letters = "wrdfs";
+        for (qsizetype i = 0; i < states.size(); ++i) {
+            queue.add(QString(QChar(char16_t('A' + i))), QJsonObject{{"voice", "Liam, x"}});
+            queue.at(int(i)).state = QueueItem::State(letters.indexOf(states.at(i)));
+        }
+        const QStringList words = edit.split(' ');
+        bool changed = true;
+        if (words.first() == "remove")
+            changed = queue.remove(words.at(1).toInt());
+        else if (words.first() == "move")
+            changed = queue.move(words.at(1).toInt(), words.at(2).toInt());
+        else if (words.first() == "rewind")
+            queue.rewind();
+        else
+            queue.clearFinished();
+        bool running = false;
+        const VideoQueue kept = VideoQueue::fromJson(queue.toJson(true), &running);
+        QStringList got;
+        for (const QueueItem& item : kept.items())
+            got << item.input + letters.at(int(item.state));
+        QCOMPARE(changed ? got.join(' ') : QString("refused"), after);
+        QVERIFY(running);
+        QCOMPARE(kept.items().first().settings, queue.items().first().settings);
+        const std::optional<int> next = kept.next();
+        QCOMPARE(next ? kept.items().at(*next).state : QueueItem::State::Waiting,
+                 QueueItem::State::Waiting);
+        QVERIFY(isVideoFileName("a.b.MKV") && !isVideoFileName("notes.txt") &&
+                !isVideoFileName("mp4"));
     }
 
     // ffmpeg's own reason for a failure, from the end of what it printed; a piece's length in

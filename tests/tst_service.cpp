@@ -1,9 +1,10 @@
 // The window against the strict stand-in service: its voices, pieces several at once joined in
 // order, the cost before a run, no audio paid for twice (after a failure or a restart), the
-// voices' previews and a preview of the voice on the video.
+// voices' previews and a preview of the voice on the video; a queue of videos.
 #include "app/ABPlayer.h"
 #include "app/DropLineEdit.h"
 #include "app/PreviewDialog.h"
+#include "app/QueueWindow.h"
 #include "app/VoiceSamplesDialog.h"
 #include "core/Voices.h"
 #include "helpers/TestSupport.h"
@@ -15,6 +16,7 @@
 #include <QMediaDevices>
 #include <QMediaPlayer>
 #include <QPushButton>
+#include <QTreeWidget>
 #include <QtTest>
 
 #include <cmath>
@@ -247,6 +249,74 @@ private slots:
         for (const QJsonValue& r : service.ledger()["requests"].toArray())
             billed += r["charged"].toInt() && qAbs(r["seconds"].toDouble() - 30) < 0.05;
         QCOMPARE(billed, 3);
+    }
+
+    // A queue: videos chosen together (one unreadable) run in turn with the settings of when
+    // they were queued, and the failing one does not stop the others; waiting ones move and
+    // go; "Stop after this video" lets the running one end; a restart in the middle goes on
+    // where the queue was, and nothing is paid twice.
+    void aQueueOfVideos() {
+        Standin service({"--key", kKey, "--latency", "0.05"});
+        qputenv("ELEVENLABS_API_BASE", service.url.toUtf8());
+        FormFixture f;
+        QCOMPARE(f.load(), Form1::LoadResult::Ready);
+        f.settings->setValue("settings/pieceseconds", 2);
+        QStringList videos;
+        for (const int tone : {330, 440, 550, 660}) {
+            videos << m_media.filePath(QString("tone %1.mp4").arg(tone));
+            QVERIFY(runFfmpeg({"-f", "lavfi", "-i", "testsrc=size=64x48:rate=5:duration=5", "-f",
+                               "lavfi", "-i", QString("sine=frequency=%1:duration=5").arg(tone),
+                               "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p",
+                               "-c:a", "aac", videos.last()}));
+        }
+        const QString bad = m_media.filePath("notes.mp4");
+        QVERIFY(putFile(bad, "no video"));
+        f.ui().txtOutDir->setText(m_media.path());
+        installDialogs(f.w(), {videos.mid(0, 2).join('\n') + '\n' + bad});
+        f.w().cmdBrowse_Click();
+        f.w().queueVideos({videos.at(2), videos.at(3)});
+        auto* window = f.form->findChild<QueueWindow*>();
+        const auto states = [&f] {
+            QStringList got;
+            for (const QueueItem& item : f.w().queue().items())
+                got << QFileInfo(item.input).baseName() + ' ' + "wrdfs"[int(item.state)];
+            return got.join(", ");
+        };
+        const auto choose = [window](int row) {
+            window->lstQueue->setCurrentItem(window->lstQueue->topLevelItem(row));
+        };
+        choose(3);
+        window->cmdUp->click();
+        choose(4);
+        window->cmdRemove->click();
+        QCOMPARE(states(), QString("tone 330 w, tone 440 w, tone 550 w, notes w"));
+
+        window->cmdStart->click();
+        window->cmdStopAfter->click();
+        QVERIFY(f.settle());
+        QCOMPARE(states(), QString("tone 330 d, tone 440 w, tone 550 w, notes w"));
+        QVERIFY2(window->cost().startsWith("The queue: To the voice service: 0.3 min"),
+                 qPrintable(window->cost()));
+        QVERIFY(window->cost().contains("Not counted, ffmpeg cannot read their audio: notes.mp4"));
+        QCOMPARE(window->status(), QString("Stopped: 1 done, 0 failed"));
+        QCOMPARE(charges(service), QList<int>(3, 1));
+
+        // Closed while the second converts, once it has paid for a piece.
+        window->cmdStart->click();
+        QVERIFY(QTest::qWaitFor([&] { return charges(service).size() > 3; }, 60000));
+        f.reopen();
+        QCOMPARE(f.load(), Form1::LoadResult::Ready);
+        const auto finished = [&] { return !states().contains(" w") && !f.w().isRunning(); };
+        QVERIFY2(QTest::qWaitFor(finished, 120000), qPrintable(states()));
+        QCOMPARE(states(), QString("tone 330 d, tone 440 d, tone 550 d, notes f"));
+        QCOMPARE(f.form->findChild<QueueWindow*>()->status(),
+                 QString("Finished: 3 done, 1 failed"));
+        QCOMPARE(charges(service), QList<int>(9, 1));
+        const QueueItem& failed = f.w().queue().items().last();
+        QVERIFY2(failed.reason.contains("Invalid data"), qPrintable(failed.reason));
+        for (const QueueItem& item : f.w().queue().items().mid(0, 3))
+            QCOMPARE(item.output, QDir::toNativeSeparators(m_media.filePath(
+                                      QFileInfo(item.input).baseName() + "_AI.mp4")));
     }
 };
 

@@ -55,6 +55,7 @@ void Form1::connectEvents() {
     connect(m_ui.mnuVoiceSettings, &QAction::triggered, this, &Form1::cmdVoiceSettings_Click);
     connect(m_ui.cmdPreview, &QPushButton::clicked, this, &Form1::cmdPreview_Click);
     connect(m_ui.mnuPreview, &QAction::triggered, this, &Form1::cmdPreview_Click);
+    connect(m_ui.mnuQueue, &QAction::triggered, this, &Form1::mnuQueue_Click);
     connect(m_ui.cmdStop, &QPushButton::clicked, this, &Form1::cmdStop_Click);
     connect(&m_runs, &RunControl::started, this, &Form1::runStarted);
     connect(&m_runs, &RunControl::ended, this, &Form1::runEnded);

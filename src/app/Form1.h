@@ -2,6 +2,7 @@
 
 #include "app/Form1Ui.h"
 #include "app/PickerDialogs.h"
+#include "core/VideoQueue.h"
 #include "pipeline/RunControl.h"
 #include "pipeline/Startup.h"
 #include "pipeline/StepHost.h"
@@ -18,6 +19,8 @@
 #include <memory>
 
 class PreviewDialog;
+class QueueRun;
+class QueueWindow;
 struct RunInputs;
 class Step;
 struct StepContext;
@@ -79,6 +82,13 @@ public:
     void mnuVoiceSamples_Click();
     void cmdVoiceSettings_Click();
     void cmdPreview_Click();
+    void mnuQueue_Click();
+    // Adds videos (a folder: its videos) to the queue with the settings of the moment, and
+    // shows the queue.
+    void queueVideos(const QStringList& paths);
+    // Runs the videos of the queue left to run, unless something runs.
+    void startQueue();
+    const VideoQueue& queue() const { return m_queue; }
     void cmdStop_Click();
 
 protected:
@@ -127,6 +137,12 @@ private:
     std::function<void(const QString&)> m_soundPlayer;
     std::unique_ptr<Launcher> m_launcher = std::make_unique<Launcher>();
     QPointer<PreviewDialog> m_preview;
+    VideoQueue m_queue;
+    QPointer<QueueWindow> m_queueWindow;
+    QPointer<QueueRun> m_queueRun;
+    void saveQueue(bool running);
+    void loadQueue();
+    QueueWindow* showQueue();
     QString m_storedVoiceId; // chosen in an earlier session, perhaps among the account's own
     bool m_loaded = false;
     bool m_closeAfterRun = false;

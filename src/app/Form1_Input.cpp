@@ -2,11 +2,16 @@
 #include "app/DropLineEdit.h"
 #include "app/Form1.h"
 
+// One video becomes the input; several go to the queue.
 void Form1::cmdBrowse_Click() {
-    m_dialogs->OpenFile(QString(), QStringLiteral("Open File"), [this](const QString& file) {
-        if (file.isEmpty())
+    m_dialogs->OpenFiles(QString(), QStringLiteral("Open File"), [this](const QStringList& files) {
+        if (files.isEmpty())
             return;
-        m_ui.txtInput->setText(file);
+        if (files.size() > 1) {
+            queueVideos(files);
+            return;
+        }
+        m_ui.txtInput->setText(files.first());
         if (m_ui.txtOutDir->text().isEmpty())
             m_ui.txtOutDir->setText(m_paths.ParentFolder(m_ui.txtInput->text()));
     });
@@ -22,9 +27,12 @@ void Form1::cmdOutDir_Click() {
     });
 }
 
+// One file becomes the input; several, or a folder, go to the queue.
 void Form1::txtInput_OLEDragDrop(const QStringList& paths) {
-    if (!paths.isEmpty())
+    if (paths.size() == 1 && !m_paths.FolderExists(paths.first()))
         m_ui.txtInput->setText(paths.first());
+    else if (!paths.isEmpty())
+        queueVideos(paths);
 }
 
 void Form1::txtOutDir_OLEDragDrop(const QStringList& paths) {

@@ -202,6 +202,8 @@ void Form1Ui::setupUi(QMainWindow* window) {
     mnuVoiceSettings->setObjectName(QStringLiteral("mnuVoiceSettings"));
     mnuPreview = mnuTools->addAction(QStringLiteral("Preview..."));
     mnuPreview->setObjectName(QStringLiteral("mnuPreview"));
+    mnuQueue = mnuTools->addAction(QStringLiteral("Queue..."));
+    mnuQueue->setObjectName(QStringLiteral("mnuQueue"));
 
     // Rising tab index over the controls that take the focus; labels never do.
     const QList<QWidget*> order = {

@@ -42,6 +42,7 @@ Form1::LoadResult Form1::Form_Load() {
     m_ui.cboSeparation->setCurrentText(m_settings.separation());
     m_loaded = true;
     loadAccountVoices();
+    loadQueue();
     return LoadResult::Ready;
 }
 

@@ -25,6 +25,20 @@ void PickerDialogs::OpenFile(const QString& initialPath, const QString& title, A
     openFileDialog(dialog, then);
 }
 
+void PickerDialogs::OpenFiles(const QString& initialPath, const QString& title, Answers then) {
+    auto* dialog = new QFileDialog(m_parent, title, initialPath);
+    dialog->setFileMode(QFileDialog::ExistingFiles);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(dialog, &QFileDialog::finished, dialog, [dialog, then](int result) {
+        QStringList chosen;
+        if (result == QDialog::Accepted)
+            for (const QString& file : dialog->selectedFiles())
+                chosen.append(QDir::toNativeSeparators(file));
+        then(chosen);
+    });
+    dialog->open();
+}
+
 void PickerDialogs::SaveFile(const QString& proposedName, const QString& folder,
                              const QString& title, Answer then) {
     const QString start = folder.isEmpty() ? proposedName : QDir(folder).filePath(proposedName);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -12,12 +13,15 @@ class QWidget;
 class PickerDialogs {
 public:
     using Answer = std::function<void(const QString&)>;
+    using Answers = std::function<void(const QStringList&)>;
 
     explicit PickerDialogs(QWidget* parent = nullptr)
         : m_parent(parent) {}
     virtual ~PickerDialogs() = default;
 
     virtual void OpenFile(const QString& initialPath, const QString& title, Answer then);
+    // One file or several; none when the user cancels.
+    virtual void OpenFiles(const QString& initialPath, const QString& title, Answers then);
     virtual void SaveFile(const QString& proposedName, const QString& folder, const QString& title,
                           Answer then);
     virtual void PickFolder(const QString& startFolder, Answer then);

@@ -1,5 +1,7 @@
 #include "core/Estimate.h"
 
+#include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QLocale>
 
@@ -35,6 +37,8 @@ std::optional<Estimate> parseEstimate(const QJsonObject& report) {
     if (renews > 0)
         e.renews = QDateTime::fromSecsSinceEpoch(renews);
     e.accountProblem = report.value(QLatin1String("account_problem")).toString();
+    for (const QJsonValue& file : report.value(QLatin1String("unreadable")).toArray())
+        e.unreadable.append(file.toString());
     e.cacheFolder = report.value(QLatin1String("cache_folder")).toString();
     e.cacheBytes = report.value(QLatin1String("cache_bytes")).toInteger();
     e.cacheLimitBytes = report.value(QLatin1String("cache_limit_bytes")).toInteger();
@@ -49,6 +53,13 @@ QStringList costLines(const Estimate& e) {
         lines << QStringLiteral("Of these, %1 also to the voice isolator, which keeps the "
                                 "background: the credits count it twice")
                      .arg(minutes(e.isolateSeconds));
+    if (!e.unreadable.isEmpty()) {
+        QStringList names;
+        for (const QString& file : e.unreadable)
+            names << QFileInfo(file).fileName();
+        lines << QStringLiteral("Not counted, ffmpeg cannot read their audio: ") +
+                     names.join(QStringLiteral(", "));
+    }
     if (e.creditsLeft)
         lines << QStringLiteral("Credits left: %1%2")
                      .arg(number(*e.creditsLeft),

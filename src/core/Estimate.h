@@ -16,6 +16,7 @@ struct Estimate {
     std::optional<qint64> creditsLeft;
     std::optional<QDateTime> renews;
     QString accountProblem; // why the account could not be read
+    QStringList unreadable; // files whose audio ffmpeg cannot read, not counted
     QString cacheFolder;
     qint64 cacheBytes = 0;
     qint64 cacheLimitBytes = 0;

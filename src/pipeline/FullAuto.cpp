@@ -80,8 +80,9 @@ void FullAutoRun::nextStage() {
     stageContext.media = m_media;
     m_current = stage.make(stageContext, this);
     connect(m_current, &Job::finished, this, [this, line](const JobOutcome& outcome) {
-        m_current->deleteLater();
+        Step* ended = m_current;
         m_current = nullptr;
+        ended->deleteLater();
         if (outcome.isStopped() || stopRequested()) {
             host().log(StepHost::Log::Auto, QStringLiteral("Stopped"));
             finish(JobOutcome::stopped());
@@ -91,6 +92,8 @@ void FullAutoRun::nextStage() {
                        QStringLiteral("%1 failed: %2; the run stops here").arg(line, reason));
             finish(JobOutcome::failed(line + QStringLiteral(": ") + outcome.reason));
         } else {
+            if (auto* last = qobject_cast<ReintegrateStep*>(ended))
+                m_output = last->output();
             nextStage();
         }
     });

@@ -40,5 +40,8 @@ void ReintegrateStep::run(const MediaInfo* media) {
         if (context().inFullAuto)
             host().log(StepHost::Log::Auto, remark);
     }
-    runChild(run, [this](FfmpegRun& run) { finish(run.outcome()); });
+    runChild(run, [this](FfmpegRun& run) {
+        m_output = run.outputFile();
+        finish(run.outcome());
+    });
 }

@@ -3,6 +3,7 @@
 #include "core/CommandTemplate.h"
 #include "core/VoiceSettings.h"
 
+#include <QJsonObject>
 #include <QString>
 
 #include <array>
@@ -28,3 +29,8 @@ struct RunInputs {
         return templates[static_cast<std::size_t>(which)];
     }
 };
+
+// What a queued video runs with, as the queue keeps it: everything but the input, and the
+// interpreter and the cache, which are the program's when the video runs (taken from `now`).
+QJsonObject queuedSettings(const RunInputs& inputs);
+RunInputs queuedInputs(const QString& input, const QJsonObject& settings, const RunInputs& now);

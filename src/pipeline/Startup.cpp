@@ -19,7 +19,7 @@ Startup::Result Startup::check() {
     if (!paths.FolderIsWritable(m_work.root()))
         return Result::FolderNotWritable;
     // Two copies on one folder would delete each other's working files.
-    m_lock = std::make_unique<QLockFile>(m_work.file(QStringLiteral(".voxsplice.lock")));
+    m_lock = std::make_unique<QLockFile>(m_work.lockFile());
     if (!m_lock->tryLock(0)) {
         m_lock.reset();
         return Result::AlreadyRunning;

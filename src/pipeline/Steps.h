@@ -107,11 +107,16 @@ class ReintegrateStep : public Step {
 public:
     using Step::Step;
 
+    // Once done: the new video (empty where the template writes it by a name of its own).
+    const QString& output() const { return m_output; }
+
 protected:
     void begin() override;
 
 private:
     void run(const MediaInfo* media);
+
+    QString m_output;
 };
 
 // Full Auto: the five steps in order, each announced in listAuto before it starts. The run stops
@@ -120,6 +125,9 @@ class FullAutoRun : public Step {
     Q_OBJECT
 public:
     using Step::Step;
+
+    // Once done: the new video, as Reintegrate names it.
+    const QString& output() const { return m_output; }
 
 protected:
     void begin() override;
@@ -132,6 +140,7 @@ private:
     Step* m_current = nullptr;
     std::optional<QString> m_background;
     std::optional<MediaInfo> m_media;
+    QString m_output;
 };
 
 // Tools > Convert wmv to mp4: a video re-encoded to H.264 and AAC in MP4.

@@ -30,7 +30,7 @@ public:
     QString separator() const { return programFile(QStringLiteral("separate.py")); }
     // Held by the window or command-line run that works in the folder (a QLockFile): two runs
     // never share one.
-    QString lockFile() const { return file(QStringLiteral("voxsplice.lock")); }
+    QString lockFile() const { return file(QStringLiteral(".voxsplice.lock")); }
     QString completeSound() const { return programFile(QStringLiteral("complete.wav")); }
 
 private:

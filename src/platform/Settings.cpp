@@ -1,5 +1,7 @@
 #include "platform/Settings.h"
 
+#include <QJsonDocument>
+
 #include <algorithm>
 
 namespace {
@@ -80,6 +82,15 @@ int UserSettings::cacheLimitMb() const {
     bool isNumber = false;
     const int limit = value(QStringLiteral("cachelimitmb"), QString()).toInt(&isNumber);
     return isNumber && limit > 0 ? limit : 2048;
+}
+
+QJsonObject UserSettings::queue() const {
+    return QJsonDocument::fromJson(value(QStringLiteral("queue"), QString()).toUtf8()).object();
+}
+
+void UserSettings::setQueue(const QJsonObject& queue) {
+    setValue(QStringLiteral("queue"),
+             QString::fromUtf8(QJsonDocument(queue).toJson(QJsonDocument::Compact)));
 }
 
 int UserSettings::pieceSeconds() const {

@@ -2,6 +2,7 @@
 
 #include "core/VoiceSettings.h"
 
+#include <QJsonObject>
 #include <QSettings>
 #include <QString>
 
@@ -50,6 +51,10 @@ public:
     // "pieceseconds": the longest piece Split makes, 1 to 299 seconds; 299 (the voice service
     // takes 300) when nothing is stored.
     int pieceSeconds() const;
+
+    // "queue": the queue of videos (JSON), and whether it ran when it was kept.
+    QJsonObject queue() const;
+    void setQueue(const QJsonObject& queue);
 
     void sync() { m_store.sync(); }
 

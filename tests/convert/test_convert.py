@@ -387,16 +387,20 @@ class ServiceTest(ConvertCase):
         self.assert_converted(self.run_convert(), media["a"])
         # Under other voice settings, nothing of the run is kept.
         credits_left = 100000 - self.service.credits_used
+        unreadable = os.path.join(root, "notes.mp4")
+        with open(unreadable, "w") as notes:
+            notes.write("no audio here")
         for permissions, left, seed in ((PERMISSIONS, credits_left, 0),
                                         ({"speech_to_speech"}, None, 0),
                                         (PERMISSIONS, credits_left, 1)):
             with self.subTest(permissions=permissions, seed=seed):
                 self.service.set(permissions=permissions)
                 report = objects(self.run_convert(
-                    ["--estimate", VOICE, media["a"], media["b"], media["sliver"]],
+                    ["--estimate", VOICE, media["a"], unreadable, media["b"], media["sliver"]],
                     VOXSPLICE_FFMPEG=logging_ffmpeg,
                     VOXSPLICE_VOICE_SETTINGS=json.dumps({"seed": seed} if seed else {})))[-1]
                 self.assertEqual(report["type"], "estimate")
+                self.assertEqual(report["unreadable"], [unreadable])
                 # Nothing decoded: a is known by its packets; b counts its packets' length, its
                 # encoder's priming included (39 credits; decoded, 38).
                 self.assertEqual(decodings(), 0)

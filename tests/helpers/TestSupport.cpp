@@ -202,6 +202,11 @@ void RecordingDialogs::OpenFile(const QString& initialPath, const QString& title
     answer({"OpenFile", initialPath, title}, then);
 }
 
+void RecordingDialogs::OpenFiles(const QString& initialPath, const QString& title, Answers then) {
+    answer({"OpenFiles", initialPath, title},
+           [then](const QString& a) { then(a.split('\n', Qt::SkipEmptyParts)); });
+}
+
 void RecordingDialogs::SaveFile(const QString& name, const QString& folder, const QString& title,
                                 Answer then) {
     answer({"SaveFile", name, folder, title}, then);

@@ -102,6 +102,8 @@ public:
     explicit RecordingDialogs(QStringList answers = {})
         : answers(std::move(answers)) {}
     void OpenFile(const QString& initialPath, const QString& title, Answer then) override;
+    // Several files as one answer, one a line.
+    void OpenFiles(const QString& initialPath, const QString& title, Answers then) override;
     void SaveFile(const QString& name, const QString& folder, const QString& title,
                   Answer then) override;
     void PickFolder(const QString& startFolder, Answer then) override;

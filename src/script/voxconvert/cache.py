@@ -160,9 +160,12 @@ class Cache:
         self.write(self.path(packets, ".index"), lambda sink: sink.write(entry))
 
     def files(self):
-        """(last use, size, path) of every file in the cache folder."""
+        """(last use, size, path) of every file in the cache folder but the working folders of
+        command-line runs ("runs"), which are not the cache's."""
         found = []
-        for folder, _, names in os.walk(self.folder):
+        for folder, subfolders, names in os.walk(self.folder):
+            if folder == self.folder and "runs" in subfolders:
+                subfolders.remove("runs")
             for name in names:
                 path = os.path.join(folder, name)
                 with contextlib.suppress(OSError):  # gone meanwhile

@@ -201,14 +201,20 @@ def estimate(argv):
     ffmpeg = audio.find_ffmpeg()
     kept = cache.Cache()
     send = cached = isolate = 0.0
+    def measured_or_unreadable(path):
+        try:
+            return audio.measure(ffmpeg, path, kept, guess=True)
+        except Failure:
+            return None  # named in the report; its conversion says why
+
     with concurrent.futures.ThreadPoolExecutor(min(MEASURED_AT_ONCE, os.cpu_count() or 1)) as pool:
         try:
-            measured = list(pool.map(lambda path: audio.measure(ffmpeg, path, kept, guess=True),
-                                     pieces))
+            measured = list(pool.map(measured_or_unreadable, pieces))
         except BaseException:
             audio.end_all()  # the runs of the other threads: the pool waits for them
             raise
-    for samples, digest in measured:
+    unreadable = [path for path, found in zip(pieces, measured) if found is None]
+    for samples, digest in filter(None, measured):
         # Audio never decoded (no digest) counts as to be sent. The cache may still hold it, from
         # the same audio in another container or codec (or listed by another ffmpeg): its
         # conversion then decodes it, finds it and takes it for nothing. The estimate says a
@@ -223,7 +229,7 @@ def estimate(argv):
     report = {"send_seconds": round(send, 3), "cached_seconds": round(cached, 3),
               "isolate_seconds": round(isolate, 3),
               "credits": service.credits_for(send) + service.credits_for(isolate),
-              "cache_folder": kept.folder, "cache_bytes": kept.usage(),
+              "unreadable": unreadable, "cache_folder": kept.folder, "cache_bytes": kept.usage(),
               "cache_limit_bytes": kept.limit}
     try:
         account = service.Service().subscription()

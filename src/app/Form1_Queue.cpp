@@ -1,0 +1,121 @@
+// The queue of videos: adding to it, showing it, running it, and keeping it across sessions.
+#include "app/Form1.h"
+#include "app/QueueWindow.h"
+#include "core/NaturalOrder.h"
+#include "pipeline/QueueRun.h"
+#include "pipeline/RunInputs.h"
+
+#include <QLineEdit>
+#include <QTimer>
+
+#include <algorithm>
+
+void Form1::mnuQueue_Click() {
+    showQueue();
+}
+
+QueueWindow* Form1::showQueue() {
+    if (!m_queueWindow) {
+        m_queueWindow = new QueueWindow(m_queue, this);
+        connect(m_queueWindow, &QueueWindow::addClicked, this, [this] {
+            m_dialogs->OpenFiles(QString(), QStringLiteral("Add videos"),
+                                 [this](const QStringList& files) {
+                                     if (!files.isEmpty())
+                                         queueVideos(files);
+                                 });
+        });
+        connect(m_queueWindow, &QueueWindow::startClicked, this, &Form1::startQueue);
+        connect(m_queueWindow, &QueueWindow::stopClicked, this, &Form1::cmdStop_Click);
+        connect(m_queueWindow, &QueueWindow::stopAfterToggled, this, [this](bool stop) {
+            if (m_queueRun)
+                m_queueRun->setStopAfterCurrent(stop);
+        });
+        connect(m_queueWindow, &QueueWindow::edited, this, [this] { saveQueue(m_queueRun); });
+        connect(m_queueWindow, &QueueWindow::outputClicked, this, [this](const QString& path) {
+            m_launcher->openFolder(m_paths.ParentFolder(path));
+        });
+        m_queueWindow->setRunning(m_queueRun);
+    }
+    m_queueWindow->refresh();
+    m_queueWindow->show();
+    m_queueWindow->raise();
+    m_queueWindow->activateWindow();
+    return m_queueWindow;
+}
+
+void Form1::queueVideos(const QStringList& paths) {
+    QStringList videos;
+    for (const QString& path : paths) {
+        if (!m_paths.FolderExists(path)) {
+            videos.append(path); // a file chosen by name is meant, whatever its extension
+            continue;
+        }
+        QStringList inside = m_paths.ListFiles(path, QStringLiteral("*"));
+        inside.removeIf([](const QString& name) { return !isVideoFileName(name); });
+        std::sort(inside.begin(), inside.end(), naturalLess);
+        videos += inside;
+    }
+    const RunInputs now = runInputs();
+    for (const QString& video : std::as_const(videos)) {
+        RunInputs inputs = now;
+        // Without an output folder, each new video goes beside its original.
+        if (inputs.outputFolder.isEmpty())
+            inputs.outputFolder = m_paths.ParentFolder(video);
+        m_queue.add(video, queuedSettings(inputs));
+    }
+    saveQueue(m_queueRun);
+    showQueue()->setStatus(videos.isEmpty()
+                               ? QStringLiteral("No videos among what was given.")
+                               : QStringLiteral("%1 added, with the voice and settings of now.")
+                                     .arg(videos.size() == 1
+                                              ? QStringLiteral("1 video")
+                                              : QStringLiteral("%1 videos").arg(videos.size())));
+}
+
+void Form1::startQueue() {
+    if (!idle())
+        return;
+    m_queue.rewind();
+    QueueWindow* window = showQueue();
+    if (!m_queue.hasWork()) {
+        window->setStatus(QStringLiteral("Nothing left to run: add videos first."));
+        return;
+    }
+    auto* run = new QueueRun(*this, m_work, m_queue, [this] { return runInputs(); });
+    m_queueRun = run;
+    connect(run, &QueueRun::changed, this, [this] {
+        saveQueue(true);
+        if (m_queueWindow)
+            m_queueWindow->refresh();
+    });
+    connect(run, &QueueRun::costKnown, window, &QueueWindow::setCost);
+    connect(run, &Job::finished, this, [this](const JobOutcome& outcome) {
+        // Closing the window stops the queue; it goes on when the program starts again.
+        saveQueue(m_closeAfterRun);
+        if (m_queueWindow) {
+            m_queueWindow->setRunning(false);
+            m_queueWindow->refresh();
+            m_queueWindow->setStatus(
+                (outcome.isStopped() ? QStringLiteral("Stopped: ") : QStringLiteral("Finished: ")) +
+                summary(m_queue));
+        }
+    });
+    window->setRunning(true);
+    window->setCost(QString());
+    window->setStatus(QStringLiteral("Running"));
+    m_runs.start(tr("Queue"), run);
+    saveQueue(true);
+}
+
+void Form1::saveQueue(bool running) {
+    m_settings.setQueue(m_queue.toJson(running));
+    m_settings.sync();
+}
+
+// At start-up: the queue as it was; one that ran when the program ended goes on.
+void Form1::loadQueue() {
+    bool running = false;
+    m_queue = VideoQueue::fromJson(m_settings.queue(), &running);
+    if (running)
+        QTimer::singleShot(0, this, &Form1::startQueue);
+}

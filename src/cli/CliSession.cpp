@@ -1,0 +1,189 @@
+#include "cli/CliSession.h"
+
+#include "cli/CliRun.h"
+#include "cli/ConsoleHost.h"
+#include "core/Estimate.h"
+#include "core/Voices.h"
+#include "pipeline/AccountVoices.h"
+#include "pipeline/ScriptRun.h"
+#include "pipeline/VideosEstimate.h"
+#include "platform/PathTools.h"
+#include "platform/Platform.h"
+#include "platform/Settings.h"
+#include "platform/UserEnvironment.h"
+
+#include <QFileInfo>
+#include <QStandardPaths>
+
+CliSession::CliSession(const CliOptions& options, const UserSettings& settings, ConsoleHost& host,
+                       const QString& program, QObject* parent)
+    : QObject(parent)
+    , m_options(options)
+    , m_host(host)
+    , m_program(program) {
+    // What the window would run with: its remembered settings, its interpreter, its templates.
+    m_inputs.interpreter = findPythonInterpreter();
+    if (!options.outputFolder.isEmpty())
+        m_inputs.outputFolder = QFileInfo(options.outputFolder).absoluteFilePath();
+    for (const Template which :
+         {Template::Extract, Template::Split, Template::Concat, Template::Integrate})
+        m_inputs.templates[static_cast<std::size_t>(which)] = defaultTemplate(which);
+    m_inputs.piecesAtOnce = options.piecesAtOnce.value_or(settings.piecesAtOnce());
+    m_inputs.cacheFolder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    m_inputs.cacheLimitMb = settings.cacheLimitMb();
+    m_inputs.pieceSeconds = settings.pieceSeconds();
+    m_inputs.keepBackground = options.keepBackground.value_or(settings.keepBackground());
+    m_inputs.separation = settings.separation();
+    m_inputs.keepOriginal = settings.keepOriginal();
+    m_inputs.voiceSettings = settings.voiceSettings();
+    // The window's voice: its row among the fixed ones, else one of the account's, by its id.
+    const int row = settings.voiceIndex(int(voiceRows().size()), kDefaultVoiceIndex);
+    m_voice = !options.voice.isEmpty() ? options.voice
+              : row >= 0               ? voiceIdFromRow(voiceRows().at(row))
+                                       : settings.voiceId();
+}
+
+void CliSession::start() {
+    if (m_stopped) {
+        end(Failed);
+        return;
+    }
+    if (m_options.action == CliOptions::Action::ListVoices) {
+        listVoices();
+        return;
+    }
+    QString problem;
+    if (m_options.action == CliOptions::Action::Run &&
+        !m_folder.open(m_options.workFolder, &problem)) {
+        m_host.warn(problem);
+        end(WrongArguments);
+        return;
+    }
+    findVoice([this] { estimate(); });
+}
+
+void CliSession::stop() {
+    m_stopped = true;
+    if (m_job)
+        m_job->stop();
+}
+
+template <typename J, typename Then> void CliSession::follow(J* job, Then then) {
+    m_job = job;
+    connect(job, &Job::finished, this, [this, job, then] {
+        job->deleteLater();
+        m_job = nullptr;
+        if (job->outcome().isStopped() || m_stopped)
+            end(Failed);
+        else
+            then(*job);
+    });
+    job->start();
+}
+
+bool CliSession::hasAccount() const {
+    return !qEnvironmentVariable(kApiKeyVariable).trimmed().isEmpty() &&
+           PathTools().FileExists(m_inputs.interpreter);
+}
+
+void CliSession::askAccount(const std::function<void(const QStringList&)>& then) {
+    follow(new AccountVoices(m_inputs.interpreter, WorkFolder(m_program).script(), this),
+           [this, then](AccountVoices& voices) {
+               if (!voices.outcome().isDone())
+                   m_host.warn(QStringLiteral("The account's own voices could not be read: ") +
+                               voices.outcome().reason);
+               then(voices.rows());
+           });
+}
+
+void CliSession::listVoices() {
+    m_host.print(voiceRows().join(QLatin1Char('\n')));
+    if (!hasAccount()) {
+        end(Done);
+        return;
+    }
+    askAccount([this](const QStringList& rows) {
+        m_host.print(rows.join(QLatin1Char('\n')));
+        end(Done);
+    });
+}
+
+void CliSession::findVoice(const std::function<void()>& then) {
+    const auto found = [this, then](const QString& row) {
+        if (!row.isEmpty()) {
+            m_inputs.voiceRow = row;
+            then();
+            return;
+        }
+        m_host.warn(QStringLiteral("Unknown voice: %1. voxsplice-cli --list-voices lists them.\n\n")
+                        .arg(m_voice) +
+                    cliUsage());
+        end(WrongArguments);
+    };
+    const QString row = findVoiceRow(voiceRows(), m_voice);
+    if (!row.isEmpty() || !hasAccount())
+        found(row);
+    else // perhaps one of the account's own
+        askAccount([this, found](const QStringList& rows) { found(findVoiceRow(rows, m_voice)); });
+}
+
+void CliSession::estimate() {
+    const bool running = m_options.action == CliOptions::Action::Run;
+    // The offline voice costs nothing; only the service's isolator would.
+    if (offlineVoice() && !m_inputs.keepBackground) {
+        if (running)
+            run();
+        else {
+            m_host.print(QStringLiteral("Nothing to pay: the offline voice converts on this "
+                                        "machine."));
+            end(Done);
+        }
+        return;
+    }
+    follow(new VideosEstimate(WorkFolder(m_program), videos(), this),
+           [this, running](VideosEstimate& estimate) {
+               if (!estimate.outcome().isDone()) {
+                   // Each video's conversion works its own cost out again.
+                   m_host.warn(QStringLiteral("The cost could not be worked out: ") +
+                               estimate.outcome().reason);
+                   running ? run() : end(Failed);
+                   return;
+               }
+               const Estimate& total = estimate.total();
+               m_host.print(costLines(total).join(QLatin1Char('\n')));
+               if (!running) {
+                   end(Done);
+               } else if (total.exceedsCredits() && !m_options.yes) {
+                   m_host.warn(QStringLiteral("The videos need about %1 credits, but the account "
+                                              "has %2 left: the run would stop part-way. Give "
+                                              "--yes to start it all the same.")
+                                   .arg(total.credits)
+                                   .arg(*total.creditsLeft));
+                   end(Failed);
+               } else {
+                   run();
+               }
+           });
+}
+
+void CliSession::run() {
+    follow(new CliRun(m_host, WorkFolder(m_folder.path(), m_program), videos(), this),
+           [this](CliRun& run) { end(run.outcome().isDone() ? Done : Failed); });
+}
+
+void CliSession::end(int status) {
+    if (m_ended)
+        return;
+    m_ended = true;
+    emit ended(status);
+}
+
+QList<RunInputs> CliSession::videos() const {
+    QList<RunInputs> videos;
+    for (const QString& video : m_options.videos) {
+        RunInputs inputs = m_inputs;
+        inputs.input = QFileInfo(video).absoluteFilePath();
+        videos.append(inputs);
+    }
+    return videos;
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "cli/RunFolder.h"
+#include "core/CliOptions.h"
+#include "pipeline/RunInputs.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+
+class ConsoleHost;
+class Job;
+class UserSettings;
+
+// One command line of voxsplice-cli, from its options to its exit status: the voices listed, or
+// the voice found (among the account's own too), what the videos cost said, and the videos run
+// in a working folder of their own. What the command line leaves out comes from the window's
+// remembered settings.
+class CliSession : public QObject {
+    Q_OBJECT
+public:
+    enum Status { Done = 0, Failed = 1, WrongArguments = 2 };
+
+    // `program`: the program's folder, which holds ffmpeg and the scripts.
+    CliSession(const CliOptions& options, const UserSettings& settings, ConsoleHost& host,
+               const QString& program, QObject* parent = nullptr);
+
+    void start();
+    // Ctrl+C: what runs stops, and the session ends as failed.
+    void stop();
+
+signals:
+    void ended(int status);
+
+private:
+    void listVoices();
+    void findVoice(const std::function<void()>& then);
+    // The account's own voices; none, and a line saying why, when they cannot be read.
+    void askAccount(const std::function<void(const QStringList&)>& then);
+    void estimate();
+    void run();
+    void end(int status);
+    // Runs `job`; `then` gets it once it ended, unless it was stopped.
+    template <typename J, typename Then> void follow(J* job, Then then);
+    bool hasAccount() const;
+    QList<RunInputs> videos() const;
+
+    CliOptions m_options;
+    ConsoleHost& m_host;
+    QString m_program;
+    RunInputs m_inputs;
+    QString m_voice; // as asked for: a name or an id
+    RunFolder m_folder;
+    QPointer<Job> m_job;
+    bool m_stopped = false;
+    bool m_ended = false;
+};

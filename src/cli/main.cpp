@@ -1,0 +1,52 @@
+// voxsplice-cli: Full Auto on videos from the command line, with the window's settings.
+#include "cli/CliSession.h"
+#include "cli/ConsoleHost.h"
+#include "core/CliOptions.h"
+#include "pipeline/ScriptRun.h"
+#include "platform/Console.h"
+#include "platform/Settings.h"
+#include "platform/UserEnvironment.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTimer>
+
+#include <cstdio>
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    // The window's names: its settings and its cache are the ones used here.
+    QCoreApplication::setOrganizationName(QStringLiteral("voxsplice"));
+    QCoreApplication::setApplicationName(QStringLiteral("voxsplice"));
+
+    // Unbuffered, straight to the descriptors: a line is there as soon as it is written, also
+    // in a pipe.
+    QFile out;
+    QFile err;
+    out.open(fileno(stdout), QIODevice::WriteOnly | QIODevice::Unbuffered);
+    err.open(fileno(stderr), QIODevice::WriteOnly | QIODevice::Unbuffered);
+
+    const ParsedCommandLine parsed = parseCommandLine(app.arguments().mid(1));
+    if (!parsed.error.isEmpty()) {
+        err.write(("voxsplice-cli: " + parsed.error + "\n\n" + cliUsage()).toUtf8());
+        return CliSession::WrongArguments;
+    }
+    if (parsed.options.action == CliOptions::Action::Help) {
+        out.write(cliUsage().toUtf8());
+        return CliSession::Done;
+    }
+    // A key stored by the window reaches the scripts, as it does in the window.
+    adoptUserEnvironment(QLatin1String(kApiKeyVariable));
+    if (parsed.options.offline)
+        qputenv("VOXSPLICE_OFFLINE_VOICE", "1");
+
+    QFile* bar = isTerminal(stderr) ? &err : isTerminal(stdout) ? &out : nullptr;
+    ConsoleHost host(out, err, bar, parsed.options.yes);
+    const auto store = openUserSettings();
+    CliSession session(parsed.options, UserSettings(*store), host,
+                       QCoreApplication::applicationDirPath());
+    QObject::connect(&session, &CliSession::ended, &app, &QCoreApplication::exit);
+    onInterrupt([&session] { session.stop(); });
+    QTimer::singleShot(0, &session, &CliSession::start);
+    return app.exec();
+}

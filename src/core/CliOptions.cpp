@@ -1,0 +1,142 @@
+#include "core/CliOptions.h"
+
+#include "core/Voices.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+const QStringList kValueOptions = {QStringLiteral("--out"), QStringLiteral("--voice"),
+                                   QStringLiteral("--pieces-at-once"), QStringLiteral("--work")};
+
+// Sets a flag; false when `name` is none.
+bool takeFlag(CliOptions& o, const QString& name) {
+    if (name == QLatin1String("--keep-background") || name == QLatin1String("--no-keep-background"))
+        o.keepBackground = name == QLatin1String("--keep-background");
+    else if (name == QLatin1String("--offline"))
+        o.offline = true;
+    else if (name == QLatin1String("--yes"))
+        o.yes = true;
+    else
+        return false;
+    return true;
+}
+
+// Sets an option's value; the reason when the value will not do.
+QString takeValue(CliOptions& o, const QString& name, const QString& value) {
+    if (value.isEmpty())
+        return name + QStringLiteral(" needs a value");
+    if (name == QLatin1String("--out")) {
+        o.outputFolder = value;
+    } else if (name == QLatin1String("--voice")) {
+        o.voice = value;
+    } else if (name == QLatin1String("--work")) {
+        o.workFolder = value;
+    } else {
+        bool isNumber = false;
+        const int count = value.toInt(&isNumber);
+        if (!isNumber || count < 1 || count > 15)
+            return QStringLiteral("--pieces-at-once takes a number from 1 to 15, not ") + value;
+        o.piecesAtOnce = count;
+    }
+    return {};
+}
+
+// Why the options make no command; empty when they do.
+QString check(const CliOptions& o) {
+    using Action = CliOptions::Action;
+    if (o.action == Action::ListVoices && !o.videos.isEmpty())
+        return QStringLiteral("--list-voices takes no videos");
+    if (o.action != Action::ListVoices && o.videos.isEmpty())
+        return QStringLiteral("no video given");
+    if (o.action == Action::Run && o.outputFolder.isEmpty())
+        return QStringLiteral("--out is missing: where do the new videos go?");
+    return {};
+}
+
+} // namespace
+
+ParsedCommandLine parseCommandLine(const QStringList& arguments) {
+    using Action = CliOptions::Action;
+    ParsedCommandLine parsed;
+    CliOptions& o = parsed.options;
+    bool optionsEnded = false;
+    for (int i = 0; i < arguments.size() && parsed.error.isEmpty(); ++i) {
+        const QString& argument = arguments.at(i);
+        const QString name = argument.section(QLatin1Char('='), 0, 0);
+        if (optionsEnded || !argument.startsWith(QLatin1Char('-'))) {
+            o.videos.append(argument);
+        } else if (argument == QLatin1String("--")) {
+            optionsEnded = true;
+        } else if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
+            o.action = Action::Help;
+            return parsed;
+        } else if (argument == QLatin1String("--estimate") ||
+                   argument == QLatin1String("--list-voices")) {
+            const Action action =
+                argument == QLatin1String("--estimate") ? Action::Estimate : Action::ListVoices;
+            if (o.action != Action::Run && o.action != action)
+                parsed.error = QStringLiteral("--estimate and --list-voices go alone");
+            o.action = action;
+        } else if (kValueOptions.contains(name)) {
+            const QString value = argument.contains(QLatin1Char('='))
+                                      ? argument.section(QLatin1Char('='), 1)
+                                  : i + 1 < arguments.size() ? arguments.at(++i)
+                                                             : QString();
+            parsed.error = takeValue(o, name, value);
+        } else if (!takeFlag(o, argument)) {
+            parsed.error = QStringLiteral("unknown option ") + argument;
+        }
+    }
+    if (parsed.error.isEmpty())
+        parsed.error = check(o);
+    return parsed;
+}
+
+QString cliUsage() {
+    return QStringLiteral(
+        "Usage: voxsplice-cli --out DIR [options] VIDEO...\n"
+        "       voxsplice-cli --estimate [options] VIDEO...\n"
+        "       voxsplice-cli --list-voices\n"
+        "\n"
+        "Gives the speech of each video another voice, one video after the other: its audio\n"
+        "extracted, split into pieces, each converted, joined and laid under the picture again\n"
+        "(Full Auto). The new video goes to DIR as <name>_AI.mp4 (or .mkv). A video that fails\n"
+        "does not stop the next.\n"
+        "\n"
+        "Options:\n"
+        "  --out DIR             where the new videos go\n"
+        "  --voice NAME_OR_ID    the voice, by name (\"Liam\", in any case) or id\n"
+        "  --pieces-at-once N    pieces converted at the same time, 1 to 15\n"
+        "  --keep-background     keep the music and sounds under the new voice\n"
+        "  --no-keep-background  do not keep them\n"
+        "  --offline             change the voice on this machine, without the voice service\n"
+        "  --work DIR            the working folder, made if missing (default: a new one in the\n"
+        "                        cache folder, removed when the run ends)\n"
+        "  --yes                 start even when the account's credits would not do, and fetch\n"
+        "                        the separator's model where it is needed\n"
+        "  --estimate            print what converting the videos costs; convert nothing\n"
+        "  --list-voices         print the voices: the 45 fixed ones, then the account's own\n"
+        "  -h, --help            print this text\n"
+        "\n"
+        "What is not given here comes from the window's remembered settings (voice, its\n"
+        "settings, pieces at once, keep background and where it is split off, piece length,\n"
+        "cache limit). The API key comes from the environment variable elevenlabs_api_key, or\n"
+        "from where the window stored it. Before a run that costs credits, one line says what\n"
+        "all the videos cost.\n"
+        "\n"
+        "Exit status: 0 when every video is done, 1 when one failed or the run was stopped\n"
+        "(Ctrl+C), 2 for wrong arguments or a working folder in use by another run.\n");
+}
+
+QString findVoiceRow(const QStringList& rows, const QString& nameOrId) {
+    static const QRegularExpression category(QStringLiteral("\\s*\\([^()]*\\)$"));
+    const QString wanted = nameOrId.trimmed();
+    for (const QString& row : rows) {
+        const QString name = row.section(QLatin1Char(','), 0, 0).trimmed();
+        if (voiceIdFromRow(row) == wanted || name.compare(wanted, Qt::CaseInsensitive) == 0 ||
+            QString(name).remove(category).compare(wanted, Qt::CaseInsensitive) == 0)
+            return row;
+    }
+    return {};
+}

@@ -1,0 +1,174 @@
+#include "pipeline/QueueRun.h"
+
+#include "core/Estimate.h"
+#include "pipeline/ScriptRun.h"
+#include "pipeline/Steps.h"
+#include "pipeline/VideosEstimate.h"
+
+#include <algorithm>
+#include <cmath>
+
+QueueRun::QueueRun(StepHost& host, const WorkFolder& work, VideoQueue& queue,
+                   std::function<RunInputs()> now, QObject* parent)
+    : Job(parent)
+    , m_host(host)
+    , m_work(work)
+    , m_queue(queue)
+    , m_now(std::move(now)) {}
+
+QString summary(const VideoQueue& queue) {
+    int done = 0, failed = 0;
+    for (const QueueItem& item : queue.items()) {
+        done += item.state == QueueItem::State::Done;
+        failed += item.state == QueueItem::State::Failed;
+    }
+    return QStringLiteral("%1 done, %2 failed").arg(done).arg(failed);
+}
+
+QueueItem* QueueRun::running() {
+    const int row = m_queue.row(m_running);
+    return row < 0 ? nullptr : &m_queue.at(row);
+}
+
+// The cost of every video left, unless none of them can cost anything.
+void QueueRun::begin() {
+    QList<RunInputs> videos;
+    bool paid = !offlineVoice();
+    const RunInputs now = m_now();
+    for (const QueueItem& item : m_queue.items()) {
+        if (item.state != QueueItem::State::Waiting)
+            continue;
+        videos.append(queuedInputs(item.input, item.settings, now));
+        paid = paid || videos.last().keepBackground;
+    }
+    if (videos.isEmpty() || !paid) {
+        next();
+        return;
+    }
+    m_host.showStage(QStringLiteral("Working out the cost of the queue"));
+    auto* estimate = new VideosEstimate(m_work, videos, this);
+    m_current = estimate;
+    connect(estimate, &Job::finished, this, [this, estimate](const JobOutcome& outcome) {
+        estimate->deleteLater();
+        m_current = nullptr;
+        if (outcome.isStopped() || stopRequested()) {
+            finish(JobOutcome::stopped());
+            return;
+        }
+        if (!outcome.isDone()) {
+            emit costKnown(QStringLiteral("The cost could not be worked out: ") + outcome.reason);
+            next();
+            return;
+        }
+        const Estimate& total = estimate->total();
+        emit costKnown(QStringLiteral("The queue: ") + costLines(total).join(QLatin1Char('\n')));
+        if (!total.exceedsCredits()) {
+            next();
+            return;
+        }
+        // The answer may come after the queue was stopped and deleted.
+        m_host.ask(QStringLiteral("The queue needs about %1 credits, but the account has %2 "
+                                  "left; it would stop part-way.\n\nStart it anyway?")
+                       .arg(total.credits)
+                       .arg(*total.creditsLeft),
+                   [self = QPointer<QueueRun>(this)](bool yes) {
+                       if (!self || self->isFinished())
+                           return;
+                       if (yes)
+                           self->next();
+                       else
+                           self->finish(JobOutcome::failed(QStringLiteral("too few credits")));
+                   });
+    });
+    estimate->start();
+}
+
+void QueueRun::next() {
+    const std::optional<int> row = m_queue.next();
+    if (!row || stopRequested()) {
+        if (!stopRequested())
+            m_host.playSound(m_work.completeSound());
+        finish(stopRequested() ? JobOutcome::stopped()
+               : m_anyFailed   ? JobOutcome::failed(summary(m_queue))
+                               : JobOutcome::done());
+        return;
+    }
+    QueueItem& item = m_queue.at(*row);
+    item.state = QueueItem::State::Running;
+    item.stage.clear();
+    item.percent = -1;
+    item.reason.clear();
+    m_running = item.id;
+    m_message.clear();
+    emit changed();
+    auto* run = new FullAutoRun(
+        StepContext{*this, m_work, queuedInputs(item.input, item.settings, m_now())}, this);
+    m_current = run;
+    connect(run, &Job::finished, this, [this, run](const JobOutcome& outcome) {
+        run->deleteLater();
+        m_current = nullptr;
+        videoEnded(outcome, run->output());
+    });
+    run->start();
+}
+
+void QueueRun::videoEnded(const JobOutcome& outcome, const QString& output) {
+    if (QueueItem* item = running()) {
+        item->percent = -1;
+        if (outcome.isStopped()) {
+            item->state = QueueItem::State::Stopped;
+        } else if (outcome.isDone()) {
+            item->state = QueueItem::State::Done;
+            item->output = output;
+        } else {
+            item->state = QueueItem::State::Failed;
+            item->reason = (m_message.isEmpty() ? outcome.reason : m_message).simplified();
+        }
+    }
+    m_anyFailed = m_anyFailed || (!outcome.isDone() && !outcome.isStopped());
+    m_running = 0;
+    emit changed();
+    if (outcome.isStopped() || m_stopAfter) {
+        m_stopAfter = false;
+        finish(JobOutcome::stopped());
+        return;
+    }
+    next();
+}
+
+void QueueRun::halt() {
+    if (m_current)
+        m_current->stop(); // its end ends the queue
+    else
+        finish(JobOutcome::stopped()); // waiting for the answer about the credits
+}
+
+void QueueRun::showMessage(const QString& text) {
+    if (m_message.isEmpty())
+        m_message = text;
+    m_host.log(Log::Auto, text.simplified());
+}
+
+void QueueRun::showStage(const QString& stage) {
+    if (QueueItem* item = running()) {
+        item->stage = stage;
+        item->percent = -1;
+        emit changed();
+    }
+    m_host.showStage(position() + stage);
+}
+
+void QueueRun::showProgress(double fraction, const QString& detail) {
+    if (QueueItem* item = running()) {
+        const int percent = int(std::floor(std::clamp(fraction, 0.0, 1.0) * 100));
+        if (percent != item->percent) {
+            item->percent = percent;
+            emit changed();
+        }
+    }
+    m_host.showProgress(fraction, detail.isEmpty() ? detail : position() + detail);
+}
+
+QString QueueRun::position() const {
+    return QStringLiteral("Video %1 of %2: ").arg(m_queue.row(m_running) + 1).arg(m_queue.size());
+}

@@ -1,0 +1,247 @@
+// voxsplice-cli as the user runs it, on videos made here: its arguments and exit statuses,
+// videos one after another (one unreadable), two runs at once, a working folder in use, Ctrl+C,
+// the account's voices and credits at the stand-in service; and its progress bar on a terminal.
+#include "cli/ConsoleHost.h"
+#include "core/CliOptions.h"
+#include "core/Voices.h"
+#include "helpers/TestSupport.h"
+#include "pipeline/WorkFolder.h"
+
+#include <QBuffer>
+#include <QLockFile>
+#include <QtTest>
+
+using namespace testsupport;
+
+namespace {
+
+const QByteArray kKey = "standin-test-key";
+
+struct Ended {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+// The length of a stream ("v:0", "a:0") as the file says.
+double seconds(const QString& path, const QString& stream) {
+    return outputOf(ffprobe(), {"-v", "error", "-select_streams", stream, "-show_entries",
+                                "stream=duration", "-of", "csv=p=0", path})
+        .trimmed()
+        .toDouble();
+}
+
+} // namespace
+
+class CliTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    std::unique_ptr<Standin> m_service;
+    QMap<QString, QProcessEnvironment> m_env; // "" plain, "key" the stand-in's, "fake" python
+
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+
+    // voxsplice-cli with `arguments`, in which "%name" is that file of the test's folder.
+    QProcess* start(QStringList arguments, const QString& env = QString()) {
+        static const QRegularExpression file(QStringLiteral("%(\\S+)"));
+        for (QString& argument : arguments)
+            argument.replace(file, m_dir.path() + "/\\1");
+        auto* cli = new QProcess(this);
+        cli->setProcessEnvironment(m_env.value(env));
+        cli->start(fromCtest("VOXSPLICE_APP_DIR") + "/voxsplice-cli", arguments);
+        return cli;
+    }
+    static Ended ended(QProcess* cli) {
+        if (!QTest::qWaitFor([cli] { return cli->state() == QProcess::NotRunning; }, 300000))
+            return {};
+        return {cli->exitCode(), cli->readAllStandardOutput(), cli->readAllStandardError()};
+    }
+    // No run left a working folder in the cache.
+    bool noRunsLeft() const { return namesIn(path("cache/voxsplice/voxsplice/runs")).isEmpty(); }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(makeVideo(path("a.mp4"), 3));
+        QVERIFY(QFile::copy(path("a.mp4"), path("b.mp4")));
+        QVERIFY(putFile(path("bad.mp4"), "not a video\n"));
+        for (const char* out : {"out", "out1", "out2", "out3"})
+            QVERIFY(QDir().mkpath(path(out)));
+        // The window's remembered settings: Paul, pieces of 2 s.
+        QSettings settings(path("config/voxsplice/voxsplice.conf"), QSettings::IniFormat);
+        settings.setValue("settings/comboindex", 3);
+        settings.setValue("settings/pieceseconds", 2);
+        // A Python that cannot estimate and converts forever.
+        QVERIFY(putFile(path("fake/python3"), "#!/bin/sh\ncase \"$2\" in --estimate) echo 'no "
+                                              "python here' >&2; exit 1;; esac\nexec sleep 600\n"));
+        QFile(path("fake/python3")).setPermissions(QFile::ExeOwner | QFile::ReadOwner);
+        m_service = std::make_unique<Standin>(QStringList{"--key", kKey, "--credits", "10"});
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("elevenlabs_api_key");
+        env.remove("VOXSPLICE_OFFLINE_VOICE");
+        env.insert("XDG_CONFIG_HOME", path("config"));
+        env.insert("XDG_CACHE_HOME", path("cache"));
+        m_env[""] = m_env["key"] = m_env["fake"] = env;
+        m_env["key"].insert("elevenlabs_api_key", kKey);
+        m_env["key"].insert("ELEVENLABS_API_BASE", m_service->url);
+        m_env["fake"].insert("PATH", path("fake") + ':' + env.value("PATH"));
+    }
+
+    void arguments_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<QString>("voice"); // the row --voice names, among the 45 and one more
+        const QStringList out{"--out", "o"};
+        addRow("voice by name, any case", out + QStringList{"--voice", "liAM", "a"}, QString(),
+               QString("Liam, TX3LPaxmHKxFdv7VOQHJ"));
+        addRow("voice by id, after '='",
+               QStringList{"--voice=zrHiDhphv9ZnVXBqCLjz", "--estimate", "a"}, QString(),
+               QString("Mimi, zrHiDhphv9ZnVXBqCLjz"));
+        addRow("account's voice without its category",
+               out + QStringList{"--voice", "grandpa joe", "a"}, QString(),
+               QString("Grandpa Joe (generated), Bq7Zt1YhWm4Rk6XsPd0L"));
+        addRow("unknown voice", out + QStringList{"--voice", "Nobody", "a"}, QString(), QString());
+        addRow("a video named like an option", out + QStringList{"--", "--odd.mp4"}, QString(),
+               QString());
+        addRow("no --out", QStringList{"a"}, QString("--out is missing"), QString());
+        addRow("no video", out, QString("no video given"), QString());
+        addRow("too many at once", out + QStringList{"--pieces-at-once", "16", "a"},
+               QString("1 to 15, not 16"), QString());
+        addRow("pieces not a number", out + QStringList{"--pieces-at-once=x", "a"},
+               QString("1 to 15, not x"), QString());
+        addRow("value missing", QStringList{"a", "--out"}, QString("--out needs a value"),
+               QString());
+        addRow("unknown option", out + QStringList{"--fast", "a"}, QString("unknown option --fast"),
+               QString());
+        addRow("two actions", QStringList{"--estimate", "--list-voices"}, QString("go alone"),
+               QString());
+        addRow("voices of a video", QStringList{"--list-voices", "a"}, QString("takes no videos"),
+               QString());
+    }
+    void arguments() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, error);
+        QFETCH(QString, voice);
+        const ParsedCommandLine parsed = parseCommandLine(arguments);
+        QVERIFY2(error.isEmpty() ? parsed.error.isEmpty() : parsed.error.contains(error),
+                 qPrintable(parsed.error));
+        QCOMPARE(findVoiceRow(voiceRows() + QStringList{"Grandpa Joe (generated), "
+                                                        "Bq7Zt1YhWm4Rk6XsPd0L"},
+                              parsed.options.voice),
+                 voice);
+    }
+
+    // What a command line ends with, and what it says (on standard output when it ends well,
+    // else on standard error).
+    void statuses_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("env");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("said");
+        const QStringList run{"--out", "%out", "%a.mp4"};
+        addRow("help", QStringList{"--help"}, QString(), 0, QString("Exit status:"));
+        addRow("wrong arguments", QStringList{"--bogus"}, QString(), 2,
+               QString("Usage: voxsplice-cli"));
+        addRow("unknown voice", QStringList{"--voice", "Nobody"} + run, QString(), 2,
+               QString("Unknown voice: Nobody"));
+        addRow("folder in use", QStringList{"--offline", "--work", "%locked"} + run, QString(), 2,
+               QString("The working folder " + path("locked") +
+                       " is in use by another voxsplice run."));
+        addRow("fixed voices", QStringList{"--list-voices"}, QString(), 0,
+               QString("Mimi, zrHiDhphv9ZnVXBqCLjz"));
+        addRow("account's voices", QStringList{"--list-voices"}, QString("key"), 0,
+               QString("Mimi, zrHiDhphv9ZnVXBqCLjz\nNarrator; calm (cloned), "
+                       "Uv3qKx8RmT2pLw9NcA5e\n"));
+        addRow("estimate", QStringList{"--estimate", "%a.mp4", "%b.mp4"}, QString(), 0,
+               QString("To the voice service: 0.1 min"));
+        addRow("estimate keeping the background",
+               QStringList{"--estimate", "--keep-background", "%a.mp4"}, QString(), 0,
+               QString("To the voice service: 0.1 min")); // the isolator's part where it is there
+        addRow("offline estimate", QStringList{"--estimate", "--offline", "%a.mp4"}, QString(), 0,
+               QString("Nothing to pay"));
+        addRow("estimate failing", QStringList{"--estimate", "%a.mp4"}, QString("fake"), 1,
+               QString("The cost could not be worked out: no python here"));
+        addRow("too few credits", QStringList{"--voice", "Grandpa Joe"} + run, QString("key"), 1,
+               QString("the account has 10 left"));
+        addRow("credits not enough, all the same", QStringList{"--yes"} + run, QString("key"), 1,
+               QString("a.mp4: Yes: --yes was given."));
+    }
+    void statuses() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, env);
+        QFETCH(int, status);
+        QFETCH(QString, said);
+        QDir().mkpath(path("locked"));
+        QLockFile held(WorkFolder(path("locked")).lockFile());
+        QVERIFY(held.tryLock(0));
+        const Ended cli = ended(start(arguments, env));
+        QVERIFY2(cli.status == status, qPrintable(cli.out + cli.err));
+        QVERIFY2((status == 0 ? cli.out : cli.err).contains(said), qPrintable(cli.out + cli.err));
+        QVERIFY(noRunsLeft());
+    }
+
+    // In a working folder of the user's, made for the run and kept after it, free again.
+    void videosOneAfterAnother() {
+        const Ended cli = ended(start(
+            {"--offline", "--work", "%work", "--out", "%out", "%a.mp4", "%bad.mp4", "%b.mp4"}));
+        QCOMPARE(cli.status, 1);
+        QVERIFY2(cli.err.contains("bad.mp4: failed: ffmpeg cannot read " + path("bad.mp4") +
+                                  ": Invalid data found when processing input"),
+                 qPrintable(cli.err));
+        for (const QString name : {"a", "b"}) {
+            QVERIFY(cli.out.contains(name + ".mp4: Extracting\n" + name + ".mp4: Splitting\n"));
+            QVERIFY(cli.out.contains(name +
+                                     ".mp4:   Paul, 5Q0t7uMcjvnagumLfvZi: the service's "
+                                     "defaults\n" +
+                                     name + ".mp4:   2 files found\n"));
+            const QString made = path("out/" + name + "_AI.mp4");
+            QVERIFY2(qAbs(seconds(made, "a:0") - seconds(made, "v:0")) < 0.05, qPrintable(made));
+        }
+        QVERIFY(QLockFile(WorkFolder(path("work")).lockFile()).tryLock(0));
+    }
+
+    void twoRunsAtOnce() {
+        QProcess* first = start({"--offline", "--out", "%out1", "%a.mp4"});
+        QProcess* second = start({"--offline", "--out", "%out2", "%b.mp4"});
+        QCOMPARE(ended(first).status, 0);
+        QCOMPARE(ended(second).status, 0);
+        QVERIFY(QFile::exists(path("out1/a_AI.mp4")) && QFile::exists(path("out2/b_AI.mp4")));
+        QVERIFY(noRunsLeft());
+    }
+
+    // Ctrl+C (SIGTERM here) while a piece converts: the run stops, nothing is left behind.
+    void stopped() {
+        QProcess* cli = start({"--offline", "--out", "%out3", "%a.mp4"}, "fake");
+        QString out;
+        QVERIFY(QTest::qWaitFor(
+            [&] { return (out += cli->readAllStandardOutput()).contains("AI Conversion"); },
+            120000));
+        cli->terminate();
+        const Ended stopped = ended(cli);
+        QCOMPARE(stopped.status, 1);
+        QVERIFY2(stopped.err.contains("Stopped; 0 of 1 videos done"), qPrintable(stopped.err));
+        QVERIFY(namesIn(path("out3")).isEmpty() && noRunsLeft());
+    }
+
+    // On a terminal: the stage's progress drawn in place, gone before the next line.
+    void progressBar() {
+        QBuffer out, err;
+        out.open(QIODevice::WriteOnly);
+        err.open(QIODevice::WriteOnly);
+        ConsoleHost host(out, err, &err, false);
+        host.setVideo("clip.mp4");
+        host.showStage("Extracting");
+        host.showProgress(0.5, "1 of 2");
+        host.log(StepHost::Log::Auto, "Splitting");
+        bool answer = true;
+        host.ask("Fetch it?", [&answer](bool yes) { answer = yes; });
+        const QString bar = "clip.mp4: Extracting [############............]  50 %  1 of 2";
+        QCOMPARE(QString(err.data()), '\r' + bar + '\r' + QString(bar.size(), ' ') + '\r' +
+                                          "clip.mp4: Fetch it?\nclip.mp4: No: give --yes to "
+                                          "agree.\n");
+        QCOMPARE(out.data(), "clip.mp4: Splitting\n");
+        QVERIFY(!answer);
+    }
+};
+
+QTEST_GUILESS_MAIN(CliTest)
+#include "tst_cli.moc"
