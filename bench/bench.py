@@ -511,14 +511,12 @@ class Bench:
             "target": "all cuts in pauses; Split within 1.2 x the bare pass",
             "met": inside == len(cuts) and pause["wall_s"] <= 1.2 * bare}
 
-    def queue(self):
-        """Five videos through the queue against five Full Autos one after the other (offline
-        voice), then through two command-line runs at once against one run of all five
-        (through the stand-in, with its latency)."""
+    def queue_videos(self):
+        """Five videos, each with its own tone: the cache serves nothing of one to another."""
         minutes = 2 if self.args.quick else 10
         seconds = minutes * 60
         videos = []
-        for i in range(5):  # each its own tone: the cache serves nothing of one to another
+        for i in range(5):
             videos.append(os.path.join(self.media, "queue_%dmin_%d.mp4" % (minutes, i)))
             if not os.path.exists(videos[-1]):
                 log("making %s ..." % os.path.basename(videos[-1]))
@@ -527,6 +525,12 @@ class Bench:
                                                                                  seconds),
                                  "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt",
                                  "yuv420p", "-c:a", "aac", "-ac", "1", videos[-1]])
+        return minutes, videos
+
+    def queue(self):
+        """Five videos through the queue against five Full Autos one after the other (offline
+        voice)."""
+        minutes, videos = self.queue_videos()
         inputs = [arg for video in videos for arg in ("--input", video)]
         walls = {}
         for mode, more in (("one after the other", []), ("queue", ["--queue"])):
@@ -545,7 +549,10 @@ class Bench:
                                  "queue_s": walls["queue"], "per_video_s": per_video,
                                  "met": per_video < 1.0}
 
-        # The command line, each mode with an empty cache of its own.
+    def cli(self):
+        """Five videos through two command-line runs at once against one run of all five,
+        through the stand-in with its latency, each with an empty cache of its own."""
+        minutes, videos = self.queue_videos()
         cli = os.path.join(self.app, "voxsplice-cli")
         standin = subprocess.Popen(
             [sys.executable, os.path.join(SOURCE, "tests", "convert", "standin_service.py"),
@@ -683,7 +690,7 @@ def main():
     parser.add_argument("--startup-runs", type=int, default=None, help="default 21")
     parser.add_argument("--only", nargs="*", default=None,
                         choices=["overhead", "startup", "sync", "long", "service", "cuts",
-                                 "queue"],
+                                 "queue", "cli"],
                         help="run only these")
     parser.add_argument("--json", default=None, help="also write the figures here")
     parser.add_argument("--pieces", type=int, nargs="*", default=[1, 2, 5],
@@ -693,10 +700,11 @@ def main():
     args.startup_runs = args.startup_runs or (5 if args.quick else 21)
 
     bench = Bench(args)
-    wanted = args.only or ["overhead", "startup", "sync", "long", "service", "cuts", "queue"]
+    wanted = args.only or ["overhead", "startup", "sync", "long", "service", "cuts", "queue",
+                           "cli"]
     steps = {"overhead": bench.overhead, "startup": bench.startup, "sync": bench.sync_and_memory,
              "long": bench.long_sync, "service": bench.service, "cuts": bench.cuts,
-             "queue": bench.queue}
+             "queue": bench.queue, "cli": bench.cli}
     try:
         for name in wanted:
             # One benchmark that breaks loses its own figures, not those taken before it.

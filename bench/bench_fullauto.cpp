@@ -238,7 +238,7 @@ int main(int argc, char* argv[]) {
             });
     const bool timeAll = !convertOnly && !parser.isSet("split-only");
     const auto nextStage = [&] {
-        if (stages.size() == 1 || (timeAll && !clock.isValid())) {
+        if (timeAll ? !clock.isValid() : stages.size() == 1) {
             meter.start();
             clock.start();
         }

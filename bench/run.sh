@@ -30,7 +30,7 @@ fi
 
 echo "== Building in $build_dir"
 cmake -S "$source_dir" -B "$build_dir" -DCMAKE_BUILD_TYPE=Release -DVOXSPLICE_BENCH=ON >/dev/null
-cmake --build "$build_dir" -j"$(nproc)" --target voxsplice bench_fullauto bench_startup >/dev/null
+cmake --build "$build_dir" -j"$(nproc)" --target voxsplice voxsplice-cli bench_fullauto bench_startup >/dev/null
 
 echo "== Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)," \
     "$(awk '/MemTotal/ {printf "%.1f GiB", $2 / 1048576}' /proc/meminfo)"

@@ -149,10 +149,21 @@ void VoiceTrial::convert() {
     // What an earlier preview left must not pass for this one's.
     QFile::remove(voiceFile());
     QFile::remove(converted());
-    auto* run = new ScriptRun(inputs().interpreter,
-                              {work().script(), excerptFile(), voiceFile(), m_voiceId},
-                              conversionEnvironment(inputs(), m_background));
+    auto* run = new ScriptRun(
+        inputs().interpreter,
+        {work().script(), QStringLiteral("--wait-for-go"), excerptFile(), voiceFile(), m_voiceId},
+        conversionEnvironment(inputs(), m_background));
+    run->keepInputOpen();
+    connect(run, &ScriptRun::message, this, [this, run](const ScriptMessage& m) {
+        if (m.type == QLatin1String("ready")) {
+            m_sending = true;
+            run->go();
+        } else if (m.type == QLatin1String("answered")) {
+            m_sending = false;
+        }
+    });
     runChild(run, [this](ScriptRun& run) {
+        m_sending = false;
         if (run.outcome().isStopped()) {
             finish(run.outcome());
         } else if (!run.outcome().isDone()) {
@@ -175,4 +186,14 @@ void VoiceTrial::decode() {
                            {"-nostdin", "-hide_banner", "-y", "-i", voiceFile(), "-c:a",
                             "pcm_s16le", converted()}),
              [this](FfmpegRun& run) { finish(run.outcome()); });
+}
+
+// A request at the voice service is paid for: its answer is waited for, and kept in the cache
+// for the next preview of the same excerpt.
+void VoiceTrial::halt() {
+    if (m_sending)
+        host().showStage(QStringLiteral("Stopping once the voice service has answered (the "
+                                        "excerpt is paid for)"));
+    else
+        Step::halt();
 }

@@ -26,6 +26,7 @@ public:
 
 protected:
     void begin() override;
+    void halt() override;
 
 private:
     void findSpeech();
@@ -43,6 +44,7 @@ private:
     QString m_voiceId;
     QString m_background;
     bool m_offline = false;
+    bool m_sending = false; // the excerpt is at the voice service
     qint64 m_credits = 0;
     bool m_reused = false;
 };
