@@ -437,12 +437,7 @@ class Bench:
     def service(self):
         minutes = 12 if self.args.quick else 60
         video = self.video(minutes, marker=True)
-        standin = subprocess.Popen(
-            [sys.executable, os.path.join(SOURCE, "tests", "convert", "standin_service.py"),
-             "--port", "0", "--key", "bench-key", "--latency", "0.1", "--concurrency", "5",
-             "--credits", "100000000", "--lifetime", "7200", "--ffmpeg", self.ffmpeg],
-            stdout=subprocess.PIPE, text=True)
-        url = standin.stdout.readline().strip()
+        standin, url = self.standin(concurrency=5)
         env = dict(self.env, ELEVENLABS_API_BASE=url, elevenlabs_api_key="bench-key")
         env.pop("VOXSPLICE_OFFLINE_VOICE", None)
         runs = []
@@ -554,12 +549,7 @@ class Bench:
         through the stand-in with its latency, each with an empty cache of its own."""
         minutes, videos = self.queue_videos()
         cli = os.path.join(self.app, "voxsplice-cli")
-        standin = subprocess.Popen(
-            [sys.executable, os.path.join(SOURCE, "tests", "convert", "standin_service.py"),
-             "--port", "0", "--key", "bench-key", "--latency", "0.1", "--concurrency", "10",
-             "--credits", "100000000", "--lifetime", "7200", "--ffmpeg", self.ffmpeg],
-            stdout=subprocess.PIPE, text=True)
-        url = standin.stdout.readline().strip()
+        standin, url = self.standin(concurrency=10)
         try:
             timed = {}
             for mode, groups in (("one run", [videos]), ("two at once", [videos[:3], videos[3:]])):
@@ -584,6 +574,16 @@ class Bench:
                                "two_s": timed["two at once"],
                                "ratio": timed["two at once"] / timed["one run"],
                                "met": timed["two at once"] <= 0.6 * timed["one run"]}
+
+    def standin(self, concurrency):
+        """The stand-in service, answering 0.1 s per second of audio after the upload: the
+        process and its address."""
+        process = subprocess.Popen(
+            [sys.executable, os.path.join(SOURCE, "tests", "convert", "standin_service.py"),
+             "--port", "0", "--key", "bench-key", "--latency", "0.1", "--concurrency",
+             str(concurrency), "--credits", "100000000", "--lifetime", "7200", "--ffmpeg",
+             self.ffmpeg], stdout=subprocess.PIPE, text=True)
+        return process, process.stdout.readline().strip()
 
     @staticmethod
     def ledger(url):

@@ -2,6 +2,7 @@
 
 #include "app/ABPlayer.h"
 #include "core/Excerpt.h"
+#include "core/Voices.h"
 #include "pipeline/VoiceTrial.h"
 
 #include <QDialogButtonBox>
@@ -86,9 +87,9 @@ void PreviewDialog::cmdConvert_Click() {
         return;
     }
     const RunInputs inputs = m_inputs();
-    m_title->setText(QStringLiteral("%1 with %2")
-                         .arg(QFileInfo(inputs.input).fileName(),
-                              inputs.voiceRow.section(QLatin1Char(','), 0, 0)));
+    m_title->setText(
+        QStringLiteral("%1 with %2")
+            .arg(QFileInfo(inputs.input).fileName(), voiceNameFromRow(inputs.voiceRow)));
     m_player->unload(); // its files are written again
     m_details.clear();
     m_status->setToolTip(QString());

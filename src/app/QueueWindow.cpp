@@ -1,6 +1,7 @@
 #include "app/QueueWindow.h"
 
 #include "core/VideoQueue.h"
+#include "core/Voices.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -134,9 +135,8 @@ void QueueWindow::refresh() {
         auto* item = new QTreeWidgetItem(lstQueue);
         item->setText(Video, QFileInfo(video.input).fileName());
         item->setToolTip(Video, video.input);
-        item->setText(Voice, video.settings.value(QLatin1String("voice"))
-                                 .toString()
-                                 .section(QLatin1Char(','), 0, 0));
+        item->setText(Voice,
+                      voiceNameFromRow(video.settings.value(QLatin1String("voice")).toString()));
         item->setText(State, stateText(video));
         item->setToolTip(State, stateText(video));
         if (video.state == QueueItem::State::Done && !video.output.isEmpty()) {

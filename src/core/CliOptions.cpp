@@ -133,7 +133,7 @@ QString findVoiceRow(const QStringList& rows, const QString& nameOrId) {
     static const QRegularExpression category(QStringLiteral("\\s*\\([^()]*\\)$"));
     const QString wanted = nameOrId.trimmed();
     for (const QString& row : rows) {
-        const QString name = row.section(QLatin1Char(','), 0, 0).trimmed();
+        const QString name = voiceNameFromRow(row);
         if (voiceIdFromRow(row) == wanted || name.compare(wanted, Qt::CaseInsensitive) == 0 ||
             QString(name).remove(category).compare(wanted, Qt::CaseInsensitive) == 0)
             return row;

@@ -62,6 +62,10 @@ QString voiceIdFromRow(const QString& row) {
     return fields.at(1).trimmed();
 }
 
+QString voiceNameFromRow(const QString& row) {
+    return row.section(QLatin1Char(','), 0, 0).trimmed();
+}
+
 QStringList accountVoiceRows(const QJsonArray& voices) {
     QStringList fixed;
     for (const QString& row : voiceRows())

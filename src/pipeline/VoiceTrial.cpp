@@ -16,11 +16,6 @@ namespace {
 constexpr double kSpeechSearchSeconds = 180;
 } // namespace
 
-// "Liam" of "Liam, TX3LPaxmHKxFdv7VOQHJ".
-QString VoiceTrial::voiceName() const {
-    return inputs().voiceRow.section(QLatin1Char(','), 0, 0).trimmed();
-}
-
 VoiceTrial::VoiceTrial(const StepContext& context, std::optional<double> start, QObject* parent)
     : Step(context, parent)
     , m_start(start) {}
@@ -124,7 +119,7 @@ void VoiceTrial::estimateCost() {
         }
         QString question = QStringLiteral("A preview of %1 s with %2 costs about %3 credits")
                                .arg(qRound(m_excerpt.length))
-                               .arg(voiceName())
+                               .arg(voiceNameFromRow(inputs().voiceRow))
                                .arg(cost->credits);
         if (cost->creditsLeft)
             question += QStringLiteral(" of the %1 left").arg(*cost->creditsLeft);
@@ -145,7 +140,7 @@ void VoiceTrial::estimateCost() {
 }
 
 void VoiceTrial::convert() {
-    host().showStage(QStringLiteral("Converting with ") + voiceName());
+    host().showStage(QStringLiteral("Converting with ") + voiceNameFromRow(inputs().voiceRow));
     // What an earlier preview left must not pass for this one's.
     QFile::remove(voiceFile());
     QFile::remove(converted());

@@ -34,7 +34,6 @@ private:
     void estimateCost();
     void convert();
     void decode();
-    QString voiceName() const;
     QString excerptFile() const { return work().file(QStringLiteral("excerpt.mp4")); }
     QString voiceFile() const { return work().file(QStringLiteral("voice.mp4")); }
 
