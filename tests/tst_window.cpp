@@ -151,7 +151,7 @@ private slots:
         FormFixture first;
         QCOMPARE(first.load(), Form1::LoadResult::Ready);
         QStringList said;
-        Form1 second(first.work(""), first.settings.get());
+        Form1 second(WorkFolder(first.work("")), first.settings.get());
         second.setMessageBoxHandler([&said](const QString& text) { said << text; });
         QCOMPARE(second.Form_Load(), Form1::LoadResult::AlreadyRunning);
         QVERIFY(said.value(0).contains("already running"));

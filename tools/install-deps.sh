@@ -8,6 +8,7 @@ packages=(
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good
     ffmpeg python3 espeak-ng
     clang-format g++-mingw-w64-x86-64
+    file lintian desktop-file-utils appstream
     fonts-liberation
 )
 

@@ -22,7 +22,7 @@
 #include <QStatusBar>
 #include <QTime>
 
-Form1::Form1(const QString& workFolder, QSettings* settings, QWidget* parent)
+Form1::Form1(const WorkFolder& workFolder, QSettings* settings, QWidget* parent)
     : QMainWindow(parent)
     , m_settings(*settings)
     , m_work(workFolder)

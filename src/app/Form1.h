@@ -33,7 +33,7 @@ class Form1 : public QMainWindow, private StepHost {
 public:
     // `workFolder` holds the program, ffmpeg, the script and the working files. `settings` is the
     // per-user store; it must outlive the window.
-    Form1(const QString& workFolder, QSettings* settings, QWidget* parent = nullptr);
+    Form1(const WorkFolder& workFolder, QSettings* settings, QWidget* parent = nullptr);
     ~Form1() override;
 
     using LoadResult = Startup::Result;

@@ -24,6 +24,7 @@ Form1::LoadResult Form1::Form_Load() {
     }
 
     setWindowTitle(QStringLiteral("exe ok: ") + ffmpegPath);
+    tellScriptsAbout(m_work);
     // A key stored by an earlier run reaches the conversion script without a new login.
     adoptUserEnvironment(QLatin1String(kApiKeyVariable));
 
@@ -31,7 +32,8 @@ Form1::LoadResult Form1::Form_Load() {
         m_paths.CreateFolder(m_work.parts());
     m_ui.File1->setPath(m_work.parts());
     m_ui.txtOutDir->setText(m_settings.outputFolder());
-    m_ui.txtOut->setPlainText(macroHelpText());
+    m_ui.txtOut->setPlainText(m_work.installed() ? macroHelpText(m_work.root(), ffmpegPath)
+                                                 : macroHelpText());
     m_ui.txtPy->setText(findPythonInterpreter());
     m_ui.Combo1->addItems(voiceRows());
     m_ui.Combo1->setCurrentIndex(m_settings.voiceIndex(m_ui.Combo1->count(), kDefaultVoiceIndex));

@@ -47,14 +47,14 @@ void Form1::mnuSetApiKey_Click() {
 }
 
 void Form1::mnuVoiceSamples_Click() {
-    const QString player = m_work.file(executableFileName(QStringLiteral("voices")));
+    const QString player = m_work.programFile(executableFileName(QStringLiteral("voices")));
     qint64 process = 0;
     if (m_paths.FileExists(player))
         process = m_launcher->startProgram(player, WindowStyle::MinimizedFocus);
     if (process != 0)
         return;
     const QString samples =
-        PathTools::join(m_work.file(QStringLiteral("voices")), QStringLiteral("samples"));
+        PathTools::join(m_work.programFile(QStringLiteral("voices")), QStringLiteral("samples"));
     if (m_paths.FolderExists(samples)) {
         m_launcher->openFolder(samples);
         return;
@@ -98,7 +98,7 @@ void Form1::cmdPreview_Click() {
         return;
     }
     m_preview = new PreviewDialog(
-        *this, [this] { return runInputs(); }, m_work.program(), this);
+        *this, [this] { return runInputs(); }, m_work, this);
     m_preview->show();
     m_preview->cmdConvert_Click();
 }

@@ -19,7 +19,7 @@ const QString kConvert = QStringLiteral("Convert 30 s");
 } // namespace
 
 PreviewDialog::PreviewDialog(StepHost& window, std::function<RunInputs()> inputs,
-                             const QString& program, QWidget* parent)
+                             const WorkFolder& program, QWidget* parent)
     : QDialog(parent)
     , m_window(window)
     , m_inputs(std::move(inputs))
@@ -93,8 +93,8 @@ void PreviewDialog::cmdConvert_Click() {
     m_player->unload(); // its files are written again
     m_details.clear();
     m_status->setToolTip(QString());
-    m_trial = new VoiceTrial(StepContext{*this, WorkFolder(m_folder.path(), m_program), inputs},
-                             start, this);
+    m_trial = new VoiceTrial(StepContext{*this, m_program.withRoot(m_folder.path()), inputs}, start,
+                             this);
     connect(m_trial, &Job::finished, this, &PreviewDialog::trialEnded);
     cmdConvert->setText(QStringLiteral("Stop"));
     m_trial->start();

@@ -3,6 +3,7 @@
 #include "pipeline/RunInputs.h"
 #include "pipeline/StepHost.h"
 #include "pipeline/VoiceTrial.h"
+#include "pipeline/WorkFolder.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -24,7 +25,7 @@ class PreviewDialog : public QDialog, private StepHost {
 public:
     // `window` asks the questions; `inputs` gives the window's boxes as they are when a preview
     // starts; `program` is the program's folder.
-    PreviewDialog(StepHost& window, std::function<RunInputs()> inputs, const QString& program,
+    PreviewDialog(StepHost& window, std::function<RunInputs()> inputs, const WorkFolder& program,
                   QWidget* parent = nullptr);
     ~PreviewDialog() override;
 
@@ -60,7 +61,7 @@ private:
 
     StepHost& m_window;
     std::function<RunInputs()> m_inputs;
-    QString m_program;
+    WorkFolder m_program;
     QTemporaryDir m_folder;
     QPointer<VoiceTrial> m_trial;
     bool m_closing = false;

@@ -1,4 +1,5 @@
 #include "app/Form1.h"
+#include "pipeline/WorkFolder.h"
 #include "platform/Settings.h"
 
 #include <QApplication>
@@ -11,11 +12,11 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("voxsplice"));
     QCoreApplication::setApplicationName(QStringLiteral("voxsplice"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("voxsplice"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(VOXSPLICE_APP_ID));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/voxsplice/voxsplice.svg")));
 
     const auto settings = openUserSettings();
-    Form1 window(QCoreApplication::applicationDirPath(), settings.get());
+    Form1 window(WorkFolder::forProgram(QCoreApplication::applicationDirPath()), settings.get());
     int status = 0;
     // Start-up problems other than a missing ffmpeg are said in a message box; the program ends
     // once it is closed.

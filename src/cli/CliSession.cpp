@@ -16,7 +16,7 @@
 #include <QStandardPaths>
 
 CliSession::CliSession(const CliOptions& options, const UserSettings& settings, ConsoleHost& host,
-                       const QString& program, QObject* parent)
+                       const WorkFolder& program, QObject* parent)
     : QObject(parent)
     , m_options(options)
     , m_host(host)
@@ -87,7 +87,7 @@ bool CliSession::hasAccount() const {
 }
 
 void CliSession::askAccount(const std::function<void(const QStringList&)>& then) {
-    follow(new AccountVoices(m_inputs.interpreter, WorkFolder(m_program).script(), this),
+    follow(new AccountVoices(m_inputs.interpreter, m_program.script(), this),
            [this, then](AccountVoices& voices) {
                if (!voices.outcome().isDone())
                    m_host.warn(QStringLiteral("The account's own voices could not be read: ") +
@@ -140,7 +140,7 @@ void CliSession::estimate() {
         }
         return;
     }
-    follow(new VideosEstimate(WorkFolder(m_program), videos(), this),
+    follow(new VideosEstimate(m_program, videos(), this),
            [this, running](VideosEstimate& estimate) {
                if (!estimate.outcome().isDone()) {
                    // Each video's conversion works its own cost out again.
@@ -167,7 +167,7 @@ void CliSession::estimate() {
 }
 
 void CliSession::run() {
-    follow(new CliRun(m_host, WorkFolder(m_folder.path(), m_program), videos(), this),
+    follow(new CliRun(m_host, m_program.withRoot(m_folder.path()), videos(), this),
            [this](CliRun& run) { end(run.outcome().isDone() ? Done : Failed); });
 }
 

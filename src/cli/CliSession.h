@@ -3,6 +3,7 @@
 #include "cli/RunFolder.h"
 #include "core/CliOptions.h"
 #include "pipeline/RunInputs.h"
+#include "pipeline/WorkFolder.h"
 
 #include <QObject>
 #include <QPointer>
@@ -22,9 +23,9 @@ class CliSession : public QObject {
 public:
     enum Status { Done = 0, Failed = 1, WrongArguments = 2 };
 
-    // `program`: the program's folder, which holds ffmpeg and the scripts.
+    // `program`: where the program's files are (ffmpeg, the scripts); its runs work elsewhere.
     CliSession(const CliOptions& options, const UserSettings& settings, ConsoleHost& host,
-               const QString& program, QObject* parent = nullptr);
+               const WorkFolder& program, QObject* parent = nullptr);
 
     void start();
     // Ctrl+C: what runs stops, and the session ends as failed.
@@ -48,7 +49,7 @@ private:
 
     CliOptions m_options;
     ConsoleHost& m_host;
-    QString m_program;
+    WorkFolder m_program;
     RunInputs m_inputs;
     QString m_voice; // as asked for: a name or an id
     RunFolder m_folder;

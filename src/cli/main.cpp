@@ -3,6 +3,7 @@
 #include "cli/ConsoleHost.h"
 #include "core/CliOptions.h"
 #include "pipeline/ScriptRun.h"
+#include "pipeline/WorkFolder.h"
 #include "platform/Console.h"
 #include "platform/Settings.h"
 #include "platform/UserEnvironment.h"
@@ -43,8 +44,9 @@ int main(int argc, char* argv[]) {
     QFile* bar = isTerminal(stderr) ? &err : isTerminal(stdout) ? &out : nullptr;
     ConsoleHost host(out, err, bar, parsed.options.yes);
     const auto store = openUserSettings();
-    CliSession session(parsed.options, UserSettings(*store), host,
-                       QCoreApplication::applicationDirPath());
+    const WorkFolder program = WorkFolder::forProgram(QCoreApplication::applicationDirPath());
+    tellScriptsAbout(program);
+    CliSession session(parsed.options, UserSettings(*store), host, program);
     QObject::connect(&session, &CliSession::ended, &app, &QCoreApplication::exit);
     onInterrupt([&session] { session.stop(); });
     QTimer::singleShot(0, &session, &CliSession::start);

@@ -4,13 +4,15 @@
 
 #include <QDir>
 
-QString macroHelpText() {
+QString macroHelpText(const QString& installedWorkFolder, const QString& installedFfmpeg) {
     const QString sep = QDir::separator();
     QStringList lines;
     push(lines, QStringLiteral("%1 = input file"));
     push(lines, QStringLiteral("%2 = output dir"));
     push(lines, QStringLiteral("%pf = input file parent folder"));
-    push(lines, QStringLiteral("%ap = exe home directory"));
+    push(lines, installedWorkFolder.isEmpty()
+                    ? QStringLiteral("%ap = exe home directory")
+                    : QStringLiteral("%ap = working folder, ") + installedWorkFolder);
     push(lines, QStringLiteral("%bn = base name of input file"));
     push(lines,
          QStringLiteral("%vo = shift that starts the input's picture at 0 s (keeps the audio "
@@ -23,6 +25,9 @@ QString macroHelpText() {
                                "that no track starts before 0 (Reintegrate; %vo follows it)"));
     push(lines, QStringLiteral("%cuts = where Split cuts: in the speaker's pauses, every piece "
                                "at most 299 s (for -segment_times)"));
-    push(lines, QStringLiteral("we expect ffmpeg in %ap") + sep + "ffmpeg" + sep + "bin" + sep);
+    if (installedFfmpeg.isEmpty())
+        push(lines, QStringLiteral("we expect ffmpeg in %ap") + sep + "ffmpeg" + sep + "bin" + sep);
+    else
+        push(lines, QStringLiteral("ffmpeg: ") + installedFfmpeg);
     return lines.join(QStringLiteral("\r\n"));
 }

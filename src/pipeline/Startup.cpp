@@ -15,7 +15,9 @@ Startup::Result Startup::check() {
     if (!paths.FileExists(m_work.ffmpeg()))
         return Result::NoFfmpeg;
     // Every step writes into the working folder; without write access each would fail later
-    // with an unrelated ffmpeg error.
+    // with an unrelated ffmpeg error. An installed program's is made at its first start.
+    if (m_work.installed() && !paths.FolderExists(m_work.root()))
+        paths.CreateFolder(m_work.root());
     if (!paths.FolderIsWritable(m_work.root()))
         return Result::FolderNotWritable;
     // Two copies on one folder would delete each other's working files.
@@ -33,6 +35,12 @@ QString Startup::message(Result result) const {
     case Result::NoFfmpeg: // said on the command line, where the program was started
         break;
     case Result::FolderNotWritable:
+        if (m_work.installed())
+            return QCoreApplication::translate(
+                       "Startup", "voxsplice cannot write to its working folder:\n%1\n\nIt keeps "
+                                  "its working files there. Check that the folder is yours and "
+                                  "that its disk is not full or read-only.")
+                .arg(m_work.root());
         return QCoreApplication::translate(
                    "Startup",
                    "voxsplice cannot write to its folder:\n%1\n\nIt keeps its working files next "

@@ -26,6 +26,16 @@ QString fromCtest(const char* variable) {
     return qEnvironmentVariable(variable);
 }
 
+bool inSync(const QString& video) {
+    const auto seconds = [&video](const char* stream) {
+        return outputOf(ffprobe(), {"-v", "error", "-select_streams", stream, "-show_entries",
+                                    "stream=duration", "-of", "csv=p=0", video})
+            .trimmed()
+            .toDouble();
+    };
+    return seconds("v:0") > 0 && qAbs(seconds("a:0") - seconds("v:0")) < 0.05;
+}
+
 bool runFfmpeg(const QStringList& arguments, QString* output) {
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
@@ -136,7 +146,7 @@ FormFixture::FormFixture(const QString& name, bool withFfmpeg)
 }
 
 void FormFixture::createForm() {
-    form = std::make_unique<Form1>(m_root, settings.get());
+    form = std::make_unique<Form1>(WorkFolder(m_root), settings.get());
     form->setMessageBoxHandler([this](const QString& text) { messages.append(text); });
     form->setSoundPlayer([this](const QString& path) { sounds.append(path); });
 }

@@ -38,6 +38,8 @@ QByteArray decodedSamples(const QString& path);
 double lastTime(const QString& ffmpegOutput);
 // The duration of the first audio stream, decoded to its end, in seconds; -1 on failure.
 double audioDuration(const QString& path);
+// The new voice lasts as long as the picture, within 50 ms, as the file says.
+bool inSync(const QString& video);
 // The rows of a progress list without their time stamps.
 QStringList logRows(const QListWidget* list);
 // Writes `bytes` to `path`, making its folder first.

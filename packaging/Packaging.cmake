@@ -1,0 +1,63 @@
+# The Debian package (tools/package.sh): what `cmake --install` puts under the prefix, installed
+# under /usr, with the documents Debian asks of every package.
+if(WIN32)
+    return()
+endif()
+
+set(VOXSPLICE_MAINTAINER "voxsplice developers <packages@voxsplice.org>" CACHE STRING
+    "The package's maintainer, a name and an address")
+
+# The copyright and the changelog, in Debian's formats, where Debian keeps them; the changelog
+# compressed without a time stamp, so that the same sources give the same package.
+set(doc ${CMAKE_INSTALL_DATADIR}/doc/voxsplice)
+find_program(GZIP gzip)
+set(changelog ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz)
+add_custom_command(OUTPUT ${changelog}
+    COMMAND ${GZIP} -9nc ${CMAKE_CURRENT_SOURCE_DIR}/packaging/changelog > ${changelog}
+    DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/packaging/changelog VERBATIM)
+install(FILES packaging/copyright ${changelog} DESTINATION ${doc})
+# The manual pages, compressed the same way.
+set(pages)
+foreach(page voxsplice.1 voxsplice-cli.1)
+    set(compressed ${CMAKE_CURRENT_BINARY_DIR}/${page}.gz)
+    add_custom_command(OUTPUT ${compressed}
+        COMMAND ${GZIP} -9nc ${CMAKE_CURRENT_SOURCE_DIR}/packaging/${page} > ${compressed}
+        DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/packaging/${page} VERBATIM)
+    list(APPEND pages ${compressed})
+endforeach()
+install(FILES ${pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+add_custom_target(package_documents ALL DEPENDS ${changelog} ${pages})
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME voxsplice)
+set(CPACK_PACKAGE_VENDOR "The voxsplice developers")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT ${VOXSPLICE_MAINTAINER})
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${VOXSPLICE_MAINTAINER})
+set(CPACK_DEBIAN_PACKAGE_SECTION video)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${VOXSPLICE_HOMEPAGE})
+set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
+# The linked libraries' packages, found by dpkg-shlibdeps; then what is run or loaded, not
+# linked: ffmpeg and ffprobe, Python for the scripts, Qt's SVG plugin for the icon, the font
+# whose measures the window's layout is made for (without it labels are cut short), and the
+# GStreamer plugins through which Qt plays the voice samples and previews.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+string(JOIN ", " CPACK_DEBIAN_PACKAGE_DEPENDS ffmpeg python3 libqt6svg6 fonts-liberation
+       gstreamer1.0-plugins-base gstreamer1.0-plugins-good)
+# The local separator of voice and background (separate.py).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "python3-torchaudio")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "give the speech of a video another voice")
+# One paragraph after the summary line, in lines of the control file's width; CPack indents them.
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+    "voxsplice takes the speech of a video and gives it another voice, with the"
+    "ElevenLabs voice changer or on this computer, and lays the new voice under"
+    "the original picture, in sync, keeping the other tracks, subtitles and"
+    "chapters. It cuts the audio where the speaker pauses, says what a run costs"
+    "before it starts, never pays twice for the same audio, can keep the"
+    "background under the new voice, previews the voice on a part of the video,"
+    "and runs a queue of videos. voxsplice-cli does the same on the command line.")
+include(CPack)
