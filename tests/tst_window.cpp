@@ -137,6 +137,16 @@ private slots:
     // A folder the program cannot write to, or one another copy works in, is named and left
     // alone.
     void folderRefused() {
+        // Installed, where its working folder cannot be made in the data folder.
+        FormFixture installed;
+        QVERIFY(putFile(installed.work("data")));
+        Form1 blocked(WorkFolder(installed.work("data/voxsplice"), installed.work("")),
+                      installed.settings.get());
+        QStringList refused;
+        blocked.setMessageBoxHandler([&refused](const QString& text) { refused << text; });
+        QCOMPARE(blocked.Form_Load(), Form1::LoadResult::FolderNotWritable);
+        QVERIFY(refused.value(0).contains(installed.work("data/voxsplice")));
+
         FormFixture f(QStringLiteral("read only"));
         const QByteArray root = QFile::encodeName(f.work(""));
         if (::geteuid() != 0 || ::mount(root, root, nullptr, MS_BIND, nullptr) != 0 ||
