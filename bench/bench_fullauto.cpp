@@ -165,7 +165,7 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     QSettings settings(QDir(temp.path()).filePath("voxsplice.ini"), QSettings::IniFormat);
-    Form1 window(work, &settings);
+    Form1 window(WorkFolder(work), &settings);
     QStringList messages;
     window.setMessageBoxHandler([&messages](const QString& text) { messages << text; });
     window.setSoundPlayer([](const QString&) {});

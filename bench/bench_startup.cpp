@@ -61,11 +61,11 @@ int main(int argc, char* argv[]) {
         return app.exec();
     }
 
-    QGuiApplication::setDesktopFileName(QStringLiteral("voxsplice"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.voxsplice.voxsplice"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/voxsplice/voxsplice.svg")));
     // The harness points XDG_CONFIG_HOME at a folder of its own, away from the user's settings.
     const auto settings = openUserSettings();
-    Form1 window(QString::fromLocal8Bit(argc > 1 ? argv[1] : "."), settings.get());
+    Form1 window(WorkFolder(QString::fromLocal8Bit(argc > 1 ? argv[1] : ".")), settings.get());
     if (window.Form_Load() != Form1::LoadResult::Ready)
         return 1;
     window.installEventFilter(&firstPaint);
