@@ -18,7 +18,8 @@ public:
     ~Startup();
 
     // Checks in that order; once Ready, the folder is this copy's until `release`. Nothing is
-    // written or deleted when a check fails.
+    // written or deleted when a check fails, but for an installed program's working folder,
+    // which is made where it is missing.
     Result check();
     // What to tell the user for a result other than Ready.
     QString message(Result result) const;
