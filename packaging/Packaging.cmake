@@ -7,26 +7,22 @@ endif()
 set(VOXSPLICE_MAINTAINER "voxsplice developers <packages@voxsplice.org>" CACHE STRING
     "The package's maintainer, a name and an address")
 
-# The copyright and the changelog, in Debian's formats, where Debian keeps them; the changelog
-# compressed without a time stamp, so that the same sources give the same package.
-set(doc ${CMAKE_INSTALL_DATADIR}/doc/voxsplice)
-find_program(GZIP gzip)
-set(changelog ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz)
-add_custom_command(OUTPUT ${changelog}
-    COMMAND ${GZIP} -9nc ${CMAKE_CURRENT_SOURCE_DIR}/packaging/changelog > ${changelog}
-    DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/packaging/changelog VERBATIM)
-install(FILES packaging/copyright ${changelog} DESTINATION ${doc})
-# The manual pages, compressed the same way.
-set(pages)
-foreach(page voxsplice.1 voxsplice-cli.1)
-    set(compressed ${CMAKE_CURRENT_BINARY_DIR}/${page}.gz)
-    add_custom_command(OUTPUT ${compressed}
-        COMMAND ${GZIP} -9nc ${CMAKE_CURRENT_SOURCE_DIR}/packaging/${page} > ${compressed}
-        DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/packaging/${page} VERBATIM)
-    list(APPEND pages ${compressed})
+# The copyright, the changelog and the manual pages, in Debian's formats, where Debian keeps
+# them; the changelog and the pages compressed without a time stamp, so that the same sources
+# give the same package.
+find_program(GZIP gzip REQUIRED)
+set(compressed)
+foreach(document changelog voxsplice.1 voxsplice-cli.1)
+    set(output ${CMAKE_CURRENT_BINARY_DIR}/${document}.gz)
+    add_custom_command(OUTPUT ${output}
+        COMMAND ${GZIP} -9nc ${CMAKE_CURRENT_SOURCE_DIR}/packaging/${document} > ${output}
+        DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/packaging/${document} VERBATIM)
+    list(APPEND compressed ${output})
 endforeach()
-install(FILES ${pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-add_custom_target(package_documents ALL DEPENDS ${changelog} ${pages})
+add_custom_target(package_documents ALL DEPENDS ${compressed})
+list(POP_FRONT compressed changelog)
+install(FILES packaging/copyright ${changelog} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/voxsplice)
+install(FILES ${compressed} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME voxsplice)

@@ -22,21 +22,26 @@ class PackageTest : public QObject {
     QString path(const QString& name) const { return m_dir.filePath(name); }
     QString installed(const QString& name) const { return path("root/usr/" + name); }
 
+    // Every file and folder of the unpacked package.
+    QFileInfoList unpacked() const {
+        QFileInfoList entries;
+        QDirIterator it(path("root"), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext())
+            entries.append(QFileInfo(it.next()));
+        return entries;
+    }
     // The unpacked package's entries as they are now.
     QStringList tree() const {
         QStringList entries;
-        QDirIterator it(path("root"), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                        QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QFileInfo info(it.next());
+        for (const QFileInfo& info : unpacked())
             entries.append(QStringLiteral("%1 %2 %3")
                                .arg(info.filePath(), QString::number(info.size()),
                                     info.lastModified().toString(Qt::ISODateWithMs)));
-        }
         entries.sort();
         return entries;
     }
-    // Runs a program with `arguments` in the users' environment; its exit status, -1 when it
+    // Runs a program with `arguments` in the user's environment; its exit status, -1 when it
     // did not end; what it printed in `output`.
     int run(const QString& program, const QStringList& arguments, QString* output = nullptr,
             const QString& folder = QString()) {
@@ -50,12 +55,10 @@ class PackageTest : public QObject {
             *output = QString::fromUtf8(process.readAll());
         return ended && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     }
-    static void setWritable(const QString& root, bool writable) {
-        QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                        QDirIterator::Subdirectories);
+    void setWritable(bool writable) const {
         const QFile::Permissions write = QFile::WriteOwner | QFile::WriteUser;
-        while (it.hasNext()) {
-            QFile entry(it.next());
+        for (const QFileInfo& info : unpacked()) {
+            QFile entry(info.filePath());
             entry.setPermissions(writable ? entry.permissions() | write
                                           : entry.permissions() & ~write);
         }
@@ -93,7 +96,7 @@ private slots:
         QVERIFY2(debs.size() == 1, qPrintable(said));
         m_deb = path("package/" + debs.first());
         QCOMPARE(run("dpkg-deb", {"-x", m_deb, path("root")}), 0);
-        setWritable(path("root"), false);
+        setWritable(false);
         m_tree = tree();
         // The libraries' packages came from dpkg-shlibdeps, beside the programs it runs.
         QString depends;
@@ -113,7 +116,7 @@ private slots:
                 written.append(entry);
         }
         QVERIFY2(written.isEmpty() && now.size() == m_tree.size(), qPrintable(written.join('\n')));
-        setWritable(path("root"), true);
+        setWritable(true);
     }
 
     void validators_data() {
