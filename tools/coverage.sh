@@ -8,16 +8,7 @@ cd "$(dirname "$0")/.."
 root=$PWD
 build=${COVERAGE_BUILD_DIR:-$root/build-coverage}
 
-tools/install-deps.sh
-missing=()
-for p in gcovr python3-coverage; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    sudo_cmd=$([ "$(id -u)" -eq 0 ] && echo "" || echo "sudo")
-    $sudo_cmd apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${missing[@]}"
-fi
+tools/install-deps.sh gcovr python3-coverage
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=--coverage \
     -DCMAKE_EXE_LINKER_FLAGS=--coverage -DPython3_EXECUTABLE=/usr/bin/python3 >/dev/null

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages voxsplice needs to build, run and test, skipping what is there.
+# Installs the Debian packages voxsplice needs to build, run and test, and those named on its
+# command line, skipping what is there.
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,7 @@ packages=(
     clang-format g++-mingw-w64-x86-64
     file lintian desktop-file-utils appstream
     fonts-liberation
+    "$@"
 )
 
 missing=()
@@ -18,8 +20,20 @@ for p in "${packages[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
-echo "Installing: ${missing[*]}"
-$sudo apt-get update
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+install=(apt-get install -y --no-install-recommends "${missing[@]}")
+if [ "$(id -u)" -eq 0 ]; then
+    echo "Installing: ${missing[*]}"
+    apt-get update
+    DEBIAN_FRONTEND=noninteractive "${install[@]}"
+    exit 0
+fi
+# An ordinary user: through sudo where it is there and agrees; otherwise the one line to run as
+# root, and no build on a machine that lacks what it needs.
+if command -v sudo >/dev/null 2>&1; then
+    echo "Installing through sudo: ${missing[*]}"
+    if sudo apt-get update && sudo DEBIAN_FRONTEND=noninteractive "${install[@]}"; then
+        exit 0
+    fi
+fi
+echo "Missing packages; as root, run: ${install[*]}" >&2
+exit 1
