@@ -120,24 +120,69 @@ private slots:
         QCOMPARE(voiceIdFromRow(""), QString());
     }
 
-    // The launcher's list: the first qualifying line whose path exists; fewer than three
-    // pieces are not trusted.
+    // Python on Windows: the first launcher's list that names an existing interpreter (the
+    // Windows folder's launcher before the per-user one; fewer than three pieces are not
+    // trusted), else the newest per-user install, then for all users, then the Store's.
+    // `answers`: the launchers' lists, the Windows folder's first; `entries`: what the folders
+    // hold; "gone" is missing.
     void interpreterList_data() {
-        QTest::addColumn<QString>("output");
+        QTest::addColumn<QStringList>("answers");
+        QTest::addColumn<QStringList>("entries");
         QTest::addColumn<QString>("expected");
-        addRow("two pieces", "-V:3.12 * C:\\Py312\\python.exe\n", "");
-        addRow("heading first", "Installed:\n -V:3.12 * C:\\Python312\\python.exe\r\n",
-               "C:\\Python312\\python.exe");
+        const QString user = "C:\\Users\\u\\AppData\\Local\\Programs\\Python\\";
+        const QString all = "C:\\Program Files\\";
+        const QString store = "C:\\Users\\u\\AppData\\Local\\Microsoft\\WindowsApps\\";
+        const QStringList none;
+        addRow("two pieces", QStringList{"-V:3.12 * C:\\Py312\\python.exe\n"}, none, "");
+        addRow("heading first", QStringList{"Installed:\n -V:3.12 * C:\\Python312\\python.exe\r\n"},
+               none, "C:\\Python312\\python.exe");
         addRow("missing then present",
-               " -3.11 C:\\gone\\python3.exe\n -3.12 C:\\Py3\\python.exe\n\n",
+               QStringList{" -3.11 C:\\gone\\python3.exe\n -3.12 C:\\Py3\\python.exe\n\n"}, none,
                "C:\\Py3\\python.exe");
-        addRow("no digit after Python", "Python 3 C:\\P\\python.exe\nx\ny", "");
-        addRow("no drive letter", ":\\PYTHON312\\python.exe\nx\ny", "");
+        addRow("no digit after Python", QStringList{"Python 3 C:\\P\\python.exe\nx\ny"}, none, "");
+        addRow("no drive letter", QStringList{":\\PYTHON312\\python.exe\nx\ny"}, none, "");
+        addRow("Windows folder's launcher first",
+               QStringList{"-V:3.11 C:\\Python311\\python.exe\n\n",
+                           "-V:3.13 C:\\Python313\\python.exe\n\n"},
+               QStringList{user + "Python313"}, "C:\\Python311\\python.exe");
+        addRow("per-user launcher when the other names nothing",
+               QStringList{"-V:3.11 C:\\Python311gone\\python.exe\n\n",
+                           "-V:3.13 C:\\Python313\\python.exe\n\n"},
+               none, "C:\\Python313\\python.exe");
+        addRow("newest per-user by number", none,
+               QStringList{user + "Python39", user + "Python310-32", user + "Python310",
+                           user + "Python311gone", user + "Launcher", all + "Python313"},
+               user + "Python310\\python.exe");
+        addRow("all users without a per-user install", none,
+               QStringList{user + "Python27", all + "Python312", all + "Python3",
+                           store + "python3.13.exe"},
+               all + "Python312\\python.exe");
+        addRow(
+            "Store's newest versioned alias", none,
+            QStringList{store + "python3.exe", store + "python3.9.exe", store + "python3.12.exe"},
+            store + "python3.12.exe");
+        addRow("Store's stub alone", none, QStringList{store + "python.exe", store + "python3.exe"},
+               "");
     }
     void interpreterList() {
-        QFETCH(QString, output);
+        QFETCH(QStringList, answers);
+        QFETCH(QStringList, entries);
         QFETCH(QString, expected);
-        QCOMPARE(pickInterpreter(output, [](const QString& p) { return !p.contains("gone"); }),
+        PythonProbe probe;
+        probe.fileExists = [](const QString& path) { return !path.contains("gone"); };
+        probe.namesIn = [&entries](const QString& folder) {
+            QStringList names;
+            for (const QString& entry : entries) {
+                if (entry.startsWith(folder + '\\'))
+                    names.append(entry.mid(folder.size() + 1).section('\\', 0, 0));
+            }
+            return names;
+        };
+        probe.launcherList = [&answers](const QString& launcher) {
+            return answers.value(launcher == "C:\\Windows\\py.exe" ? 0 : 1);
+        };
+        QCOMPARE(findWindowsPython(
+                     {"C:\\Windows", "C:\\Users\\u\\AppData\\Local\\", "C:\\Program Files"}, probe),
                  expected);
     }
 

@@ -1,23 +1,22 @@
-// Windows: the console calls its handler on a thread of its own; the handler passes the event
-// on to the event loop.
+// Windows: the console calls the handler on a thread of its own; the handler passes the event
+// on to the event loop. Stopping a child never takes the handler away (win32::sendCtrlBreak).
 #include "platform/Console.h"
+
+#include "platform/win32/Win32Api.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
+#include <QString>
 
 #include <io.h>
-#include <windows.h>
 
 namespace {
 
 std::function<void()> g_handler;
 
-BOOL WINAPI consoleEvent(DWORD event) {
-    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT)
-        return FALSE;
+void postInterrupt() {
     QMetaObject::invokeMethod(
         qApp, [] { g_handler(); }, Qt::QueuedConnection);
-    return TRUE;
 }
 
 } // namespace
@@ -28,5 +27,7 @@ bool isTerminal(std::FILE* stream) {
 
 void onInterrupt(std::function<void()> handler) {
     g_handler = std::move(handler);
-    SetConsoleCtrlHandler(consoleEvent, TRUE);
+    if (const std::uint32_t code = win32::onConsoleInterrupt(postInterrupt))
+        qWarning("Ctrl+C still ends this program at once: %ls",
+                 qUtf16Printable(QString::fromStdWString(win32::errorText(code))));
 }

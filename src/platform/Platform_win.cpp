@@ -25,24 +25,16 @@ QString launcherText(const QByteArray& bytes) {
     return utf8.hasError() ? QString::fromLocal8Bit(bytes) : text;
 }
 
+QString environmentFolder(const wchar_t* name) {
+    return QString::fromStdWString(win32::environmentValue(name));
+}
+
 QString windowsFolder() {
-    return QString::fromStdWString(win32::environmentValue(L"windir"));
+    return environmentFolder(L"windir");
 }
 
-} // namespace
-
-QString executableFileName(const QString& baseName) {
-    return baseName + QStringLiteral(".exe");
-}
-
-QString findPythonInterpreter() {
-    const QString windir = windowsFolder();
-    if (windir.isEmpty())
-        return {};
-    const QString launcher = PathTools::join(windir, QStringLiteral("py.exe"));
-    PathTools paths;
-    if (!paths.FileExists(launcher))
-        return {};
+// The launcher's list of interpreters; empty when it does not answer in time.
+QString launcherList(const QString& launcher) {
     // Before the window shows, so waiting here freezes nothing.
     QProcess process;
     process.start(launcher, {QStringLiteral("-0p")}, QIODevice::ReadOnly);
@@ -53,8 +45,33 @@ QString findPythonInterpreter() {
     }
     if (process.exitStatus() != QProcess::NormalExit)
         return {};
-    return pickInterpreter(launcherText(process.readAllStandardOutput()),
-                           [&paths](const QString& path) { return paths.FileExists(path); });
+    return launcherText(process.readAllStandardOutput());
+}
+
+} // namespace
+
+QString executableFileName(const QString& baseName) {
+    return baseName + QStringLiteral(".exe");
+}
+
+QString findPythonInterpreter() {
+    const PythonPlaces places{windowsFolder(), environmentFolder(L"LOCALAPPDATA"),
+                              environmentFolder(L"ProgramFiles")};
+    PythonProbe probe;
+    // The system's own answers, not Qt's: the Store's aliases are links that only the starting
+    // of a program follows.
+    probe.fileExists = [](const QString& path) {
+        return !path.isEmpty() && win32::isFile(QDir::toNativeSeparators(path).toStdWString());
+    };
+    probe.namesIn = [](const QString& folder) {
+        QStringList names;
+        for (const std::wstring& name :
+             win32::folderEntries(QDir::toNativeSeparators(folder).toStdWString()))
+            names.append(QString::fromStdWString(name));
+        return names;
+    };
+    probe.launcherList = launcherList;
+    return findWindowsPython(places, probe);
 }
 
 bool openFolder(const QString& folder) {

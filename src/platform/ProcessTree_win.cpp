@@ -1,8 +1,9 @@
-// Windows: the child leads a console process group of its own (for CTRL+BREAK) and sits in a job
-// object that kills on close (for the firm end), which the processes it starts join; it starts
-// suspended and runs only once it sits there. This program sits in such a job too, so nothing
-// outlives it, however it ends. The root is reached through a handle held from its adoption to
-// the end of the tree, never by its bare process id, which another program may have by then.
+// Windows: the child leads a console process group of its own (for CTRL+BREAK), on this
+// program's console when it has one, and sits in a job object that kills on close (for the firm
+// end), which the processes it starts join; it starts suspended and runs only once it sits there.
+// This program sits in such a job too, so nothing outlives it, however it ends. The root is reached
+// through a handle held from its adoption to the end of the tree, never by its bare process id,
+// which another program may have by then.
 #include "platform/ProcessTree.h"
 
 #include "platform/win32/Win32Api.h"
@@ -75,7 +76,8 @@ void ProcessTree::adopt(qint64 processId) {
 void ProcessTree::interrupt() {
     // ffmpeg takes CTRL+BREAK as it takes SIGTERM and finishes its file; convert.py handles
     // SIGBREAK. Should it not arrive, the firm end follows after the grace time. The id still
-    // names the root's group: the handle held keeps it from going to another process.
+    // names the root's group: the handle held keeps it from going to another process. This
+    // program keeps its console and its answer to Ctrl+C.
     if (!m_process)
         return;
     if (const std::uint32_t code = win32::sendCtrlBreak(static_cast<std::uint32_t>(m_root)))

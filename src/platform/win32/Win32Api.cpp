@@ -5,6 +5,7 @@
 #include <mmsystem.h>
 #include <tlhelp32.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <vector>
@@ -65,10 +66,103 @@ DWORD fromErrno(errno_t error) {
     }
 }
 
-// This program's answer to CTRL+C and CTRL+BREAK on a console it is attached to: handled, so the
-// default handler, which ends the program, does not run.
-BOOL WINAPI ignoreInterrupt(DWORD event) {
-    return event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT ? TRUE : FALSE;
+// --- Console events
+//
+// One handler, consoleEvent(), answers this program's console events. The system keeps a list of
+// handlers per process and calls the last added first; AttachConsole and FreeConsole empty the
+// list, after which consoleEvent() is added again, so nothing but it decides about an event.
+
+// The program's answer to CTRL+C and CTRL+BREAK (onConsoleInterrupt), nullptr for none.
+std::atomic<void (*)()> g_interruptHandler{nullptr};
+// Set once this program has borrowed a child's console to send it CTRL+BREAK: it has no console
+// of its own, so no CTRL+C or CTRL+BREAK that reaches it is meant for it.
+std::atomic<bool> g_borrowsConsoles{false};
+// When (GetTickCount64) the last CTRL+BREAK left for a child's group; 0 once one came back.
+std::atomic<ULONGLONG> g_breakSentAt{0};
+// How long after sending a CTRL+BREAK one that reaches this program is taken for the one sent.
+constexpr ULONGLONG kBreakEchoMs = 2000;
+// Whether consoleEvent() is in the list; used on the main thread only.
+bool g_eventHandlerAdded = false;
+
+bool attachedToConsole() {
+    DWORD process = 0;
+    return GetConsoleProcessList(&process, 1) != 0;
+}
+
+// True, once per CTRL+BREAK sent, for one that arrives here soon after: this program sent it. It
+// never sends to its own group, but the group it was started in is named by the id of the
+// process that made it; should that process have ended and its id gone to the child, the child's
+// group and this program's share their id, and the event reaches both. (A Ctrl+Break the user
+// presses in that time is taken for it; Ctrl+C is the key that stops.)
+bool isBreakSentHere() {
+    ULONGLONG sentAt = g_breakSentAt.load();
+    while (sentAt != 0 && GetTickCount64() - sentAt <= kBreakEchoMs) {
+        if (g_breakSentAt.compare_exchange_weak(sentAt, 0))
+            return true;
+    }
+    return false;
+}
+
+BOOL WINAPI consoleEvent(DWORD event) {
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT)
+        return FALSE;
+    if (event == CTRL_BREAK_EVENT && isBreakSentHere())
+        return TRUE;
+    if (g_borrowsConsoles.load())
+        return TRUE; // a child's console, which this program only visits
+    if (void (*handler)() = g_interruptHandler.load()) {
+        handler();
+        return TRUE;
+    }
+    return FALSE;
+}
+
+DWORD addEventHandler() {
+    if (g_eventHandlerAdded)
+        return ERROR_SUCCESS;
+    if (!SetConsoleCtrlHandler(consoleEvent, TRUE))
+        return GetLastError();
+    g_eventHandlerAdded = true;
+    return ERROR_SUCCESS;
+}
+
+// After AttachConsole or FreeConsole, which emptied the list.
+DWORD addEventHandlerAgain() {
+    g_eventHandlerAdded = false;
+    return addEventHandler();
+}
+
+// CTRL+BREAK to a child's group from a program without a console: attached to the child's
+// console for the moment of sending. Attaching may point the standard handles at that console;
+// they are put back, so programs started later do not inherit handles of a console that is gone.
+DWORD sendThroughChildConsole(DWORD processGroup) {
+    constexpr DWORD kStandard[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
+    HANDLE saved[std::size(kStandard)];
+    for (std::size_t i = 0; i < std::size(kStandard); ++i)
+        saved[i] = GetStdHandle(kStandard[i]);
+    // It fails for a program on a console after all, which must then keep its answer to CTRL+C.
+    if (!AttachConsole(processGroup))
+        return GetLastError();
+    g_borrowsConsoles = true;
+    // Without consoleEvent() in the list, an event that reached this program would end it.
+    DWORD error = addEventHandlerAgain();
+    if (error == ERROR_SUCCESS) {
+        g_breakSentAt = GetTickCount64();
+        if (!GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, processGroup))
+            error = GetLastError();
+    }
+    if (!FreeConsole() && error == ERROR_SUCCESS)
+        error = GetLastError();
+    // Each process handles the event on a thread of its own, which may run after this call has
+    // returned: consoleEvent() is back in the list at once.
+    if (const DWORD added = addEventHandlerAgain();
+        added != ERROR_SUCCESS && error == ERROR_SUCCESS)
+        error = added;
+    for (std::size_t i = 0; i < std::size(kStandard); ++i) {
+        if (!SetStdHandle(kStandard[i], saved[i]) && error == ERROR_SUCCESS)
+            error = GetLastError();
+    }
+    return error;
 }
 
 } // namespace
@@ -91,10 +185,8 @@ std::wstring errorText(std::uint32_t code) {
 void playSoundAsync(const std::wstring& path) {
     // SND_NODEFAULT: a file that cannot be played makes the call fail instead of playing the
     // system's default sound, so exactly one sound is heard either way.
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    const bool isFile =
-        attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-    if (!isFile || !PlaySoundW(path.c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT))
+    if (!isFile(path) ||
+        !PlaySoundW(path.c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT))
         MessageBeep(MB_OK);
 }
 
@@ -113,6 +205,34 @@ std::uint32_t replaceFile(const std::wstring& from, const std::wstring& to) {
     return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
                ? ERROR_SUCCESS
                : GetLastError();
+}
+
+bool isFile(const std::wstring& path) {
+    // The attributes of the entry itself: a link is not followed.
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::vector<std::wstring> folderEntries(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    if (folder.empty())
+        return names;
+    std::wstring pattern = folder;
+    if (pattern.back() != L'\\' && pattern.back() != L'/')
+        pattern += L'\\';
+    pattern += L'*';
+    WIN32_FIND_DATAW entry{};
+    HANDLE search = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry,
+                                     FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        const std::wstring name = entry.cFileName;
+        if (name != L"." && name != L"..")
+            names.push_back(name);
+    } while (FindNextFileW(search, &entry));
+    FindClose(search);
+    return names;
 }
 
 std::wstring environmentValue(const std::wstring& name) {
@@ -193,8 +313,20 @@ std::uint32_t announceEnvironmentChange() {
     return code != ERROR_SUCCESS ? code : ERROR_TIMEOUT;
 }
 
+std::uint32_t onConsoleInterrupt(void (*handler)()) {
+    g_interruptHandler = handler;
+    return addEventHandler();
+}
+
 unsigned long treeCreationFlags(unsigned long flags) {
-    return flags | CREATE_NEW_PROCESS_GROUP | CREATE_NO_WINDOW | CREATE_SUSPENDED;
+    flags |= CREATE_NEW_PROCESS_GROUP | CREATE_SUSPENDED;
+    // On this program's console, with a window or without one (where QProcess would give the
+    // child a console of its own), CTRL+BREAK reaches the child without this program leaving its
+    // console. The new group ignores CTRL+C, and so do the processes it starts: the user's Ctrl+C
+    // is this program's.
+    if (!g_borrowsConsoles.load() && attachedToConsole())
+        return flags & ~static_cast<unsigned long>(CREATE_NO_WINDOW);
+    return flags | CREATE_NO_WINDOW;
 }
 
 std::uint32_t joinProgramJob() {
@@ -272,45 +404,19 @@ std::uint32_t terminateProcess(void* process, std::uint32_t exitCode) {
 }
 
 std::uint32_t sendCtrlBreak(std::uint32_t processGroup) {
-    // The event reaches only the processes of the child's group on the child's console. This
-    // program attaches to that console to send it but is not in that group: the child leads a
-    // group of its own, named by its id, and this program stays in the group it was started in.
-    // Should the two meet all the same (that group's leader has ended and its id went to the
-    // child), the handler keeps this program running. It stays installed: each process handles
-    // the event on a thread of its own, which may run after the call has returned. (A null
-    // handler would make this program ignore CTRL+C only.)
-    static const DWORD handlerError =
-        SetConsoleCtrlHandler(ignoreInterrupt, TRUE) ? ERROR_SUCCESS : GetLastError();
-    if (handlerError != ERROR_SUCCESS)
-        return handlerError;
-
-    // A GUI program has no console of its own: FreeConsole has nothing to free, which older
-    // systems report as an invalid parameter. The child has a hidden one. Attaching may point
-    // this program's standard handles at that console; they are put back, so programs started
-    // later do not inherit handles of a console that is gone.
-    constexpr DWORD kStandard[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
-    HANDLE saved[std::size(kStandard)];
-    for (std::size_t i = 0; i < std::size(kStandard); ++i)
-        saved[i] = GetStdHandle(kStandard[i]);
-    if (!FreeConsole()) {
-        const DWORD freeError = GetLastError();
-        if (freeError != ERROR_INVALID_PARAMETER)
-            return freeError;
-    }
-    DWORD error = ERROR_SUCCESS;
-    if (!AttachConsole(processGroup)) {
-        error = GetLastError();
-    } else {
-        if (!GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, processGroup))
-            error = GetLastError();
-        if (!FreeConsole() && error == ERROR_SUCCESS)
-            error = GetLastError();
-    }
-    for (std::size_t i = 0; i < std::size(kStandard); ++i) {
-        if (!SetStdHandle(kStandard[i], saved[i]) && error == ERROR_SUCCESS)
-            error = GetLastError();
-    }
-    return error;
+    // Group 0 is every process on the console, this program too.
+    if (processGroup == 0)
+        return ERROR_INVALID_PARAMETER;
+    // A program with a console of its own never leaves it: FreeConsole would take its standard
+    // handles' console from it (and close the console's window when no other process is on it),
+    // and its list of handlers with it. The child is on that console (treeCreationFlags()).
+    if (g_borrowsConsoles.load() || !attachedToConsole())
+        return sendThroughChildConsole(processGroup);
+    if (const DWORD error = addEventHandler())
+        return error;
+    g_breakSentAt = GetTickCount64();
+    return GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, processGroup) ? ERROR_SUCCESS
+                                                                    : GetLastError();
 }
 
 void closeHandle(void* handle) {

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace win32 {
 
@@ -35,6 +36,14 @@ std::uint32_t startCommandLine(const std::wstring& commandLine, int showStyle,
 // MOVEFILE_REPLACE_EXISTING), and waits until it is on the disk.
 std::uint32_t replaceFile(const std::wstring& from, const std::wstring& to);
 
+// True for an existing file, not a folder. A link is taken as it is, not followed, so an app
+// execution alias (a link that only the starting of a program follows) counts as a file.
+bool isFile(const std::wstring& path);
+
+// The names of the entries of a folder (files, folders, links), without "." and ".."; none when
+// the folder cannot be read.
+std::vector<std::wstring> folderEntries(const std::wstring& folder);
+
 // --- Environment
 
 // The value of an environment variable of this process, empty when unset.
@@ -58,6 +67,13 @@ std::wstring storedUserEnvironment(const std::wstring& name);
 // five seconds.
 std::uint32_t announceEnvironmentChange();
 
+// --- Console
+
+// From now on `handler` answers CTRL+C and CTRL+BREAK on this program's console, every time, in
+// place of the default, which ends the program. It runs on a thread the system starts for the
+// event. The other events (the console closes, the user logs off) keep their default.
+std::uint32_t onConsoleInterrupt(void (*handler)());
+
 // --- Process trees (job objects)
 //
 // A child that roots a tree starts suspended, with treeCreationFlags(); once it is held by a
@@ -66,7 +82,8 @@ std::uint32_t announceEnvironmentChange();
 // which another program may have once the process has ended and no handle of it is left open.
 
 // Adds to the creation flags of a child that roots a tree: a console process group of its own,
-// so CTRL+BREAK can reach it alone, a console without a window, and a suspended start.
+// so CTRL+BREAK can reach it alone, and a suspended start. The child shares this program's
+// console; a program without one (the window) gives it a console of its own, without a window.
 unsigned long treeCreationFlags(unsigned long flags);
 
 // Once per process: puts this program into a job that kills every process in it when its last
@@ -95,8 +112,10 @@ std::uint32_t terminateJob(void* job, std::uint32_t exitCode);
 std::uint32_t terminateProcess(void* process, std::uint32_t exitCode);
 
 // CTRL+BREAK to the console process group led by `processGroup` (a child started with
-// treeCreationFlags(), whose process handle is held, so the id is still the child's). This
-// program attaches to the child's console to send it, and is not ended by it.
+// treeCreationFlags(), whose process handle is held, so the id is still the child's). On this
+// program's console it goes there directly; a program without a console attaches to the child's
+// for the moment of sending it. This program's console, its standard handles and its answer to
+// CTRL+C stay as they were, and it ignores the CTRL+BREAK should the event reach it too.
 std::uint32_t sendCtrlBreak(std::uint32_t processGroup);
 
 void closeHandle(void* handle);
