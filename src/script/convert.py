@@ -26,14 +26,19 @@ account's limit of requests at once is reached, exit status 75 (kind "busy"), so
 runs the piece again once one of its own requests ended. With --wait-for-go, a piece that needs
 the service says "ready" once everything before its first request is done, and goes on only
 when the line "go" comes on standard input; "answered" says its requests are done. Stopped by
-SIGTERM (Ctrl+Break on Windows), it ends its ffmpeg, removes its temporary files and fails the
-same way; on Linux its ffmpeg also dies with it when it is killed outright.
+SIGTERM (Ctrl+Break on Windows) before its first request went out (or before its "go"), it ends
+its ffmpeg, removes its temporary files and fails the same way; stopped later, it says so and
+finishes the piece first, so that an answer paid for is kept (a stop during a wait to try a
+refused request again, with nothing to keep, still ends it). Its children lead process groups
+of their own, so a signal to the script's group reaches the script alone; on Linux they die
+with it when it is killed outright.
 
 The work is done by the voxconvert package in the folder beside this script.
 
 Environment:
   elevenlabs_api_key            the ElevenLabs key
-  ELEVENLABS_API_BASE           service address (default https://api.elevenlabs.io)
+  ELEVENLABS_API_BASE           service address (default https://api.elevenlabs.io): https, or
+                                http on this machine (127.0.0.1, ::1, localhost) alone
   VOXSPLICE_FFMPEG              ffmpeg to use instead of <this folder>/ffmpeg/bin/ffmpeg
   VOXSPLICE_OFFLINE_VOICE       1 = change the voice locally, without the service
   VOXSPLICE_VOICE_SETTINGS      the voice settings set, as a JSON object with any of model,

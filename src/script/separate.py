@@ -10,24 +10,28 @@ Uses the Hybrid Demucs model of torchaudio (Debian's python3-torchaudio) trained
 the rest. The weights (about 320 MB) are fetched once, when the user agreed to; see the README
 for their licence. Nothing is sent anywhere.
 
-What the caller needs to know comes as JSON objects, one a line, on standard output ("check";
-"progress" while downloading; then "result" or "failure", as convert.py writes them); words for
-people go to standard error. Exit status 0 on success, 1 on failure.
+What the caller needs to know comes as JSON objects, one a line, on standard output ("check":
+available, reason (why not, else null), weights, path; "progress" while downloading; then
+"result" or "failure", as convert.py writes them); words for people go to standard error. Exit
+status 0 on success, 1 on failure. SIGTERM (Ctrl+Break on Windows) ends it with the failure
+kind "stopped", its ffmpeg ended and its temporary files (a partial download too) removed.
 """
 
+import importlib
 import importlib.util
 import json
 import os
+import signal
 import subprocess
 import sys
 import tempfile
 import urllib.request
 import wave
 
-# The voxconvert package sits beside this script: its ffmpeg dies with this script as
-# convert.py's does.
+# The voxconvert package sits beside this script: its ffmpeg starts as convert.py's do, in a
+# process group of its own and dying with this script.
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from voxconvert.audio import CHILD_OPTIONS  # noqa: E402
+from voxconvert.audio import CHILD_OPTIONS, child_command  # noqa: E402
 
 WEIGHTS_KEY = "models/hdemucs_high_trained.pt"
 WEIGHTS_URL = "https://download.pytorch.org/torchaudio/" + WEIGHTS_KEY
@@ -35,6 +39,22 @@ RATE = 44100
 SEGMENT_SECONDS = 10.0  # the model sees the audio in overlapping windows of this length
 OVERLAP = 0.1
 FFMPEG_TIME_LIMIT = 600  # seconds; decoding a piece takes a few
+# Signals that ask the script to stop: a polite kill, and Ctrl+Break on Windows.
+STOP_SIGNALS = [getattr(signal, name) for name in ("SIGTERM", "SIGBREAK") if hasattr(signal, name)]
+
+
+class Stopped(BaseException):
+    """A stop signal: unwinds past every `except Exception`, cleaning up on the way."""
+
+
+def stop_on_signal(signum, frame):
+    for stop in STOP_SIGNALS:
+        signal.signal(stop, signal.SIG_IGN)  # a second signal must not cut the cleanup short
+    raise Stopped("stopped (signal %d)" % signum)
+
+
+def one_line(error, limit=300):
+    return " ".join(str(error).split())[:limit]
 
 
 def emit(type, **fields):
@@ -55,10 +75,28 @@ def weights_path():
     return os.path.join(home, "hub", "torchaudio", WEIGHTS_KEY)
 
 
+def missing():
+    """Why the separator cannot run here (torch, torchaudio or its model cannot be had), as a
+    sentence for people; None when it can."""
+    for name in ("torch", "torchaudio"):
+        try:
+            if importlib.util.find_spec(name) is None:
+                return "python3-%s is not installed" % name
+            importlib.import_module(name)
+        except Exception as error:  # a missing library, a broken install, a wrong build
+            return "importing %s failed: %s" % (name, one_line(error, 200))
+    try:
+        importlib.import_module("torchaudio.pipelines").HDEMUCS_HIGH_MUSDB_PLUS
+    except Exception as error:
+        return "this torchaudio has no Hybrid Demucs model (0.13 and later have): %s" \
+            % one_line(error, 200)
+    return None
+
+
 def check():
-    available = all(importlib.util.find_spec(name) for name in ("torch", "torchaudio"))
-    emit("check", available=bool(available), weights=os.path.isfile(weights_path()),
-         path=weights_path())
+    reason = missing()
+    emit("check", available=reason is None, reason=reason,
+         weights=os.path.isfile(weights_path()), path=weights_path())
 
 
 def load_weights(path):
@@ -145,11 +183,12 @@ def separate(model, mixture):
 def decode(source, target):
     """The first audio stream of `source` as a 16-bit stereo WAV at RATE."""
     try:
-        done = subprocess.run([os.environ.get("VOXSPLICE_FFMPEG") or find_ffmpeg(), "-nostdin",
-                               "-v", "error", "-y", "-i", source, "-map", "0:a:0", "-ac", "2",
-                               "-ar", str(RATE), "-c:a", "pcm_s16le", target],
-                              stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                              stderr=subprocess.PIPE, timeout=FFMPEG_TIME_LIMIT, **CHILD_OPTIONS)
+        # Ended however the run ends (a stop included) by subprocess.run.
+        done = subprocess.run(child_command([
+            os.environ.get("VOXSPLICE_FFMPEG") or find_ffmpeg(), "-nostdin", "-v", "error", "-y",
+            "-i", source, "-map", "0:a:0", "-ac", "2", "-ar", str(RATE), "-c:a", "pcm_s16le",
+            target]), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
+            timeout=FFMPEG_TIME_LIMIT, **CHILD_OPTIONS)
     except subprocess.TimeoutExpired:
         raise RuntimeError("ffmpeg did not finish reading %s within %d s"
                            % (source, FFMPEG_TIME_LIMIT))
@@ -181,6 +220,8 @@ def find_ffmpeg():
 
 
 def main(argv):
+    for stop in STOP_SIGNALS:
+        signal.signal(stop, stop_on_signal)
     try:
         if argv == ["--check"]:
             check()
@@ -191,10 +232,13 @@ def main(argv):
         else:
             raise RuntimeError("usage: separate.py <input> <voice.wav> <background.wav>")
         return 0
+    except Stopped as stop:
+        problem, kind = stop, "stopped"
     except Exception as error:  # one line, whatever went wrong
-        tell("FAILED: %s" % " ".join(str(error).split())[:300], "failure", kind="error",
-             retry_after=None, possibly_charged=False)
-        return 1
+        problem, kind = error, "error"
+    tell("FAILED: %s" % one_line(problem), "failure", kind=kind, retry_after=None,
+         possibly_charged=False)
+    return 1
 
 
 if __name__ == "__main__":

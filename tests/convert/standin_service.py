@@ -11,10 +11,11 @@ after it) costs
 ceil(max(1, ceil(seconds - 0.05)) * 1000 / 60) credits, in the ledger (`requests`: time, method,
 path, query, headers, fields, voice_id, seconds, audio_sha256, status, answer, charged). As a
 program, with the KNOBS as options, it prints its URL and serves until killed or --lifetime s;
-GET /_standin/ledger, POST /_standin/queue|set|clear|register_speech (JSON) drive it. Every voice
-has a preview at /_standin/previews/<voice id>.mp3 (a tone of its own; ?fraction= cuts it short),
-its downloads counted in the ledger's `preview_downloads`; /v1/voices lists the 45 premade voices
-and the account's, /v2/voices the account's alone."""
+GET /_standin/ledger, POST /_standin/queue|set|clear|register_speech|release (JSON) drive it;
+with hold_answers, work done is charged and its answer held until release() (the ledger's
+`held` counts them). Every voice has a preview at /_standin/previews/<voice id>.mp3 (a tone of
+its own; ?fraction= cuts it short), its downloads counted in the ledger's `preview_downloads`;
+/v1/voices lists the 45 premade voices and the account's, /v2/voices the account's alone."""
 
 import argparse, array, email.utils, hashlib, json, math, os, pathlib, re, select, shutil
 import subprocess, tempfile, threading, time, urllib.parse
@@ -91,6 +92,9 @@ FIELDS = {  # form field: (pattern or test of its text, status of a refusal, the
     "file_format": ("other|pcm_s16le_16", 422, True)}
 
 
+MADE = {}  # see run_ffmpeg()
+
+
 class Refusal(Exception):
     """From check(): args (a name of ERRORS or "validation_error", options of Handler.refuse)."""
 
@@ -118,7 +122,11 @@ def parse_multipart(body, content_type):
 
 
 def run_ffmpeg(ffmpeg, data, raw, *options):
-    """Runs ffmpeg on `data` (raw: mono 16 kHz s16le); what it wrote, None if it failed."""
+    """Runs ffmpeg on `data` (raw: mono 16 kHz s16le); what it wrote, None if it failed. A run
+    made before is answered from memory while its output is small."""
+    key = hashlib.sha256(data).hexdigest(), raw, options
+    if key in MADE:
+        return MADE[key]
     with tempfile.TemporaryDirectory(prefix="standin-") as folder:
         source, target = pathlib.Path(folder, "in"), pathlib.Path(folder, "out")
         source.write_bytes(data)
@@ -126,7 +134,10 @@ def run_ffmpeg(ffmpeg, data, raw, *options):
                           + ["-f", "s16le", "-ar", "16000", "-ac", "1"] * raw
                           + ["-i", source, "-map", "0:a:0", "-ac", "1", *options, target],
                           stdin=subprocess.DEVNULL, capture_output=True).returncode == 0:
-            return target.read_bytes()
+            made = MADE[key] = target.read_bytes()
+            if len(made) > 2_000_000 or len(MADE) > 32:
+                MADE.clear()
+            return made
 
 
 def measure(ffmpeg, data, raw=False):
@@ -163,7 +174,7 @@ class Handler(BaseHTTPRequestHandler):
         for start in range(0, end, size):
             piece = body[start:min(start + size, end)]
             self.wfile.write(b"%x\r\n%s\r\n" % (len(piece), piece) if stream else piece)
-            time.sleep(0.02 * stream)  # a moment apart
+            time.sleep(0.002 * stream)  # a moment apart
         self.wfile.write(b"0\r\n\r\n" if stream and end == len(body) else b"")
         self.close_connection = self.close_connection or end < len(body)
 
@@ -171,7 +182,7 @@ class Handler(BaseHTTPRequestHandler):
                retry_after=None, retry_date=None, loc=("body", "audio"), **context):
         """Sends a refusal, shaped "old" (detail: status, message) or "new"."""
         self.entry["answer"] = self.entry["answer"] or name
-        headers = {} if retry_after is None else {"Retry-After": "%d" % retry_after}
+        headers = {} if retry_after is None else {"Retry-After": str(retry_after)}  # as given
         if retry_date is not None:  # seconds ahead, as a date
             headers["Retry-After"] = email.utils.formatdate(time.time() + retry_date, usegmt=True)
         if name == "concurrent_limit_exceeded" and context.get("concurrency_headers", True):
@@ -295,6 +306,13 @@ class Handler(BaseHTTPRequestHandler):
         with service.lock:
             self.entry["charged"] = cost
             service.credits_used += cost
+        if service.hold_answers:  # until released; stopping releases them all
+            released = threading.Event()
+            with service.lock:
+                service.held.append(released)
+            released.wait()
+            if service.stopping.is_set():
+                return
         if name == "stall":  # nothing sent until the client leaves or the service stops
             self.close_connection = True
             while not select.select([self.connection], [], [], 0)[0]:  # until the client goes
@@ -341,7 +359,8 @@ class Handler(BaseHTTPRequestHandler):
             query = dict(urllib.parse.parse_qsl(urllib.parse.urlsplit(self.path).query))
             return self.send(200, service.preview(voice_id), {"Content-Type": "audio/mpeg"},
                              fraction=float(query.get("fraction", 1)))
-        if self.command != "POST" or name not in ("queue", "set", "clear", "register_speech"):
+        if self.command != "POST" or name not in ("queue", "set", "clear", "register_speech",
+                                                  "release"):
             return self.send(404, {"detail": "Not Found"})
         try:
             arguments = json.loads(body or b"{}")
@@ -358,8 +377,9 @@ class StandinService(ThreadingHTTPServer):
     request_queue_size = 64  # many conversions connect at once
     KNOBS = {"key": "standin-key", "plan": "creator", "latency": 0.0, "concurrency": None,
              "credits": None, "credits_used": 0, "permissions": PERMISSIONS, "length_error": 0.0,
-             "shape": "new", "voices": ACCOUNT_VOICES, "hold": False}  # concurrency, credits:
-    # None: the plan's; hold: no answer until a request was refused as one too many at once
+             "shape": "new", "voices": ACCOUNT_VOICES, "hold": False, "hold_answers": False}
+    # concurrency, credits: None: the plan's; hold: no answer until a request was refused as one
+    # too many at once; hold_answers: see release()
     requests = property(lambda self: list(self.entries))  # the ledger
     url = property(lambda self: "http://127.0.0.1:%d" % self.server_address[1])
 
@@ -373,6 +393,7 @@ class StandinService(ThreadingHTTPServer):
         self.in_flight = self.peak_in_flight = 0
         self.stopping, self.serving = threading.Event(), False
         self.refused_at_once = threading.Event()
+        self.held = []  # an event per answer held, in the order they came
         self.set(**{**self.KNOBS, **knobs})
         super().__init__(("127.0.0.1", port), Handler)
 
@@ -396,6 +417,14 @@ class StandinService(ThreadingHTTPServer):
             raise ValueError("unknown answer %r or options %s" % (answer, sorted(options)))
         self.answers.extend([(answer, options)] * times)
 
+    def release(self, count=None):
+        """Sends the first `count` answers held (all when None): with hold_answers, the answer
+        of each request that did the work waits, charged, until released."""
+        with self.lock:
+            going, self.held[:count] = self.held[:count], []
+        for released in going:
+            released.set()
+
     def register_speech(self, upload, speech):
         """The isolator answers the audio of the file `upload` with the file `speech`."""
         measured = measure(self.ffmpeg, pathlib.Path(upload).read_bytes())
@@ -412,7 +441,9 @@ class StandinService(ThreadingHTTPServer):
         return {sha: charged.count(sha) for sha in charged}
 
     def clear(self):
-        """Empties the ledger and the queue of answers; the credits used stay."""
+        """Empties the ledger and the queue of answers, and lets answers held go; the credits
+        used stay."""
+        self.release()
         with self.lock:
             self.entries.clear()
             self.answers.clear()
@@ -437,12 +468,13 @@ class StandinService(ThreadingHTTPServer):
         return {"requests": self.requests, "charged_credits": self.charged_credits(),
                 "charges_per_audio": self.charges_per_audio(), "credits_used": self.credits_used,
                 "in_flight": self.in_flight, "peak_in_flight": self.peak_in_flight,
+                "held": len(self.held),
                 "preview_downloads": dict(self.preview_downloads),
                 "queued": [dict(options, answer=name) for name, options in list(self.answers)]}
 
     def start(self):
         self.serving = True
-        threading.Thread(target=self.serve_forever, daemon=True).start()
+        threading.Thread(target=self.serve_forever, args=(0.02,), daemon=True).start()
         threading.Thread(target=self.stop, args=(self.lifetime,), daemon=True).start()
         return self
 
@@ -450,6 +482,7 @@ class StandinService(ThreadingHTTPServer):
         """Stops serving, at once or after `after` seconds (the lifetime) unless stopped by then."""
         if self.serving and not self.stopping.wait(after):
             self.stopping.set()
+            self.release()
             self.shutdown()
             self.server_close()
 
@@ -467,7 +500,8 @@ def main():
                         ("permissions", lambda names: [name for name in names.split(",") if name])):
         for flag in flags.split():
             parser.add_argument("--" + flag, type=kind)
-    parser.add_argument("--hold", action="store_true", default=None)
+    for flag in ("--hold", "--hold-answers"):
+        parser.add_argument(flag, action="store_true", default=None)
     args = {name: value for name, value in vars(parser.parse_args()).items() if value is not None}
     service = StandinService(**args).start()
     print(service.url, flush=True)

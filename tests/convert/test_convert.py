@@ -18,7 +18,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 SCRIPT = os.path.join(os.path.dirname(os.path.dirname(HERE)), "src", "script")
 sys.path[:0] = [HERE, SCRIPT]
 from standin_service import PERMISSIONS, StandinService  # noqa: E402
-from voxconvert import audio, cache, cli, service  # noqa: E402
+from voxconvert import audio, cache, cli, refusals, service  # noqa: E402
 from voxconvert.messages import Failure  # noqa: E402
 
 FFMPEG = os.environ.get("VOXSPLICE_FFMPEG") or shutil.which("ffmpeg")
@@ -28,8 +28,14 @@ SET_KEY = "set it with Tools > Set elevenlabs_api_key env var"
 FRAME = 1024 / 44100
 FORMAT = ("alac", 44100, "stereo")
 MAY_BE_CHARGED = "may have converted it and charged for it"
+SEPARATE = os.path.join(SCRIPT, "separate.py")
+# torch and torchaudio as far as separate.py goes before it decodes its input (neither is
+# installed here): weights that load, a model of one source.
+RUNNABLE = {"torch": "load = lambda *args, **options: {}\n", "torchaudio": (
+    "import sys, types\nsys.modules['torchaudio.pipelines'] = types.SimpleNamespace("
+    "HDEMUCS_HIGH_MUSDB_PLUS=types.SimpleNamespace(_model_factory_func=lambda: types."
+    "SimpleNamespace(sources=['vocals'], load_state_dict=len, eval=int)))\n")}
 root = work = logging_ffmpeg = None
-media = {}
 
 
 def ffmpeg(*args):
@@ -38,24 +44,43 @@ def ffmpeg(*args):
                           stderr=subprocess.PIPE, check=True).stdout
 
 
-def stream_format(path):
-    """(codec, sample rate, channel layout) of the first audio stream, from `ffmpeg -i`."""
-    probe = subprocess.run([FFMPEG, "-nostdin", "-hide_banner", "-i", path],
-                           stdin=subprocess.DEVNULL, capture_output=True, text=True)
-    match = re.search(r"Audio: (\w+).*?, (\d+) Hz, (\w+)", probe.stderr)
-    return (match.group(1), int(match.group(2)), match.group(3)) if match else None
+def probe(path, known={}):
+    """(codec, sample rate, channel layout) of the first audio stream and its decoded length in
+    seconds, from one ffmpeg run; a file unchanged since is not run again."""
+    state = os.stat(path)
+    key = path, state.st_size, state.st_mtime_ns
+    if key not in known:
+        run = subprocess.run([FFMPEG, "-nostdin", "-hide_banner", "-i", path, "-map", "0:a:0",
+                              "-ac", "1", "-ar", "44100", "-f", "s16le", "-"],
+                             stdin=subprocess.DEVNULL, capture_output=True)
+        match = re.search(rb"Audio: (\w+).*?, (\d+) Hz, (\w+)", run.stderr)
+        known[key] = ((match[1].decode(), int(match[2]), match[3].decode()) if match else None,
+                      len(run.stdout) / 2 / 44100)
+    return known[key]
 
 
-def decoded_seconds(path):
-    return len(ffmpeg("-i", path, "-map", "0:a:0", "-ac", "1", "-ar", "44100", "-f", "s16le",
-                      "-")) / 2 / 44100
+class Media(dict):
+    """The test media, {name: path}, each made when first used."""
+    MADE = {"a": ("a.mp4", "-f lavfi -i sine=440:d=3 -ac 2 -c:a aac"),
+            "b": ("b.mp4", "-f lavfi -i sine=300:d=2.3:r=48000 -ac 1 -c:a aac"),
+            "sliver": ("sliver.mp4", "-f lavfi -i sine=440:d=0.03 -ac 2 -c:a aac"),
+            "x": ("x.wav", "-f lavfi -i sine=500:d=1"),  # x and y: as large as each other,
+            "y": ("y.wav", "-f lavfi -i sine=700:d=1"),  # not alike
+            # Silence: a tone this long takes seconds.
+            "long": ("long.mp4", "-f lavfi -i anullsrc=r=8000 -t 301 -c:a aac"),
+            "mkv": ("mkv.mkv", "-i @b -c copy"),  # times in milliseconds
+            "cut": ("cut.mp4", "-ss 0.5 -i @a -c copy"),  # ends short
+            "alac": ("alac.mkv", "-i @a -c:a alac -sample_fmt s16p")}
+
+    def __missing__(self, name):
+        path = os.path.join(root, self.MADE[name][0])
+        ffmpeg(*[self[word[1:]] if word[0] == "@" else word
+                 for word in self.MADE[name][1].split()], path)
+        self[name] = path
+        return path
 
 
-def make_sine(name, seconds, frequency, rate, channels):
-    path = os.path.join(root, name)
-    ffmpeg("-f", "lavfi", "-i", "sine=frequency=%d:duration=%s:sample_rate=%d"
-           % (frequency, seconds, rate), "-ac", str(channels), "-c:a", "aac", path)
-    return path
+media = Media()
 
 
 def install_script(folder):
@@ -70,8 +95,8 @@ def objects(result):
     return [json.loads(line) for line in result.stdout.splitlines()]
 
 
-def live_group(pgid):
-    """Names of the processes in group `pgid` that still run (a zombie has ended)."""
+def live_session(sid):
+    """Names of the processes in session `sid` that still run (a zombie has ended)."""
     names = []
     for pid in filter(str.isdigit, os.listdir("/proc")):
         try:
@@ -79,16 +104,28 @@ def live_group(pgid):
                 name, _, rest = handle.read().rpartition(") ")
         except OSError:  # ended meanwhile
             continue
-        if rest.split()[2] == str(pgid) and rest[0] != "Z":
+        if rest.split()[3] == str(sid) and rest[0] != "Z":
             names.append(name.partition("(")[2])
     return names
 
 
+def fake_packages(**packages):
+    """A folder for PYTHONPATH with `packages`, each given as the source of its __init__.py."""
+    folder = tempfile.mkdtemp(prefix="packages-", dir=root)
+    for name, source in packages.items():
+        os.mkdir(os.path.join(folder, name))
+        with open(os.path.join(folder, name, "__init__.py"), "w") as handle:
+            handle.write(source)
+    return folder
+
+
 def wait_for(condition, seconds=60):
     deadline = time.monotonic() + seconds
-    while not condition() and time.monotonic() < deadline:
-        time.sleep(0.05)
-    return condition()
+    while not condition():
+        if time.monotonic() > deadline:
+            return False
+        time.sleep(0.02)
+    return True
 
 
 def decodings():
@@ -110,19 +147,7 @@ def setUpModule():
     os.makedirs(os.path.join(work, "ffmpeg", "bin"))
     install_script(work)
     os.symlink(os.path.abspath(FFMPEG), os.path.join(work, "ffmpeg", "bin", "ffmpeg"))
-    media["a"] = make_sine("a.mp4", 3, 440, 44100, 2)
-    media["b"] = make_sine("b.mp4", 2.3, 300, 48000, 1)
-    media["sliver"] = make_sine("sliver.mp4", 0.03, 440, 44100, 2)
-    for name, frequency in (("x", 500), ("y", 700)):  # as large as each other, not alike
-        media[name] = os.path.join(root, name + ".wav")
-        ffmpeg("-f", "lavfi", "-i", "sine=%d:d=1" % frequency, media[name])
-    media["long"] = os.path.join(root, "long.mp4")  # silence: a tone this long takes seconds
-    ffmpeg("-f", "lavfi", "-i", "anullsrc=r=8000", "-t", "301", "-c:a", "aac", media["long"])
-    for name, args in (("mkv", ["-i", media["b"], "-c", "copy"]),  # times in milliseconds
-                       ("cut", ["-ss", "0.5", "-i", media["a"], "-c", "copy"]),  # ends short
-                       ("alac", ["-i", media["a"], "-c:a", "alac", "-sample_fmt", "s16p"])):
-        media[name] = os.path.join(root, name + (".mp4" if name == "cut" else ".mkv"))
-        ffmpeg(*args, media[name])
+    media.clear()
     logging_ffmpeg = os.path.join(root, "logging-ffmpeg")
     with open(logging_ffmpeg, "w") as handle:
         handle.write('#!/bin/sh\necho "$*" >> "%s"\nexec "%s" "$@"\n'
@@ -148,7 +173,7 @@ class ConvertCase(unittest.TestCase):
 
     def setUp(self):
         self.service.clear()
-        self.service.set(key=KEY, length_error=0.0, permissions=PERMISSIONS)
+        self.service.set(key=KEY, length_error=0.0, permissions=PERMISSIONS, hold_answers=False)
         self.out_dir = tempfile.mkdtemp(prefix="OUTBOOKS-", dir=root)
         self.output = os.path.join(self.out_dir, "3.mp4")
         self.fresh_cache()
@@ -181,8 +206,8 @@ class ConvertCase(unittest.TestCase):
         # The path as it is, "BOOKS" and all; the words for people on standard error as well.
         self.assertEqual((done["type"], done["ok"], done["output"]), ("result", True, output))
         self.assertEqual(result.stderr.splitlines()[-1], done["message"])
-        self.assertEqual(stream_format(output), FORMAT)
-        self.assertAlmostEqual(decoded_seconds(output), decoded_seconds(source), delta=FRAME)
+        self.assertEqual(probe(output)[0], FORMAT)
+        self.assertAlmostEqual(probe(output)[1], probe(source)[1], delta=FRAME)
         return done
 
     def assert_failed(self, result, *words, requests, kind="error"):
@@ -214,9 +239,7 @@ class ServiceTest(ConvertCase):
                                  speakerboost=False, denoise=True, seed=4294967295),
                  dict(model_id=model, voice_settings=dict(stability=0.3, similarity_boost=1,
                                                           style=0, use_speaker_boost=False),
-                      seed="4294967295", remove_background_noise="true")),
-                ("a", 0.0, dict(seed=7.0, denoise=False),
-                 dict(default, seed="7", remove_background_noise="false"))):
+                      seed="4294967295", remove_background_noise="true"))):
             with self.subTest(input=name, error=error, settings=settings):
                 self.service.set(length_error=error)
                 self.service.clear()
@@ -233,6 +256,10 @@ class ServiceTest(ConvertCase):
                 self.assertEqual({field: json.loads(value) if field == "voice_settings" else value
                                   for field, value in request["fields"].items()
                                   if field != "audio"}, sent)
+        with mock.patch.dict(os.environ,
+                             VOXSPLICE_VOICE_SETTINGS='{"seed": 7.0, "denoise": false}'):
+            self.assertEqual(service.request_fields(service.voice_settings()),
+                             dict(default, seed="7", remove_background_noise="false"))
 
     def test_every_refusal_in_both_shapes(self):
         """Each refusal, in the old shape and the new, has its own words; none is sent again,
@@ -270,23 +297,28 @@ class ServiceTest(ConvertCase):
     def test_answers(self):
         """Only what the service did not do is asked again; nothing is billed twice; every
         failure is one failure object of its kind, and a status that is not 0."""
+        far = "Fri, 31 Dec 9999 23:59:59 GMT"
         cases = [  # queued answers, settings, (requests, failure: kind and words, credits)
             ([], {"key": "wrong-key"}, (1, ("invalid_key", "invalid key"), 0)),
-            ([("concurrent_limit_exceeded", dict(retry_after=3))], {},
-             (1, ("busy", "BUSY", "at once", "retry after 3 s"), 0)),
-            ([("rate_limit_exceeded", dict(retry_after=1))], {}, (2, None, 50)),
-            ([("system_busy", dict(retry_date=1))], {}, (2, None, 50)),
-            ([("server_error", {})], {}, (2, None, 50)),
-            ([("service_unavailable", {})], {}, (2, None, 50)),
-            ([("server_error", {})] * 3, {}, (3, ("server", "(HTTP 500)", "after 3 tries"), 0)),
+            ([("concurrent_limit_exceeded", dict(retry_after=far))], {},
+             (1, ("busy", "BUSY", "at once", "retry after 60 s"), 0)),
+            ([("rate_limit_exceeded", dict(retry_after=0)), ("service_unavailable", {})], {},
+             (3, None, 50)),
+            ([("system_busy", dict(retry_date=0))] + [("server_error", {})] * 2, {},
+             (3, ("server", "(HTTP 500)", "after 3 tries"), 0)),
             ([("bad_gateway", {})], {}, (1, ("possibly_charged", "502", MAY_BE_CHARGED), 50)),
-            ([("gateway_timeout", {})], {}, (1, ("possibly_charged", "504", MAY_BE_CHARGED), 50)),
             ([("stall", {})], {"VOXSPLICE_HTTP_TIMEOUT": 1},
              (1, ("possibly_charged", MAY_BE_CHARGED), 50)),
             ([("cut", {})], {}, (1, ("possibly_charged", "cut short", MAY_BE_CHARGED), 50)),
             # Words for people that read like a result or a wait are only words.
             ([("invalid_parameters", dict(message="OK: retry after 9 s"))], {},
              (1, ("invalid", "OK: retry after 9 s"), 0))]
+        # Retry-After in seconds or as a date, however far off, past or garbled, is a wait of a
+        # minute at most, or none.
+        for value, wait in (("3", 3), ("9" * 400, 60), (far, 60), ("Sat, 01 Jan 2000 00:00:00 GMT",
+                            0), ("Mon, 01 Jan 99999 00:00:00 GMT", None), ("-5", None),
+                            ("Fri, 31 Dec 9999 23:59:59 +9999", None), ("\u00b2", None)):
+            self.assertEqual(refusals.retry_after_seconds(value), wait, value)
         for answers, settings, (requests, failure, credits) in cases:
             with self.subTest(answers=answers, settings=settings):
                 self.service.clear()
@@ -302,7 +334,7 @@ class ServiceTest(ConvertCase):
                     told = self.assert_failed(result, *failure[1:], requests=requests,
                                               kind=failure[0])
                     self.assertEqual((told["retry_after"], told["possibly_charged"]),
-                                     (3 if failure[0] == "busy" else None, bool(credits)))
+                                     (60 if failure[0] == "busy" else None, bool(credits)))
                 self.assertEqual(self.service.charged_credits(), credits)
                 self.assert_billed_once()
 
@@ -337,21 +369,25 @@ class ServiceTest(ConvertCase):
             self.assertEqual(len(objects(result)), 1)
             self.assertEqual(decodings(), decoded)
         self.assertEqual(len(self.service.requests), 2)
-        other = os.path.join(self.out_dir, "8.mp4")
-        self.assert_converted(self.run_convert([media["a"], other, "TX3LPaxmHKxFdv7VOQHJ"]),
-                              media["a"], other)
-        self.assertEqual(len(self.service.requests), 3)
         # Other voice settings are another result, the same ones however written the kept one;
-        # none set is the default model, under the name kept before there were settings.
-        for settings, reused, requests in (
-                (dict(style=1), False, 4), (dict(style=1.0), True, 4),
-                (dict(style=1, denoise=False), False, 5),
-                (dict(model="eleven_multilingual_sts_v2"), True, 5)):
-            self.assertEqual((self.assert_converted(self.run_convert(
-                [media["a"], other, VOICE], VOXSPLICE_VOICE_SETTINGS=json.dumps(settings)),
-                media["a"], other)["reused"], len(self.service.requests)), (reused, requests))
-        self.assertEqual(cli.result_key("0" * 64, VOICE, "", {}),
-                         "0768d715a1d226317d73cd72dc3447762665e8ee25301ad2aa7e7eea650c76ab")
+        # none set is the default model, under the name kept before there were settings. Another
+        # voice is another result too.
+        other = os.path.join(self.out_dir, "8.mp4")
+        self.assertFalse(self.assert_converted(self.run_convert(
+            [media["a"], other, VOICE], VOXSPLICE_VOICE_SETTINGS='{"style": 1}'), media["a"],
+            other)["reused"])
+        self.assertEqual(len(self.service.requests), 3)
+
+        def named(voice=VOICE, **settings):
+            with mock.patch.dict(os.environ, VOXSPLICE_VOICE_SETTINGS=json.dumps(settings)):
+                return cli.result_key("0" * 64, voice, "", cli.voice_settings(False))
+
+        self.assertEqual(named(), "0768d715a1d226317d73cd72dc34477"
+                                  "62665e8ee25301ad2aa7e7eea650c76ab")
+        self.assertEqual([named(style=1.0), named(model="eleven_multilingual_sts_v2")],
+                         [named(style=1), named()])
+        self.assertEqual(len({named(), named(style=1), named(style=1, denoise=False),
+                              named("TX3LPaxmHKxFdv7VOQHJ")}), 4)
         # A small cache lets the piece used least recently go; a leftover of a writer long gone
         # is swept, one a live writer may hold stays and counts.
         for voice, leftovers in ((VOICE, {}), ("TX3LPaxmHKxFdv7VOQHJ", {"live": 0, "gone": 1})):
@@ -391,8 +427,7 @@ class ServiceTest(ConvertCase):
         with open(unreadable, "w") as notes:
             notes.write("no audio here")
         for permissions, left, seed in ((PERMISSIONS, credits_left, 0),
-                                        ({"speech_to_speech"}, None, 0),
-                                        (PERMISSIONS, credits_left, 1)):
+                                        ({"speech_to_speech"}, None, 1)):
             with self.subTest(permissions=permissions, seed=seed):
                 self.service.set(permissions=permissions)
                 report = objects(self.run_convert(
@@ -442,7 +477,7 @@ class ServiceTest(ConvertCase):
                                                         downloaded=downloaded)])
             self.assertEqual(os.listdir(kept), [VOICE + ".mp3"] * (downloaded is not None))
         self.assertEqual(self.service.preview_downloads, {VOICE: 2})
-        self.assertEqual(stream_format(path)[0], "mp3")
+        self.assertEqual(probe(path)[0][0], "mp3")
         self.service.set(permissions={"speech_to_speech"})
         refused = objects(self.run_convert(["--voices"]))[-1]
         self.assertEqual(refused["kind"], "permission")
@@ -473,86 +508,90 @@ class ServiceTest(ConvertCase):
                   ("ffmpeg not found at " + os.path.join(bare, "ffmpeg", "bin"),)),
                  (None, {"ELEVENLABS_API_BASE": closed, "VOXSPLICE_MAX_TRIES": 2},
                   ("cannot reach the voice service", "after 2 tries")),
+                 (["--voices"], {"ELEVENLABS_API_BASE": "http://0.0.0.0:9"}, (
+                     "the service address http://0.0.0.0:9 is not https; the key would travel "
+                     "unencrypted",)),
                  ([garbage, out, "v"], {"VOXSPLICE_FFMPEG": noisy}, ("damaged frame",)),
                  (["--wait-for-go", a, out, VOICE], {}, ("stopped before the piece was sent",)),
                  (["--estimate", VOICE, a], {"VOXSPLICE_VOICE_SETTINGS": '{"style": "high"}'},
                   ("VOXSPLICE_VOICE_SETTINGS has style", "a number from 0 to 1"))]
-        cases += [(None, {"VOXSPLICE_VOICE_SETTINGS": text}, ("VOXSPLICE_VOICE_SETTINGS", word))
-                  for text, word in (("[0.5]", "not a JSON object"), ('{"model": "a b"}', "model"),
-                                     ('{"stability": 1.5}', "stability 1.5"),
-                                     ('{"seed": 4294967296}', "seed"), ('{"pitch": 2}', '"pitch"'),
-                                     ('{"speakerboost": 1}', "speakerboost 1"))]
         for args, settings, words in cases:
             with self.subTest(args=args, settings=settings):
                 self.assert_failed(self.run_convert(args, **settings), *words, requests=0,
                                    kind="stopped" if "stopped" in words[0] else "error")
-
+        # The same checks on more values: plain http only to this machine, named as such;
+        # voice settings of the wrong kind.
+        for name, value, words in [("ELEVENLABS_API_BASE", base, "not https") for base in (
+                "http://127.0.0.1.example.com", "http://localhost@example.com")] + [
+                ("VOXSPLICE_VOICE_SETTINGS", text, words) for text, words in (
+                    ("[0.5]", "not a JSON object"), ('{"model": "a b"}', "model"),
+                    ('{"stability": 1.5}', "stability 1.5"), ('{"seed": 4294967296}', "seed"),
+                    ('{"pitch": 2}', '"pitch"'), ('{"speakerboost": 1}', "speakerboost 1"))]:
+            with self.subTest(**{name: value}), mock.patch.dict(os.environ, {name: value}):
+                self.assertRaisesRegex(Failure, re.escape(words), service.api_base
+                                       if name == "ELEVENLABS_API_BASE" else service.voice_settings)
+        with mock.patch.dict(os.environ, ELEVENLABS_API_BASE="http://[::1]:8/"):
+            self.assertEqual(service.api_base(), "http://[::1]:8")
 
 TONES = (55, 6000)  # Hz: under the voice's pitch, and above most of its sound
 
 
-def tone_level(path, frequency):
-    """The level of one frequency over the whole file, in dB (Goertzel)."""
-    pcm = array.array("h", ffmpeg("-i", path, "-ac", "1", "-ar", "44100", "-f", "s16le", "-"))
-    coefficient = 2 * math.cos(2 * math.pi * frequency / 44100)
-    before = earlier = 0.0
-    step = 2 * math.pi / len(pcm)
-    for i, sample in enumerate(pcm):  # Hann-windowed, so that nearby tones do not leak in
-        sample *= 0.5 - 0.5 * math.cos(step * i)
-        before, earlier = sample + coefficient * before - earlier, before
-    power = before * before + earlier * earlier - coefficient * before * earlier
-    return 10 * math.log10(max(power, 1e-9) / len(pcm) ** 2)
+def tone_levels(path, rate=16000):
+    """The level of each of TONES over the whole file, in dB (Goertzel, Hann-windowed so that
+    nearby tones do not leak in)."""
+    pcm = array.array("h", ffmpeg("-i", path, "-ac", "1", "-ar", str(rate), "-f", "s16le", "-"))
+    window = [x * (0.5 - 0.5 * math.cos(2 * math.pi * i / len(pcm))) for i, x in enumerate(pcm)]
+    levels = []
+    for frequency in TONES:
+        coefficient, before, earlier = 2 * math.cos(2 * math.pi * frequency / rate), 0.0, 0.0
+        for sample in window:
+            before, earlier = sample + coefficient * before - earlier, before
+        power = before * before + earlier * earlier - coefficient * before * earlier
+        levels.append(10 * math.log10(max(power, 1e-9) / len(pcm) ** 2))
+    return levels
 
 
 class BackgroundTest(ConvertCase):
-    def make_source(self):
-        """A piece of speech over a steady low and high tone; (piece, speech, tones)."""
+    def test_the_background_stays_under_the_new_voice(self):
+        """With the background kept, both tones come out where they were, not as faint as in the
+        voice alone (what the service returns)."""
+        # A piece of speech over a steady low and high tone.
         speech, tones = os.path.join(root, "speech.wav"), os.path.join(root, "tones.wav")
         subprocess.run(["espeak-ng", "-w", speech + ".raw.wav", "The music stays under "
                         "the new voice."], check=True)
         ffmpeg("-i", speech + ".raw.wav", "-af", "apad=pad_dur=1", "-ar", "44100", "-ac", "2",
                speech)
-        ffmpeg("-f", "lavfi", "-i", "sine=55:d=%.3f" % decoded_seconds(speech), "-f", "lavfi",
-               "-i", "sine=6000:d=%.3f" % decoded_seconds(speech), "-filter_complex",
+        ffmpeg("-f", "lavfi", "-i", "sine=55:d=%.3f" % probe(speech)[1], "-f", "lavfi",
+               "-i", "sine=6000:d=%.3f" % probe(speech)[1], "-filter_complex",
                "amix=2:normalize=0,volume=0.3", "-ar", "44100", "-ac", "2", tones)
         piece = os.path.join(root, "output000000000.mp4")
         ffmpeg("-i", speech, "-i", tones, "-filter_complex", "amix=2:normalize=0:duration=first",
                "-c:a", "alac", "-sample_fmt", "s16p", piece)
         self.service.register_speech(piece, speech)
-        return piece, speech, tones
-
-    def measure_levels(self, runs):
-        """The two tones' levels in the source and after each run ({name: settings})."""
-        piece = self.make_source()[0]
-        levels = {"source": [tone_level(piece, f) for f in TONES]}
-        for name, settings in runs.items():
+        separator = os.path.join(root, "separator.py")  # the local one: speech and tones as made
+        with open(separator, "w") as handle:
+            handle.write("import shutil, sys\nshutil.copy(%r, sys.argv[2])\n"
+                         "shutil.copy(%r, sys.argv[3])\n" % (speech, tones))
+        # The offline voice needs no key nor service, and ignores the service's settings.
+        levels = {"source": tone_levels(piece)}
+        for name, settings in {
+                "service": {"VOXSPLICE_KEEP_BACKGROUND": "service"},
+                "local": {"VOXSPLICE_KEEP_BACKGROUND": "local", "VOXSPLICE_OFFLINE_VOICE": 1,
+                          "VOXSPLICE_SEPARATOR": separator, "key": None,
+                          "VOXSPLICE_VOICE_SETTINGS": '{"stability": 2, "model": "?"}'}}.items():
             with self.subTest(run=name):
                 self.fresh_cache()
                 self.service.clear()
                 output = os.path.join(self.out_dir, name + ".mp4")
                 result = self.run_convert([piece, output, VOICE], **settings)
-                self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
-                self.assertEqual(audio.measure(FFMPEG, output)[0],
-                                 audio.measure(FFMPEG, piece)[0])  # to the sample
-                levels[name] = [tone_level(output, f) for f in TONES]
+                self.assertEqual((result.returncode, objects(result)[-1]["type"]), (0, "result"),
+                                 result.stderr)
+                self.assertEqual(probe(output), probe(piece))  # the piece's format, to the sample
+                levels[name] = tone_levels(output)
                 levels[name + " requests"] = len(self.service.requests)
-        return levels
-
-    def test_the_background_stays_under_the_new_voice(self):
-        """With the background kept, both tones come out where they were; without, the service
-        takes them (it returns the voice alone)."""
-        piece, speech, tones = self.make_source()
-        separator = os.path.join(root, "separator.py")  # the local one: speech and tones as made
-        with open(separator, "w") as handle:
-            handle.write("import shutil, sys\nshutil.copy(%r, sys.argv[2])\n"
-                         "shutil.copy(%r, sys.argv[3])\n" % (speech, tones))
-        levels = self.measure_levels({
-            "off": {}, "service": {"VOXSPLICE_KEEP_BACKGROUND": "service"},
-            "local": {"VOXSPLICE_KEEP_BACKGROUND": "local", "VOXSPLICE_OFFLINE_VOICE": 1,
-                      "VOXSPLICE_SEPARATOR": separator}})
-        self.assertEqual([levels[n + " requests"] for n in ("off", "service", "local")], [1, 2, 0])
-        for source, kept, lost, local in zip(levels["source"], levels["service"], levels["off"],
-                                             levels["local"]):
+        self.assertEqual([levels[n + " requests"] for n in ("service", "local")], [2, 0])
+        for source, kept, lost, local in zip(levels["source"], levels["service"],
+                                             tone_levels(speech), levels["local"]):
             self.assertLess(abs(kept - source), 8, levels)
             self.assertGreater(kept - lost, 25, levels)
             self.assertLess(abs(local - source), 8, levels)
@@ -565,8 +604,24 @@ class BackgroundTest(ConvertCase):
             [piece, os.path.join(self.out_dir, "3.mp4"), VOICE], VOXSPLICE_KEEP_BACKGROUND="local",
             VOXSPLICE_OFFLINE_VOICE=1, VOXSPLICE_SEPARATOR=separator),
             "the separator failed: no model", requests=0)
+        # The real separator says why it cannot run here: torch and torchaudio (neither is
+        # installed here; stand-ins for them) missing or broken in turn.
+        for packages, reason in (
+                ({}, "python3-torch is not installed"),
+                ({"torch": "raise OSError('libtorch_cpu.so: cannot open shared object file')"},
+                 "importing torch failed: libtorch_cpu.so: cannot open shared object file"),
+                ({"torch": "", "torchaudio": "from . import _extension"},
+                 "importing torchaudio failed: cannot import name '_extension'"),
+                ({"torch": "", "torchaudio": ""}, "this torchaudio has no Hybrid Demucs model"),
+                (RUNNABLE, None)):
+            with self.subTest(packages=packages):
+                [said] = objects(subprocess.run(  # -S: without the system's packages
+                    [sys.executable, "-S", SEPARATE, "--check"], capture_output=True, text=True,
+                    env=dict(os.environ, PYTHONPATH=fake_packages(**packages))))
+                self.assertEqual((said["type"], said["available"]), ("check", reason is None))
+                self.assertEqual((said["reason"] or "")[:len(reason or "")], reason or "")
         # The cost of a run counts the isolator too.
-        for mode, isolated in (("local", 0), ("service", decoded_seconds(piece))):
+        for mode, isolated in (("local", 0), ("service", probe(piece)[1])):
             report = objects(self.run_convert(["--estimate", VOICE, piece],
                                               VOXSPLICE_KEEP_BACKGROUND=mode))[-1]
             self.assertAlmostEqual(report["isolate_seconds"], isolated, delta=0.05)
@@ -574,57 +629,91 @@ class BackgroundTest(ConvertCase):
 
 
 class OfflineVoiceTest(ConvertCase):
-    def test_offline_voice_needs_no_key_nor_service_and_keeps_length(self):
-        result = self.run_convert(key=None, VOXSPLICE_OFFLINE_VOICE=1,  # service settings ignored
-                                  VOXSPLICE_VOICE_SETTINGS='{"stability": 2, "model": "?"}')
-        self.assert_converted(result, media["a"])
-        self.assertEqual(self.service.requests, [])
+    def test_offline_voice_keeps_length(self):
+        """Its pitch shift without rubberband too (a whole run of it: BackgroundTest, local)."""
         shifts = {audio.offline_semitones(voice) for voice in "abcdefgh"}
         self.assertTrue(len(shifts) > 1 and 0 not in shifts, shifts)
-        samples, _ = audio.measure(FFMPEG, media["b"])
+        samples = round(probe(media["b"])[1] * 44100)
         target = os.path.join(self.out_dir, "fallback.mp4")  # the filter without rubberband
         audio.encode_piece(FFMPEG, media["b"], target, samples,
                            audio.pitch_filter(-4, rubberband=False), "fallback")
-        self.assertEqual(stream_format(target), FORMAT)
-        self.assertAlmostEqual(decoded_seconds(target), decoded_seconds(media["b"]), delta=FRAME)
+        self.assertEqual(probe(target)[0], FORMAT)
+        self.assertAlmostEqual(probe(target)[1], probe(media["b"])[1], delta=FRAME)
 
 
 @unittest.skipUnless(sys.platform.startswith("linux"), "watches processes through /proc")
 class StopTest(ConvertCase):
-    def test_stopped_or_killed_script_leaves_no_ffmpeg(self):
-        # An ffmpeg that works until it is to write the piece, then hangs (as `sleep`); or a
-        # service that has the piece and does not answer.
-        hanging = os.path.join(root, "hanging-ffmpeg")
-        with open(hanging, "w") as handle:
-            handle.write('#!/bin/sh\ncase "$*" in *alac*) exec sleep 60;; esac\nexec "%s" "$@"\n'
-                         % os.path.abspath(FFMPEG))
-        os.chmod(hanging, 0o755)
-        offline = dict(key=None, VOXSPLICE_OFFLINE_VOICE=1, VOXSPLICE_FFMPEG=hanging)
-        for stop, settings in ((signal.SIGTERM, offline), (signal.SIGTERM, {}),
-                               (signal.SIGKILL, offline)):
-            with self.subTest(signal=stop.name, service=not settings):
-                self.service.queue("stall")
-                command, env = self.command(**settings)
-                child = subprocess.Popen(command, env=env, stdin=subprocess.DEVNULL, text=True,
-                                         stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                                         start_new_session=True)
+    def test_a_stop_ends_the_piece_unless_the_service_has_it(self):
+        """A stop (to the script's whole group, as the caller sends it) before the piece went out
+        ends it, with no ffmpeg left; after, the piece paid for is finished and kept. The
+        separator ends cleanly too."""
+        # An ffmpeg that works until it is to write the piece (or read the separator's input),
+        # then hangs; one that holds the encoding of the service's answer until let go.
+        hanging, gate, gated, opened = (os.path.join(root, name) for name in (
+            "hanging-ffmpeg", "gate-ffmpeg", "gated", "opened"))
+        for path, test in ((hanging, "*alac*|*mixture.wav*) exec sleep 600"), (gate, (
+                '*.voice.mp3*) : >"%s"; until [ -e "%s" ]; do sleep 0.01; done'
+                % (gated, opened)))):
+            with open(path, "w") as handle:
+                handle.write('#!/bin/sh\ncase "$*" in %s;; esac\nexec "%s" "$@"\n'
+                             % (test, os.path.abspath(FFMPEG)))
+            os.chmod(path, 0o755)
+        weights = os.path.join(root, "torch", "hub", "torchaudio", "models", "hdemucs_high_"
+                               "trained.pt")
+        os.makedirs(os.path.dirname(weights))
+        open(weights, "w").close()
+        offline, piece = dict(key=None, VOXSPLICE_OFFLINE_VOICE=1, VOXSPLICE_FFMPEG=hanging), [
+            media["a"], self.output, VOICE]
+        hung = lambda child: "sleep" in live_session(child.pid)  # noqa: E731
+        cases = [  # signal, settings, arguments, when it comes, what comes of it
+            (signal.SIGTERM, offline, piece, hung, "stopped"),
+            (signal.SIGTERM, {}, ["--wait-for-go"] + piece,
+             lambda child: json.loads(child.stdout.readline())["type"] == "ready", "stopped"),
+            (signal.SIGTERM, dict(offline, script=SEPARATE, TORCH_HOME=os.path.join(root, "torch"),
+                                  PYTHONPATH=fake_packages(**RUNNABLE)),
+             [media["a"], gated + ".wav", opened + ".wav"], hung, "stopped"),
+            (signal.SIGTERM, {}, piece, lambda child: self.service.held, "kept"),
+            (signal.SIGTERM, {"VOXSPLICE_FFMPEG": gate}, piece,
+             lambda child: os.path.exists(gated), "kept"),
+            (signal.SIGKILL, offline, piece, hung, "killed")]
+        for stop, settings, args, moment, outcome in cases:
+            with self.subTest(signal=stop.name, settings=sorted(settings), outcome=outcome):
+                self.service.clear()
+                self.service.set(hold_answers=not settings)
+                self.fresh_cache()
+                command, env = self.command(args, **settings)
+                temporary = tempfile.mkdtemp(dir=root)
+                child = subprocess.Popen(command, env=dict(env, TMPDIR=temporary), text=True,
+                                         stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                         stderr=subprocess.PIPE, start_new_session=True)
                 self.addCleanup(subprocess.run, ["kill", "-KILL", "--", "-%d" % child.pid],
                                 stderr=subprocess.DEVNULL)
-                self.assertTrue(wait_for(lambda: "sleep" in live_group(child.pid) or any(
-                    entry["answer"] == "stall" for entry in self.service.requests)),
-                    "ffmpeg never came to write the piece, nor the piece to the service")
-                child.send_signal(stop)
-                out, err = child.communicate(timeout=30)
-                # Polled through /proc: an orphan that has died may stay an unreaped zombie.
-                self.assertTrue(wait_for(lambda: not live_group(child.pid)),
-                                "ffmpeg outlived the script: %s" % live_group(child.pid))
-                if stop == signal.SIGTERM:
-                    result = subprocess.CompletedProcess(command, child.returncode, out, err)
-                    told = self.assert_failed(result, "stopped", requests=0 if settings else 1,
-                                              kind="stopped")
-                    self.assertEqual(told["possibly_charged"], not settings)
-                else:
+                self.assertTrue(wait_for(lambda: moment(child)), "the moment never came")
+                os.killpg(child.pid, stop)
+                if outcome == "kept":  # the stop is noted; only then is the piece let go
+                    self.assertTrue(any("Stopping after this piece" in line
+                                        for line in iter(child.stderr.readline, "")))
+                    self.service.release()
+                    open(opened, "w").close()
+                out, err = child.communicate(timeout=60)
+                # The children lead groups of their own, in the script's session. Polled through
+                # /proc: an orphan that has died may stay an unreaped zombie.
+                self.assertTrue(wait_for(lambda: not live_session(child.pid)),
+                                "ffmpeg outlived the script: %s" % live_session(child.pid))
+                self.assertEqual(os.listdir(temporary), [])
+                result = subprocess.CompletedProcess(command, child.returncode, out, err)
+                if outcome == "stopped":
+                    self.assertFalse(self.assert_failed(result, "stopped", requests=0,
+                                                        kind="stopped")["possibly_charged"])
+                elif outcome == "killed":
                     self.assertEqual(child.returncode, -signal.SIGKILL)
+                else:
+                    self.assert_converted(result, media["a"])
+                    self.assertEqual([item["type"] for item in objects(result)] + [len(
+                        self.service.requests)], ["answered", "result", 1])
+                    self.assertEqual(len([name for _, _, names in os.walk(self.cache)
+                                          for name in names if name.endswith(".mp4")]), 1)
+                    os.remove(self.output)
 
 
 if __name__ == "__main__":

@@ -10,8 +10,8 @@ Modules:
   previews   the voices' previews: which voices have one, their files downloaded once
   audio      ffmpeg: finding it, running it, measuring and writing pieces, the offline voice
   workfiles  temporary files next to the output, moved into place when finished
-  cli        the command line (a piece, a run's cost, the voices, previews), exit status and
-             signals
+  stops      stop signals: at once before the piece went out, after it once it is finished
+  cli        the command line (a piece, a run's cost, the voices, previews) and exit status
 """
 
 from .cli import main

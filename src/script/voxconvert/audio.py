@@ -1,11 +1,11 @@
 """ffmpeg: finding it, running it, measuring the input, writing pieces, the offline voice."""
 
 import contextlib
+import errno
 import hashlib
 import os
 import re
 import shutil
-import signal
 import subprocess
 import sys
 import tempfile
@@ -26,37 +26,38 @@ OFFLINE_SHIFTS = (-5, -4, -3, 3, 4, 5)
 
 # How long an ffmpeg that was asked to stop may take before it is killed.
 STOP_WAIT_SECONDS = 2.0
-PR_SET_PDEATHSIG = 1  # from <linux/prctl.h>
 # An ffmpeg run that takes longer than this (plus twice the audio's length) is taken for hung.
 TIME_LIMIT_SECONDS = 600
 ERRORS_KEPT = 64 * 1024  # the end of ffmpeg's errors, for the failure line
 RUNNING = set()  # the ffmpeg runs of every thread
 
-
-def death_signal_hook():
-    """On Linux, a function the child runs before it becomes ffmpeg: the kernel is to kill it
-    when this script dies, however the script dies. None elsewhere or when libc cannot be had."""
-    if not sys.platform.startswith("linux"):
-        return None
-    try:
-        import ctypes
-        prctl = ctypes.CDLL(None, use_errno=True).prctl
-    except (ImportError, OSError, AttributeError):
-        return None
-    script = os.getpid()
-
-    def die_with_script():
-        prctl(PR_SET_PDEATHSIG, int(signal.SIGKILL), 0, 0, 0)
-        if os.getppid() != script:  # the script died before the line above took hold
-            os._exit(1)
-
-    return die_with_script
-
-
+# How children start. Each leads a process group of its own, so that a stop signal sent to this
+# script's whole group reaches the script alone: the script ends its children itself (see run),
+# and the encoding of an answer already paid for is not cut off under it. On Linux, setpriv
+# has the kernel kill the child when the script dies, however it dies. (A preexec_fn could do
+# that too, but is unsafe while threads run, and the cost of a run measures from a pool.)
 if os.name == "nt":
     CHILD_OPTIONS = {"creationflags": 0x08000000}  # CREATE_NO_WINDOW
+    DEATH_SIGNAL = []
 else:
-    CHILD_OPTIONS = {"preexec_fn": death_signal_hook()}
+    CHILD_OPTIONS = {"process_group": 0}
+    SETPRIV = sys.platform.startswith("linux") and shutil.which("setpriv")
+    DEATH_SIGNAL = [SETPRIV, "--pdeathsig", "KILL", "--"] if SETPRIV else []
+
+
+# The service's key stays with this script: no program it starts gets it.
+KEY_VARIABLE = "elevenlabs_api_key"
+
+
+def child_options():
+    """CHILD_OPTIONS with this script's environment but for the key."""
+    return dict(CHILD_OPTIONS, env={name: value for name, value in os.environ.items()
+                                    if name != KEY_VARIABLE})
+
+
+def child_command(command):
+    """`command` as a child is started with CHILD_OPTIONS: dying with this script where it can."""
+    return DEATH_SIGNAL + list(command)
 
 
 # ---------------------------------------------------------------------------------------------
@@ -79,13 +80,13 @@ def find_ffmpeg():
     return path
 
 
-def end_child(child):
-    """Asks a child that still runs to stop, and kills it if it has not stopped soon after."""
+def end_child(child, wait=STOP_WAIT_SECONDS):
+    """Asks a child that still runs to stop, and kills it if it has not stopped `wait` s after."""
     if child.poll() is not None:
         return
     child.terminate()
     try:
-        child.wait(STOP_WAIT_SECONDS)
+        child.wait(wait)
     except subprocess.TimeoutExpired:
         child.kill()
         child.wait()
@@ -150,9 +151,11 @@ def end_all():
 def start_ffmpeg(command, capture=True):
     """ffmpeg started with stdin closed and its errors piped; stdout piped if `capture`."""
     try:
-        return subprocess.Popen(command, stdin=subprocess.DEVNULL,
+        if DEATH_SIGNAL and not shutil.which(command[0]):  # else setpriv would say it, less clearly
+            raise PermissionError(errno.EACCES, "not an executable program")
+        return subprocess.Popen(child_command(command), stdin=subprocess.DEVNULL,
                                 stdout=subprocess.PIPE if capture else subprocess.DEVNULL,
-                                stderr=subprocess.PIPE, **CHILD_OPTIONS)
+                                stderr=subprocess.PIPE, **child_options())
     except OSError as error:
         raise Failure("ffmpeg failed to start (%s): %s; reinstall ffmpeg"
                       % (command[0], error.strerror or error))

@@ -22,6 +22,8 @@ from .messages import Failure
 LAG_SEARCH_SECONDS = 0.5
 COARSE_RATE = 8000  # samples a second of the envelope's signal
 HOP = 8  # samples of COARSE_RATE per envelope value (1 ms)
+# How long the separator may take to end when asked: the model may be amid a window.
+SEPARATOR_STOP_SECONDS = 10.0
 
 
 def pcm(ffmpeg, path, rate, seconds=None):
@@ -126,21 +128,27 @@ def split_locally(ffmpeg, piece, samples, temps):
     script = os.environ.get("VOXSPLICE_SEPARATOR") or os.path.join(
         os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "separate.py")
     voice_wav, background_wav = temps.new(".voice.wav"), temps.new(".background.wav")
+    limit = separator_time_limit(samples)
     try:
-        result = subprocess.run([sys.executable, script, piece, voice_wav, background_wav],
-                                stdin=subprocess.DEVNULL, capture_output=True, text=True,
-                                timeout=separator_time_limit(samples), **audio.CHILD_OPTIONS)
+        separator = subprocess.Popen(
+            audio.child_command([sys.executable, script, piece, voice_wav, background_wav]),
+            stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
+            **audio.child_options())
     except OSError as error:
         raise Failure("the separator %s did not start: %s" % (script, error))
-    except subprocess.TimeoutExpired:
-        raise Failure("the separator did not finish within %d s"
-                      % separator_time_limit(samples))
-    if result.returncode != 0:
-        said = [item.get("message") for item in objects(result.stdout)
+    with separator:
+        try:
+            output = separator.communicate(timeout=limit)[0]
+        except subprocess.TimeoutExpired:
+            raise Failure("the separator did not finish within %d s" % limit)
+        finally:  # a stop included: asked first, it removes its own temporary files
+            audio.end_child(separator, SEPARATOR_STOP_SECONDS)
+    if separator.returncode != 0:
+        said = [item.get("message") for item in objects(output)
                 if item.get("type") == "failure"]
         raise Failure("the separator failed: %s" % (
             said[-1].replace("FAILED: ", "", 1) if said and said[-1]
-            else "it ended with status %d and said nothing" % result.returncode))
+            else "it ended with status %d and said nothing" % separator.returncode))
     voice, background = temps.new(".voice.mp4"), temps.new(".background.mp4")
     audio.encode_piece(ffmpeg, voice_wav, voice, samples, "", "the separator's voice is unreadable")
     audio.encode_piece(ffmpeg, background_wav, background, samples, "",

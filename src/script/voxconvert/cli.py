@@ -15,10 +15,9 @@ People's words go to standard error.
 
 import concurrent.futures
 import os
-import signal
 import sys
 
-from . import audio, background, cache, previews, protocol, service
+from . import audio, background, cache, previews, protocol, service, stops
 from .messages import Failure, clean, plural, say, shorten
 from .workfiles import TempFiles
 
@@ -35,9 +34,6 @@ EXIT_BUSY = 75
 # The service of the piece: a failure after it answered (paid) and before what it answered was
 # kept may have cost credits.
 SERVICES = []
-
-# Signals that ask the script to stop: a polite kill, and Ctrl+Break on Windows.
-STOP_SIGNALS = [getattr(signal, name) for name in ("SIGTERM", "SIGBREAK") if hasattr(signal, name)]
 
 
 def parse_arguments(argv):
@@ -173,17 +169,18 @@ def answered(remote):
 
 def go_ahead():
     """Says the piece is ready for the service and waits for the window's "go"; anything else,
-    or the end of its input, stops the piece before anything is sent."""
+    or the end of its input, stops the piece before anything is sent. Once it may go, a stop
+    waits for the piece: the window counts it as sent."""
     protocol.emit("ready")
     if sys.stdin.readline().strip() != "go":
         raise Failure("stopped before the piece was sent", "stopped")
+    stops.commit()
 
 
 def deliver(temps, piece, output_path, seconds, message, reused=False, credits=0):
     """Moves the finished piece into place and reports it. A stop from here on comes too late:
     the piece is done."""
-    for stop in STOP_SIGNALS:
-        signal.signal(stop, signal.SIG_IGN)
+    stops.ignore()
     temps.move_into_place(piece, output_path)
     say(message)
     protocol.emit("result", ok=True, output=output_path, seconds=round(seconds, 3),
@@ -258,20 +255,11 @@ def fetch_preview(argv):
     protocol.emit("preview", voice_id=argv[0].strip(), path=path, downloaded=downloaded)
 
 
-def stop_on_signal(signum, frame):
-    """Unwinds the conversion: the running ffmpeg is ended and the temporary files removed on
-    the way out (see audio.run and TempFiles), then main reports the failure."""
-    for stop in STOP_SIGNALS:
-        signal.signal(stop, signal.SIG_IGN)  # a second signal must not cut the cleanup short
-    raise Failure("stopped (signal %d) before the piece was finished" % signum, "stopped")
-
-
 def main(argv):
     for stream in (sys.stdout, sys.stderr):
         if hasattr(stream, "reconfigure"):
             stream.reconfigure(errors="replace")
-    for stop in STOP_SIGNALS:
-        signal.signal(stop, stop_on_signal)
+    stops.listen()
     status, problem = 1, Failure("interrupted before the piece was finished", "stopped")
     try:
         if argv[:1] == ["--estimate"]:

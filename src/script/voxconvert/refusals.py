@@ -8,6 +8,7 @@ where both are present they can differ. So a known string is looked for in `code
 
 import email.utils
 import json
+import math
 import re
 import time
 
@@ -42,6 +43,8 @@ BY_STATUS = {400: "invalid", 401: "invalid_key", 402: "paid_plan", 403: "plan", 
 
 # Refusals where the service did no work and may be asked again after a wait.
 PASSING = {"rate_limit", "server"}
+# The longest wait a Retry-After is taken for: a piece waits no longer before it is tried again.
+LONGEST_WAIT_SECONDS = 60.0
 
 
 # What each refusal means and what to do; {said} holds the service's own words.
@@ -99,18 +102,17 @@ def credits_in(message):
 
 
 def retry_after_seconds(value, now=None):
-    """Retry-After as seconds from now: whole seconds, or an HTTP date. None when absent or
-    unreadable."""
+    """Retry-After as seconds from now: whole seconds, or an HTTP date; at most
+    LONGEST_WAIT_SECONDS (a date long past is now). None when absent or unreadable."""
     value = (value or "").strip()
-    if not value:
-        return None
-    if value.isdigit():
-        return float(value)
+    if re.fullmatch(r"[0-9]+", value):
+        return min(float(value), LONGEST_WAIT_SECONDS)
     try:
         when = email.utils.parsedate_to_datetime(value).timestamp()
-    except (TypeError, ValueError, IndexError, OverflowError):
+        wait = when - (time.time() if now is None else now)
+    except (TypeError, ValueError, IndexError, OverflowError, OSError):
         return None
-    return max(0.0, when - (time.time() if now is None else now))
+    return min(max(0.0, wait), LONGEST_WAIT_SECONDS) if math.isfinite(wait) else None
 
 
 def read(status, headers, body):

@@ -16,19 +16,20 @@ import time
 import urllib.parse
 import uuid
 
-from . import refusals
+from . import refusals, stops
 from .messages import Failure, hide, say, shorten
 from .transport import NoCompleteAnswer, NotSent, exchange
 
 MODEL_ID = "eleven_multilingual_sts_v2"
 OUTPUT_FORMAT = "mp3_44100_128"
 DEFAULT_API_BASE = "https://api.elevenlabs.io"
+LOOPBACK = ("127.0.0.1", "::1", "localhost")  # where the key may go over plain http
 KEY_VARIABLE = "elevenlabs_api_key"
 # What the service takes in one request.
 MAX_SECONDS = 300.0
 MAX_BYTES = 50 * 1000 * 1000
 CREDITS_PER_MINUTE = 1000
-MAX_WAIT_SECONDS = 60.0
+MAX_WAIT_SECONDS = refusals.LONGEST_WAIT_SECONDS
 # Server errors that the service answers itself, with its own error, before doing the work.
 SERVICE_SAID_NOT_DONE = (500, 503)
 
@@ -87,10 +88,20 @@ def read_key():
 
 
 def api_base():
+    """The service's address. The key goes with every request, so it must be https, or http to
+    this machine alone (a stand-in, a local proxy)."""
     base = os.environ.get("ELEVENLABS_API_BASE", "").strip() or DEFAULT_API_BASE
-    if not re.match(r"https?://[^/]", base):
+    try:
+        address = urllib.parse.urlsplit(base)
+        address.port  # a port that is no number fails here
+    except ValueError:
+        address = None
+    if not address or address.scheme.lower() not in ("http", "https") or not address.hostname:
         raise Failure("ELEVENLABS_API_BASE=%s is not an http(s) address: fix or unset it"
                       % shorten(base, 80))
+    if address.scheme.lower() == "http" and address.hostname not in LOOPBACK:
+        raise Failure("the service address %s is not https; the key would travel unencrypted: "
+                      "fix or unset ELEVENLABS_API_BASE" % shorten(base, 80))
     return base.rstrip("/")
 
 
@@ -168,8 +179,9 @@ def possibly_charged(problem):
 
 class Service:
     """The voice service for one piece. `gate`, when given, is called once before the first
-    request goes out (it may wait, or raise to stop). `paid` counts the complete answers;
-    `unkept` is true from one until the caller has kept what it made of it."""
+    request goes out (it may wait, or raise to stop); from then on a stop waits for the piece
+    (see stops). `paid` counts the complete answers; `unkept` is true from one until the caller
+    has kept what it made of it."""
 
     def __init__(self, gate=None):
         self.gate, self.paid, self.unkept = gate, 0, False
@@ -227,6 +239,7 @@ class Service:
         if self.gate:
             self.gate, gate = None, self.gate
             gate()
+        stops.commit()
         started = time.monotonic()
         for attempt in range(1, self.max_tries + 1):
             sink.seek(0)
@@ -263,7 +276,10 @@ class Service:
                 raise Failure("%s (after %d tries)" % (reason, attempt), kind, wait)
             say("voice service: %s; trying again in %.1f s (try %d of %d)"
                 % (reason, pause, attempt + 1, self.max_tries))
-            time.sleep(pause)
+            if self.unkept:  # an earlier answer of the piece is not kept yet: a stop waits
+                time.sleep(pause)
+            else:
+                stops.wait_between_tries(pause)
 
     def pause(self, attempt, retry_after):
         """The wait before the next try: what the service asked for, else doubling steps with a
