@@ -8,6 +8,7 @@
 #include "pipeline/WorkFolder.h"
 
 #include <QBuffer>
+#include <QJsonObject>
 #include <QLockFile>
 #include <QtTest>
 
@@ -49,12 +50,18 @@ class CliTest : public QObject {
         return {cli->exitCode(), cli->readAllStandardOutput(), cli->readAllStandardError()};
     }
     // No run left a working folder in the cache.
-    bool noRunsLeft() const { return namesIn(path("cache/voxsplice/voxsplice/runs")).isEmpty(); }
+    bool noRunsLeft() const {
+        return QDir(path("cache/voxsplice/voxsplice/runs"))
+            .isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
 
 private slots:
     void initTestCase() {
         QVERIFY(makeVideo(path("a.mp4"), 3));
         QVERIFY(QFile::copy(path("a.mp4"), path("b.mp4")));
+        // Another video of the same name, in a folder of its own.
+        QVERIFY(QDir().mkpath(path("s2")) && makeVideo(path("s2/a.mp4"), 4));
+        QVERIFY(putFile(path("mine/notes.txt"), "the user's"));
         QVERIFY(putFile(path("bad.mp4"), "not a video\n"));
         for (const char* out : {"out", "out1", "out2", "out3"})
             QVERIFY(QDir().mkpath(path(out)));
@@ -138,6 +145,9 @@ private slots:
         addRow("folder in use", QStringList{"--offline", "--work", "%locked"} + run, QString(), 2,
                QString("The working folder " + path("locked") +
                        " is in use by another voxsplice run."));
+        addRow("a folder of the user's", QStringList{"--offline", "--work", "%mine"} + run,
+               QString(), 2,
+               path("mine") + " holds files that voxsplice did not make; choose an empty folder");
         addRow("fixed voices", QStringList{"--list-voices"}, QString(), 0,
                QString("Mimi, zrHiDhphv9ZnVXBqCLjz"));
         addRow("account's voices", QStringList{"--list-voices"}, QString("key"), 0,
@@ -165,16 +175,23 @@ private slots:
         QDir().mkpath(path("locked"));
         QLockFile held(WorkFolder(path("locked")).lockFile());
         QVERIFY(held.tryLock(0));
+        // Held for an hour already: a live run's lock is never taken for a stale one.
+        QFile lock(WorkFolder(path("locked")).lockFile());
+        QVERIFY(lock.open(QIODevice::ReadWrite) &&
+                lock.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                                 QFileDevice::FileModificationTime));
         const Ended cli = ended(start(arguments, env));
         QVERIFY2(cli.status == status, qPrintable(cli.out + cli.err));
         QVERIFY2((status == 0 ? cli.out : cli.err).contains(said), qPrintable(cli.out + cli.err));
         QVERIFY(noRunsLeft());
+        QCOMPARE(namesIn(path("mine")), QStringList{"notes.txt"});
     }
 
-    // In a working folder of the user's, made for the run and kept after it, free again.
+    // In a working folder of the user's, made for the run and kept after it, free again. Two
+    // videos of one name each get an output of their own.
     void videosOneAfterAnother() {
-        const Ended cli = ended(start(
-            {"--offline", "--work", "%work", "--out", "%out", "%a.mp4", "%bad.mp4", "%b.mp4"}));
+        const Ended cli = ended(start({"--offline", "--work", "%work", "--out", "%out", "%a.mp4",
+                                       "%bad.mp4", "%b.mp4", "%s2/a.mp4"}));
         QCOMPARE(cli.status, 1);
         QVERIFY2(cli.err.contains("bad.mp4: failed: ffmpeg cannot read " + path("bad.mp4") +
                                   ": Invalid data found when processing input"),
@@ -188,6 +205,12 @@ private slots:
             const QString made = path("out/" + name + "_AI.mp4");
             QVERIFY2(inSync(made), qPrintable(made));
         }
+        QVERIFY2(cli.out.contains("a.mp4: a_AI.mp4 was written by an earlier video of this run: "
+                                  "this one is a_AI (2).mp4\n"),
+                 qPrintable(cli.out));
+        const QString second = path("out/a_AI (2).mp4");
+        QVERIFY(inSync(second) && qAbs(audioDuration(second) - 4) < 0.1);
+        QVERIFY(qAbs(audioDuration(path("out/a_AI.mp4")) - 3) < 0.1);
         QVERIFY(QLockFile(WorkFolder(path("work")).lockFile()).tryLock(0));
     }
 
@@ -200,18 +223,53 @@ private slots:
         QVERIFY(noRunsLeft());
     }
 
-    // Ctrl+C (SIGTERM here) while a piece converts: the run stops, nothing is left behind.
+    // Ctrl+C (SIGTERM here) while a piece converts: the run stops, nothing is left behind, and
+    // the working folder a killed run left is swept.
     void stopped() {
-        QProcess* cli = start({"--offline", "--out", "%out3", "%a.mp4"}, "fake");
-        QString out;
-        QVERIFY(QTest::qWaitFor(
-            [&] { return (out += cli->readAllStandardOutput()).contains("AI Conversion"); },
-            120000));
+        const auto converting = [this] {
+            QProcess* cli = start({"--offline", "--out", "%out3", "%a.mp4"}, "fake");
+            QString out;
+            if (!QTest::qWaitFor(
+                    [&] { return (out += cli->readAllStandardOutput()).contains("AI Conversion"); },
+                    120000))
+                return (QProcess*)nullptr;
+            return cli;
+        };
+        QProcess* killed = converting();
+        QVERIFY(killed);
+        killed->kill();
+        ended(killed);
+        QVERIFY(!noRunsLeft());
+        QProcess* cli = converting();
+        QVERIFY(cli);
         cli->terminate();
         const Ended stopped = ended(cli);
         QCOMPARE(stopped.status, 1);
         QVERIFY2(stopped.err.contains("Stopped; 0 of 1 videos done"), qPrintable(stopped.err));
         QVERIFY(namesIn(path("out3")).isEmpty() && noRunsLeft());
+
+        // Stopped as the service's answer is being kept: it is finished first, and the next run
+        // pays nothing for it.
+        Standin service({"--key", kKey});
+        AnswerGate gate;
+        QProcessEnvironment& env = m_env["paid"] = m_env["key"];
+        env.insert("ELEVENLABS_API_BASE", service.url);
+        env.insert("VOXSPLICE_FFMPEG", gate.program());
+        const QStringList run{"--yes", "--pieces-at-once", "1", "--out", "%out3", "%a.mp4"};
+        QProcess* paid = start(run, "paid");
+        QVERIFY(gate.reached());
+        paid->terminate();
+        QString err;
+        QVERIFY(QTest::qWaitFor(
+            [&] { return (err += paid->readAllStandardError()).contains("already paid for"); },
+            60000));
+        gate.open();
+        QCOMPARE(ended(paid).status, 1);
+        env.insert("VOXSPLICE_FFMPEG", ffmpeg());
+        const Ended again = ended(start(run, "paid"));
+        QVERIFY2(again.status == 0 && again.out.contains("reused"), qPrintable(again.err));
+        for (const QJsonValue& times : service.ledger()["charges_per_audio"].toObject())
+            QCOMPARE(times.toInt(), 1);
     }
 
     // On a terminal: the stage's progress drawn in place, gone before the next line.

@@ -2,6 +2,7 @@
 // and a stopped run leaves nothing of itself behind.
 #include "helpers/TestSupport.h"
 #include "platform/ProcessJob.h"
+#include "platform/UserEnvironment.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -10,13 +11,37 @@
 
 using testsupport::addRow;
 
+// Two children one after the other, run the way every job runs them.
+class TwoChildren : public Job {
+public:
+    explicit TwoChildren(ProcessJob* first)
+        : m_first(first) {}
+    bool secondStarted = false;
+
+protected:
+    void begin() override {
+        runChild(m_first, [this](ProcessJob& first) {
+            if (!first.outcome().isDone()) {
+                finish(first.outcome());
+                return;
+            }
+            secondStarted = runChild(
+                new ProcessJob(testsupport::fromCtest("VOXSPLICE_CHILD"), {"sleep", "30000"}),
+                [this](ProcessJob& second) { finish(second.outcome()); });
+        });
+    }
+
+private:
+    ProcessJob* m_first;
+};
+
 class JobsTest : public QObject {
     Q_OBJECT
 
 private slots:
     void outcomes_data() {
         QTest::addColumn<QStringList>("arguments"); // to the child tool; "!" + path: that program
-        QTest::addColumn<QString>("action");        // done to it 300 ms after the start
+        QTest::addColumn<QString>("action");        // done to it once it runs
         QTest::addColumn<int>("kind");              // JobOutcome::Kind
         QTest::addColumn<QString>("said");          // in its output or reason
         using K = JobOutcome::Kind;
@@ -30,6 +55,12 @@ private slots:
                "Could not start /no/such/program");
         addRow("stopped", QStringList{"sleep", "30000"}, "stop", int(K::Stopped), "");
         addRow("stopped with its own child", QStringList{"spawn"}, "stop", int(K::Stopped), "");
+        addRow("deaf to a stop, ended firmly", QStringList{"deaf", "30000"}, "stop",
+               int(K::Stopped), "deaf");
+        addRow("stopped at once", QStringList{"deaf", "30000"}, "stop now", int(K::Stopped), "");
+        // The service's key reaches only the programs it is given to.
+        addRow("no key in the environment", QStringList{"env", kApiKeyVariable}, "", int(K::Done),
+               "(unset)");
         addRow("killed from outside", QStringList{"sleep", "30000"}, "kill", int(K::Failed),
                "abnormally");
         // A nested loop that ends early took the child's end for a success once: a job only
@@ -45,13 +76,20 @@ private slots:
         QString program = testsupport::fromCtest("VOXSPLICE_CHILD");
         if (arguments.first().startsWith('!'))
             program = arguments.takeFirst().mid(1);
+        qputenv(kApiKeyVariable, "sk-secret");
         ProcessJob job(program, arguments);
         QSignalSpy ended(&job, &Job::finished);
         job.start();
         const qint64 root = job.processId();
-        QTest::qWait(300);
+        // Running, and past what it does first (a child started, SIGTERM ignored).
+        QVERIFY(QTest::qWaitFor([&] {
+            return !arguments.contains("spawn") && !arguments.contains("deaf") ||
+                   !job.output().isEmpty();
+        }));
         if (action == "stop") {
             job.stop();
+        } else if (action == "stop now") {
+            job.stopNow();
         } else if (action == "kill") {
             ::kill(pid_t(root), SIGKILL);
         } else if (action == "leave loop") {
@@ -63,13 +101,25 @@ private slots:
             job.stop();
         }
         QVERIFY(ended.count() == 1 || ended.wait(10000));
-        QTest::qWait(20);
+        QCoreApplication::processEvents();
         QCOMPARE(ended.count(), 1);
         QCOMPARE(int(job.outcome().kind), kind);
         QVERIFY2((job.output() + job.outcome().reason).contains(said),
                  qPrintable(job.output() + job.outcome().reason));
         if (root > 0)
             QVERIFY(testsupport::groupGone(root));
+    }
+
+    // A stop that comes as one child ends starts no next one.
+    void stopBetweenChildren() {
+        auto* first = new ProcessJob(testsupport::fromCtest("VOXSPLICE_CHILD"), {"exit", "0"});
+        TwoChildren job(first);
+        connect(first, &Job::finished, &job, [&job] { job.stop(); });
+        QSignalSpy ended(&job, &Job::finished);
+        job.start();
+        QVERIFY(ended.wait(10000));
+        QVERIFY(job.outcome().isStopped());
+        QVERIFY(!job.secondStarted);
     }
 };
 

@@ -6,6 +6,7 @@
 #include "app/PreviewDialog.h"
 #include "core/RunRecord.h"
 #include "helpers/TestSupport.h"
+#include "platform/UserEnvironment.h"
 
 #include <QMessageBox>
 #include <QPushButton>
@@ -34,6 +35,11 @@ struct Session : FormFixture {
         QDir().mkpath(dir.filePath("in"));
         QDir().mkpath(dir.filePath("out"));
         QVERIFY(QFile::copy(video, input));
+        // A copy of the same video, as a run's record knows it again.
+        QFile copy(input);
+        QVERIFY(
+            copy.open(QIODevice::ReadWrite) &&
+            copy.setFileTime(QFileInfo(video).lastModified(), QFileDevice::FileModificationTime));
         ui().txtInput->setText(input);
         ui().txtOutDir->setText(dir.filePath("out"));
         // One piece at a time, so that a failure comes at a known piece.
@@ -137,6 +143,10 @@ private slots:
                "model: not fetched", "parts/output000000000.mp4");
         addRow("model not fetched", "cmdConvert", "parts/output000000000.mp4 background=yes",
                "could not be fetched: FAILED: no network", "parts/output000000000.mp4");
+        // A separator that crashes on its check: the paid isolator only when the user agrees.
+        addRow("isolator not wanted", "cmdConvert",
+               "parts/output000000000.mp4 parts/output000000001.mp4 record=in background=crash",
+               "the voice service's isolator was not wanted", "parts/output000000000.mp4");
         addRow("conversion without a voice", "cmdConvert",
                "parts/output000000000.mp4 voice=", "No voice selected",
                "parts/output000000000.mp4");
@@ -145,6 +155,9 @@ private slots:
         addRow("join without pieces", "Command4", "", "No files in \\parts?", "");
         addRow("join with a damaged record", "Command4", "parts/output000000000.mp4 parts/run.json",
                "record of the pieces is damaged", "parts/run.json");
+        addRow("conversion of another video's pieces", "cmdConvert",
+               "parts/output000000000.mp4 record=/a.mp4", "cut from another video",
+               "parts/output000000000.mp4");
         addRow("join of another video's pieces", "Command4",
                "parts/output000000000.mp4 record=/a.mp4", "cut from another video",
                "parts/output000000000.mp4");
@@ -163,8 +176,10 @@ private slots:
         QFETCH(QString, setup);
         QFETCH(QString, said);
         QFETCH(QString, after);
+        qunsetenv(kApiKeyVariable);
         Session s(m_video);
-        QStringList made; // files made here, which no step may change
+        QStringList made;  // files made here, which no step may change
+        QStringList asked; // the questions, where a row answers them
         for (const QString& item : setup.split(' ', Qt::SkipEmptyParts)) {
             if (item.startsWith("input=")) {
                 const QString path = m_media.filePath(item.mid(6));
@@ -177,6 +192,15 @@ private slots:
                 s.ui().txtOutDir->setText(item.mid(7));
             } else if (item.startsWith("python=")) {
                 s.ui().txtPy->setText(item.mid(7));
+            } else if (item == "background=crash") {
+                qputenv(kApiKeyVariable, "sk-unused");
+                s.ui().chkKeepBackground->setChecked(true);
+                s.w().setQuestionHandler([&asked](const QString& question) {
+                    asked << question;
+                    return false;
+                });
+                QVERIFY(putFile(s.work("separate.py"),
+                                "import sys\nsys.exit('separate.py crashed')\n"));
             } else if (item.startsWith("background=")) {
                 const bool yes = item.endsWith("yes");
                 s.ui().chkKeepBackground->setChecked(true);
@@ -243,6 +267,10 @@ private slots:
             QVERIFY(!file.open(QIODevice::ReadOnly) || file.readAll() == "no media");
         }
         QVERIFY(s.form->statusBar()->currentMessage().contains("failed"));
+        // Why the separator cannot run, and what the other way costs: two pieces of 2 s.
+        if (setup.contains("background=crash"))
+            QCOMPARE(asked, QStringList{"The local separator cannot run: separate.py crashed. Use "
+                                        "the voice service's isolator, about 67 credits?"});
     }
 
     // The script's contract: success is exit status 0, a "result" message, and a piece on disk;
@@ -287,6 +315,14 @@ private slots:
     void resumeAfterFailure() {
         Session s(m_video);
         s.settings->setValue("settings/pieceseconds", 1);
+        // The service's key reaches no ffmpeg of a run, the window's or the script's.
+        qputenv(kApiKeyVariable, "sk-secret");
+        const QString keys = s.dir.filePath("keys.txt"), wrapper = s.work("ffmpeg/bin/ffmpeg");
+        QVERIFY(QFile::remove(wrapper));
+        QVERIFY(putFile(wrapper, "#!/bin/sh\necho \"${elevenlabs_api_key:-none}\" >>'" +
+                                     keys.toUtf8() + "'\nexec " + ffmpeg().toUtf8() + " \"$@\"\n"));
+        QVERIFY(QFile::setPermissions(wrapper, QFile::ExeOwner | QFile::ReadOwner));
+        qputenv("VOXSPLICE_FFMPEG", wrapper.toUtf8());
         s.click(s.ui().Command2);
         s.click(s.ui().Command3);
         const int pieces = int(s.parts().size()) - 1; // and the record
@@ -331,6 +367,12 @@ private slots:
         QCOMPARE(s.parts(), done + QStringList{"run.json"});
         s.click(s.ui().Command4);
         QVERIFY2(qAbs(audioDuration(s.work("joined.mp4")) - 5) < 0.025, qPrintable(s.out()));
+        QFile keysSeen(keys);
+        QVERIFY(keysSeen.open(QIODevice::ReadOnly));
+        const QByteArray seen = keysSeen.readAll();
+        QVERIFY2(seen.count("none\n") > pieces && !seen.contains("sk-secret"), seen.constData());
+        qunsetenv(kApiKeyVariable);
+        qputenv("VOXSPLICE_FFMPEG", ffmpeg().toUtf8());
     }
 
     // Stop at every stage: the run says Stopped, what the stopped tool was writing is gone, what

@@ -151,6 +151,40 @@ private slots:
         f.settings->remove("settings/stability");
         f.settings->remove("settings/seed");
 
+        // Stopped with one answer in and the next piece at the service: both are paid for, so
+        // both are finished and kept; a second Stop asks before losing them. The next run pays
+        // for the rest only.
+        AnswerGate gate;
+        qputenv("VOXSPLICE_FFMPEG", gate.program().toUtf8());
+        service.post("set", QJsonObject{{"hold_answers", true}});
+        const auto held = [&service] { return service.ledger()["held"].toInt() == 1; };
+        f.ui().Combo1->setCurrentIndex(11);
+        f.ui().spnPieces->setValue(1);
+        f.w().Command1_Click();
+        QVERIFY(QTest::qWaitFor(held, 60000));
+        service.post("release", QJsonObject{{"count", 1}});
+        QVERIFY(gate.reached() && QTest::qWaitFor(held, 60000));
+        QStringList asked;
+        f.w().setQuestionHandler([&asked](const QString& question) {
+            asked << question;
+            return false;
+        });
+        f.w().cmdStop_Click();
+        f.w().cmdStop_Click();
+        QCOMPARE(asked, QStringList{"Stop now? 2 answers already paid for will be lost."});
+        QVERIFY(f.w().isRunning());
+        service.post("set", QJsonObject{{"hold_answers", false}});
+        service.post("release");
+        gate.open();
+        QVERIFY(f.settle());
+        QCOMPARE(logRows(f.ui().listAuto).last(), QString("Stopped"));
+        qputenv("VOXSPLICE_FFMPEG", ffmpeg().toUtf8());
+        f.w().Command1_Click();
+        QVERIFY(f.settle());
+        QCOMPARE(logRows(f.ui().lstAI).filter("reused").size(), 2);
+        QCOMPARE(charges(service), QList<int>(pieces, 4));
+        f.ui().spnPieces->setValue(4);
+
         // The background kept: each piece goes to the isolator first, and the cost says so.
         f.ui().chkKeepBackground->setChecked(true);
         f.ui().cboSeparation->setCurrentText("service");
@@ -168,7 +202,7 @@ private slots:
         // A run that needs more credits than are left asks first; "no" sends nothing.
         service.post("set", QJsonObject{{"credits_used", 99990}});
         const QList<int> paid = charges(service);
-        QStringList asked;
+        asked.clear();
         f.w().setQuestionHandler([&asked](const QString& question) {
             asked << question;
             return false;
@@ -305,7 +339,18 @@ private slots:
         window->cmdStart->click();
         QVERIFY(QTest::qWaitFor([&] { return charges(service).size() > 3; }, 60000));
         f.reopen();
+        // Nothing is paid for again before the user says to go on.
+        const int paidBefore = int(charges(service).size());
+        QString asked;
+        f.form->setQuestionHandler([&](const QString& question) {
+            asked = question;
+            return charges(service).size() == paidBefore &&
+                   service.ledger()["in_flight"].toInt() == 0;
+        });
         QCOMPARE(f.load(), Form1::LoadResult::Ready);
+        QVERIFY(QTest::qWaitFor([&] { return !asked.isEmpty(); }));
+        QCOMPARE(asked, QString("The queue was running when voxsplice closed: 3 videos wait. "
+                                "Go on?"));
         const auto finished = [&] { return !states().contains(" w") && !f.w().isRunning(); };
         QVERIFY2(QTest::qWaitFor(finished, 120000), qPrintable(states()));
         QCOMPARE(states(), QString("tone 330 d, tone 440 d, tone 550 d, notes f"));

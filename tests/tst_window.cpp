@@ -12,8 +12,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
 #include <QStandardPaths>
@@ -281,6 +284,16 @@ private slots:
         ask->setTextValue(" typed ");
         ask->accept();
         QCOMPARE(answer, QString(" typed "));
+        // The key shows as dots until "Show" is ticked.
+        dialogs.AskSecret("key?", [&answer](const QString& a) { answer = a; });
+        QDialog* keyBox = f.form->findChildren<QDialog*>().last();
+        auto* secret = keyBox->findChild<QLineEdit*>();
+        QCOMPARE(secret->echoMode(), QLineEdit::Password);
+        keyBox->findChild<QCheckBox*>()->setChecked(true);
+        QCOMPARE(secret->echoMode(), QLineEdit::Normal);
+        secret->setText("sk-key");
+        keyBox->accept();
+        QCOMPARE(answer, QString("sk-key"));
 
         playWave(f.work("complete.wav"));
         playWave(f.work("missing.wav"));

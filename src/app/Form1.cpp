@@ -214,8 +214,21 @@ void Form1::runEnded(const QString& what, const JobOutcome& outcome) {
 void Form1::cmdStop_Click() {
     if (!isRunning())
         return;
-    m_ui.runStatus->setFraction(0, tr("Stopping…"));
-    m_runs.stop();
+    if (!m_runs.isStopping()) {
+        m_ui.runStatus->setFraction(0, tr("Stopping…"));
+        m_runs.stop();
+        return;
+    }
+    // Stopped once already: what it waits for is paid, so ending now asks first.
+    const int paid = m_runs.paidPending();
+    if (paid == 0) {
+        m_runs.stopNow();
+        return;
+    }
+    ask(stopNowQuestion(paid), [this](bool yes) {
+        if (yes)
+            m_runs.stopNow();
+    });
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

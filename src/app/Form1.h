@@ -11,6 +11,7 @@
 #include "platform/PathTools.h"
 #include "platform/Settings.h"
 
+#include <QJsonObject>
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
@@ -140,6 +141,8 @@ private:
     VideoQueue m_queue;
     QPointer<QueueWindow> m_queueWindow;
     QPointer<QueueRun> m_queueRun;
+    QString m_queuePath;
+    QJsonObject m_savedQueue; // as last written
     void saveQueue(bool running);
     void loadQueue();
     QueueWindow* showQueue();

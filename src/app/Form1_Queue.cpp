@@ -4,8 +4,11 @@
 #include "core/NaturalOrder.h"
 #include "pipeline/QueueRun.h"
 #include "pipeline/RunInputs.h"
+#include "platform/QueueFile.h"
 
+#include <QDir>
 #include <QLineEdit>
+#include <QStatusBar>
 #include <QTimer>
 
 #include <algorithm>
@@ -107,15 +110,51 @@ void Form1::startQueue() {
     saveQueue(true);
 }
 
+// Written when a video's state changes, not at every percent: what it keeps has no stage and no
+// percent.
 void Form1::saveQueue(bool running) {
-    m_settings.setQueue(m_queue.toJson(running));
-    m_settings.sync();
+    const QJsonObject queue = m_queue.toJson(running);
+    if (queue == m_savedQueue)
+        return;
+    if (!writeQueueFile(m_queuePath, queue)) {
+        statusBar()->showMessage(
+            tr("Could not write the queue to %1").arg(QDir::toNativeSeparators(m_queuePath)));
+        return;
+    }
+    m_savedQueue = queue;
 }
 
-// At start-up: the queue as it was; one that ran when the program ended goes on.
+// At start-up: the queue as it was. One that ran when the program ended goes on only when the
+// user says so: nothing is paid for before a click.
 void Form1::loadQueue() {
+    m_queuePath = queueFilePath();
+    QJsonObject kept = readQueueFile(m_queuePath);
+    if (kept.isEmpty() && !m_settings.queue().isEmpty()) {
+        // Kept by an earlier version among the settings: moved into its file.
+        kept = m_settings.queue();
+        if (writeQueueFile(m_queuePath, kept))
+            m_settings.removeQueue();
+    }
     bool running = false;
-    m_queue = VideoQueue::fromJson(m_settings.queue(), &running);
-    if (running)
-        QTimer::singleShot(0, this, &Form1::startQueue);
+    m_queue = VideoQueue::fromJson(kept, &running);
+    m_savedQueue = kept;
+    if (!running)
+        return;
+    m_queue.rewind();
+    int waiting = 0;
+    for (const QueueItem& item : m_queue.items())
+        waiting += item.state == QueueItem::State::Waiting;
+    saveQueue(false);
+    if (waiting == 0)
+        return;
+    QTimer::singleShot(0, this, [this, waiting] {
+        showQueue();
+        ask(waiting == 1 ? tr("The queue was running when voxsplice closed: 1 video waits. Go on?")
+                         : tr("The queue was running when voxsplice closed: %1 videos wait. Go on?")
+                               .arg(waiting),
+            [this](bool yes) {
+                if (yes)
+                    startQueue();
+            });
+    });
 }

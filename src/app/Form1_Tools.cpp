@@ -34,7 +34,7 @@ void Form1::mnuConvertWMV_Click() {
 }
 
 void Form1::mnuSetApiKey_Click() {
-    m_dialogs->AskText(
+    m_dialogs->AskSecret(
         QStringLiteral("Paste in your elevenlabs api key"), [this](const QString& key) {
             if (key.isEmpty())
                 return;

@@ -1,8 +1,14 @@
 #include "app/PickerDialogs.h"
 
+#include <QCheckBox>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -63,6 +69,32 @@ void PickerDialogs::AskText(const QString& prompt, Answer then) {
     dialog->setLabelText(prompt);
     QObject::connect(dialog, &QInputDialog::finished, dialog, [dialog, then](int result) {
         then(result == QDialog::Accepted ? dialog->textValue() : QString());
+    });
+    dialog->open();
+}
+
+void PickerDialogs::AskSecret(const QString& prompt, Answer then) {
+    auto* dialog = new QDialog(m_parent);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    auto* label = new QLabel(prompt, dialog);
+    auto* text = new QLineEdit(dialog);
+    text->setEchoMode(QLineEdit::Password);
+    text->setAccessibleName(prompt);
+    label->setBuddy(text);
+    auto* show = new QCheckBox(QObject::tr("&Show"), dialog);
+    QObject::connect(show, &QCheckBox::toggled, text, [text](bool on) {
+        text->setEchoMode(on ? QLineEdit::Normal : QLineEdit::Password);
+    });
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    auto* layout = new QVBoxLayout(dialog);
+    layout->addWidget(label);
+    layout->addWidget(text);
+    layout->addWidget(show);
+    layout->addWidget(buttons);
+    QObject::connect(dialog, &QDialog::finished, dialog, [text, then](int result) {
+        then(result == QDialog::Accepted ? text->text() : QString());
     });
     dialog->open();
 }

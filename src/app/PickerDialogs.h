@@ -27,6 +27,8 @@ public:
     virtual void PickFolder(const QString& startFolder, Answer then);
     // A one-line text, shown with `prompt`; the text exactly as typed.
     virtual void AskText(const QString& prompt, Answer then);
+    // The same for a secret (a key): what is typed shows as dots until "Show" is ticked.
+    virtual void AskSecret(const QString& prompt, Answer then);
 
 private:
     QWidget* m_parent;

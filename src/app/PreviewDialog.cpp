@@ -3,6 +3,7 @@
 #include "app/ABPlayer.h"
 #include "core/Excerpt.h"
 #include "core/Voices.h"
+#include "pipeline/RunControl.h"
 #include "pipeline/VoiceTrial.h"
 
 #include <QDialogButtonBox>
@@ -70,7 +71,15 @@ QString PreviewDialog::status() const {
 
 void PreviewDialog::cmdConvert_Click() {
     if (m_trial) {
-        m_trial->stop(); // the button stops a preview under way
+        // The button stops a preview under way; pressed again while the excerpt already paid
+        // for is kept, it asks before throwing that away.
+        if (!m_trial->stopRequested() || m_trial->paidPending() == 0)
+            m_trial->stop();
+        else
+            ask(stopNowQuestion(m_trial->paidPending()), [trial = QPointer(m_trial)](bool yes) {
+                if (yes && trial)
+                    trial->stopNow();
+            });
         return;
     }
     std::optional<double> start;

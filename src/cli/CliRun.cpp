@@ -30,14 +30,11 @@ void CliRun::next() {
         }
         return;
     }
-    const RunInputs& inputs = m_videos.at(m_index);
+    RunInputs inputs = m_videos.at(m_index);
+    inputs.takenOutputs = m_outputs;
     m_host.setVideo(QFileInfo(inputs.input).fileName());
-    m_current = new FullAutoRun(StepContext{m_host, m_work, inputs}, this);
-    connect(m_current, &Job::finished, this, [this, run = m_current](const JobOutcome& outcome) {
-        run->deleteLater();
-        ended(outcome, run->output());
-    });
-    m_current->start();
+    runChild(new FullAutoRun(StepContext{m_host, m_work, inputs}),
+             [this](FullAutoRun& run) { ended(run.outcome(), run.output()); });
 }
 
 void CliRun::ended(const JobOutcome& outcome, const QString& output) {
@@ -50,6 +47,8 @@ void CliRun::ended(const JobOutcome& outcome, const QString& output) {
         return;
     }
     if (outcome.isDone()) {
+        if (!output.isEmpty())
+            m_outputs.append(output);
         m_host.print(output.isEmpty()
                          ? QStringLiteral("done")
                          : QStringLiteral("done: ") + QDir::toNativeSeparators(output));
@@ -58,11 +57,4 @@ void CliRun::ended(const JobOutcome& outcome, const QString& output) {
         m_failed.append(QFileInfo(m_videos.at(m_index).input).fileName());
     }
     next();
-}
-
-void CliRun::halt() {
-    if (m_current)
-        m_current->stop();
-    else
-        finish(JobOutcome::stopped());
 }

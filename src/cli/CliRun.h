@@ -5,7 +5,6 @@
 #include "platform/Job.h"
 
 #include <QList>
-#include <QPointer>
 #include <QStringList>
 
 class ConsoleHost;
@@ -22,7 +21,6 @@ public:
 
 protected:
     void begin() override { next(); }
-    void halt() override;
 
 private:
     void next();
@@ -33,5 +31,5 @@ private:
     QList<RunInputs> m_videos;
     int m_index = -1;
     QStringList m_failed;
-    QPointer<FullAutoRun> m_current;
+    QStringList m_outputs; // of the videos done so far
 };

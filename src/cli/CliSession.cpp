@@ -5,6 +5,7 @@
 #include "core/Estimate.h"
 #include "core/Voices.h"
 #include "pipeline/AccountVoices.h"
+#include "pipeline/RunControl.h"
 #include "pipeline/ScriptRun.h"
 #include "pipeline/VideosEstimate.h"
 #include "platform/PathTools.h"
@@ -62,10 +63,26 @@ void CliSession::start() {
     findVoice([this] { estimate(); });
 }
 
+// Ctrl+C (or SIGTERM) once stops, letting the answers already paid for be kept; twice asks
+// about those; three times ends at once.
 void CliSession::stop() {
     m_stopped = true;
-    if (m_job)
+    ++m_interrupts;
+    if (!m_job)
+        return;
+    const int paid = m_job->paidPending();
+    if (m_interrupts == 1) {
         m_job->stop();
+        if (const int waiting = m_job->paidPending(); waiting > 0)
+            m_host.warn(QStringLiteral("Stopping once the %1 already paid for %2 kept.")
+                            .arg(waiting == 1 ? QStringLiteral("answer")
+                                              : QStringLiteral("%1 answers").arg(waiting),
+                                 waiting == 1 ? QStringLiteral("is") : QStringLiteral("are")));
+    } else if (paid > 0 && m_interrupts == 2) {
+        m_host.warn(stopNowQuestion(paid) + QStringLiteral(" Ctrl+C again stops now."));
+    } else {
+        m_job->stopNow();
+    }
 }
 
 template <typename J, typename Then> void CliSession::follow(J* job, Then then) {

@@ -28,7 +28,8 @@ public:
                const WorkFolder& program, QObject* parent = nullptr);
 
     void start();
-    // Ctrl+C: what runs stops, and the session ends as failed.
+    // Ctrl+C: what runs stops, and the session ends as failed. Again: what the stop waits for
+    // (answers already paid for) is asked about, and the third time thrown away.
     void stop();
 
 signals:
@@ -55,5 +56,6 @@ private:
     RunFolder m_folder;
     QPointer<Job> m_job;
     bool m_stopped = false;
+    int m_interrupts = 0;
     bool m_ended = false;
 };

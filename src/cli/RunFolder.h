@@ -16,9 +16,15 @@ public:
     RunFolder();
     ~RunFolder();
 
-    // False, with the reason in `error`, when the folder cannot be made or another run holds it.
+    // False, with the reason in `error`, when the folder cannot be made, another run holds it,
+    // or it holds files that voxsplice did not make (a folder of the user's, never touched).
     bool open(const QString& given, QString* error);
     const QString& path() const { return m_path; }
+
+    // Where the runs without a folder of their own work.
+    static QString runsFolder();
+    // Removes the folders of runs in `runs` that died (their lock stale); how many went.
+    static int sweep(const QString& runs);
 
 private:
     std::unique_ptr<QTemporaryDir> m_made;

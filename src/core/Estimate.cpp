@@ -72,3 +72,7 @@ QStringList costLines(const Estimate& e) {
                  .arg(megabytes(e.cacheBytes), megabytes(e.cacheLimitBytes), e.cacheFolder);
     return lines;
 }
+
+qint64 creditsFor(double seconds) {
+    return qRound64(seconds / 60.0 * 1000.0);
+}

@@ -25,6 +25,9 @@ struct Estimate {
     bool exceedsCredits() const { return creditsLeft && credits > *creditsLeft; }
 };
 
+// What the service bills for `seconds` of audio: about 1,000 credits a minute, by duration.
+qint64 creditsFor(double seconds);
+
 // Reads the script's report (its "estimate" message); nothing when it is no report.
 std::optional<Estimate> parseEstimate(const QJsonObject& report);
 

@@ -19,7 +19,7 @@ PieceSchedule::Moves PieceSchedule::next() {
             continue;
         if (stopping) {
             moves.cancel.append(it.key());
-            it.value() = Phase::Finishing; // it ends without being sent
+            it.value() = Phase::Cancelled;
         } else if (count(Phase::Sending) < m_atOnce) {
             moves.send.append(it.key()); // in their order: the map is sorted
             it.value() = Phase::Sending;
@@ -42,8 +42,8 @@ void PieceSchedule::ready(int piece) {
 }
 
 void PieceSchedule::answered(int piece) {
-    if (m_phase.contains(piece))
-        m_phase[piece] = Phase::Finishing;
+    if (m_phase.value(piece) == Phase::Sending)
+        m_phase[piece] = Phase::Answered;
 }
 
 void PieceSchedule::converted(int piece) {

@@ -37,9 +37,11 @@ public:
     // Nothing new starts; what runs is let to end.
     void halt() { m_halted = true; }
 
-    // Sent to the service and not answered yet: paid for, whatever happens now.
-    bool isSending(int piece) const {
-        return m_phase.value(piece, Phase::Preparing) == Phase::Sending;
+    // Sent to the service, answered or not, and its script not ended yet: paid for, whatever
+    // happens now; a stop lets its script end, which keeps the answer.
+    bool isPaid(int piece) const {
+        const Phase phase = m_phase.value(piece, Phase::Preparing);
+        return phase == Phase::Sending || phase == Phase::Answered;
     }
     int atOnce() const { return m_atOnce; }
     int alive() const { return int(m_phase.size()); }
@@ -49,7 +51,8 @@ public:
     bool finished() const;
 
 private:
-    enum class Phase { Preparing, Ready, Sending, Finishing };
+    // Answered: its script keeps the answer; Cancelled: it ends without being sent.
+    enum class Phase { Preparing, Ready, Sending, Answered, Cancelled };
     int count(Phase phase) const;
 
     QList<int> m_waiting;

@@ -7,7 +7,8 @@
 
 AccountVoices::AccountVoices(const QString& interpreter, const QString& script, QObject* parent)
     : Job(parent)
-    , m_run(new ScriptRun(interpreter, {script, QStringLiteral("--voices")}, {}, this)) {
+    , m_run(new ScriptRun(interpreter, {script, QStringLiteral("--voices")}, serviceEnvironment(),
+                          this)) {
     m_run->expect(QStringLiteral("voices"));
     connect(m_run, &Job::finished, this, [this](const JobOutcome& outcome) {
         if (outcome.isDone())

@@ -5,7 +5,7 @@
 #include "pipeline/WorkFolder.h"
 #include "platform/Job.h"
 
-#include <QPointer>
+#include <optional>
 
 class ScriptRun;
 
@@ -16,22 +16,24 @@ class ScriptRun;
 class BackgroundPlan : public Job {
     Q_OBJECT
 public:
+    // `seconds`: the audio the isolator would take, where known, for the question that names its
+    // cost.
     BackgroundPlan(StepHost& host, const WorkFolder& work, const RunInputs& inputs,
-                   QObject* parent = nullptr);
+                   std::optional<double> seconds = std::nullopt, QObject* parent = nullptr);
 
     const QString& mode() const { return m_mode; }
 
 protected:
     void begin() override;
-    void halt() override;
 
 private:
     void decide(ScriptRun& check);
+    void askForIsolator(const QString& reason);
     void fetchWeights();
 
     StepHost& m_host;
     WorkFolder m_work;
     RunInputs m_inputs;
+    std::optional<double> m_seconds;
     QString m_mode;
-    QPointer<ScriptRun> m_run;
 };

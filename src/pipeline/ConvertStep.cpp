@@ -66,13 +66,17 @@ void ConvertStep::begin() {
     }
     host().log(StepHost::Log::Conversion,
                QString::number(m_pieces.size()) + QStringLiteral(" files found"));
-    planBackground([this](const QString& mode) {
-        m_background = mode;
-        if (m_offline && mode != QLatin1String("service"))
-            pump();
-        else
-            estimateCost();
-    });
+    double seconds = 0;
+    for (const int piece : std::as_const(m_pieces))
+        seconds += double(m_record.pieces.at(piece).length) / m_record.sampleRate;
+    planBackground(seconds > 0 ? std::optional(seconds) : std::nullopt,
+                   [this](const QString& mode) {
+                       m_background = mode;
+                       if (m_offline && mode != QLatin1String("service"))
+                           pump();
+                       else
+                           estimateCost();
+                   });
 }
 
 // The pieces to convert: from the record those not converted yet; without one, the segments
@@ -84,6 +88,15 @@ bool ConvertStep::takePieces() {
         return false;
     }
     m_recorded = loaded.state == LoadedRecord::State::Present;
+    // Nothing of another video is paid for: its pieces wait for that video's run. Without a
+    // video chosen, the pieces are the user's to convert.
+    if (m_recorded && !inputs().input.isEmpty()) {
+        if (const QString other = otherVideoProblem(loaded.record, inputs().input);
+            !other.isEmpty()) {
+            refuse(other);
+            return false;
+        }
+    }
     if (m_recorded) {
         m_record = loaded.record;
     } else {
@@ -360,29 +373,48 @@ void ConvertStep::wrapUp() {
     }
 }
 
-void ConvertStep::halt() {
+int ConvertStep::paidPending() const {
+    int paid = 0;
+    for (auto it = m_scripts.cbegin(); it != m_scripts.cend(); ++it)
+        paid += m_schedule && m_schedule->isPaid(it.key());
+    return paid;
+}
+
+void ConvertStep::haltSchedule() {
     if (m_wait)
         m_wait->stop();
     if (m_schedule) {
         m_schedule->halt();
         m_schedule->resume();
     }
-    // A piece at the voice service is paid for: its answer is waited for and kept (in the cache
-    // too, so that the next run takes it for nothing). The rest stops now; each run's end comes
-    // back through its own continuation.
-    QList<Job*> sending;
+}
+
+void ConvertStep::halt() {
+    haltSchedule();
+    // A piece that went to the voice service is paid for: its answer is waited for and kept (in
+    // the cache too, so that the next run takes it for nothing). The rest stops now; each run's
+    // end comes back through its own continuation.
+    QList<Job*> paid;
     for (auto it = m_scripts.cbegin(); it != m_scripts.cend(); ++it)
-        if (m_schedule && m_schedule->isSending(it.key()))
-            sending.append(it.value());
-    if (!sending.isEmpty())
-        host().showProgress(double(m_schedule->done()) / m_pieces.size(),
-                            QStringLiteral("Stopping once the voice service has answered the "
-                                           "%1 sent, which are paid for")
-                                .arg(sending.size() == 1
-                                         ? QStringLiteral("piece")
-                                         : QStringLiteral("%1 pieces").arg(sending.size())));
+        if (m_schedule && m_schedule->isPaid(it.key()))
+            paid.append(it.value());
+    if (!paid.isEmpty())
+        host().showProgress(
+            double(m_schedule->done()) / m_pieces.size(),
+            QStringLiteral("Stopping once the %1 already paid for %2 kept")
+                .arg(paid.size() == 1 ? QStringLiteral("piece")
+                                      : QStringLiteral("%1 pieces").arg(paid.size()))
+                .arg(paid.size() == 1 ? QStringLiteral("is") : QStringLiteral("are")));
     if (childrenRunning())
-        stopChildren(sending);
+        stopChildren(paid);
+    else
+        wrapUp();
+}
+
+void ConvertStep::haltNow() {
+    haltSchedule();
+    if (childrenRunning())
+        Job::haltNow();
     else
         wrapUp();
 }

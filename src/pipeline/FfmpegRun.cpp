@@ -57,26 +57,21 @@ void FfmpegRun::begin() {
         arguments[arguments.lastIndexOf(m_output)] = m_hidden;
     }
     m_before = new FileSnapshot(FileSnapshot::pathsIn(arguments));
-    m_run = new ProcessJob(m_work.ffmpeg(), arguments, this);
+    auto* run = new ProcessJob(m_work.ffmpeg(), arguments);
     // ffmpeg tells how far it has come; the status bar shows it.
     struct Reader {
         LineSplitter lines;
         FfmpegProgress progress;
     };
     const auto reader = std::make_shared<Reader>();
-    connect(m_run, &ProcessJob::outputReceived, this, [this, reader](const QByteArray& bytes) {
+    connect(run, &ProcessJob::outputReceived, this, [this, reader](const QByteArray& bytes) {
         const int before = reader->progress.percent().value_or(-1);
         for (const QString& line : reader->lines.feed(bytes))
             reader->progress.feedLine(line);
         if (const auto now = reader->progress.percent(); now && *now != before)
             m_host.showProgress(*now / 100.0);
     });
-    connect(m_run, &Job::finished, this, &FfmpegRun::ended);
-    m_run->start();
-}
-
-void FfmpegRun::halt() {
-    m_run->stop();
+    runChild(run, [this](ProcessJob& run) { ended(run.outcome(), run.output()); });
 }
 
 void FfmpegRun::removeWritten() {
@@ -85,8 +80,8 @@ void FfmpegRun::removeWritten() {
     PathTools().DeleteFile(m_hidden);
 }
 
-void FfmpegRun::ended(const JobOutcome& outcome) {
-    m_text = named(m_run->output());
+void FfmpegRun::ended(const JobOutcome& outcome, const QString& output) {
+    m_text = named(output);
     if (outcome.isStopped()) {
         removeWritten();
         m_host.setToolOutput(QStringLiteral("Stopped\r\n") + m_text);
@@ -112,10 +107,10 @@ void FfmpegRun::ended(const JobOutcome& outcome) {
     check += m_check == Check::Demux ? QStringList{"-map", "0", "-c", "copy"}
                                      : QStringList{"-map", "0:a"};
     check += QStringList{"-f", "null", "-"};
-    m_run = new ProcessJob(m_work.ffmpeg(), check, this);
-    connect(m_run, &Job::finished, this,
-            [this](const JobOutcome& outcome) { checked(outcome, named(m_run->output())); });
-    m_run->start();
+    // A stop that came as ffmpeg ended leaves nothing half-checked behind.
+    if (!runChild(new ProcessJob(m_work.ffmpeg(), check),
+                  [this](ProcessJob& run) { checked(run.outcome(), named(run.output())); }))
+        removeWritten();
 }
 
 void FfmpegRun::checked(const JobOutcome& outcome, const QString& said) {

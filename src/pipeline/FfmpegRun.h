@@ -7,7 +7,6 @@
 #include <QStringList>
 
 class FileSnapshot;
-class ProcessJob;
 
 // One run of the program's ffmpeg for a step: how far it has come in the status bar, its text in
 // the output box (after "Error: " when it failed, a remark above it), and ffmpeg's own reason in
@@ -38,10 +37,9 @@ public:
 
 protected:
     void begin() override;
-    void halt() override;
 
 private:
-    void ended(const JobOutcome& outcome);
+    void ended(const JobOutcome& outcome, const QString& output);
     void checked(const JobOutcome& outcome, const QString& said);
     void removeWritten();
     QString named(QString text) const; // the hidden file called by the name it is written for
@@ -57,5 +55,4 @@ private:
     QString m_hidden;
     QString m_text;
     FileSnapshot* m_before = nullptr;
-    ProcessJob* m_run = nullptr;
 };

@@ -50,7 +50,7 @@ void FullAutoRun::begin() {
             nextStage();
             return;
         }
-        planBackground([this](const QString& mode) {
+        planBackground(m_media ? m_media->duration : std::nullopt, [this](const QString& mode) {
             m_background = mode;
             nextStage();
         });
@@ -78,11 +78,9 @@ void FullAutoRun::nextStage() {
     stageContext.inFullAuto = true;
     stageContext.background = m_background;
     stageContext.media = m_media;
-    m_current = stage.make(stageContext, this);
-    connect(m_current, &Job::finished, this, [this, line](const JobOutcome& outcome) {
-        Step* ended = m_current;
+    m_current = runChild(stage.make(stageContext, nullptr), [this, line](Step& ended) {
         m_current = nullptr;
-        ended->deleteLater();
+        const JobOutcome& outcome = ended.outcome();
         if (outcome.isStopped() || stopRequested()) {
             host().log(StepHost::Log::Auto, QStringLiteral("Stopped"));
             finish(JobOutcome::stopped());
@@ -92,19 +90,16 @@ void FullAutoRun::nextStage() {
                        QStringLiteral("%1 failed: %2; the run stops here").arg(line, reason));
             finish(JobOutcome::failed(line + QStringLiteral(": ") + outcome.reason));
         } else {
-            if (auto* last = qobject_cast<ReintegrateStep*>(ended))
+            if (auto* last = qobject_cast<ReintegrateStep*>(&ended))
                 m_output = last->output();
             nextStage();
         }
     });
-    m_current->start();
 }
 
 void FullAutoRun::halt() {
-    if (m_current) {
-        m_current->stop();
-        return;
-    }
-    host().log(StepHost::Log::Auto, QStringLiteral("Stopped"));
+    // A stage says itself that it stopped; before the first, the run says it.
+    if (!m_current)
+        host().log(StepHost::Log::Auto, QStringLiteral("Stopped"));
     Step::halt();
 }

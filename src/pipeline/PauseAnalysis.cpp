@@ -15,15 +15,14 @@ PauseAnalysis::PauseAnalysis(StepHost& host, const WorkFolder& work, const CutRu
     , m_rules(rules) {}
 
 void PauseAnalysis::begin() {
-    auto* probe = new ProcessJob(m_work.ffprobe(), audioLengthArguments(m_work.raw(), true), this);
-    m_run = probe;
-    connect(probe, &Job::finished, this, [this, probe](const JobOutcome& outcome) {
-        const auto length = parseAudioLength(probe->output().toUtf8());
-        probe->deleteLater();
+    auto* probe = new ProcessJob(m_work.ffprobe(), audioLengthArguments(m_work.raw(), true));
+    runChild(probe, [this](ProcessJob& probe) {
+        const JobOutcome& outcome = probe.outcome();
+        const auto length = parseAudioLength(probe.output().toUtf8());
         if (outcome.isStopped()) {
             finish(outcome);
         } else if (!length) {
-            m_text = probe->output();
+            m_text = probe.output();
             finish(JobOutcome::failed(QStringLiteral("ffprobe cannot tell the length of ") +
                                       m_work.raw() + QStringLiteral(": ") + ffmpegReason(m_text)));
         } else {
@@ -32,7 +31,6 @@ void PauseAnalysis::begin() {
             analyse(double(length->samples) / length->sampleRate);
         }
     });
-    probe->start();
 }
 
 void PauseAnalysis::analyse(double seconds) {
@@ -53,24 +51,16 @@ void PauseAnalysis::measureNext() {
     const double from = stretch->first * kWindowSeconds;
     m_host.showProgress(m_seconds > 0 ? from / m_seconds : 0,
                         QStringLiteral("Looking for the pauses"));
-    auto* measure =
-        new LevelRun(m_work.ffmpeg(), m_work.raw(), from, stretch->count * kWindowSeconds, this);
-    m_run = measure;
-    connect(measure, &Job::finished, this, [this, measure](const JobOutcome& outcome) {
-        measure->deleteLater();
-        if (!outcome.isDone()) {
-            m_text = measure->text();
-            finish(outcome);
-            return;
-        }
-        m_planner->take(measure->levels());
-        measureNext();
-    });
-    measure->start();
-}
-
-void PauseAnalysis::halt() {
-    m_run->stop();
+    runChild(new LevelRun(m_work.ffmpeg(), m_work.raw(), from, stretch->count * kWindowSeconds),
+             [this](LevelRun& measure) {
+                 if (!measure.outcome().isDone()) {
+                     m_text = measure.text();
+                     finish(measure.outcome());
+                     return;
+                 }
+                 m_planner->take(measure.levels());
+                 measureNext();
+             });
 }
 
 QString PauseAnalysis::cutsArgument() const {

@@ -28,7 +28,6 @@ public:
 
 protected:
     void begin() override;
-    void halt() override;
 
 private:
     void analyse(double seconds);
@@ -41,5 +40,4 @@ private:
     std::optional<CutPlanner> m_planner;
     double m_seconds = 0;
     QString m_text;
-    Job* m_run = nullptr; // ffprobe, then the loudness of each stretch
 };

@@ -46,11 +46,8 @@ void QueueRun::begin() {
         return;
     }
     m_host.showStage(QStringLiteral("Working out the cost of the queue"));
-    auto* estimate = new VideosEstimate(m_work, videos, this);
-    m_current = estimate;
-    connect(estimate, &Job::finished, this, [this, estimate](const JobOutcome& outcome) {
-        estimate->deleteLater();
-        m_current = nullptr;
+    runChild(new VideosEstimate(m_work, videos), [this](VideosEstimate& estimate) {
+        const JobOutcome& outcome = estimate.outcome();
         if (outcome.isStopped() || stopRequested()) {
             finish(JobOutcome::stopped());
             return;
@@ -60,7 +57,7 @@ void QueueRun::begin() {
             next();
             return;
         }
-        const Estimate& total = estimate->total();
+        const Estimate& total = estimate.total();
         emit costKnown(QStringLiteral("The queue: ") + costLines(total).join(QLatin1Char('\n')));
         if (!total.exceedsCredits()) {
             next();
@@ -80,7 +77,6 @@ void QueueRun::begin() {
                            self->finish(JobOutcome::failed(QStringLiteral("too few credits")));
                    });
     });
-    estimate->start();
 }
 
 void QueueRun::next() {
@@ -101,15 +97,12 @@ void QueueRun::next() {
     m_running = item.id;
     m_message.clear();
     emit changed();
-    auto* run = new FullAutoRun(
-        StepContext{*this, m_work, queuedInputs(item.input, item.settings, m_now())}, this);
-    m_current = run;
-    connect(run, &Job::finished, this, [this, run](const JobOutcome& outcome) {
-        run->deleteLater();
-        m_current = nullptr;
-        videoEnded(outcome, run->output());
-    });
-    run->start();
+    RunInputs inputs = queuedInputs(item.input, item.settings, m_now());
+    for (const QueueItem& other : m_queue.items())
+        if (other.state == QueueItem::State::Done && !other.output.isEmpty())
+            inputs.takenOutputs.append(other.output);
+    runChild(new FullAutoRun(StepContext{*this, m_work, inputs}),
+             [this](FullAutoRun& run) { videoEnded(run.outcome(), run.output()); });
 }
 
 void QueueRun::videoEnded(const JobOutcome& outcome, const QString& output) {
@@ -134,13 +127,6 @@ void QueueRun::videoEnded(const JobOutcome& outcome, const QString& output) {
         return;
     }
     next();
-}
-
-void QueueRun::halt() {
-    if (m_current)
-        m_current->stop(); // its end ends the queue
-    else
-        finish(JobOutcome::stopped()); // waiting for the answer about the credits
 }
 
 void QueueRun::showMessage(const QString& text) {

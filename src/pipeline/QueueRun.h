@@ -37,7 +37,6 @@ signals:
 
 protected:
     void begin() override;
-    void halt() override;
 
 private:
     void next();
@@ -65,9 +64,8 @@ private:
     WorkFolder m_work;
     VideoQueue& m_queue;
     std::function<RunInputs()> m_now;
-    QPointer<Job> m_current; // the cost, then each video's Full Auto
-    qint64 m_running = 0;    // the id of the video that runs
-    QString m_message;       // what a box would have said about it
+    qint64 m_running = 0; // the id of the video that runs
+    QString m_message;    // what a box would have said about it
     bool m_stopAfter = false;
     bool m_anyFailed = false;
 };

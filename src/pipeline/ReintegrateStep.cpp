@@ -1,9 +1,37 @@
 // Reintegrate: joined.mp4 laid under the input's picture, written into the output folder. The
 // new video takes its name only once it is complete and decodes; until then an earlier one of
 // that name stays as it was.
+#include "core/OutputName.h"
 #include "pipeline/FfmpegRun.h"
 #include "pipeline/Steps.h"
 #include "pipeline/TemplateMacros.h"
+#include "platform/FileSnapshot.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+// An output an earlier video of this queue or command line wrote is not written over: this
+// video's goes beside it, under the next free number, and the log says so.
+void ReintegrateStep::avoidTakenOutput(QStringList& arguments) {
+    const QStringList written = FileSnapshot::pathsIn(arguments);
+    if (written.isEmpty() || inputs().takenOutputs.isEmpty())
+        return;
+    const QString wanted = written.last();
+    const QString name = freeOutputName(
+        QFileInfo(wanted).absoluteFilePath(), inputs().takenOutputs,
+        [](const QString& path) { return QFileInfo::exists(path); },
+#if defined(Q_OS_WIN)
+        Qt::CaseInsensitive);
+#else
+        Qt::CaseSensitive);
+#endif
+    if (QDir::cleanPath(name) == QDir::cleanPath(QFileInfo(wanted).absoluteFilePath()))
+        return;
+    arguments[arguments.lastIndexOf(wanted)] = QDir::toNativeSeparators(name);
+    m_remark = QStringLiteral("%1 was written by an earlier video of this run: this one is %2")
+                   .arg(QFileInfo(wanted).fileName(), QFileInfo(name).fileName());
+    host().log(StepHost::Log::Auto, m_remark);
+}
 
 void ReintegrateStep::begin() {
     if (!inputCheck() || !valuesCheck(Template::Integrate))
@@ -16,7 +44,8 @@ void ReintegrateStep::begin() {
 
 void ReintegrateStep::run(const MediaInfo* media) {
     // Here the base name is replaced before the folders: the reintegrate macro order.
-    const QStringList arguments = stepArguments(inputs(), work(), Template::Integrate, media);
+    QStringList arguments = stepArguments(inputs(), work(), Template::Integrate, media);
+    avoidTakenOutput(arguments);
     if (!paths().FileExists(work().joined())) {
         refuse(QStringLiteral("Could not find joined.mp4"));
         return;

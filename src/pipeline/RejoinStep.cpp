@@ -57,11 +57,9 @@ QStringList RejoinStep::pieces() {
         return {};
     }
     if (loaded.state == LoadedRecord::State::Present) {
-        const RecordedInput now = describeInput(inputs().input);
-        if (!loaded.record.input.isSameVideo(now)) {
-            refuse(QStringLiteral("The pieces in \\parts were cut from another video:\n%1\n\n"
-                                  "Split this video's audio first, or choose that video again.")
-                       .arg(QDir::toNativeSeparators(loaded.record.input.path)));
+        if (const QString other = otherVideoProblem(loaded.record, inputs().input);
+            !other.isEmpty()) {
+            refuse(other);
             return {};
         }
         QString problem;

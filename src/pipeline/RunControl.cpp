@@ -28,3 +28,14 @@ void RunControl::stop() {
     if (m_job)
         m_job->stop();
 }
+
+void RunControl::stopNow() {
+    if (m_job)
+        m_job->stopNow();
+}
+
+QString stopNowQuestion(int paid) {
+    return paid == 1
+               ? QStringLiteral("Stop now? 1 answer already paid for will be lost.")
+               : QStringLiteral("Stop now? %1 answers already paid for will be lost.").arg(paid);
+}

@@ -17,10 +17,16 @@ public:
     // Starts `job`, named `what` for the user, and takes it over. False, with the job deleted,
     // when something runs already.
     bool start(const QString& what, Job* job);
-    // Asks the running job to stop; `ended` follows.
+    // Asks the running job to stop; `ended` follows. Paid work is let to end first.
     void stop();
+    // Ends the running job at once, paid work too.
+    void stopNow();
 
     bool isRunning() const { return m_job != nullptr; }
+    // A stop was asked for and the job has not ended yet.
+    bool isStopping() const { return m_job && m_job->stopRequested(); }
+    // The answers of the voice service that the stop waits for (Job::paidPending).
+    int paidPending() const { return m_job ? m_job->paidPending() : 0; }
     const QString& running() const { return m_what; }
 
 signals:
@@ -31,3 +37,6 @@ private:
     QPointer<Job> m_job;
     QString m_what;
 };
+
+// The question a second Stop asks while the first waits for answers already paid for.
+QString stopNowQuestion(int paid);

@@ -5,6 +5,7 @@
 
 #include <QJsonObject>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 
@@ -24,6 +25,9 @@ struct RunInputs {
     QString separation = QStringLiteral("automatic"); // "service", "local" or "automatic"
     bool keepOriginal = false; // the untouched voice as a second track of the output
     VoiceSettings voiceSettings;
+    // The outputs earlier videos of the same queue or command line wrote: this one writes
+    // beside them under a name of its own rather than over them.
+    QStringList takenOutputs;
 
     const QString& templateText(Template which) const {
         return templates[static_cast<std::size_t>(which)];

@@ -2,6 +2,7 @@
 
 #include "platform/PathTools.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -42,4 +43,12 @@ bool saveRunRecord(const WorkFolder& work, const RunRecord& record) {
 RecordedInput describeInput(const QString& path) {
     const QFileInfo info(path);
     return {QFileInfo(path).absoluteFilePath(), info.size(), info.lastModified().toUTC()};
+}
+
+QString otherVideoProblem(const RunRecord& record, const QString& input) {
+    if (record.input.isSameVideo(describeInput(input)))
+        return {};
+    return QStringLiteral("The pieces in \\parts were cut from another video:\n%1\n\nSplit this "
+                          "video's audio first, or choose that video again.")
+        .arg(QDir::toNativeSeparators(record.input.path));
 }

@@ -20,3 +20,7 @@ bool saveRunRecord(const WorkFolder& work, const RunRecord& record);
 
 // The input as it is now: its path, size and last change.
 RecordedInput describeInput(const QString& path);
+
+// The message that refuses a record of pieces cut from another video than `input`; empty when
+// they were cut from it.
+QString otherVideoProblem(const RunRecord& record, const QString& input);

@@ -1,6 +1,7 @@
 #include "pipeline/ScriptRun.h"
 
 #include "pipeline/RunInputs.h"
+#include "platform/UserEnvironment.h"
 
 ScriptRun::ScriptRun(const QString& interpreter, const QStringList& arguments,
                      const ProcessJob::Environment& environment, QObject* parent)
@@ -58,12 +59,21 @@ QString ScriptRun::failure() const {
                                      : m_run->outcome().reason;
 }
 
+ProcessJob::Environment serviceEnvironment() {
+    const QString key = qEnvironmentVariable(kApiKeyVariable);
+    if (key.isEmpty())
+        return {};
+    return {{QLatin1String(kApiKeyVariable), key}};
+}
+
 ProcessJob::Environment conversionEnvironment(const RunInputs& inputs, const QString& background) {
-    return {{QStringLiteral("VOXSPLICE_KEEP_BACKGROUND"), background},
-            {QStringLiteral("VOXSPLICE_VOICE_SETTINGS"),
-             QString::fromUtf8(inputs.voiceSettings.toJson())},
-            {QStringLiteral("VOXSPLICE_CACHE_DIR"), inputs.cacheFolder},
-            {QStringLiteral("VOXSPLICE_CACHE_LIMIT_MB"), QString::number(inputs.cacheLimitMb)}};
+    return serviceEnvironment() +
+           ProcessJob::Environment{
+               {QStringLiteral("VOXSPLICE_KEEP_BACKGROUND"), background},
+               {QStringLiteral("VOXSPLICE_VOICE_SETTINGS"),
+                QString::fromUtf8(inputs.voiceSettings.toJson())},
+               {QStringLiteral("VOXSPLICE_CACHE_DIR"), inputs.cacheFolder},
+               {QStringLiteral("VOXSPLICE_CACHE_LIMIT_MB"), QString::number(inputs.cacheLimitMb)}};
 }
 
 bool offlineVoice() {

@@ -41,7 +41,9 @@ signals:
 
 protected:
     void begin() override;
+    // The script's own run is kept for what it said, not run as a child.
     void halt() override { m_run->stop(); }
+    void haltNow() override { m_run->stopNow(); }
 
 private:
     void take(const QList<ScriptMessage>& messages);
@@ -51,6 +53,9 @@ private:
     QList<ScriptMessage> m_messages;
     QString m_answer = QStringLiteral("result");
 };
+
+// What convert.py needs to reach the voice service: the key, which no other program gets.
+ProcessJob::Environment serviceEnvironment();
 
 // What convert.py learns of a run besides its arguments: where the background is split off
 // ("service", "local", or "" when it is not kept), the voice settings and the cache.

@@ -1,6 +1,7 @@
 #include "pipeline/Startup.h"
 
 #include "platform/PathTools.h"
+#include "platform/RunLock.h"
 
 #include <QCoreApplication>
 #include <QLockFile>
@@ -21,11 +22,9 @@ Startup::Result Startup::check() {
     if (!paths.FolderIsWritable(m_work.root()))
         return Result::FolderNotWritable;
     // Two copies on one folder would delete each other's working files.
-    m_lock = std::make_unique<QLockFile>(m_work.lockFile());
-    if (!m_lock->tryLock(0)) {
-        m_lock.reset();
+    m_lock = takeRunLock(m_work.lockFile());
+    if (!m_lock)
         return Result::AlreadyRunning;
-    }
     return Result::Ready;
 }
 

@@ -28,23 +28,6 @@ bool Step::valuesCheck(Template which) {
     return true;
 }
 
-Job* Step::adopt(Job* job, std::function<void(Job&)> then) {
-    if (stopRequested()) {
-        delete job;
-        finish(JobOutcome::stopped());
-        return nullptr;
-    }
-    job->setParent(this);
-    m_children.append(job);
-    connect(job, &Job::finished, this, [this, job, then] {
-        m_children.removeOne(job);
-        job->deleteLater();
-        then(*job);
-    });
-    job->start();
-    return job;
-}
-
 void Step::probeInput(bool needAudio, std::function<void(const MediaInfo&)> then) {
     if (m_context.media) {
         then(*m_context.media);
@@ -61,31 +44,19 @@ void Step::probeInput(bool needAudio, std::function<void(const MediaInfo&)> then
              });
 }
 
-void Step::planBackground(std::function<void(const QString& mode)> then) {
+void Step::planBackground(std::optional<double> seconds,
+                          std::function<void(const QString& mode)> then) {
     if (m_context.background) {
         then(*m_context.background);
         return;
     }
-    runChild(new BackgroundPlan(host(), work(), inputs()), [this, then](BackgroundPlan& plan) {
-        if (plan.outcome().isStopped())
-            finish(JobOutcome::stopped());
-        else if (!plan.outcome().isDone())
-            refuse(plan.outcome().reason);
-        else
-            then(plan.mode());
-    });
-}
-
-void Step::halt() {
-    if (m_children.isEmpty()) {
-        finish(JobOutcome::stopped());
-        return;
-    }
-    stopChildren();
-}
-
-void Step::stopChildren(const QList<Job*>& spared) {
-    for (Job* child : QList<Job*>(m_children))
-        if (!spared.contains(child))
-            child->stop();
+    runChild(new BackgroundPlan(host(), work(), inputs(), seconds),
+             [this, then](BackgroundPlan& plan) {
+                 if (plan.outcome().isStopped())
+                     finish(JobOutcome::stopped());
+                 else if (!plan.outcome().isDone())
+                     refuse(plan.outcome().reason);
+                 else
+                     then(plan.mode());
+             });
 }

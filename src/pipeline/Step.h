@@ -50,28 +50,15 @@ protected:
     // Refuses a template that needs an output folder where none is given.
     bool valuesCheck(Template which);
 
-    // Runs `job` as this step's child: Stop reaches it, and `then` gets it once it ended, after
-    // which it is deleted. A stop asked for before ends the step as stopped instead (nullptr).
-    template <typename J, typename Then> J* runChild(J* job, Then then) {
-        return static_cast<J*>(adopt(job, [then](Job& done) { then(static_cast<J&>(done)); }));
-    }
     // What ffprobe says of the input (asked once per run). When it cannot tell, or the input has
     // no audio and `needAudio`, the step ends with a message.
     void probeInput(bool needAudio, std::function<void(const MediaInfo&)> then);
     // Where the background is split off: "service", "local", or "" when it is not kept. When it
-    // cannot be kept, the step ends with a message.
-    void planBackground(std::function<void(const QString& mode)> then);
-
-    bool childrenRunning() const { return !m_children.isEmpty(); }
-    // Stops the children; the step ends once they have.
-    void halt() override;
-    // Stops the children but `spared`, which are let to end.
-    void stopChildren(const QList<Job*>& spared = {});
+    // cannot be kept, the step ends with a message. `seconds`: the audio to convert, where known.
+    void planBackground(std::optional<double> seconds,
+                        std::function<void(const QString& mode)> then);
 
 private:
-    Job* adopt(Job* job, std::function<void(Job&)> then);
-
     StepContext m_context;
     PathTools m_paths;
-    QList<Job*> m_children;
 };

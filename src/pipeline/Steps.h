@@ -56,11 +56,15 @@ class ConvertStep : public Step {
 public:
     using Step::Step;
 
+    int paidPending() const override;
+
 protected:
     void begin() override;
     void halt() override;
+    void haltNow() override;
 
 private:
+    void haltSchedule();
     bool takePieces();
     void estimateCost();
     void pump();
@@ -109,14 +113,18 @@ public:
 
     // Once done: the new video (empty where the template writes it by a name of its own).
     const QString& output() const { return m_output; }
+    // Why it has another name than the template's, where it has.
+    const QString& remark() const { return m_remark; }
 
 protected:
     void begin() override;
 
 private:
     void run(const MediaInfo* media);
+    void avoidTakenOutput(QStringList& arguments);
 
     QString m_output;
+    QString m_remark;
 };
 
 // Full Auto: the five steps in order, each announced in listAuto before it starts. The run stops
@@ -137,7 +145,7 @@ private:
     void nextStage();
 
     int m_stage = -1;
-    Step* m_current = nullptr;
+    Step* m_current = nullptr; // the stage that runs
     std::optional<QString> m_background;
     std::optional<MediaInfo> m_media;
     QString m_output;

@@ -95,20 +95,10 @@ void VideosEstimate::add(const Estimate& e) {
 
 // One script at a time; `then` gets it once it ended, unless a stop came meanwhile.
 void VideosEstimate::runScript(ScriptRun* run, const std::function<void(ScriptRun&)>& then) {
-    m_run = run;
-    connect(run, &Job::finished, this, [this, run, then] {
-        run->deleteLater();
-        if (run->outcome().isStopped() || stopRequested())
+    runChild(run, [this, then](ScriptRun& run) {
+        if (run.outcome().isStopped() || stopRequested())
             finish(JobOutcome::stopped());
         else
-            then(*run);
+            then(run);
     });
-    run->start();
-}
-
-void VideosEstimate::halt() {
-    if (m_run && !m_run->isFinished())
-        m_run->stop();
-    else
-        finish(JobOutcome::stopped());
 }

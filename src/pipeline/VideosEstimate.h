@@ -6,7 +6,6 @@
 #include "platform/Job.h"
 
 #include <QList>
-#include <QPointer>
 #include <QStringList>
 
 #include <functional>
@@ -24,7 +23,6 @@ public:
 
 protected:
     void begin() override;
-    void halt() override;
 
 private:
     // Videos the script reckons in one run: the same voice, settings and background.
@@ -42,5 +40,4 @@ private:
     QList<RunInputs> m_videos;
     QList<Group> m_groups;
     Estimate m_total;
-    QPointer<ScriptRun> m_run;
 };

@@ -13,8 +13,11 @@ VoicePreviews::VoicePreviews(const QString& interpreter, const QString& script,
     , m_cacheFolder(cacheFolder) {}
 
 ScriptRun* VoicePreviews::run(const QStringList& arguments, const QString& answer) {
-    auto* run = new ScriptRun(m_interpreter, QStringList{m_script} + arguments,
-                              {{QStringLiteral("VOXSPLICE_CACHE_DIR"), m_cacheFolder}}, this);
+    auto* run = new ScriptRun(
+        m_interpreter, QStringList{m_script} + arguments,
+        serviceEnvironment() +
+            ProcessJob::Environment{{QStringLiteral("VOXSPLICE_CACHE_DIR"), m_cacheFolder}},
+        this);
     run->expect(answer);
     connect(run, &Job::finished, run, &QObject::deleteLater);
     return run;

@@ -85,7 +85,7 @@ void VoiceTrial::cut(double start) {
             finish(run.outcome());
             return;
         }
-        planBackground([this](const QString& mode) {
+        planBackground(m_excerpt.length, [this](const QString& mode) {
             m_background = mode;
             if (m_offline && mode != QLatin1String("service"))
                 convert(); // nothing is paid
@@ -151,14 +151,12 @@ void VoiceTrial::convert() {
     run->keepInputOpen();
     connect(run, &ScriptRun::message, this, [this, run](const ScriptMessage& m) {
         if (m.type == QLatin1String("ready")) {
-            m_sending = true;
+            m_paid = true; // from here on, until the script has kept the answer
             run->go();
-        } else if (m.type == QLatin1String("answered")) {
-            m_sending = false;
         }
     });
     runChild(run, [this](ScriptRun& run) {
-        m_sending = false;
+        m_paid = false;
         if (run.outcome().isStopped()) {
             finish(run.outcome());
         } else if (!run.outcome().isDone()) {
@@ -184,11 +182,10 @@ void VoiceTrial::decode() {
 }
 
 // A request at the voice service is paid for: its answer is waited for, and kept in the cache
-// for the next preview of the same excerpt.
+// for the next preview of the same excerpt; the preview then stops.
 void VoiceTrial::halt() {
-    if (m_sending)
-        host().showStage(QStringLiteral("Stopping once the voice service has answered (the "
-                                        "excerpt is paid for)"));
+    if (m_paid)
+        host().showStage(QStringLiteral("Stopping once the excerpt already paid for is kept"));
     else
         Step::halt();
 }

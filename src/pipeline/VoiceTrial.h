@@ -23,6 +23,7 @@ public:
     bool reused() const { return m_reused; }
     // The voice was changed on this machine.
     bool offline() const { return m_offline; }
+    int paidPending() const override { return m_paid ? 1 : 0; }
 
 protected:
     void begin() override;
@@ -43,7 +44,7 @@ private:
     QString m_voiceId;
     QString m_background;
     bool m_offline = false;
-    bool m_sending = false; // the excerpt is at the voice service
+    bool m_paid = false; // the excerpt went to the voice service; its answer is not kept yet
     qint64 m_credits = 0;
     bool m_reused = false;
 };

@@ -6,6 +6,7 @@
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -25,8 +26,16 @@ bool isTerminal(std::FILE* stream) {
 }
 
 void onInterrupt(std::function<void()> handler) {
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_wake) != 0)
+    // Closed on exec: the children must not hold the program's wake-up line.
+#if defined(SOCK_CLOEXEC)
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_wake) != 0)
         return; // the signals keep ending the program
+#else
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_wake) != 0)
+        return;
+    ::fcntl(g_wake[0], F_SETFD, FD_CLOEXEC);
+    ::fcntl(g_wake[1], F_SETFD, FD_CLOEXEC);
+#endif
     auto* notifier = new QSocketNotifier(g_wake[0], QSocketNotifier::Read, qApp);
     QObject::connect(notifier, &QSocketNotifier::activated, qApp, [handler] {
         char byte = 0;

@@ -1,5 +1,7 @@
 #include "platform/ProcessJob.h"
 
+#include "platform/UserEnvironment.h"
+
 #include <QProcessEnvironment>
 #include <QTimer>
 
@@ -61,6 +63,9 @@ void ProcessJob::begin() {
     m_process.setProcessChannelMode(m_separate ? QProcess::SeparateChannels
                                                : QProcess::MergedChannels);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    // The key goes only where it is given (to the script that calls the voice service), never
+    // to ffmpeg, ffprobe or the separator.
+    environment.remove(QLatin1String(kApiKeyVariable));
     // Python children: live output, and UTF-8 on every system.
     environment.insert(QStringLiteral("PYTHONUNBUFFERED"), QStringLiteral("1"));
     environment.insert(QStringLiteral("PYTHONUTF8"), QStringLiteral("1"));
@@ -86,6 +91,13 @@ void ProcessJob::halt() {
         if (!isFinished())
             m_tree.kill();
     });
+}
+
+void ProcessJob::haltNow() {
+    if (m_process.state() == QProcess::NotRunning)
+        finish(JobOutcome::stopped());
+    else
+        m_tree.kill();
 }
 
 void ProcessJob::ended(int exitCode, QProcess::ExitStatus status) {

@@ -13,7 +13,8 @@
 // started and exited with status 0.
 //
 // Stop is polite first (SIGTERM, or CTRL+BREAK on Windows, to the child and everything it
-// started: ffmpeg then finishes its file properly), then firm after a grace time.
+// started: ffmpeg then finishes its file properly), then firm after a grace time; stopNow() is
+// firm at once.
 class ProcessJob : public Job {
     Q_OBJECT
 public:
@@ -22,8 +23,9 @@ public:
 
     const QString& program() const { return m_program; }
     const QStringList& arguments() const { return m_arguments; }
-    // Environment variables for the program, besides this program's own environment; they
-    // count only when set before start().
+    // Environment variables for the program, besides this program's own environment (but for
+    // the service's key, which reaches a program only when given here); they count only when
+    // set before start().
     using Environment = QList<std::pair<QString, QString>>;
     void setEnvironmentValue(const QString& name, const QString& value);
     // Before start(): standard error apart from standard output (`errorOutput()`), and standard
@@ -55,6 +57,7 @@ signals:
 protected:
     void begin() override;
     void halt() override;
+    void haltNow() override;
 
 private:
     void ended(int exitCode, QProcess::ExitStatus status);

@@ -88,9 +88,8 @@ QJsonObject UserSettings::queue() const {
     return QJsonDocument::fromJson(value(QStringLiteral("queue"), QString()).toUtf8()).object();
 }
 
-void UserSettings::setQueue(const QJsonObject& queue) {
-    setValue(QStringLiteral("queue"),
-             QString::fromUtf8(QJsonDocument(queue).toJson(QJsonDocument::Compact)));
+void UserSettings::removeQueue() {
+    m_store.remove(kGroup + QStringLiteral("/queue"));
 }
 
 int UserSettings::pieceSeconds() const {

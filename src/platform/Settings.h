@@ -52,9 +52,10 @@ public:
     // takes 300) when nothing is stored.
     int pieceSeconds() const;
 
-    // "queue": the queue of videos (JSON), and whether it ran when it was kept.
+    // "queue": where earlier versions kept the queue of videos (JSON), now in a file of its own
+    // (QueueFile.h); read once, then removed.
     QJsonObject queue() const;
-    void setQueue(const QJsonObject& queue);
+    void removeQueue();
 
     void sync() { m_store.sync(); }
 

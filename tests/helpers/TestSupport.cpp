@@ -15,7 +15,9 @@
 namespace testsupport {
 
 QString ffmpeg() {
-    return qEnvironmentVariable("VOXSPLICE_FFMPEG", QStringLiteral("ffmpeg"));
+    // As CTest gave it: a test may point the scripts at another one meanwhile.
+    static const QString given = qEnvironmentVariable("VOXSPLICE_FFMPEG", QStringLiteral("ffmpeg"));
+    return given;
 }
 
 QString ffprobe() {
@@ -126,6 +128,7 @@ FormFixture::FormFixture(const QString& name, bool withFfmpeg)
     // Converted pieces and stored keys stay with the fixture, away from the user's own.
     qputenv("XDG_CACHE_HOME", QFile::encodeName(dir.filePath("cache")));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath("config")));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath("data")));
     if (withFfmpeg) {
         QDir().mkpath(work(QStringLiteral("ffmpeg/bin")));
         QFile::link(ffmpeg(), work(QStringLiteral("ffmpeg/bin/ffmpeg")));
@@ -165,6 +168,23 @@ void FormFixture::reopen() {
 
 bool FormFixture::settle(int ms) {
     return QTest::qWaitFor([this] { return !form->isRunning(); }, ms);
+}
+
+AnswerGate::AnswerGate() {
+    const QByteArray folder = m_folder.path().toUtf8();
+    putFile(program(), "#!/bin/sh\ncase \"$*\" in *.voice.mp3*) touch '" + folder +
+                           "/reached'; while [ ! -e '" + folder +
+                           "/open' ]; do sleep 0.02; done;; esac\nexec '" + ffmpeg().toUtf8() +
+                           "' \"$@\"\n");
+    QFile::setPermissions(program(), QFile::ExeOwner | QFile::ReadOwner);
+}
+
+bool AnswerGate::reached(int ms) const {
+    return QTest::qWaitFor([this] { return QFile::exists(m_folder.filePath("reached")); }, ms);
+}
+
+void AnswerGate::open() {
+    putFile(m_folder.filePath("open"));
 }
 
 Standin::Standin(const QStringList& options) {
@@ -228,6 +248,10 @@ void RecordingDialogs::PickFolder(const QString& startFolder, Answer then) {
 
 void RecordingDialogs::AskText(const QString& prompt, Answer then) {
     answer({"AskText", prompt}, then);
+}
+
+void RecordingDialogs::AskSecret(const QString& prompt, Answer then) {
+    answer({"AskSecret", prompt}, then);
 }
 
 RecordingDialogs* installDialogs(Form1& form, const QStringList& answers) {

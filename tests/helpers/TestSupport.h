@@ -97,6 +97,20 @@ private:
     QProcess m_process;
 };
 
+// An ffmpeg for the scripts (VOXSPLICE_FFMPEG) that holds the encoding of each of the voice
+// service's answers until opened: the moment between a paid answer and the piece kept.
+class AnswerGate {
+public:
+    AnswerGate();
+    QString program() const { return m_folder.filePath("ffmpeg"); }
+    // Waits until an answer waits at the gate.
+    bool reached(int ms = 60000) const;
+    void open();
+
+private:
+    QTemporaryDir m_folder;
+};
+
 // A stand-in for the dialogs: each takes the next of `answers` (empty text, as a cancel, once
 // they are used up) at once and is recorded in `calls` as its name and arguments joined by '|'.
 class RecordingDialogs : public PickerDialogs {
@@ -110,6 +124,7 @@ public:
                   Answer then) override;
     void PickFolder(const QString& startFolder, Answer then) override;
     void AskText(const QString& prompt, Answer then) override;
+    void AskSecret(const QString& prompt, Answer then) override;
 
     QStringList answers;
     QStringList calls;

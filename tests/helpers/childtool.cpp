@@ -9,6 +9,7 @@
 //   spawn           starts "childtool sleep 30000" as its own child, prints its process number,
 //                   then sleeps
 //   crash           ends by a signal
+//   deaf MS         ignores SIGTERM, prints "deaf", then sleeps
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -76,5 +77,12 @@ int main(int argc, char* argv[]) {
     }
     if (mode == "crash")
         std::raise(SIGSEGV);
+    if (mode == "deaf" && argc > 2) {
+        std::signal(SIGTERM, SIG_IGN);
+        std::printf("deaf\n");
+        std::fflush(stdout);
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(argv[2])));
+        return 0;
+    }
     return 2;
 }
