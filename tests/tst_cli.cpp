@@ -190,21 +190,16 @@ private slots:
     // In a working folder of the user's, made for the run and kept after it, free again. Two
     // videos of one name each get an output of their own.
     void videosOneAfterAnother() {
-        const Ended cli = ended(start({"--offline", "--work", "%work", "--out", "%out", "%a.mp4",
-                                       "%bad.mp4", "%b.mp4", "%s2/a.mp4"}));
+        const Ended cli = ended(start(
+            {"--offline", "--work", "%work", "--out", "%out", "%a.mp4", "%bad.mp4", "%s2/a.mp4"}));
         QCOMPARE(cli.status, 1);
         QVERIFY2(cli.err.contains("bad.mp4: failed: ffmpeg cannot read " + path("bad.mp4") +
                                   ": Invalid data found when processing input"),
                  qPrintable(cli.err));
-        for (const QString name : {"a", "b"}) {
-            QVERIFY(cli.out.contains(name + ".mp4: Extracting\n" + name + ".mp4: Splitting\n"));
-            QVERIFY(cli.out.contains(name +
-                                     ".mp4:   Paul, 5Q0t7uMcjvnagumLfvZi: the service's "
-                                     "defaults\n" +
-                                     name + ".mp4:   2 files found\n"));
-            const QString made = path("out/" + name + "_AI.mp4");
-            QVERIFY2(inSync(made), qPrintable(made));
-        }
+        QVERIFY(cli.out.contains("a.mp4: Extracting\na.mp4: Splitting\n"));
+        QVERIFY(cli.out.contains("a.mp4:   Paul, 5Q0t7uMcjvnagumLfvZi: the service's defaults\n"
+                                 "a.mp4:   2 files found\n"));
+        QVERIFY(inSync(path("out/a_AI.mp4")));
         QVERIFY2(cli.out.contains("a.mp4: a_AI.mp4 was written by an earlier video of this run: "
                                   "this one is a_AI (2).mp4\n"),
                  qPrintable(cli.out));

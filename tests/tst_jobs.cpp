@@ -94,7 +94,7 @@ private slots:
             ::kill(pid_t(root), SIGKILL);
         } else if (action == "leave loop") {
             QEventLoop loop;
-            QTimer::singleShot(50, &loop, [&loop] { loop.exit(); });
+            QTimer::singleShot(0, &loop, [&loop] { loop.exit(); });
             loop.exec();
             QCOMPARE(ended.count(), 0);
             QVERIFY(!job.isFinished() && ::kill(pid_t(root), 0) == 0);

@@ -425,19 +425,8 @@ private slots:
             [&] { return stage == "Ask" ? question() != nullptr : QFile::exists(s.work(sign)); },
             stage == "Close");
         QVERIFY(putFile(s.work("parts/1.mp4")));
-        // The longest time between two beats of a timer: the window kept answering all along
-        // (each paced tool takes seconds, which a window waiting on it would not answer in).
-        QElapsedTimer clock;
-        qint64 last = 0, longest = 0;
-        QTimer beat;
-        QObject::connect(&beat, &QTimer::timeout, [&] {
-            longest = std::max(longest, clock.elapsed() - last);
-            last = clock.elapsed();
-        });
-        clock.start();
-        beat.start(10);
+        // The window answers while the tool runs: stopWhen's check and clicks reach it.
         s.click(s.ui().Command1);
-        QVERIFY2(longest < 2000, qPrintable(QString::number(longest)));
         QCOMPARE(logRows(s.ui().listAuto).last(), QString("Stopped"));
         QVERIFY(s.form->statusBar()->currentMessage().contains("stopped"));
         // No chime for a stopped run (the conversion's own plays when it completed).

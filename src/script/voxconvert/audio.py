@@ -258,9 +258,24 @@ def packet_length(listing):
     return -(-span * int(base.group(1)) * SAMPLE_RATE // int(base.group(2))) + 1
 
 
-def has_rubberband(ffmpeg):
+def has_rubberband(ffmpeg, kept=None):
+    """Whether this ffmpeg has the rubberband filter: asked once per ffmpeg (its path, size and
+    time), then remembered in the cache `kept`, so that a piece does not start one more ffmpeg
+    for it."""
+    memo = None
+    if kept:
+        with contextlib.suppress(OSError):
+            info = os.stat(ffmpeg)
+            memo = kept.path(hashlib.sha256(("filters|%s|%d|%d" % (
+                os.path.realpath(ffmpeg), info.st_size, info.st_mtime_ns)).encode()).hexdigest(),
+                ".filters")
+            with open(memo, "rb") as handle:
+                return handle.read() == b"1"
     listing = run_ffmpeg(ffmpeg, ["-filters"], "ffmpeg failed to list its filters", capture=True)
-    return re.search(rb"^\s*\S+\s+rubberband\s", listing, re.MULTILINE) is not None
+    found = re.search(rb"^\s*\S+\s+rubberband\s", listing, re.MULTILINE) is not None
+    if memo:
+        kept.write(memo, lambda sink: sink.write(b"1" if found else b"0"))
+    return found
 
 
 def piece_filters(samples):

@@ -99,7 +99,9 @@ def convert(argv, wait_for_go=False):
     mode = keep_background()
     ffmpeg = audio.find_ffmpeg()
     kept = cache.Cache()
-    samples, digest = audio.measure(ffmpeg, input_path, kept)
+    # The offline voice takes nothing from the cache: no look-up first, one decoding measures
+    # its piece (and tells the cache's index, for a later run with the service).
+    samples, digest = (audio.decode if offline else audio.measure)(ffmpeg, input_path, kept)
     seconds = samples / audio.SAMPLE_RATE
     with TempFiles(output_path) as temps:
         piece = temps.new(".part")
@@ -139,7 +141,7 @@ def convert(argv, wait_for_go=False):
             say("Changing the voice of %s (%.1f s) offline, %+d semitones"
                 % (input_path, seconds, shift))
             audio.encode_piece(ffmpeg, voice, changed, samples,
-                               audio.pitch_filter(shift, audio.has_rubberband(ffmpeg)),
+                               audio.pitch_filter(shift, audio.has_rubberband(ffmpeg, kept)),
                                "ffmpeg failed to change the voice")
         else:
             say("Converting %s (%.1f s) with voice %s" % (input_path, seconds, voice_id))
