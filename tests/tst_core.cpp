@@ -618,6 +618,16 @@ private slots:
             "time_base":"1/1000","duration_ts":2500}]})")
                      ->packetSamples,
                  192);
+        // Split's pieces, all in one listing: each stream's packets added up in its time base.
+        const QByteArray listing = "#tb 0: 1/44100\n#sample_rate 0: 44100\n#tb 1: 1/1000\n"
+                                   "#sample_rate 1: 48000\n0, 0, 0, 4096, 10, 0x1\n"
+                                   "1, 0, 0, 20, 10, 0x1\n0, 4096, 4096, 1000, 9, 0x2\n"
+                                   "1, 20, 20, 5, 9, 0x2\n";
+        const auto pieces = parsePacketLengths(listing, 2);
+        QVERIFY(pieces && pieces->size() == 2);
+        QCOMPARE(pieces->at(0).samples, 5096);
+        QCOMPARE(pieces->at(1).samples, 1200);
+        QVERIFY(!parsePacketLengths(listing, 3)); // a piece without audio packets
     }
 
     // What the fuzzers once found stays found: every kept input passes the fuzzers' checks.

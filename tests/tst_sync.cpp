@@ -197,8 +197,9 @@ private slots:
         const QString h264 = QStringLiteral("-c:v libx264 -preset ultrafast -pix_fmt yuv420p ");
         const char* none = "";
         // A double quote is a character like any other in a file name.
-        addRow("PCM in .mov", "say \"pcm\".mov", "", h264 + "-c:a pcm_s16le", 0,
-               "say \"pcm\"_AI.mp4", none, none, false);
+        addRow("PCM and timed text in .mov", "say \"pcm\".mov", "",
+               h264 + "-c:a pcm_s16le -c:s mov_text", 0, "say \"pcm\"_AI.mp4", "-i {m}/words.srt",
+               "-map 0:v -map 1:a -map 2:s -metadata:s:s:0 language=deu", false);
         addRow("VP8 and Vorbis in .webm", "web.webm", "", "-c:v libvpx -c:a libvorbis", 0,
                "web_AI.mkv", none, none, false);
         addRow("WMV and WMA in .wmv", "old.wmv", "", "-c:v wmv2 -c:a wmav2", 0, "old_AI.mkv", none,
@@ -219,9 +220,6 @@ private slots:
                "-metadata:s:a:0 language=eng -metadata:s:a:1 language=fra -metadata:s:a:1 "
                "title=French -disposition:a:1 0 -metadata:s:s:0 language=eng",
                true);
-        addRow("timed text in .mp4", "words.mp4", "", h264 + "-c:a aac -c:s mov_text", 0,
-               "words_AI.mp4", "-i {m}/words.srt",
-               "-map 0:v -map 1:a -map 2:s -metadata:s:s:0 language=deu", false);
         addRow("ASS and a font in .mkv", "styled.mkv", "", h264 + "-c:a aac -c:s ass", 0,
                "styled_AI.mkv", "-i {m}/words.ass -i {m}/chapters.txt",
                "-map 0:v -map 1:a -map 2:s -map_chapters 3 -attach {m}/font.ttf "

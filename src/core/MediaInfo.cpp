@@ -1,5 +1,7 @@
 #include "core/MediaInfo.h"
 
+#include <QRegularExpression>
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -143,4 +145,58 @@ std::optional<AudioLength> parseAudioLength(const QByteArray& json) {
         length && *length >= 0)
         return AudioLength{qint64(std::llround(*length * rate)), rate, std::max<qint64>(packet, 0)};
     return std::nullopt;
+}
+
+QStringList packetListArguments(const QStringList& files) {
+    QStringList arguments{QStringLiteral("-nostdin"), QStringLiteral("-hide_banner"),
+                          QStringLiteral("-v"), QStringLiteral("error")};
+    for (const QString& file : files)
+        arguments += {QStringLiteral("-i"), file};
+    for (qsizetype i = 0; i < files.size(); ++i)
+        arguments += {QStringLiteral("-map"), QStringLiteral("%1:a:0").arg(i)};
+    return arguments + QStringList{QStringLiteral("-c"), QStringLiteral("copy"),
+                                   QStringLiteral("-f"), QStringLiteral("framecrc"),
+                                   QStringLiteral("-")};
+}
+
+std::optional<QList<AudioLength>> parsePacketLengths(const QByteArray& listing, int files) {
+    struct Stream {
+        qint64 num = 0, den = 0, rate = 0, ticks = 0;
+        bool packets = false;
+    };
+    QList<Stream> streams(files);
+    // "#tb 0: 1/44100", "#sample_rate 0: 44100", then "0, dts, pts, duration, size, crc".
+    static const QRegularExpression header(
+        QStringLiteral("^#(tb|sample_rate) (\\d+): (\\d+)(?:/(\\d+))?"));
+    for (const QByteArray& raw : listing.split('\n')) {
+        const QString line = QString::fromUtf8(raw).trimmed();
+        if (line.startsWith(QLatin1Char('#'))) {
+            const auto m = header.match(line);
+            const int index = m.hasMatch() ? m.captured(2).toInt() : -1;
+            if (index < 0 || index >= files)
+                continue;
+            if (m.captured(1) == QLatin1String("tb")) {
+                streams[index].num = m.captured(3).toLongLong();
+                streams[index].den = m.captured(4).toLongLong();
+            } else {
+                streams[index].rate = m.captured(3).toLongLong();
+            }
+            continue;
+        }
+        const QStringList fields = line.split(QLatin1Char(','));
+        bool isIndex = false, isDuration = false;
+        const int index = fields.value(0).trimmed().toInt(&isIndex);
+        const qint64 duration = fields.value(3).trimmed().toLongLong(&isDuration);
+        if (fields.size() < 5 || !isIndex || !isDuration || index < 0 || index >= files)
+            continue;
+        streams[index].ticks += duration;
+        streams[index].packets = true;
+    }
+    QList<AudioLength> lengths;
+    for (const Stream& s : std::as_const(streams)) {
+        if (!s.packets || s.num <= 0 || s.den <= 0 || s.rate <= 0)
+            return std::nullopt;
+        lengths.append({std::llround(double(s.ticks) * s.num * s.rate / s.den), int(s.rate), 0});
+    }
+    return lengths;
 }

@@ -63,3 +63,10 @@ struct AudioLength {
     qint64 packetSamples = 0; // of its first packet, where asked for and known
 };
 std::optional<AudioLength> parseAudioLength(const QByteArray& json);
+
+// ffmpeg's arguments that list the packets of the first audio stream of every file, all in one
+// run (framecrc on standard output): what Split's pieces are measured with.
+QStringList packetListArguments(const QStringList& files);
+// Each file's audio length from that listing, in their order: the packets' durations added up
+// (as the container states it). Nothing when the listing lacks one of the `files` streams.
+std::optional<QList<AudioLength>> parsePacketLengths(const QByteArray& listing, int files);

@@ -1,6 +1,7 @@
 // Split audio: raw.mp4 cut into parts/output000000000.mp4 and onwards, where the speaker pauses,
 // then removed. The record of the run is written beside the pieces: which video they come from,
 // where each lies.
+#include "core/ToolReason.h"
 #include "pipeline/FfmpegRun.h"
 #include "pipeline/PauseAnalysis.h"
 #include "pipeline/RunRecordFile.h"
@@ -20,7 +21,7 @@ void SplitStep::begin() {
         refuse(QStringLiteral("Could not find raw.mp4"));
         return;
     }
-    // It measures the pieces for their record.
+    // It measures raw.mp4 before the cuts.
     if (!paths().FileExists(work().ffprobe())) {
         refuse(QStringLiteral("ffprobe not found: ") + work().ffprobe() +
                QStringLiteral("\n\nIt comes with ffmpeg; put it in the same folder."));
@@ -101,9 +102,32 @@ void SplitStep::split(const MediaInfo* media, const QList<Macro>& cuts) {
     });
 }
 
-// Each piece's length, as ffprobe reads it, one after another; then the record.
-void SplitStep::measure(QStringList pieces) {
-    if (pieces.isEmpty()) {
+// Every piece's length from its packets, all in one ffmpeg run; then the record.
+void SplitStep::measure(const QStringList& pieces) {
+    auto* listing = new ProcessJob(work().ffmpeg(), packetListArguments(pieces));
+    listing->setSeparateChannels(true);
+    runChild(listing, [this, pieces](ProcessJob& run) {
+        if (run.outcome().isStopped()) {
+            removePieces();
+            finish(run.outcome());
+            return;
+        }
+        const auto lengths = parsePacketLengths(run.output().toUtf8(), int(pieces.size()));
+        if (!run.outcome().isDone() || !lengths) {
+            removePieces();
+            const QString why = ffmpegReason(run.errorOutput());
+            fail(QStringLiteral("ffmpeg cannot tell the length of the pieces") +
+                 (why.isEmpty() ? QString() : QStringLiteral(": ") + why));
+            return;
+        }
+        m_record.sampleRate = lengths->first().sampleRate;
+        for (qsizetype i = 0; i < pieces.size(); ++i) {
+            RecordedPiece recorded;
+            recorded.start = m_record.samples();
+            recorded.length = lengths->at(i).samples;
+            recorded.segment = QFileInfo(pieces.at(i)).fileName();
+            m_record.pieces.append(recorded);
+        }
         if (!saveRunRecord(work(), m_record)) {
             removePieces();
             refuse(QStringLiteral("Could not write ") + work().record());
@@ -111,31 +135,7 @@ void SplitStep::measure(QStringList pieces) {
         }
         host().partsChanged();
         finish(JobOutcome::done());
-        return;
-    }
-    const QString piece = pieces.takeFirst();
-    runChild(new ProcessJob(work().ffprobe(), audioLengthArguments(piece)),
-             [this, piece, pieces](ProcessJob& probe) {
-                 if (probe.outcome().isStopped()) {
-                     removePieces();
-                     finish(probe.outcome());
-                     return;
-                 }
-                 const auto length = parseAudioLength(probe.output().toUtf8());
-                 if (!length) {
-                     removePieces();
-                     fail(QStringLiteral("ffprobe cannot tell the length of ") + piece);
-                     return;
-                 }
-                 if (m_record.pieces.isEmpty())
-                     m_record.sampleRate = length->sampleRate;
-                 RecordedPiece recorded;
-                 recorded.start = m_record.samples();
-                 recorded.length = length->samples;
-                 recorded.segment = QFileInfo(piece).fileName();
-                 m_record.pieces.append(recorded);
-                 measure(pieces);
-             });
+    });
 }
 
 void SplitStep::removePieces() {

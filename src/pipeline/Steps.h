@@ -41,7 +41,7 @@ protected:
 
 private:
     void split(const MediaInfo* media, const QList<Macro>& cuts);
-    void measure(QStringList pieces);
+    void measure(const QStringList& pieces);
     void removePieces();
 
     RunRecord m_record;

@@ -13,7 +13,6 @@ What the window reads comes as JSON objects on standard output (see protocol.py)
 People's words go to standard error.
 """
 
-import concurrent.futures
 import os
 import sys
 
@@ -205,6 +204,8 @@ def estimate(argv):
             return audio.measure(ffmpeg, path, kept, guess=True)
         except Failure:
             return None  # named in the report; its conversion says why
+
+    import concurrent.futures  # here: a piece's conversion starts faster without it
 
     with concurrent.futures.ThreadPoolExecutor(min(MEASURED_AT_ONCE, os.cpu_count() or 1)) as pool:
         try:
