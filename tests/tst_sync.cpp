@@ -355,9 +355,13 @@ private slots:
         }
         QList<double> first;
         for (int run = 0; run < 2; ++run) {
-            f.w().Command2_Click();
-            QVERIFY(f.settle());
-            QVERIFY(QFile::copy(f.work("raw.mp4"), f.work("extracted.mp4")) || run);
+            if (run == 0) {
+                f.w().Command2_Click();
+                QVERIFY(f.settle());
+            }
+            // The same audio again, as Extract made it.
+            QVERIFY(run == 0 ? QFile::copy(f.work("raw.mp4"), f.work("extracted.mp4"))
+                             : QFile::copy(f.work("extracted.mp4"), f.work("raw.mp4")));
             f.w().Command3_Click();
             QVERIFY(f.settle());
             QFile file(f.work("parts/run.json"));
