@@ -38,11 +38,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${VOXSPLICE_HOMEPAGE})
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 # The linked libraries' packages, found by dpkg-shlibdeps; then what is run or loaded, not
-# linked: ffmpeg and ffprobe, Python for the scripts, Qt's SVG plugin for the icon, the font
-# whose measures the window's layout is made for (without it labels are cut short), and the
+# linked: ffmpeg and ffprobe, Python for the scripts, Qt's SVG plugin for the icon, and the
 # GStreamer plugins through which Qt plays the voice samples and previews.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-string(JOIN ", " CPACK_DEBIAN_PACKAGE_DEPENDS ffmpeg python3 libqt6svg6 fonts-liberation
+string(JOIN ", " CPACK_DEBIAN_PACKAGE_DEPENDS ffmpeg python3 libqt6svg6
        gstreamer1.0-plugins-base gstreamer1.0-plugins-good)
 # The local separator of voice and background (separate.py).
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "python3-torchaudio")

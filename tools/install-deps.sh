@@ -10,7 +10,6 @@ packages=(
     ffmpeg python3 espeak-ng
     clang-format g++-mingw-w64-x86-64
     file lintian desktop-file-utils appstream
-    fonts-liberation
     "$@"
 )
 

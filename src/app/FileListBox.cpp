@@ -4,29 +4,38 @@
 #include "core/RunRecord.h"
 #include "platform/PathTools.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 
 namespace {
 
-// What the record says of the piece a file holds.
-QString pieceNote(const RunRecord& record, int index, bool converted) {
+QString tr(const char* text) {
+    return QCoreApplication::translate("FileListBox", text);
+}
+
+// "Piece 1 of 3, 0:00 to 4:57: converted (Liam)": where the piece lies in the audio and what
+// became of it.
+QString pieceNote(const RunRecord& record, int index, bool converted,
+                  const std::function<QString(const QString&)>& voiceName) {
     const RecordedPiece& piece = record.pieces.at(index);
     const double rate = record.sampleRate;
-    const QString note = QStringLiteral("Piece %1 of %2, %3 to %4: ")
+    const QString note = tr("Piece %1 of %2, %3 to %4: ")
                              .arg(index + 1)
                              .arg(record.pieces.size())
                              .arg(formatDuration(piece.start / rate),
                                   formatDuration((piece.start + piece.length) / rate));
-    if (converted)
-        return note + QStringLiteral("converted with voice ") + piece.voice;
+    if (converted) {
+        const QString name = voiceName ? voiceName(piece.voice) : QString();
+        return note + tr("converted (%1)").arg(name.isEmpty() ? piece.voice : name);
+    }
     switch (piece.state) {
     case RecordedPiece::State::Failed:
-        return note + QStringLiteral("failed: ") + piece.reason;
+        return note + tr("failed: %1").arg(piece.reason);
     case RecordedPiece::State::Converting:
-        return note + QStringLiteral("converting");
+        return note + tr("converting");
     default:
-        return note + QStringLiteral("not converted");
+        return note + tr("not converted");
     }
 }
 
@@ -41,17 +50,18 @@ void FileListBox::refresh() {
                                                 ? RunRecord::fromJson(file.readAll(), nullptr)
                                                 : std::nullopt;
     if (record) {
+        names.removeOne(QStringLiteral("run.json"));
         for (int i = 0; i < record->pieces.size(); ++i) {
             const RecordedPiece& piece = record->pieces.at(i);
-            for (const QString& name : {piece.converted, piece.segment}) {
-                if (name.isEmpty() || !names.removeOne(name))
-                    continue;
-                addItem(name);
-                item(count() - 1)
-                    ->setToolTip(pieceNote(*record, i,
-                                           name == piece.converted &&
-                                               piece.state == RecordedPiece::State::Converted));
-            }
+            const bool converted =
+                piece.state == RecordedPiece::State::Converted && names.contains(piece.converted);
+            QStringList files;
+            for (const QString& name : {piece.converted, piece.segment})
+                if (!name.isEmpty() && names.removeOne(name))
+                    files.append(name);
+            addItem(pieceNote(*record, i, converted, m_voiceName));
+            item(count() - 1)->setToolTip(files.join(QLatin1Char('\n')));
+            item(count() - 1)->setData(Qt::UserRole, files);
         }
     }
     addItems(names);

@@ -3,7 +3,11 @@
 #include <QListWidget>
 #include <QString>
 
-// Shows the names of the files in one folder. It reads the folder only when told to.
+#include <functional>
+
+// Shows what the parts folder holds: with a run's record, its pieces in the order of the audio
+// ("Piece 1 of 3, 0:00 to 4:57: converted (Liam)", their files a tooltip and the item's data
+// away); any other files by their names. It reads the folder only when told to.
 class FileListBox : public QListWidget {
     Q_OBJECT
 public:
@@ -14,8 +18,13 @@ public:
         refresh();
     }
     QString path() const { return m_folder; }
+    // The name of a voice by its id, for the pieces' lines.
+    void setVoiceNames(std::function<QString(const QString&)> name) {
+        m_voiceName = std::move(name);
+    }
     void refresh();
 
 private:
     QString m_folder;
+    std::function<QString(const QString&)> m_voiceName;
 };

@@ -1,11 +1,15 @@
 #include "app/Form1.h"
 
+#include "app/CostDialog.h"
 #include "app/DropLineEdit.h"
 #include "app/FileListBox.h"
 #include "app/LinkLabel.h"
+#include "app/ProgressPanel.h"
 #include "app/RunStatus.h"
 #include "app/Sound.h"
+#include "app/StepsPanel.h"
 #include "core/LogLine.h"
+#include "core/Voices.h"
 #include "pipeline/Steps.h"
 
 #include <QCheckBox>
@@ -14,6 +18,7 @@
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -21,6 +26,8 @@
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTime>
+
+#include <utility>
 
 Form1::Form1(const WorkFolder& workFolder, QSettings* settings, QWidget* parent)
     : QMainWindow(parent)
@@ -30,6 +37,13 @@ Form1::Form1(const WorkFolder& workFolder, QSettings* settings, QWidget* parent)
     , m_dialogs(std::make_unique<PickerDialogs>(this)) {
     m_ui.setupUi(this);
     connectEvents();
+    // The parts list names the voices of the window's list.
+    m_ui.File1->setVoiceNames([this](const QString& id) {
+        for (int i = 0; i < m_ui.Combo1->count(); ++i)
+            if (voiceIdFromRow(m_ui.Combo1->itemText(i)) == id)
+                return voiceNameFromRow(m_ui.Combo1->itemText(i));
+        return QString();
+    });
 }
 
 Form1::~Form1() = default;
@@ -57,6 +71,11 @@ void Form1::connectEvents() {
     connect(m_ui.mnuPreview, &QAction::triggered, this, &Form1::cmdPreview_Click);
     connect(m_ui.mnuQueue, &QAction::triggered, this, &Form1::mnuQueue_Click);
     connect(m_ui.cmdStop, &QPushButton::clicked, this, &Form1::cmdStop_Click);
+    connect(m_ui.cmdPlay, &QPushButton::clicked, this, &Form1::cmdPlay_Click);
+    connect(m_ui.cmdOpenFolder, &QPushButton::clicked, this, &Form1::cmdOpenFolder_Click);
+    // One who edits a template wants the group open next time too.
+    for (QLineEdit* box : {m_ui.txtExtractCmd, m_ui.txtSplit, m_ui.txtConcat, m_ui.txtIntegrate})
+        connect(box, &QLineEdit::textEdited, this, [this] { m_ui.steps->setOpen(true); });
     connect(&m_runs, &RunControl::started, this, &Form1::runStarted);
     connect(&m_runs, &RunControl::ended, this, &Form1::runEnded);
 }
@@ -93,6 +112,27 @@ void Form1::ask(const QString& question, std::function<void(bool)> answer) {
     connect(box, &QMessageBox::finished, this,
             [box, answer] { answer(box->clickedButton() == box->button(QMessageBox::Yes)); });
     box->open();
+}
+
+// Runs under the user's threshold go without the question.
+void Form1::askCost(const QStringList& lines, qint64 credits, std::function<void(bool)> answer) {
+    if (const auto above = m_settings.askAboveCredits(); above && credits < *above) {
+        answer(true);
+        return;
+    }
+    if (m_question) {
+        answer(m_question(lines.join(QLatin1Char('\n')) + QStringLiteral("\n\n") +
+                          tr("Convert (about %1 credits)?").arg(QLocale().toString(credits))));
+        return;
+    }
+    auto* dialog = new CostDialog(lines, credits, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::finished, this, [this, dialog, answer](int result) {
+        if (result == QDialog::Accepted && dialog->askAbove())
+            m_settings.setAskAboveCredits(dialog->askAbove());
+        answer(result == QDialog::Accepted);
+    });
+    dialog->open();
 }
 
 void Form1::setPickerDialogs(std::unique_ptr<PickerDialogs> dialogs) {
@@ -134,7 +174,7 @@ RunInputs Form1::runInputs() const {
             m_settings.cacheLimitMb(),
             m_settings.pieceSeconds(),
             m_ui.chkKeepBackground->isChecked(),
-            m_ui.cboSeparation->currentText(),
+            m_ui.cboSeparation->currentData().toString(),
             m_ui.chkKeepOriginal->isChecked(),
             m_settings.voiceSettings()};
 }
@@ -189,6 +229,7 @@ bool Form1::startJob(const QString& what, Step* job) {
 
 void Form1::runStarted(const QString& what) {
     m_ui.cmdStop->setEnabled(true);
+    m_ui.progress->clearResult();
     statusBar()->clearMessage();
     m_ui.runStatus->setStage(what);
 }
@@ -196,12 +237,17 @@ void Form1::runStarted(const QString& what) {
 void Form1::runEnded(const QString& what, const JobOutcome& outcome) {
     m_ui.cmdStop->setEnabled(false);
     m_ui.runStatus->clear();
+    // The line that stays: where the new video is, or why the run failed.
+    const QString output = std::exchange(m_newVideo, QString());
     switch (outcome.kind) {
     case JobOutcome::Kind::Done:
         statusBar()->showMessage(tr("%1: done").arg(what), 10000);
+        if (!output.isEmpty())
+            m_ui.progress->showResult(output);
         break;
     case JobOutcome::Kind::Failed:
         statusBar()->showMessage(tr("%1 failed: %2").arg(what, outcome.reason.section('\n', 0, 0)));
+        m_ui.progress->showFailure(tr("%1 failed: %2").arg(what, outcome.reason.simplified()));
         break;
     case JobOutcome::Kind::Stopped:
         statusBar()->showMessage(tr("%1: stopped").arg(what), 10000);
@@ -215,7 +261,7 @@ void Form1::cmdStop_Click() {
     if (!isRunning())
         return;
     if (!m_runs.isStopping()) {
-        m_ui.runStatus->setFraction(0, tr("Stopping…"));
+        m_ui.runStatus->setDetail(tr("Stopping…"));
         m_runs.stop();
         return;
     }

@@ -48,7 +48,8 @@ public:
     // Every message box of the program goes through here; tests may replace the box.
     void msgBox(const QString& text);
     void setMessageBoxHandler(std::function<void(const QString&)> handler);
-    // Every Yes/No question goes through here; tests may answer it themselves.
+    // Every Yes/No question goes through here; tests may answer it themselves. The cost of a
+    // run is asked through it too, as the cost lines and "Convert (about N credits)?".
     void setQuestionHandler(std::function<bool(const QString&)> handler);
     // Replace the dialogs, the sound and the start of outside programs (tests use doubles).
     void setPickerDialogs(std::unique_ptr<PickerDialogs> dialogs);
@@ -91,6 +92,9 @@ public:
     void startQueue();
     const VideoQueue& queue() const { return m_queue; }
     void cmdStop_Click();
+    // The line of the last run's result: its video played, its folder shown.
+    void cmdPlay_Click();
+    void cmdOpenFolder_Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -111,6 +115,8 @@ private:
     void lst2(const QString& message); // listAuto
     void playwav(const QString& path);
 
+    // The window's size at its first start.
+    QSize firstSize() const;
     // The account's own voices, after the fixed ones, once the service has named them.
     void loadAccountVoices();
 
@@ -125,6 +131,8 @@ private:
     void playSound(const QString& path) override { playwav(path); }
     void showStage(const QString& stage) override;
     void showProgress(double fraction, const QString& detail = QString()) override;
+    void askCost(const QStringList& lines, qint64 credits,
+                 std::function<void(bool)> answer) override;
 
     Form1Ui m_ui;
     UserSettings m_settings;
@@ -149,4 +157,5 @@ private:
     QString m_storedVoiceId; // chosen in an earlier session, perhaps among the account's own
     bool m_loaded = false;
     bool m_closeAfterRun = false;
+    QString m_newVideo; // what the running Full Auto or Reintegrate made
 };

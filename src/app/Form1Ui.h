@@ -2,7 +2,10 @@
 
 class DropLineEdit;
 class FileListBox;
+class InputPanel;
 class LinkLabel;
+class PartsPanel;
+class ProgressPanel;
 class QAction;
 class QCheckBox;
 class QComboBox;
@@ -14,10 +17,19 @@ class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QSpinBox;
+class QToolButton;
 class RunStatus;
+class StepsPanel;
+class VoicePanel;
 
-// The window's controls under their names, laid out as the form was drawn.
+// The window's panels, and their controls under their names for the handlers.
 struct Form1Ui {
+    InputPanel* input = nullptr;
+    VoicePanel* voice = nullptr;
+    StepsPanel* steps = nullptr;
+    PartsPanel* parts = nullptr;
+    ProgressPanel* progress = nullptr;
+
     QLabel* Label1 = nullptr;
     DropLineEdit* txtInput = nullptr;
     QPushButton* cmdBrowse = nullptr;
@@ -33,6 +45,7 @@ struct Form1Ui {
     QCheckBox* chkKeepBackground = nullptr;
     QCheckBox* chkKeepOriginal = nullptr; // the original voice as a second track
     QComboBox* cboSeparation = nullptr;   // where the voice is split off: automatic, service, local
+    QToolButton* grpCommands = nullptr;   // folds and opens the steps and their templates
     QLabel* Label2 = nullptr;
     QLineEdit* txtExtractCmd = nullptr;
     QPushButton* Command2 = nullptr;
@@ -48,6 +61,7 @@ struct Form1Ui {
     QLabel* Label6 = nullptr;
     QLineEdit* txtIntegrate = nullptr;
     QPushButton* Command5 = nullptr;
+    QPlainTextEdit* txtMacros = nullptr;
     QLabel* Label7 = nullptr;
     LinkLabel* lblrefresh = nullptr;
     LinkLabel* lblOpenParts = nullptr;
@@ -58,6 +72,9 @@ struct Form1Ui {
     QListWidget* lstAI = nullptr;
     QPushButton* Command1 = nullptr;
     QListWidget* listAuto = nullptr;
+    QLabel* lblResult = nullptr; // how the last run ended
+    QPushButton* cmdPlay = nullptr;
+    QPushButton* cmdOpenFolder = nullptr;
     QMenu* mnuTools = nullptr;
     QAction* mnuConvertWMV = nullptr;
     QAction* mnuSetApiKey = nullptr;
@@ -68,6 +85,6 @@ struct Form1Ui {
     QPushButton* cmdStop = nullptr; // in the status bar
     RunStatus* runStatus = nullptr; // in the status bar: stage, progress, time left
 
-    // Makes the controls, the menu and the status bar of `window`, in the Tab key's order.
+    // Makes the panels, the menu and the status bar of `window`, in the Tab key's order.
     void setupUi(QMainWindow* window);
 };

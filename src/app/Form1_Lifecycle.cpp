@@ -2,6 +2,7 @@
 #include "app/DropLineEdit.h"
 #include "app/FileListBox.h"
 #include "app/Form1.h"
+#include "app/StepsPanel.h"
 #include "core/MacroHelp.h"
 #include "core/Voices.h"
 #include "pipeline/AccountVoices.h"
@@ -12,7 +13,10 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QSpinBox>
+
+#include <algorithm>
 
 Form1::LoadResult Form1::Form_Load() {
     ffmpegPath = m_work.ffmpeg();
@@ -32,8 +36,12 @@ Form1::LoadResult Form1::Form_Load() {
         m_paths.CreateFolder(m_work.parts());
     m_ui.File1->setPath(m_work.parts());
     m_ui.txtOutDir->setText(m_settings.outputFolder());
-    m_ui.txtOut->setPlainText(m_work.installed() ? macroHelpText(m_work.root(), ffmpegPath)
-                                                 : macroHelpText());
+    m_ui.steps->setMacroHelp(m_work.installed() ? macroHelpText(m_work.root(), ffmpegPath)
+                                                : macroHelpText());
+    // Folded for a new user; as the user left it, and open for one who edits a template.
+    m_ui.steps->setOpen(m_settings.commandsOpen());
+    if (!restoreGeometry(m_settings.windowGeometry()))
+        resize(firstSize());
     m_ui.txtPy->setText(findPythonInterpreter());
     m_ui.Combo1->addItems(voiceRows());
     m_ui.Combo1->setCurrentIndex(m_settings.voiceIndex(m_ui.Combo1->count(), kDefaultVoiceIndex));
@@ -41,11 +49,21 @@ Form1::LoadResult Form1::Form_Load() {
     m_ui.spnPieces->setValue(m_settings.piecesAtOnce());
     m_ui.chkKeepBackground->setChecked(m_settings.keepBackground());
     m_ui.chkKeepOriginal->setChecked(m_settings.keepOriginal());
-    m_ui.cboSeparation->setCurrentText(m_settings.separation());
+    m_ui.cboSeparation->setCurrentIndex(
+        std::max(0, m_ui.cboSeparation->findData(m_settings.separation())));
     m_loaded = true;
     loadAccountVoices();
     loadQueue();
     return LoadResult::Ready;
+}
+
+// At the first start: room for everything with the steps open, within the screen.
+QSize Form1::firstSize() const {
+    QSize size = sizeHint().expandedTo(
+        QSize(fontMetrics().averageCharWidth() * 180, fontMetrics().lineSpacing() * 40));
+    if (const QScreen* where = screen())
+        size = size.boundedTo(where->availableGeometry().size() * 0.95);
+    return size;
 }
 
 void Form1::loadAccountVoices() {
@@ -77,7 +95,9 @@ void Form1::Form_Unload() {
     m_settings.setPiecesAtOnce(m_ui.spnPieces->value());
     m_settings.setKeepBackground(m_ui.chkKeepBackground->isChecked());
     m_settings.setKeepOriginal(m_ui.chkKeepOriginal->isChecked());
-    m_settings.setSeparation(m_ui.cboSeparation->currentText());
+    m_settings.setSeparation(m_ui.cboSeparation->currentData().toString());
+    m_settings.setCommandsOpen(m_ui.steps->isOpen());
+    m_settings.setWindowGeometry(saveGeometry());
     if (!m_ui.txtOutDir->text().isEmpty())
         m_settings.setOutputFolder(m_ui.txtOutDir->text());
     m_settings.sync();

@@ -4,8 +4,13 @@
 #include "pipeline/Steps.h"
 
 template <typename T> void Form1::startStep(const QString& what) {
-    if (idle())
-        startJob(what, new T(stepContext()));
+    if (!idle())
+        return;
+    auto* step = new T(stepContext());
+    // What Full Auto and Reintegrate make is named in the line that stays after them.
+    if constexpr (std::is_same_v<T, FullAutoRun> || std::is_same_v<T, ReintegrateStep>)
+        connect(step, &Job::finished, this, [this, step] { m_newVideo = step->output(); });
+    startJob(what, step);
 }
 
 void Form1::Command2_Click() {

@@ -15,12 +15,16 @@ RunStatus::RunStatus(QWidget* parent)
     m_left->setObjectName(QStringLiteral("runTimeLeft"));
     m_bar->setRange(0, 100);
     m_bar->setTextVisible(true);
-    m_bar->setFixedWidth(160);
+    m_bar->setFixedWidth(m_bar->fontMetrics().averageCharWidth() * 24);
+    // The bar and the time left first, the words after them: however long the words, the bar
+    // stays where it is; what does not fit is cut off at the end.
+    m_stage->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_left->setMinimumWidth(m_left->fontMetrics().horizontalAdvance(tr("%1 left").arg("0:00:00")));
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_stage);
     layout->addWidget(m_bar);
     layout->addWidget(m_left);
+    layout->addWidget(m_stage, 1);
     clear();
 }
 
@@ -39,6 +43,10 @@ void RunStatus::setFraction(double fraction, const QString& detail) {
     m_bar->setValue(static_cast<int>(fraction * 100.0));
     const auto left = estimateSecondsLeft(m_clock.elapsed() / 1000.0, fraction);
     m_left->setText(left ? tr("%1 left").arg(formatDuration(*left)) : QString());
+}
+
+void RunStatus::setDetail(const QString& detail) {
+    m_stage->setText(detail);
 }
 
 void RunStatus::clear() {

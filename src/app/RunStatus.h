@@ -19,6 +19,8 @@ public:
     void setStage(const QString& stage);
     // How far the stage has come (0 to 1); `detail` replaces the stage text when given.
     void setFraction(double fraction, const QString& detail = QString());
+    // The text beside the bar, the bar as it is.
+    void setDetail(const QString& detail);
     // Nothing runs.
     void clear();
 

@@ -32,6 +32,7 @@ void CliRun::next() {
     }
     RunInputs inputs = m_videos.at(m_index);
     inputs.takenOutputs = m_outputs;
+    inputs.unattended = true;
     m_host.setVideo(QFileInfo(inputs.input).fileName());
     runChild(new FullAutoRun(StepContext{m_host, m_work, inputs}),
              [this](FullAutoRun& run) { ended(run.outcome(), run.output()); });

@@ -43,7 +43,7 @@ QString ConvertStep::partsFile(const QString& name) const {
 
 void ConvertStep::begin() {
     if (!paths().FileExists(inputs().interpreter)) {
-        refuse(QStringLiteral("Python.exe not found: ") + inputs().interpreter);
+        refuse(pythonMissing(inputs().interpreter));
         return;
     }
     m_voiceId = voiceIdFromRow(inputs().voiceRow);
@@ -169,10 +169,26 @@ void ConvertStep::estimateCost() {
             pump();
             return;
         }
-        for (const QString& line : costLines(*estimate))
+        const QStringList lines = costLines(*estimate);
+        for (const QString& line : lines)
             host().log(StepHost::Log::Conversion, line);
         if (!estimate->exceedsCredits()) {
-            pump();
+            // Nothing to pay, or the run's cost agreed to before it began, goes on at once.
+            if (estimate->credits == 0 || context().costAgreed) {
+                pump();
+                return;
+            }
+            host().askCost(
+                lines, estimate->credits, [self = QPointer<ConvertStep>(this)](bool yes) {
+                    if (!self || self->isFinished())
+                        return;
+                    if (yes) {
+                        self->pump();
+                        return;
+                    }
+                    self->host().log(StepHost::Log::Conversion, tr("Not converted: cancelled"));
+                    self->finish(JobOutcome::stopped());
+                });
             return;
         }
         // The answer may come after this step was stopped and deleted.

@@ -1,7 +1,18 @@
 // The Full Auto run: the five steps in order, each announced in listAuto before it starts. The
 // run stops at the first step that does not succeed, so unconverted segments are never joined
-// into a video that sounds finished.
+// into a video that sounds finished. What would only fail later, and what the run costs, comes
+// before the first.
+#include "core/Estimate.h"
+#include "core/Voices.h"
+#include "pipeline/ScriptRun.h"
 #include "pipeline/Steps.h"
+#include "pipeline/TemplateMacros.h"
+#include "pipeline/VideosEstimate.h"
+#include "platform/FileSnapshot.h"
+#include "platform/UserEnvironment.h"
+
+#include <QFileInfo>
+#include <QPointer>
 
 #include <array>
 #include <functional>
@@ -10,22 +21,27 @@ namespace {
 
 struct Stage {
     const char* line;
-    std::function<Step*(const StepContext&, QObject*)> make;
+    double share; // of the whole run's usual time
+    std::function<Step*(const StepContext&)> make;
 };
 
-template <typename T> Step* make(const StepContext& context, QObject* parent) {
-    return new T(context, parent);
+template <typename T> Step* make(const StepContext& context) {
+    return new T(context);
 }
 
 const std::array<Stage, 5> kStages{{
-    {"Extracting", make<ExtractStep>},
-    {"Splitting", make<SplitStep>},
-    {"AI Conversion", make<ConvertStep>},
-    {"Joining", make<RejoinStep>},
-    {"Final output", make<ReintegrateStep>},
+    {QT_TRANSLATE_NOOP("FullAutoRun", "Extracting"), 0.05, make<ExtractStep>},
+    {QT_TRANSLATE_NOOP("FullAutoRun", "Splitting"), 0.05, make<SplitStep>},
+    {QT_TRANSLATE_NOOP("FullAutoRun", "AI Conversion"), 0.80, make<ConvertStep>},
+    {QT_TRANSLATE_NOOP("FullAutoRun", "Joining"), 0.05, make<RejoinStep>},
+    {QT_TRANSLATE_NOOP("FullAutoRun", "Final output"), 0.05, make<ReintegrateStep>},
 }};
 
 } // namespace
+
+FullAutoRun::FullAutoRun(const StepContext& context, QObject* parent)
+    : Step(context, parent)
+    , m_progress(context.host) {}
 
 void FullAutoRun::begin() {
     host().clearLog(StepHost::Log::Auto);
@@ -39,29 +55,116 @@ void FullAutoRun::begin() {
     const QString outputFolder = inputs().outputFolder;
     if (templateUses(inputs().templateText(Template::Integrate), QStringLiteral("%2")) &&
         !paths().FolderExists(outputFolder)) {
-        refuse(QStringLiteral("The output folder does not exist:\n") + outputFolder);
+        refuse(tr("The output folder does not exist:\n") + outputFolder);
         return;
     }
-    // An input ffmpeg cannot read, or one without audio, is named before anything runs (one that
-    // is missing is Extracting's "no input"); so is a background that cannot be kept, decided
-    // here once for the run, with the separator's model fetched now if need be.
-    const auto ready = [this] {
-        if (!inputs().keepBackground || !paths().FileExists(inputs().interpreter)) {
+    // Nor may a voice the run cannot use, a missing key or interpreter be found out only after
+    // the audio was extracted and cut.
+    if (!inputCheck())
+        return;
+    if (voiceIdFromRow(inputs().voiceRow).isEmpty()) {
+        refuse(tr("No voice selected. Choose a voice in the Voice list."));
+        return;
+    }
+    if (!paths().FileExists(inputs().interpreter)) {
+        refuse(pythonMissing(inputs().interpreter));
+        return;
+    }
+    if (!offlineVoice() && qEnvironmentVariable(kApiKeyVariable).trimmed().isEmpty()) {
+        refuse(tr("A run with the voice service needs an ElevenLabs API key: set it with Tools > "
+                  "Set elevenlabs_api_key env var."));
+        return;
+    }
+    // An input ffmpeg cannot read, or one without audio, is named before anything runs; so is a
+    // background that cannot be kept, decided here once for the run, with the separator's model
+    // fetched now if need be.
+    probeInput(true, [this](const MediaInfo& media) {
+        m_media = media;
+        if (!inputs().keepBackground) {
+            keepOrReplace();
+            return;
+        }
+        planBackground(media.duration, [this](const QString& mode) {
+            m_background = mode;
+            keepOrReplace();
+        });
+    });
+}
+
+// A video of the same name in the output folder is replaced only when the user says so; a queue
+// or a command line, run unattended, writes beside the ones it wrote itself instead.
+void FullAutoRun::keepOrReplace() {
+    const QStringList written = FileSnapshot::pathsIn(
+        stepArguments(inputs(), work(), Template::Integrate, m_media ? &*m_media : nullptr));
+    const QString output = written.isEmpty() ? QString() : written.last();
+    if (inputs().unattended || output.isEmpty() || !QFileInfo::exists(output)) {
+        agreeCost();
+        return;
+    }
+    // The answer may come after this run was stopped and deleted.
+    host().ask(tr("%1 exists. Replace it?").arg(QFileInfo(output).fileName()),
+               [self = QPointer<FullAutoRun>(this), output](bool yes) {
+                   if (!self || self->isFinished())
+                       return;
+                   if (yes) {
+                       self->agreeCost();
+                       return;
+                   }
+                   self->host().log(StepHost::Log::Auto, tr("Not started: %1 is kept").arg(output));
+                   self->finish(JobOutcome::stopped());
+               });
+}
+
+// What the run sends to the voice service, and whether the user agrees to pay it, before the
+// audio is extracted.
+void FullAutoRun::agreeCost() {
+    // Nothing is paid; or a queue or a command line showed what all its videos cost before.
+    if ((offlineVoice() && m_background != QLatin1String("service")) || inputs().unattended) {
+        m_costAgreed = inputs().unattended;
+        nextStage();
+        return;
+    }
+    RunInputs video = inputs();
+    if (m_background)
+        video.separation = m_background->isEmpty() ? video.separation : *m_background;
+    runChild(new VideosEstimate(work(), {video}), [this](VideosEstimate& estimate) {
+        if (estimate.outcome().isStopped()) {
+            finish(estimate.outcome());
+            return;
+        }
+        if (!estimate.outcome().isDone()) {
+            // The conversion works its cost out again, and asks then.
+            host().log(StepHost::Log::Auto,
+                       tr("The cost could not be worked out: ") + estimate.outcome().reason);
             nextStage();
             return;
         }
-        planBackground(m_media ? m_media->duration : std::nullopt, [this](const QString& mode) {
-            m_background = mode;
-            nextStage();
-        });
-    };
-    if (paths().FileExists(inputs().input))
-        probeInput(true, [this, ready](const MediaInfo& media) {
-            m_media = media;
-            ready();
-        });
-    else
-        ready();
+        const Estimate& cost = estimate.total();
+        const QStringList lines = costLines(cost);
+        for (const QString& line : lines)
+            host().log(StepHost::Log::Auto, line);
+        const auto answered = [self = QPointer<FullAutoRun>(this)](bool yes) {
+            if (!self || self->isFinished())
+                return;
+            if (!yes) {
+                self->host().log(StepHost::Log::Auto, tr("Not started: cancelled"));
+                self->finish(JobOutcome::stopped());
+                return;
+            }
+            self->m_costAgreed = true;
+            self->nextStage();
+        };
+        if (cost.exceedsCredits())
+            host().ask(tr("This run needs about %1 credits, but the account has %2 left; it "
+                          "would stop half-way.\n\nConvert anyway?")
+                           .arg(cost.credits)
+                           .arg(*cost.creditsLeft),
+                       answered);
+        else if (cost.credits > 0)
+            host().askCost(lines, cost.credits, answered);
+        else
+            answered(true);
+    });
 }
 
 void FullAutoRun::nextStage() {
@@ -71,23 +174,27 @@ void FullAutoRun::nextStage() {
         return;
     }
     const Stage& stage = kStages[m_stage];
-    const QString line = QString::fromLatin1(stage.line);
+    const QString line = tr(stage.line);
     host().log(StepHost::Log::Auto, line);
-    host().showStage(line);
-    StepContext stageContext = context();
+    double from = 0;
+    for (int i = 0; i < m_stage; ++i)
+        from += kStages[i].share;
+    m_progress.beginStage(line, from, stage.share);
+    StepContext stageContext{m_progress, work(), inputs()};
     stageContext.inFullAuto = true;
     stageContext.background = m_background;
     stageContext.media = m_media;
-    m_current = runChild(stage.make(stageContext, nullptr), [this, line](Step& ended) {
+    stageContext.costAgreed = m_costAgreed;
+    m_current = runChild(stage.make(stageContext), [this, line](Step& ended) {
         m_current = nullptr;
         const JobOutcome& outcome = ended.outcome();
         if (outcome.isStopped() || stopRequested()) {
-            host().log(StepHost::Log::Auto, QStringLiteral("Stopped"));
+            host().log(StepHost::Log::Auto, tr("Stopped"));
             finish(JobOutcome::stopped());
         } else if (!outcome.isDone()) {
             const QString reason = outcome.reason.section(QLatin1Char('\n'), 0, 0);
             host().log(StepHost::Log::Auto,
-                       QStringLiteral("%1 failed: %2; the run stops here").arg(line, reason));
+                       tr("%1 failed: %2; the run stops here").arg(line, reason));
             finish(JobOutcome::failed(line + QStringLiteral(": ") + outcome.reason));
         } else {
             if (auto* last = qobject_cast<ReintegrateStep*>(&ended))
@@ -100,6 +207,6 @@ void FullAutoRun::nextStage() {
 void FullAutoRun::halt() {
     // A stage says itself that it stopped; before the first, the run says it.
     if (!m_current)
-        host().log(StepHost::Log::Auto, QStringLiteral("Stopped"));
+        host().log(StepHost::Log::Auto, tr("Stopped"));
     Step::halt();
 }

@@ -60,7 +60,20 @@ void QueueRun::begin() {
         const Estimate& total = estimate.total();
         emit costKnown(QStringLiteral("The queue: ") + costLines(total).join(QLatin1Char('\n')));
         if (!total.exceedsCredits()) {
-            next();
+            if (total.credits == 0) {
+                next();
+                return;
+            }
+            // Asked once for the whole queue; its videos do not ask again.
+            m_host.askCost(costLines(total), total.credits,
+                           [self = QPointer<QueueRun>(this)](bool yes) {
+                               if (!self || self->isFinished())
+                                   return;
+                               if (yes)
+                                   self->next();
+                               else
+                                   self->finish(JobOutcome::stopped());
+                           });
             return;
         }
         // The answer may come after the queue was stopped and deleted.
@@ -98,6 +111,7 @@ void QueueRun::next() {
     m_message.clear();
     emit changed();
     RunInputs inputs = queuedInputs(item.input, item.settings, m_now());
+    inputs.unattended = true;
     for (const QueueItem& other : m_queue.items())
         if (other.state == QueueItem::State::Done && !other.output.isEmpty())
             inputs.takenOutputs.append(other.output);

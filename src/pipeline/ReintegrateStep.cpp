@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QPointer>
 
 // An output an earlier video of this queue or command line wrote is not written over: this
 // video's goes beside it, under the next free number, and the log says so.
@@ -50,6 +51,26 @@ void ReintegrateStep::run(const MediaInfo* media) {
         refuse(QStringLiteral("Could not find joined.mp4"));
         return;
     }
+    // Full Auto asked before it began; a queue or a command line asks nobody.
+    const QStringList written = FileSnapshot::pathsIn(arguments);
+    if (context().inFullAuto || inputs().unattended || written.isEmpty() ||
+        !QFileInfo::exists(written.last())) {
+        write(arguments, media);
+        return;
+    }
+    const std::optional<MediaInfo> probed = media ? std::optional(*media) : std::nullopt;
+    host().ask(tr("%1 exists. Replace it?").arg(QFileInfo(written.last()).fileName()),
+               [self = QPointer<ReintegrateStep>(this), arguments, probed](bool yes) {
+                   if (!self || self->isFinished())
+                       return;
+                   if (yes)
+                       self->write(arguments, probed ? &*probed : nullptr);
+                   else
+                       self->finish(JobOutcome::stopped());
+               });
+}
+
+void ReintegrateStep::write(const QStringList& arguments, const MediaInfo* media) {
     auto* run = new FfmpegRun(host(), work(), arguments);
     run->guardOutput(FfmpegRun::Check::DecodeAudio);
     const KeptStreams kept = media ? reintegrateKeeps(inputs(), *media) : KeptStreams();

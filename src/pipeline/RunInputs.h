@@ -28,6 +28,9 @@ struct RunInputs {
     // The outputs earlier videos of the same queue or command line wrote: this one writes
     // beside them under a name of its own rather than over them.
     QStringList takenOutputs;
+    // One of many videos run unattended (a queue, a command line): nobody is asked whether an
+    // existing output may be replaced.
+    bool unattended = false;
 
     const QString& templateText(Template which) const {
         return templates[static_cast<std::size_t>(which)];

@@ -1,7 +1,10 @@
 #include "pipeline/ScriptRun.h"
 
 #include "pipeline/RunInputs.h"
+#include "platform/Platform.h"
 #include "platform/UserEnvironment.h"
+
+#include <QCoreApplication>
 
 ScriptRun::ScriptRun(const QString& interpreter, const QStringList& arguments,
                      const ProcessJob::Environment& environment, QObject* parent)
@@ -74,6 +77,11 @@ ProcessJob::Environment conversionEnvironment(const RunInputs& inputs, const QSt
                 QString::fromUtf8(inputs.voiceSettings.toJson())},
                {QStringLiteral("VOXSPLICE_CACHE_DIR"), inputs.cacheFolder},
                {QStringLiteral("VOXSPLICE_CACHE_LIMIT_MB"), QString::number(inputs.cacheLimitMb)}};
+}
+
+QString pythonMissing(const QString& interpreter) {
+    return QCoreApplication::translate("ScriptRun", "%1 not found: %2")
+        .arg(pythonProgramName(), interpreter);
 }
 
 bool offlineVoice() {

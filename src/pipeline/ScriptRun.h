@@ -63,3 +63,6 @@ ProcessJob::Environment conversionEnvironment(const RunInputs& inputs, const QSt
 
 // The voice is changed on this machine instead of at the voice service (VOXSPLICE_OFFLINE_VOICE).
 bool offlineVoice();
+
+// The refusal of a run whose Python interpreter is not where the window says.
+QString pythonMissing(const QString& interpreter);

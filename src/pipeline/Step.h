@@ -23,6 +23,8 @@ struct StepContext {
     std::optional<MediaInfo> media;
     // Where the background is split off, when the run decided it before the step.
     std::optional<QString> background;
+    // The run's cost was shown and agreed to before it began.
+    bool costAgreed = false;
 };
 
 // A pipeline step: a job that reports through the host and does its work through child jobs

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -16,6 +17,15 @@ public:
     virtual void showMessage(const QString& text) = 0; // a message box, OK only
     // A question with Yes and No; `answer` gets true for Yes, once the user has answered.
     virtual void ask(const QString& question, std::function<void(bool)> answer) = 0;
+    // Before audio goes to the voice service: what it costs (the cost lines, about `credits`),
+    // and whether to go on. By default it goes on: a host that asked before the run (a queue),
+    // or whose user agreed on its command line, need not ask again.
+    virtual void askCost(const QStringList& lines, qint64 credits,
+                         std::function<void(bool)> answer) {
+        Q_UNUSED(lines);
+        Q_UNUSED(credits);
+        answer(true);
+    }
     virtual void setToolOutput(const QString& text) = 0;     // txtOut, whole text replaced
     virtual void log(Log which, const QString& message) = 0; // a time-stamped row
     virtual void addConversionRow(const QString& text) = 0;  // a plain row in lstAI

@@ -2,6 +2,7 @@
 
 #include "core/PieceSchedule.h"
 #include "core/RunRecord.h"
+#include "pipeline/RunProgress.h"
 #include "pipeline/Step.h"
 #include "platform/ProcessJob.h"
 
@@ -121,6 +122,7 @@ protected:
 
 private:
     void run(const MediaInfo* media);
+    void write(const QStringList& arguments, const MediaInfo* media);
     void avoidTakenOutput(QStringList& arguments);
 
     QString m_output;
@@ -132,7 +134,7 @@ private:
 class FullAutoRun : public Step {
     Q_OBJECT
 public:
-    using Step::Step;
+    explicit FullAutoRun(const StepContext& context, QObject* parent = nullptr);
 
     // Once done: the new video, as Reintegrate names it.
     const QString& output() const { return m_output; }
@@ -142,12 +144,16 @@ protected:
     void halt() override;
 
 private:
+    void keepOrReplace();
+    void agreeCost();
     void nextStage();
 
+    RunProgress m_progress; // the stages' progress as the whole run's
     int m_stage = -1;
     Step* m_current = nullptr; // the stage that runs
     std::optional<QString> m_background;
     std::optional<MediaInfo> m_media;
+    bool m_costAgreed = false;
     QString m_output;
 };
 

@@ -29,7 +29,7 @@ void VoiceTrial::begin() {
         return;
     }
     if (!paths().FileExists(inputs().interpreter)) {
-        refuse(QStringLiteral("Python.exe not found: ") + inputs().interpreter);
+        refuse(pythonMissing(inputs().interpreter));
         return;
     }
     m_offline = offlineVoice();

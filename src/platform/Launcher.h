@@ -15,4 +15,5 @@ public:
     }
     // False when nothing started.
     virtual bool openFolder(const QString& folder) { return ::openFolder(folder); }
+    virtual bool openFile(const QString& file) { return ::openFile(file); }
 };

@@ -7,12 +7,18 @@
 // The file name of a program: "ffmpeg" becomes "ffmpeg.exe" where programs carry an extension.
 QString executableFileName(const QString& baseName);
 
+// What the system calls the Python interpreter, for messages: "Python.exe", "Python 3".
+QString pythonProgramName();
+
 // The full path of a Python 3 interpreter, or empty text when none is found. Runs before the
 // window shows, and may wait for a launcher to answer.
 QString findPythonInterpreter();
 
 // Shows a folder in the system's file manager, without waiting. False when nothing started.
 bool openFolder(const QString& folder);
+// Opens a file with the program the system gives its kind (a video: the player), without
+// waiting. False when nothing started.
+bool openFile(const QString& file);
 
 // Window styles for programs started without waiting.
 enum class WindowStyle { NormalFocus = 1, MinimizedFocus = 2 };

@@ -11,12 +11,20 @@ QString executableFileName(const QString& baseName) {
     return baseName;
 }
 
+QString pythonProgramName() {
+    return QStringLiteral("Python 3");
+}
+
 QString findPythonInterpreter() {
     return QStandardPaths::findExecutable(QStringLiteral("python3"));
 }
 
 bool openFolder(const QString& folder) {
     return QProcess::startDetached(QStringLiteral("xdg-open"), {folder});
+}
+
+bool openFile(const QString& file) {
+    return QProcess::startDetached(QStringLiteral("xdg-open"), {file});
 }
 
 qint64 startProgram(const QString& program, WindowStyle) {

@@ -54,6 +54,10 @@ QString executableFileName(const QString& baseName) {
     return baseName + QStringLiteral(".exe");
 }
 
+QString pythonProgramName() {
+    return QStringLiteral("Python.exe");
+}
+
 QString findPythonInterpreter() {
     const PythonPlaces places{windowsFolder(), environmentFolder(L"LOCALAPPDATA"),
                               environmentFolder(L"ProgramFiles")};
@@ -86,6 +90,11 @@ bool openFolder(const QString& folder) {
         windir.isEmpty() ? std::wstring()
                          : PathTools::join(windir, QStringLiteral("explorer.exe")).toStdWString();
     return win32::startCommandLine(line, static_cast<int>(WindowStyle::NormalFocus), program) != 0;
+}
+
+bool openFile(const QString& file) {
+    // Explorer opens a file with the program its kind is associated with.
+    return openFolder(file);
 }
 
 qint64 startProgram(const QString& program, WindowStyle style) {

@@ -126,3 +126,31 @@ QString UserSettings::separation() const {
 void UserSettings::setSeparation(const QString& where) {
     setValue(QStringLiteral("separation"), where);
 }
+
+bool UserSettings::commandsOpen() const {
+    return value(QStringLiteral("commandsopen"), QString()) == QLatin1String("true");
+}
+
+void UserSettings::setCommandsOpen(bool open) {
+    setValue(QStringLiteral("commandsopen"),
+             open ? QStringLiteral("true") : QStringLiteral("false"));
+}
+
+QByteArray UserSettings::windowGeometry() const {
+    return QByteArray::fromBase64(value(QStringLiteral("windowgeometry"), QString()).toLatin1());
+}
+
+void UserSettings::setWindowGeometry(const QByteArray& geometry) {
+    setValue(QStringLiteral("windowgeometry"), QString::fromLatin1(geometry.toBase64()));
+}
+
+std::optional<qint64> UserSettings::askAboveCredits() const {
+    bool isNumber = false;
+    const qint64 credits =
+        value(QStringLiteral("askabovecredits"), QString()).trimmed().toLongLong(&isNumber);
+    return isNumber && credits >= 0 ? std::optional(credits) : std::nullopt;
+}
+
+void UserSettings::setAskAboveCredits(std::optional<qint64> credits) {
+    setValue(QStringLiteral("askabovecredits"), credits ? QString::number(*credits) : QString());
+}

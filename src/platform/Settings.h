@@ -2,11 +2,13 @@
 
 #include "core/VoiceSettings.h"
 
+#include <QByteArray>
 #include <QJsonObject>
 #include <QSettings>
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 // The per-user settings store: organization and application "voxsplice".
 std::unique_ptr<QSettings> openUserSettings();
@@ -51,6 +53,18 @@ public:
     // "pieceseconds": the longest piece Split makes, 1 to 299 seconds; 299 (the voice service
     // takes 300) when nothing is stored.
     int pieceSeconds() const;
+
+    // "commandsopen": the group of the steps and their templates open ("true") or folded
+    // ("false", and when nothing is stored).
+    bool commandsOpen() const;
+    void setCommandsOpen(bool open);
+    // "windowgeometry": the window's size and place, as Qt saves them (base64).
+    QByteArray windowGeometry() const;
+    void setWindowGeometry(const QByteArray& geometry);
+    // "askabovecredits": runs that cost fewer credits go without the question; empty (when
+    // nothing is stored): every paid run asks.
+    std::optional<qint64> askAboveCredits() const;
+    void setAskAboveCredits(std::optional<qint64> credits);
 
     // "queue": where earlier versions kept the queue of videos (JSON), now in a file of its own
     // (QueueFile.h); read once, then removed.

@@ -1,0 +1,167 @@
+// The window's panels, where they stand and in which order the Tab key visits them. Layouts
+// place them: the window follows the system's font, scale and style, and gives the extra room to
+// the templates, the parts list and the logs.
+#include "app/Form1Ui.h"
+
+#include "app/DropLineEdit.h"
+#include "app/FileListBox.h"
+#include "app/InputPanel.h"
+#include "app/PartsPanel.h"
+#include "app/ProgressPanel.h"
+#include "app/RunStatus.h"
+#include "app/StepsPanel.h"
+#include "app/VoicePanel.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+void Form1Ui::setupUi(QMainWindow* window) {
+    window->setObjectName(QStringLiteral("Form1"));
+    window->setWindowTitle(QStringLiteral("Form1"));
+    auto* client = new QWidget(window);
+    client->setObjectName(QStringLiteral("client"));
+    window->setCentralWidget(client);
+
+    input = new InputPanel(client);
+    voice = new VoicePanel(client);
+    steps = new StepsPanel(client);
+    parts = new PartsPanel(client);
+    progress = new ProgressPanel(client);
+
+    // The rows as users know them: input and output beside the voice; the steps beside the
+    // parts; the output, the conversion's progress and Full Auto below.
+    auto* top = new QHBoxLayout;
+    top->addWidget(input, 1);
+    top->addSpacing(12);
+    top->addWidget(voice);
+    auto* middle = new QHBoxLayout;
+    middle->addWidget(steps, 3);
+    middle->addSpacing(12);
+    middle->addWidget(parts, 1);
+    auto* layout = new QVBoxLayout(client);
+    layout->addLayout(top);
+    layout->addLayout(middle);
+    layout->addWidget(progress, 2);
+    // The steps take their share of the extra room when they are open; folded, the logs do.
+    QObject::connect(steps, &StepsPanel::openChanged, client, [layout, middle](bool open) {
+        layout->setStretchFactor(middle, open ? 1 : 0);
+    });
+
+    Label1 = input->Label1;
+    txtInput = input->txtInput;
+    cmdBrowse = input->cmdBrowse;
+    Label8 = input->Label8;
+    txtOutDir = input->txtOutDir;
+    cmdOutDir = input->cmdOutDir;
+    Label10 = voice->Label10;
+    Combo1 = voice->Combo1;
+    cmdPreview = voice->cmdPreview;
+    cmdVoiceSettings = voice->cmdVoiceSettings;
+    lblPieces = voice->lblPieces;
+    spnPieces = voice->spnPieces;
+    chkKeepBackground = voice->chkKeepBackground;
+    cboSeparation = voice->cboSeparation;
+    grpCommands = steps->grpCommands;
+    Label2 = steps->Label2;
+    txtExtractCmd = steps->txtExtractCmd;
+    Command2 = steps->Command2;
+    Label3 = steps->Label3;
+    txtSplit = steps->txtSplit;
+    Command3 = steps->Command3;
+    Label4 = steps->Label4;
+    txtPy = steps->txtPy;
+    cmdConvert = steps->cmdConvert;
+    Label5 = steps->Label5;
+    txtConcat = steps->txtConcat;
+    Command4 = steps->Command4;
+    Label6 = steps->Label6;
+    txtIntegrate = steps->txtIntegrate;
+    Command5 = steps->Command5;
+    txtMacros = steps->txtMacros;
+    Label7 = parts->Label7;
+    lblrefresh = parts->lblrefresh;
+    lblOpenParts = parts->lblOpenParts;
+    lblDelOutput = parts->lblDelOutput;
+    File1 = parts->File1;
+    txtOut = progress->txtOut;
+    Label9 = progress->Label9;
+    lstAI = progress->lstAI;
+    Command1 = progress->Command1;
+    chkKeepOriginal = progress->chkKeepOriginal;
+    listAuto = progress->listAuto;
+    lblResult = progress->lblResult;
+    cmdPlay = progress->cmdPlay;
+    cmdOpenFolder = progress->cmdOpenFolder;
+
+    // The status bar: notes, the running work's progress, and Stop while something runs.
+    cmdStop = new QPushButton(QMainWindow::tr("Sto&p"), window);
+    cmdStop->setObjectName(QStringLiteral("cmdStop"));
+    cmdStop->setEnabled(false);
+    cmdStop->setAutoDefault(false);
+    runStatus = new RunStatus(window);
+    window->statusBar()->addPermanentWidget(runStatus, 1);
+    window->statusBar()->addPermanentWidget(cmdStop);
+
+    mnuTools = window->menuBar()->addMenu(QMainWindow::tr("&Tools"));
+    mnuTools->setObjectName(QStringLiteral("mnuTools"));
+    mnuConvertWMV = mnuTools->addAction(QMainWindow::tr("&Convert wmv to mp4"));
+    mnuConvertWMV->setObjectName(QStringLiteral("mnuConvertWMV"));
+    mnuSetApiKey = mnuTools->addAction(QMainWindow::tr("Set &elevenlabs_api_key env var"));
+    mnuSetApiKey->setObjectName(QStringLiteral("mnuSetApiKey"));
+    mnuVoiceSamples = mnuTools->addAction(QMainWindow::tr("Voice &Samples"));
+    mnuVoiceSamples->setObjectName(QStringLiteral("mnuVoiceSamples"));
+    mnuVoiceSettings = mnuTools->addAction(QMainWindow::tr("&Voice Settings..."));
+    mnuVoiceSettings->setObjectName(QStringLiteral("mnuVoiceSettings"));
+    mnuPreview = mnuTools->addAction(QMainWindow::tr("&Preview..."));
+    mnuPreview->setObjectName(QStringLiteral("mnuPreview"));
+    mnuQueue = mnuTools->addAction(QMainWindow::tr("&Queue..."));
+    mnuQueue->setObjectName(QStringLiteral("mnuQueue"));
+
+    // The Tab key follows the rows in reading order.
+    const QList<QWidget*> order = {txtInput,
+                                   cmdBrowse,
+                                   txtOutDir,
+                                   cmdOutDir,
+                                   Combo1,
+                                   cmdPreview,
+                                   cmdVoiceSettings,
+                                   spnPieces,
+                                   chkKeepBackground,
+                                   cboSeparation,
+                                   grpCommands,
+                                   txtExtractCmd,
+                                   Command2,
+                                   txtSplit,
+                                   Command3,
+                                   txtPy,
+                                   cmdConvert,
+                                   txtConcat,
+                                   Command4,
+                                   txtIntegrate,
+                                   Command5,
+                                   txtMacros,
+                                   File1,
+                                   txtOut,
+                                   lstAI,
+                                   Command1,
+                                   chkKeepOriginal,
+                                   listAuto,
+                                   cmdPlay,
+                                   cmdOpenFolder,
+                                   cmdStop};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order.at(i - 1), order.at(i));
+    txtInput->setFocus();
+}
