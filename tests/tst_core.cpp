@@ -330,9 +330,11 @@ private slots:
             {{"output000000000.mp4", "output000000001.mp4", "output000000002.mp4"},
              "output000000000.mp4 output000000001.mp4 output000000002.mp4"},
             {{"output000000001.mp4", "output000000002.mp4"},
-             "Piece 1 of 3 is missing: neither 1.mp4 nor output000000000.mp4 is in \\parts."},
+             "Piece 1 of 3 is missing: neither 1.mp4 nor output000000000.mp4 is in " +
+                 QDir::toNativeSeparators("/parts.")},
             {{"1.mp4", "output000000002.mp4"},
-             "Piece 2 of 3 is missing: output000000001.mp4 is not in \\parts."}};
+             "Piece 2 of 3 is missing: output000000001.mp4 is not in " +
+                 QDir::toNativeSeparators("/parts.")}};
         for (const auto& [there, expected] : joins) {
             QString problem;
             const QStringList order = joinOrder(

@@ -168,6 +168,7 @@ private slots:
         f.w().cmdStop_Click();
         f.w().cmdStop_Click();
         QCOMPARE(asked, QStringList{"Stop now? 2 answers already paid for will be lost."});
+        f.w().setQuestionHandler([](const QString&) { return true; });
         QVERIFY(f.w().isRunning());
         service.post("set", QJsonObject{{"hold_answers", false}});
         service.post("release");
@@ -201,14 +202,15 @@ private slots:
         asked.clear();
         f.w().setQuestionHandler([&asked](const QString& question) {
             asked << question;
-            return false;
+            return question.endsWith("Replace it?");
         });
         f.ui().Combo1->setCurrentIndex(7);
         f.w().Command1_Click();
         QVERIFY(f.settle());
-        QCOMPARE(asked.size(), 1);
-        QVERIFY(asked.first().contains("credits, but the account has 10 left"));
-        QCOMPARE(logRows(f.ui().lstAI).last(), QString("Not converted: too few credits"));
+        QCOMPARE(asked.size(), 2);
+        QVERIFY2(asked.last().contains("credits, but the account has 10 left"),
+                 qPrintable(asked.last()));
+        QCOMPARE(logRows(f.ui().listAuto).last(), QString("Not started: too few credits"));
         QCOMPARE(f.messages, QStringList());
         QCOMPARE(charges(service), paid);
     }

@@ -18,20 +18,20 @@ ABPlayer::ABPlayer(QWidget* parent)
     : QWidget(parent) {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    cmdPlay = new QPushButton(QStringLiteral("Play"), this);
+    cmdPlay = new QPushButton(tr("Play"), this);
     cmdPlay->setObjectName(QStringLiteral("cmdPlay"));
-    optOriginal = new QRadioButton(QStringLiteral("Original"), this);
+    optOriginal = new QRadioButton(tr("Original"), this);
     optOriginal->setObjectName(QStringLiteral("optOriginal"));
-    optNewVoice = new QRadioButton(QStringLiteral("New voice"), this);
+    optNewVoice = new QRadioButton(tr("New voice"), this);
     optNewVoice->setObjectName(QStringLiteral("optNewVoice"));
     optNewVoice->setChecked(true);
     auto* sides = new QButtonGroup(this);
     sides->addButton(optOriginal);
     sides->addButton(optNewVoice);
-    cmdInTurn = new QPushButton(QStringLiteral("One after the other"), this);
+    cmdInTurn = new QPushButton(tr("One after the other"), this);
     cmdInTurn->setObjectName(QStringLiteral("cmdInTurn"));
-    cmdInTurn->setToolTip(QStringLiteral("The original from where the slider stands, then the "
-                                         "new voice from the same place."));
+    cmdInTurn->setToolTip(
+        tr("The original from where the slider stands, then the new voice from the same place."));
     sldPosition = new QSlider(Qt::Horizontal, this);
     sldPosition->setObjectName(QStringLiteral("sldPosition"));
     sldPosition->setMinimumWidth(160);
@@ -58,9 +58,8 @@ ABPlayer::ABPlayer(QWidget* parent)
         connect(player, &QMediaPlayer::playbackStateChanged, this,
                 [this, player](QMediaPlayer::PlaybackState state) {
                     if (player == this->player())
-                        cmdPlay->setText(state == QMediaPlayer::PlayingState
-                                             ? QStringLiteral("Pause")
-                                             : QStringLiteral("Play"));
+                        cmdPlay->setText(state == QMediaPlayer::PlayingState ? tr("Pause")
+                                                                             : tr("Play"));
                 });
     }
     connect(m_players[int(Side::Original)], &QMediaPlayer::mediaStatusChanged, this,

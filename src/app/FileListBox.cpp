@@ -4,15 +4,10 @@
 #include "core/RunRecord.h"
 #include "platform/PathTools.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 
 namespace {
-
-QString tr(const char* text) {
-    return QCoreApplication::translate("FileListBox", text);
-}
 
 // "Piece 1 of 3, 0:00 to 4:57: converted (Liam)": where the piece lies in the audio and what
 // became of it.
@@ -20,22 +15,22 @@ QString pieceNote(const RunRecord& record, int index, bool converted,
                   const std::function<QString(const QString&)>& voiceName) {
     const RecordedPiece& piece = record.pieces.at(index);
     const double rate = record.sampleRate;
-    const QString note = tr("Piece %1 of %2, %3 to %4: ")
+    const QString note = FileListBox::tr("Piece %1 of %2, %3 to %4: ")
                              .arg(index + 1)
                              .arg(record.pieces.size())
                              .arg(formatDuration(piece.start / rate),
                                   formatDuration((piece.start + piece.length) / rate));
     if (converted) {
         const QString name = voiceName ? voiceName(piece.voice) : QString();
-        return note + tr("converted (%1)").arg(name.isEmpty() ? piece.voice : name);
+        return note + FileListBox::tr("converted (%1)").arg(name.isEmpty() ? piece.voice : name);
     }
     switch (piece.state) {
     case RecordedPiece::State::Failed:
-        return note + tr("failed: %1").arg(piece.reason);
+        return note + FileListBox::tr("failed: %1").arg(piece.reason);
     case RecordedPiece::State::Converting:
-        return note + tr("converting");
+        return note + FileListBox::tr("converting");
     default:
-        return note + tr("not converted");
+        return note + FileListBox::tr("not converted");
     }
 }
 

@@ -106,7 +106,7 @@ void Form1Ui::setupUi(QMainWindow* window) {
     cmdOpenFolder = progress->cmdOpenFolder;
 
     // The status bar: notes, the running work's progress, and Stop while something runs.
-    cmdStop = new QPushButton(QMainWindow::tr("Sto&p"), window);
+    cmdStop = new QPushButton(tr("Sto&p"), window);
     cmdStop->setObjectName(QStringLiteral("cmdStop"));
     cmdStop->setEnabled(false);
     cmdStop->setAutoDefault(false);
@@ -114,19 +114,19 @@ void Form1Ui::setupUi(QMainWindow* window) {
     window->statusBar()->addPermanentWidget(runStatus, 1);
     window->statusBar()->addPermanentWidget(cmdStop);
 
-    mnuTools = window->menuBar()->addMenu(QMainWindow::tr("&Tools"));
+    mnuTools = window->menuBar()->addMenu(tr("&Tools"));
     mnuTools->setObjectName(QStringLiteral("mnuTools"));
-    mnuConvertWMV = mnuTools->addAction(QMainWindow::tr("&Convert wmv to mp4"));
+    mnuConvertWMV = mnuTools->addAction(tr("&Convert wmv to mp4"));
     mnuConvertWMV->setObjectName(QStringLiteral("mnuConvertWMV"));
-    mnuSetApiKey = mnuTools->addAction(QMainWindow::tr("Set &elevenlabs_api_key env var"));
+    mnuSetApiKey = mnuTools->addAction(tr("Set &elevenlabs_api_key env var"));
     mnuSetApiKey->setObjectName(QStringLiteral("mnuSetApiKey"));
-    mnuVoiceSamples = mnuTools->addAction(QMainWindow::tr("Voice &Samples"));
+    mnuVoiceSamples = mnuTools->addAction(tr("Voice &Samples"));
     mnuVoiceSamples->setObjectName(QStringLiteral("mnuVoiceSamples"));
-    mnuVoiceSettings = mnuTools->addAction(QMainWindow::tr("&Voice Settings..."));
+    mnuVoiceSettings = mnuTools->addAction(tr("&Voice Settings..."));
     mnuVoiceSettings->setObjectName(QStringLiteral("mnuVoiceSettings"));
-    mnuPreview = mnuTools->addAction(QMainWindow::tr("&Preview..."));
+    mnuPreview = mnuTools->addAction(tr("&Preview..."));
     mnuPreview->setObjectName(QStringLiteral("mnuPreview"));
-    mnuQueue = mnuTools->addAction(QMainWindow::tr("&Queue..."));
+    mnuQueue = mnuTools->addAction(tr("&Queue..."));
     mnuQueue->setObjectName(QStringLiteral("mnuQueue"));
 
     // The Tab key follows the rows in reading order.

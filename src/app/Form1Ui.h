@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QCoreApplication>
+
 class DropLineEdit;
 class FileListBox;
 class InputPanel;
@@ -87,4 +89,7 @@ struct Form1Ui {
 
     // Makes the panels, the menu and the status bar of `window`, in the Tab key's order.
     void setupUi(QMainWindow* window);
+
+    // Its texts are the window's.
+    Q_DECLARE_TR_FUNCTIONS(Form1)
 };

@@ -4,7 +4,7 @@
 
 // One video becomes the input; several go to the queue.
 void Form1::cmdBrowse_Click() {
-    m_dialogs->OpenFiles(QString(), QStringLiteral("Open File"), [this](const QStringList& files) {
+    m_dialogs->OpenFiles(QString(), tr("Open File"), [this](const QStringList& files) {
         if (files.isEmpty())
             return;
         if (files.size() > 1) {

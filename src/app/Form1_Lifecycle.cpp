@@ -27,7 +27,7 @@ Form1::LoadResult Form1::Form_Load() {
         return checked;
     }
 
-    setWindowTitle(QStringLiteral("exe ok: ") + ffmpegPath);
+    setWindowTitle(tr("exe ok: %1").arg(ffmpegPath));
     tellScriptsAbout(m_work);
     // A key stored by an earlier run reaches the conversion script without a new login.
     adoptUserEnvironment(QLatin1String(kApiKeyVariable));

@@ -21,11 +21,10 @@ QueueWindow* Form1::showQueue() {
     if (!m_queueWindow) {
         m_queueWindow = new QueueWindow(m_queue, this);
         connect(m_queueWindow, &QueueWindow::addClicked, this, [this] {
-            m_dialogs->OpenFiles(QString(), QStringLiteral("Add videos"),
-                                 [this](const QStringList& files) {
-                                     if (!files.isEmpty())
-                                         queueVideos(files);
-                                 });
+            m_dialogs->OpenFiles(QString(), tr("Add videos"), [this](const QStringList& files) {
+                if (!files.isEmpty())
+                    queueVideos(files);
+            });
         });
         connect(m_queueWindow, &QueueWindow::startClicked, this, &Form1::startQueue);
         connect(m_queueWindow, &QueueWindow::stopClicked, this, &Form1::cmdStop_Click);
@@ -67,12 +66,11 @@ void Form1::queueVideos(const QStringList& paths) {
         m_queue.add(video, queuedSettings(inputs));
     }
     saveQueue(m_queueRun);
-    showQueue()->setStatus(videos.isEmpty()
-                               ? QStringLiteral("No videos among what was given.")
-                               : QStringLiteral("%1 added, with the voice and settings of now.")
-                                     .arg(videos.size() == 1
-                                              ? QStringLiteral("1 video")
-                                              : QStringLiteral("%1 videos").arg(videos.size())));
+    showQueue()->setStatus(
+        videos.isEmpty() ? tr("No videos among what was given.")
+        : videos.size() == 1
+            ? tr("1 video added, with the voice and settings of now.")
+            : tr("%1 videos added, with the voice and settings of now.").arg(videos.size()));
 }
 
 void Form1::startQueue() {
@@ -81,7 +79,7 @@ void Form1::startQueue() {
     m_queue.rewind();
     QueueWindow* window = showQueue();
     if (!m_queue.hasWork()) {
-        window->setStatus(QStringLiteral("Nothing left to run: add videos first."));
+        window->setStatus(tr("Nothing left to run: add videos first."));
         return;
     }
     auto* run = new QueueRun(*this, m_work, m_queue, [this] { return runInputs(); });
@@ -98,14 +96,13 @@ void Form1::startQueue() {
         if (m_queueWindow) {
             m_queueWindow->setRunning(false);
             m_queueWindow->refresh();
-            m_queueWindow->setStatus(
-                (outcome.isStopped() ? QStringLiteral("Stopped: ") : QStringLiteral("Finished: ")) +
-                summary(m_queue));
+            m_queueWindow->setStatus((outcome.isStopped() ? tr("Stopped: %1") : tr("Finished: %1"))
+                                         .arg(summary(m_queue)));
         }
     });
     window->setRunning(true);
     window->setCost(QString());
-    window->setStatus(QStringLiteral("Running"));
+    window->setStatus(tr("Running"));
     m_runs.start(tr("Queue"), run);
     saveQueue(true);
 }

@@ -18,12 +18,12 @@ void Form1::mnuConvertWMV_Click() {
     if (!idle())
         return;
     // The questions come first; the run starts once both are answered.
-    m_dialogs->OpenFile(QString(), QStringLiteral("Open File"), [this](const QString& input) {
+    m_dialogs->OpenFile(QString(), tr("Open File"), [this](const QString& input) {
         if (input.isEmpty())
             return;
         m_dialogs->SaveFile(
             m_paths.BaseName(input) + QStringLiteral(".mp4"), m_paths.ParentFolder(input),
-            QStringLiteral("Save File"), [this, input](const QString& output) {
+            tr("Save File"), [this, input](const QString& output) {
                 if (output.isEmpty() || !idle())
                     return;
                 auto* job = new Mp4Conversion(stepContext(), input, output);
@@ -34,16 +34,15 @@ void Form1::mnuConvertWMV_Click() {
 }
 
 void Form1::mnuSetApiKey_Click() {
-    m_dialogs->AskSecret(
-        QStringLiteral("Paste in your elevenlabs api key"), [this](const QString& key) {
-            if (key.isEmpty())
-                return;
-            QString error;
-            if (!SetEnvVar(QLatin1String(kApiKeyVariable), key, true, &error))
-                msgBox(tr("The key is set for this session, but it could not be kept for the next "
-                          "ones.\n\n%1")
-                           .arg(error));
-        });
+    m_dialogs->AskSecret(tr("Paste in your elevenlabs api key"), [this](const QString& key) {
+        if (key.isEmpty())
+            return;
+        QString error;
+        if (!SetEnvVar(QLatin1String(kApiKeyVariable), key, true, &error))
+            msgBox(tr("The key is set for this session, but it could not be kept for the next "
+                      "ones.\n\n%1")
+                       .arg(error));
+    });
 }
 
 void Form1::mnuVoiceSamples_Click() {
@@ -94,7 +93,7 @@ void Form1::cmdPreview_Click() {
         return;
     }
     if (!m_paths.FileExists(m_ui.txtInput->text())) {
-        msgBox(QStringLiteral("no input"));
+        msgBox(tr("no input"));
         return;
     }
     m_preview = new PreviewDialog(

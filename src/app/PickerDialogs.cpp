@@ -1,6 +1,7 @@
 #include "app/PickerDialogs.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -81,7 +82,7 @@ void PickerDialogs::AskSecret(const QString& prompt, Answer then) {
     text->setEchoMode(QLineEdit::Password);
     text->setAccessibleName(prompt);
     label->setBuddy(text);
-    auto* show = new QCheckBox(QObject::tr("&Show"), dialog);
+    auto* show = new QCheckBox(QCoreApplication::translate("PickerDialogs", "&Show"), dialog);
     QObject::connect(show, &QCheckBox::toggled, text, [text](bool on) {
         text->setEchoMode(on ? QLineEdit::Normal : QLineEdit::Password);
     });

@@ -15,10 +15,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace {
-const QString kConvert = QStringLiteral("Convert 30 s");
-} // namespace
-
 PreviewDialog::PreviewDialog(StepHost& window, std::function<RunInputs()> inputs,
                              const WorkFolder& program, QWidget* parent)
     : QDialog(parent)
@@ -27,20 +23,20 @@ PreviewDialog::PreviewDialog(StepHost& window, std::function<RunInputs()> inputs
     , m_program(program)
     , m_folder(QDir::temp().filePath(QStringLiteral("voxsplice-preview-XXXXXX"))) {
     setObjectName(QStringLiteral("PreviewDialog"));
-    setWindowTitle(QStringLiteral("Preview"));
+    setWindowTitle(tr("Preview"));
     auto* layout = new QVBoxLayout(this);
     m_title = new QLabel(this);
     layout->addWidget(m_title);
     auto* row = new QHBoxLayout;
-    row->addWidget(new QLabel(QStringLiteral("Start at"), this));
+    row->addWidget(new QLabel(tr("Start at"), this));
     txtStart = new QLineEdit(this);
     txtStart->setObjectName(QStringLiteral("txtStart"));
-    txtStart->setPlaceholderText(QStringLiteral("first speech"));
-    txtStart->setToolTip(QStringLiteral("Where the 30 s begin, as 1:15 or 75; empty: where the "
-                                        "speech begins."));
+    txtStart->setPlaceholderText(tr("first speech"));
+    txtStart->setToolTip(tr("Where the 30 s begin, as 1:15 or 75; empty: where the speech "
+                            "begins."));
     txtStart->setMaximumWidth(txtStart->fontMetrics().horizontalAdvance(QStringLiteral("0")) * 14);
     row->addWidget(txtStart);
-    cmdConvert = new QPushButton(kConvert, this);
+    cmdConvert = new QPushButton(tr("Convert 30 s"), this);
     cmdConvert->setObjectName(QStringLiteral("cmdConvert"));
     cmdConvert->setDefault(true); // Enter in the start box
     row->addWidget(cmdConvert);
@@ -86,18 +82,18 @@ void PreviewDialog::cmdConvert_Click() {
     if (const QString text = txtStart->text().trimmed(); !text.isEmpty()) {
         start = parseUserTime(text);
         if (!start) {
-            m_status->setText(QStringLiteral("Write the start as 1:15 or 75 (seconds), or leave it "
-                                             "empty for the first speech."));
+            m_status->setText(tr("Write the start as 1:15 or 75 (seconds), or leave it empty for "
+                                 "the first speech."));
             return;
         }
     }
     if (!m_folder.isValid()) {
-        m_status->setText(QStringLiteral("No folder for the preview: ") + m_folder.errorString());
+        m_status->setText(tr("No folder for the preview: %1").arg(m_folder.errorString()));
         return;
     }
     const RunInputs inputs = m_inputs();
     m_title->setText(
-        QStringLiteral("%1 with %2")
+        tr("%1 with %2")
             .arg(QFileInfo(inputs.input).fileName(), voiceNameFromRow(inputs.voiceRow)));
     m_player->unload(); // its files are written again
     m_details.clear();
@@ -105,7 +101,7 @@ void PreviewDialog::cmdConvert_Click() {
     m_trial = new VoiceTrial(StepContext{*this, m_program.withRoot(m_folder.path()), inputs}, start,
                              this);
     connect(m_trial, &Job::finished, this, &PreviewDialog::trialEnded);
-    cmdConvert->setText(QStringLiteral("Stop"));
+    cmdConvert->setText(tr("Stop"));
     m_trial->start();
 }
 
@@ -113,7 +109,7 @@ void PreviewDialog::trialEnded() {
     VoiceTrial* trial = m_trial;
     m_trial = nullptr;
     trial->deleteLater();
-    cmdConvert->setText(kConvert);
+    cmdConvert->setText(tr("Convert 30 s"));
     if (m_closing) {
         deleteLater();
         return;
@@ -121,28 +117,28 @@ void PreviewDialog::trialEnded() {
     const JobOutcome& outcome = trial->outcome();
     m_status->setToolTip(m_details);
     if (outcome.isStopped()) {
-        m_status->setText(QStringLiteral("Not converted."));
+        m_status->setText(tr("Not converted."));
         return;
     }
     if (!outcome.isDone()) {
-        m_status->setText(QStringLiteral("No preview: ") + outcome.reason);
+        m_status->setText(tr("No preview: %1").arg(outcome.reason));
         return;
     }
     const Excerpt& excerpt = trial->excerpt();
-    QString what = userTimeText(excerpt.start) + QStringLiteral(" to ") +
-                   userTimeText(excerpt.start + excerpt.length);
-    if (txtStart->text().trimmed().isEmpty())
-        what += QStringLiteral(" (from the first speech)");
-    what += trial->reused()        ? QStringLiteral(": from the cache, nothing paid.")
-            : trial->credits() > 0 ? QStringLiteral(": about %1 credits.").arg(trial->credits())
-            : trial->offline()     ? QStringLiteral(": changed on this machine, nothing paid.")
-                                   : QStringLiteral(": nothing paid.");
+    const QString from = userTimeText(excerpt.start);
+    const QString to = userTimeText(excerpt.start + excerpt.length);
+    QString what = txtStart->text().trimmed().isEmpty()
+                       ? tr("%1 to %2 (from the first speech)").arg(from, to)
+                       : tr("%1 to %2").arg(from, to);
+    what += trial->reused()        ? tr(": from the cache, nothing paid.")
+            : trial->credits() > 0 ? tr(": about %1 credits.").arg(trial->credits())
+            : trial->offline()     ? tr(": changed on this machine, nothing paid.")
+                                   : tr(": nothing paid.");
     if (!ABPlayer::canPlay()) {
-        m_status->setText(what +
-                          QStringLiteral(" This machine has no sound output; the excerpt "
-                                         "and its new voice are in ") +
-                          QDir::toNativeSeparators(m_folder.path()) +
-                          QStringLiteral(" while this window is open."));
+        m_status->setText(what + QLatin1Char(' ') +
+                          tr("This machine has no sound output; the excerpt and its new voice are "
+                             "in %1 while this window is open.")
+                              .arg(QDir::toNativeSeparators(m_folder.path())));
         return;
     }
     m_status->setText(what);

@@ -20,18 +20,18 @@ enum Column { Video, Voice, State, Output };
 QString stateText(const QueueItem& item) {
     switch (item.state) {
     case QueueItem::State::Waiting:
-        return QStringLiteral("waiting");
+        return QueueWindow::tr("waiting");
     case QueueItem::State::Running:
         if (item.stage.isEmpty())
-            return QStringLiteral("starting");
+            return QueueWindow::tr("starting");
         return item.percent >= 0 ? QStringLiteral("%1 %2 %").arg(item.stage).arg(item.percent)
                                  : item.stage;
     case QueueItem::State::Done:
-        return QStringLiteral("done");
+        return QueueWindow::tr("done");
     case QueueItem::State::Failed:
-        return QStringLiteral("failed: ") + item.reason;
+        return QueueWindow::tr("failed: %1").arg(item.reason);
     case QueueItem::State::Stopped:
-        return QStringLiteral("stopped");
+        return QueueWindow::tr("stopped");
     }
     return {};
 }
@@ -49,12 +49,11 @@ QueueWindow::QueueWindow(VideoQueue& queue, QWidget* parent)
     : QDialog(parent)
     , m_queue(queue) {
     setObjectName(QStringLiteral("QueueWindow"));
-    setWindowTitle(QStringLiteral("Queue"));
+    setWindowTitle(tr("Queue"));
     auto* layout = new QVBoxLayout(this);
     lstQueue = new QTreeWidget(this);
     lstQueue->setObjectName(QStringLiteral("lstQueue"));
-    lstQueue->setHeaderLabels({QStringLiteral("Video"), QStringLiteral("Voice"),
-                               QStringLiteral("State"), QStringLiteral("Output")});
+    lstQueue->setHeaderLabels({tr("Video"), tr("Voice"), tr("State"), tr("Output")});
     lstQueue->setRootIsDecorated(false);
     lstQueue->setMinimumSize(720, 220);
     lstQueue->header()->resizeSection(Video, 200);
@@ -62,11 +61,11 @@ QueueWindow::QueueWindow(VideoQueue& queue, QWidget* parent)
     lstQueue->header()->resizeSection(State, 240);
     layout->addWidget(lstQueue);
     auto* edits = new QHBoxLayout;
-    cmdAdd = button(this, QStringLiteral("Add videos..."), "cmdAdd");
-    cmdRemove = button(this, QStringLiteral("Remove"), "cmdRemove");
-    cmdUp = button(this, QStringLiteral("Up"), "cmdUp");
-    cmdDown = button(this, QStringLiteral("Down"), "cmdDown");
-    cmdClear = button(this, QStringLiteral("Clear finished"), "cmdClear");
+    cmdAdd = button(this, tr("Add videos..."), "cmdAdd");
+    cmdRemove = button(this, tr("Remove"), "cmdRemove");
+    cmdUp = button(this, tr("Up"), "cmdUp");
+    cmdDown = button(this, tr("Down"), "cmdDown");
+    cmdClear = button(this, tr("Clear finished"), "cmdClear");
     for (QPushButton* b : {cmdAdd, cmdRemove, cmdUp, cmdDown, cmdClear})
         edits->addWidget(b);
     edits->addStretch();
@@ -78,10 +77,10 @@ QueueWindow::QueueWindow(VideoQueue& queue, QWidget* parent)
     m_status->setWordWrap(true);
     layout->addWidget(m_status);
     auto* runs = new QHBoxLayout;
-    cmdStart = button(this, QStringLiteral("Start"), "cmdStart");
-    cmdStopAfter = button(this, QStringLiteral("Stop after this video"), "cmdStopAfter");
+    cmdStart = button(this, tr("Start"), "cmdStart");
+    cmdStopAfter = button(this, tr("Stop after this video"), "cmdStopAfter");
     cmdStopAfter->setCheckable(true);
-    cmdStop = button(this, QStringLiteral("Stop"), "cmdStop");
+    cmdStop = button(this, tr("Stop"), "cmdStop");
     runs->addStretch();
     for (QPushButton* b : {cmdStart, cmdStopAfter, cmdStop})
         runs->addWidget(b);

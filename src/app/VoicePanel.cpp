@@ -55,7 +55,7 @@ VoicePanel::VoicePanel(QWidget* parent)
                                  "python3-torchaudio; no credits), at the voice service's "
                                  "isolator (service; costs as much again as the conversion), or "
                                  "local where it can run, else the service (automatic)."));
-    cboSeparation->setAccessibleName(tr("Where the background is split off"));
+    cboSeparation->setAccessibleName(tr("Where the voice is split off"));
     for (QPushButton* button : {cmdPreview, cmdVoiceSettings})
         button->setAutoDefault(false);
     cmdVoiceSettings->setMaximumWidth(

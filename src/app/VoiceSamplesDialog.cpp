@@ -19,7 +19,7 @@ VoiceSamplesDialog::VoiceSamplesDialog(const QStringList& rows, int current,
     : QDialog(parent)
     , m_previews(previews) {
     setObjectName(QStringLiteral("VoiceSamplesDialog"));
-    setWindowTitle(QStringLiteral("Voice Samples"));
+    setWindowTitle(tr("Voice Samples"));
     previews->setParent(this);
     auto* layout = new QVBoxLayout(this);
     m_voices = new QListWidget(this);
@@ -31,8 +31,7 @@ VoiceSamplesDialog::VoiceSamplesDialog(const QStringList& rows, int current,
     m_status->setMinimumHeight(m_status->fontMetrics().lineSpacing() * 3);
     layout->addWidget(m_status);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    QPushButton* use =
-        buttons->addButton(QStringLiteral("Use this voice"), QDialogButtonBox::AcceptRole);
+    QPushButton* use = buttons->addButton(tr("Use this voice"), QDialogButtonBox::AcceptRole);
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(use, &QPushButton::clicked, this, [this] {
@@ -45,39 +44,38 @@ VoiceSamplesDialog::VoiceSamplesDialog(const QStringList& rows, int current,
     m_player->setAudioOutput(m_output);
     connect(m_voices, &QListWidget::itemClicked, this,
             [this](QListWidgetItem* item) { play(m_voices->row(item)); });
-    connect(previews, &VoicePreviews::ready, this,
-            [this](const QString& voiceId, const QString& path) {
-                const int row = m_wanted;
-                if (row < 0 || voiceIdFromRow(m_voices->item(row)->text()) != voiceId)
-                    return; // another was asked for meanwhile
-                m_wanted = -1;
-                if (QMediaDevices::audioOutputs().isEmpty()) {
-                    m_status->setText(QStringLiteral("This machine has no sound output; the "
-                                                     "preview is kept in ") +
-                                      path);
-                    return;
-                }
-                m_status->setText(QStringLiteral("Playing ") + m_voices->item(row)->text());
-                m_player->setSource(QUrl::fromLocalFile(path));
-                m_player->play();
-            });
+    connect(
+        previews, &VoicePreviews::ready, this, [this](const QString& voiceId, const QString& path) {
+            const int row = m_wanted;
+            if (row < 0 || voiceIdFromRow(m_voices->item(row)->text()) != voiceId)
+                return; // another was asked for meanwhile
+            m_wanted = -1;
+            if (QMediaDevices::audioOutputs().isEmpty()) {
+                m_status->setText(
+                    tr("This machine has no sound output; the preview is kept in %1").arg(path));
+                return;
+            }
+            m_status->setText(tr("Playing %1").arg(m_voices->item(row)->text()));
+            m_player->setSource(QUrl::fromLocalFile(path));
+            m_player->play();
+        });
     connect(previews, &VoicePreviews::failed, this, [this](const QString&, const QString& why) {
         m_wanted = -1;
-        m_status->setText(QStringLiteral("No preview: ") + why);
+        m_status->setText(tr("No preview: %1").arg(why));
     });
     connect(previews, &VoicePreviews::listed, this, [this, current](bool ok, const QString& why) {
         if (!ok) {
             m_status->setText(
                 qEnvironmentVariableIsEmpty("elevenlabs_api_key")
-                    ? QStringLiteral("Previews need an ElevenLabs API key: set it with Tools > "
-                                     "Set elevenlabs_api_key env var.")
-                    : QStringLiteral("No previews: ") + why);
+                    ? tr("Previews need an ElevenLabs API key: set it with Tools > Set "
+                         "elevenlabs_api_key env var.")
+                    : tr("No previews: %1").arg(why));
             return;
         }
         play(current);
     });
     m_voices->setCurrentRow(current);
-    m_status->setText(QStringLiteral("Asking the voice service for the previews..."));
+    m_status->setText(tr("Asking the voice service for the previews..."));
     previews->list();
 }
 
@@ -91,6 +89,6 @@ void VoiceSamplesDialog::play(int row) {
     m_player->stop();
     m_voices->setCurrentRow(row);
     m_wanted = row;
-    m_status->setText(QStringLiteral("Fetching the preview of ") + m_voices->item(row)->text());
+    m_status->setText(tr("Fetching the preview of %1").arg(m_voices->item(row)->text()));
     m_previews->fetch(voiceIdFromRow(m_voices->item(row)->text()));
 }

@@ -16,38 +16,36 @@
 VoiceSettingsDialog::VoiceSettingsDialog(const VoiceSettings& settings, QWidget* parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("VoiceSettingsDialog"));
-    setWindowTitle(QStringLiteral("Voice settings"));
+    setWindowTitle(tr("Voice settings"));
     m_form = new QFormLayout(this);
     m_model = new QComboBox(this);
-    m_model->addItem(QStringLiteral("Multilingual (%1)").arg(kMultilingualModel), QString());
-    m_model->addItem(QStringLiteral("English (%1)").arg(kEnglishModel), kEnglishModel);
-    m_form->addRow(QStringLiteral("Model"), m_model);
-    m_stability = addShare(QStringLiteral("Stability"),
-                           QStringLiteral("Higher: a steadier, more even voice; lower: livelier."));
-    m_similarity = addShare(QStringLiteral("Similarity boost"),
-                            QStringLiteral("How closely the new voice keeps to the chosen one."));
-    m_style =
-        addShare(QStringLiteral("Style"), QStringLiteral("Exaggerates the chosen voice's style."));
-    m_speakerBoost = new QCheckBox(QStringLiteral("Speaker boost"), this);
+    m_model->addItem(tr("Multilingual (%1)").arg(kMultilingualModel), QString());
+    m_model->addItem(tr("English (%1)").arg(kEnglishModel), kEnglishModel);
+    m_form->addRow(tr("Model"), m_model);
+    m_stability =
+        addShare(tr("Stability"), tr("Higher: a steadier, more even voice; lower: livelier."));
+    m_similarity =
+        addShare(tr("Similarity boost"), tr("How closely the new voice keeps to the chosen one."));
+    m_style = addShare(tr("Style"), tr("Exaggerates the chosen voice's style."));
+    m_speakerBoost = new QCheckBox(tr("Speaker boost"), this);
     m_speakerBoost->setTristate(true);
-    m_speakerBoost->setToolTip(
-        QStringLiteral("Half checked: the service decides for the chosen voice."));
+    m_speakerBoost->setToolTip(tr("Half checked: the service decides for the chosen voice."));
     m_form->addRow(QString(), m_speakerBoost);
-    m_denoise = new QCheckBox(QStringLiteral("Remove background noise"), this);
-    m_denoise->setToolTip(QStringLiteral(
-        "The service removes noise (and music) from each piece before changing its voice."));
+    m_denoise = new QCheckBox(tr("Remove background noise"), this);
+    m_denoise->setToolTip(
+        tr("The service removes noise (and music) from each piece before changing its voice."));
     m_form->addRow(QString(), m_denoise);
     m_seed = new QLineEdit(this);
-    m_seed->setPlaceholderText(QStringLiteral("none"));
+    m_seed->setPlaceholderText(tr("none"));
     m_seed->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d{0,10}")), this));
-    m_seed->setToolTip(QStringLiteral(
-        "The same seed and settings give the service's best try at the same result."));
-    m_form->addRow(QStringLiteral("Seed"), m_seed);
+    m_seed->setToolTip(
+        tr("The same seed and settings give the service's best try at the same result."));
+    m_form->addRow(tr("Seed"), m_seed);
 
     auto* buttons = new QDialogButtonBox(
         QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::RestoreDefaults, this);
-    buttons->button(QDialogButtonBox::RestoreDefaults)->setText(QStringLiteral("Service defaults"));
+    buttons->button(QDialogButtonBox::RestoreDefaults)->setText(tr("Service defaults"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(buttons->button(QDialogButtonBox::RestoreDefaults), &QPushButton::clicked, this,
@@ -60,7 +58,7 @@ VoiceSettingsDialog::Share VoiceSettingsDialog::addShare(const QString& name, co
     Share share;
     auto* row = new QHBoxLayout;
     share.set = new QCheckBox(this);
-    share.set->setToolTip(QStringLiteral("Unchecked: the service's own default."));
+    share.set->setToolTip(tr("Unchecked: the service's own default."));
     share.slider = new QSlider(Qt::Horizontal, this);
     share.slider->setRange(0, 100);
     share.slider->setMinimumWidth(160);
@@ -70,7 +68,7 @@ VoiceSettingsDialog::Share VoiceSettingsDialog::addShare(const QString& name, co
     const auto show = [share, value] {
         share.slider->setEnabled(share.set->isChecked());
         value->setText(share.set->isChecked() ? QStringLiteral("%1 %").arg(share.slider->value())
-                                              : QStringLiteral("default"));
+                                              : tr("default"));
     };
     connect(share.set, &QCheckBox::toggled, this, show);
     connect(share.slider, &QSlider::valueChanged, this, show);

@@ -1,6 +1,7 @@
 #include "app/Form1.h"
 #include "pipeline/WorkFolder.h"
 #include "platform/Settings.h"
+#include "platform/Translations.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -15,8 +16,12 @@ int main(int argc, char* argv[]) {
     QGuiApplication::setDesktopFileName(QStringLiteral(VOXSPLICE_APP_ID));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/voxsplice/voxsplice.svg")));
 
+    // In the user's language from the first text on.
+    const WorkFolder program = WorkFolder::forProgram(QCoreApplication::applicationDirPath());
+    installTranslations(program.translations());
+
     const auto settings = openUserSettings();
-    Form1 window(WorkFolder::forProgram(QCoreApplication::applicationDirPath()), settings.get());
+    Form1 window(program, settings.get());
     int status = 0;
     // Start-up problems other than a missing ffmpeg are said in a message box; the program ends
     // once it is closed.
@@ -30,8 +35,10 @@ int main(int argc, char* argv[]) {
     });
     const Form1::LoadResult loaded = window.Form_Load();
     if (loaded == Form1::LoadResult::NoFfmpeg) {
-        std::fprintf(stderr, "voxsplice: ffmpeg not found at %s\n",
-                     qUtf8Printable(window.ffmpegPath));
+        const QString said =
+            QCoreApplication::translate("main", "voxsplice: ffmpeg not found at %1")
+                .arg(window.ffmpegPath);
+        std::fprintf(stderr, "%s\n", qUtf8Printable(said));
         return 1;
     }
     if (loaded != Form1::LoadResult::Ready) {

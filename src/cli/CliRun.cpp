@@ -18,10 +18,10 @@ void CliRun::next() {
         m_host.setVideo(QString());
         const qsizetype done = m_videos.size() - m_failed.size();
         if (m_failed.isEmpty()) {
-            m_host.print(QStringLiteral("%1 of %1 videos done").arg(done));
+            m_host.print(tr("%1 of %1 videos done").arg(done));
             finish(JobOutcome::done());
         } else {
-            const QString line = QStringLiteral("%1 of %2 videos done; failed: %3")
+            const QString line = tr("%1 of %2 videos done; failed: %3")
                                      .arg(done)
                                      .arg(m_videos.size())
                                      .arg(m_failed.join(QStringLiteral(", ")));
@@ -41,7 +41,7 @@ void CliRun::next() {
 void CliRun::ended(const JobOutcome& outcome, const QString& output) {
     if (outcome.isStopped() || stopRequested()) {
         m_host.setVideo(QString());
-        m_host.warn(QStringLiteral("Stopped; %1 of %2 videos done")
+        m_host.warn(tr("Stopped; %1 of %2 videos done")
                         .arg(m_index - m_failed.size())
                         .arg(m_videos.size()));
         finish(JobOutcome::stopped());
@@ -50,9 +50,8 @@ void CliRun::ended(const JobOutcome& outcome, const QString& output) {
     if (outcome.isDone()) {
         if (!output.isEmpty())
             m_outputs.append(output);
-        m_host.print(output.isEmpty()
-                         ? QStringLiteral("done")
-                         : QStringLiteral("done: ") + QDir::toNativeSeparators(output));
+        m_host.print(output.isEmpty() ? tr("done")
+                                      : tr("done: %1").arg(QDir::toNativeSeparators(output)));
     } else {
         m_host.videoFailed(outcome.reason);
         m_failed.append(QFileInfo(m_videos.at(m_index).input).fileName());

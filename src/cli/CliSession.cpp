@@ -74,12 +74,12 @@ void CliSession::stop() {
     if (m_interrupts == 1) {
         m_job->stop();
         if (const int waiting = m_job->paidPending(); waiting > 0)
-            m_host.warn(QStringLiteral("Stopping once the %1 already paid for %2 kept.")
-                            .arg(waiting == 1 ? QStringLiteral("answer")
-                                              : QStringLiteral("%1 answers").arg(waiting),
-                                 waiting == 1 ? QStringLiteral("is") : QStringLiteral("are")));
+            m_host.warn(
+                waiting == 1
+                    ? tr("Stopping once the answer already paid for is kept.")
+                    : tr("Stopping once the %1 answers already paid for are kept.").arg(waiting));
     } else if (paid > 0 && m_interrupts == 2) {
-        m_host.warn(stopNowQuestion(paid) + QStringLiteral(" Ctrl+C again stops now."));
+        m_host.warn(stopNowQuestion(paid) + QLatin1Char(' ') + tr("Ctrl+C again stops now."));
     } else {
         m_job->stopNow();
     }
@@ -107,8 +107,8 @@ void CliSession::askAccount(const std::function<void(const QStringList&)>& then)
     follow(new AccountVoices(m_inputs.interpreter, m_program.script(), this),
            [this, then](AccountVoices& voices) {
                if (!voices.outcome().isDone())
-                   m_host.warn(QStringLiteral("The account's own voices could not be read: ") +
-                               voices.outcome().reason);
+                   m_host.warn(tr("The account's own voices could not be read: %1")
+                                   .arg(voices.outcome().reason));
                then(voices.rows());
            });
 }
@@ -132,9 +132,8 @@ void CliSession::findVoice(const std::function<void()>& then) {
             then();
             return;
         }
-        m_host.warn(QStringLiteral("Unknown voice: %1. voxsplice-cli --list-voices lists them.\n\n")
-                        .arg(m_voice) +
-                    cliUsage());
+        m_host.warn(tr("Unknown voice: %1. voxsplice-cli --list-voices lists them.").arg(m_voice) +
+                    QStringLiteral("\n\n") + cliUsage());
         end(WrongArguments);
     };
     const QString row = findVoiceRow(voiceRows(), m_voice);
@@ -151,36 +150,34 @@ void CliSession::estimate() {
         if (running)
             run();
         else {
-            m_host.print(QStringLiteral("Nothing to pay: the offline voice converts on this "
-                                        "machine."));
+            m_host.print(tr("Nothing to pay: the offline voice converts on this machine."));
             end(Done);
         }
         return;
     }
-    follow(new VideosEstimate(m_program, videos(), this),
-           [this, running](VideosEstimate& estimate) {
-               if (!estimate.outcome().isDone()) {
-                   // Each video's conversion works its own cost out again.
-                   m_host.warn(QStringLiteral("The cost could not be worked out: ") +
-                               estimate.outcome().reason);
-                   running ? run() : end(Failed);
-                   return;
-               }
-               const Estimate& total = estimate.total();
-               m_host.print(costLines(total).join(QLatin1Char('\n')));
-               if (!running) {
-                   end(Done);
-               } else if (total.exceedsCredits() && !m_options.yes) {
-                   m_host.warn(QStringLiteral("The videos need about %1 credits, but the account "
-                                              "has %2 left: the run would stop part-way. Give "
-                                              "--yes to start it all the same.")
-                                   .arg(total.credits)
-                                   .arg(*total.creditsLeft));
-                   end(Failed);
-               } else {
-                   run();
-               }
-           });
+    follow(new VideosEstimate(m_program, videos(), this), [this,
+                                                           running](VideosEstimate& estimate) {
+        if (!estimate.outcome().isDone()) {
+            // Each video's conversion works its own cost out again.
+            m_host.warn(tr("The cost could not be worked out: %1").arg(estimate.outcome().reason));
+            running ? run() : end(Failed);
+            return;
+        }
+        const Estimate& total = estimate.total();
+        m_host.print(costLines(total).join(QLatin1Char('\n')));
+        if (!running) {
+            end(Done);
+        } else if (total.exceedsCredits() && !m_options.yes) {
+            m_host.warn(tr("The videos need about %1 credits, but the account has %2 "
+                           "left: the run would stop part-way. Give --yes to start it all "
+                           "the same.")
+                            .arg(total.credits)
+                            .arg(*total.creditsLeft));
+            end(Failed);
+        } else {
+            run();
+        }
+    });
 }
 
 void CliSession::run() {

@@ -38,8 +38,7 @@ void ConsoleHost::write(QIODevice& to, const QString& text) {
 
 void ConsoleHost::ask(const QString& question, std::function<void(bool)> answer) {
     warn(question);
-    warn(m_yes ? QStringLiteral("Yes: --yes was given.")
-               : QStringLiteral("No: give --yes to agree."));
+    warn(m_yes ? tr("Yes: --yes was given.") : tr("No: give --yes to agree."));
     answer(m_yes);
 }
 
@@ -63,7 +62,7 @@ void ConsoleHost::videoFailed(const QString& reason) {
     warn(m_toolOutput);
     if (!reason.contains(m_message))
         warn(m_message);
-    warn(QStringLiteral("failed: ") + reason.simplified());
+    warn(tr("failed: %1").arg(reason.simplified()));
 }
 
 void ConsoleHost::showProgress(double fraction, const QString& detail) {

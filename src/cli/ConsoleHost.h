@@ -2,6 +2,8 @@
 
 #include "pipeline/StepHost.h"
 
+#include <QCoreApplication>
+
 class QIODevice;
 
 // What the steps say, written for the command line. Each line starts with the name of the video
@@ -9,6 +11,8 @@ class QIODevice;
 // video fails, to `err`. The running stage's progress is a line drawn again and again in place on
 // `bar`, a terminal; without one there is none. Questions get the answer of the command line.
 class ConsoleHost : public StepHost {
+    Q_DECLARE_TR_FUNCTIONS(ConsoleHost)
+
 public:
     ConsoleHost(QIODevice& out, QIODevice& err, QIODevice* bar, bool yes);
 

@@ -63,7 +63,7 @@ bool RunFolder::open(const QString& given, QString* error) {
         sweep(runs);
         m_made = std::make_unique<QTemporaryDir>(runs + QStringLiteral("/run-XXXXXX"));
         if (!m_made->isValid()) {
-            *error = QStringLiteral("Could not make a working folder in %1: %2")
+            *error = tr("Could not make a working folder in %1: %2")
                          .arg(QDir::toNativeSeparators(runs), m_made->errorString());
             return false;
         }
@@ -71,22 +71,20 @@ bool RunFolder::open(const QString& given, QString* error) {
     } else {
         m_path = QFileInfo(given).absoluteFilePath();
         if (QFileInfo(m_path).isDir() && !madeByVoxsplice(WorkFolder(m_path))) {
-            *error = QStringLiteral("%1 holds files that voxsplice did not make; choose an empty "
-                                    "folder")
+            *error = tr("%1 holds files that voxsplice did not make; choose an empty folder")
                          .arg(QDir::toNativeSeparators(m_path));
             return false;
         }
         if (!QDir().mkpath(m_path)) {
-            *error = QStringLiteral("Could not make the working folder ") +
-                     QDir::toNativeSeparators(m_path);
+            *error =
+                tr("Could not make the working folder %1").arg(QDir::toNativeSeparators(m_path));
             return false;
         }
     }
     const WorkFolder work(m_path);
     m_lock = takeRunLock(work.lockFile());
     if (!m_lock) {
-        *error = QStringLiteral("The working folder %1 is in use by another voxsplice run.")
-                     .arg(work.root());
+        *error = tr("The working folder %1 is in use by another voxsplice run.").arg(work.root());
         return false;
     }
     // Split puts the pieces there; the window makes it at start-up too.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 #include <memory>
@@ -12,6 +13,8 @@ class QTemporaryDir;
 // that no other run and no window works in it; each run has its own, and runs never touch each
 // other's files.
 class RunFolder {
+    Q_DECLARE_TR_FUNCTIONS(RunFolder)
+
 public:
     RunFolder();
     ~RunFolder();

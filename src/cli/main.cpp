@@ -6,6 +6,7 @@
 #include "pipeline/WorkFolder.h"
 #include "platform/Console.h"
 #include "platform/Settings.h"
+#include "platform/Translations.h"
 #include "platform/UserEnvironment.h"
 
 #include <QCoreApplication>
@@ -19,6 +20,9 @@ int main(int argc, char* argv[]) {
     // The window's names: its settings and its cache are the ones used here.
     QCoreApplication::setOrganizationName(QStringLiteral("voxsplice"));
     QCoreApplication::setApplicationName(QStringLiteral("voxsplice"));
+    // In the user's language from the first line on.
+    const WorkFolder program = WorkFolder::forProgram(QCoreApplication::applicationDirPath());
+    installTranslations(program.translations());
 
     // Unbuffered, straight to the descriptors: a line is there as soon as it is written, also
     // in a pipe.
@@ -44,7 +48,6 @@ int main(int argc, char* argv[]) {
     QFile* bar = isTerminal(stderr) ? &err : isTerminal(stdout) ? &out : nullptr;
     ConsoleHost host(out, err, bar, parsed.options.yes);
     const auto store = openUserSettings();
-    const WorkFolder program = WorkFolder::forProgram(QCoreApplication::applicationDirPath());
     tellScriptsAbout(program);
     CliSession session(parsed.options, UserSettings(*store), host, program);
     QObject::connect(&session, &CliSession::ended, &app, &QCoreApplication::exit);

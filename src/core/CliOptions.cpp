@@ -2,6 +2,7 @@
 
 #include "core/Voices.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 
 namespace {
@@ -25,7 +26,7 @@ bool takeFlag(CliOptions& o, const QString& name) {
 // Sets an option's value; the reason when the value will not do.
 QString takeValue(CliOptions& o, const QString& name, const QString& value) {
     if (value.isEmpty())
-        return name + QStringLiteral(" needs a value");
+        return QCoreApplication::translate("CliOptions", "%1 needs a value").arg(name);
     if (name == QLatin1String("--out")) {
         o.outputFolder = value;
     } else if (name == QLatin1String("--voice")) {
@@ -36,7 +37,10 @@ QString takeValue(CliOptions& o, const QString& name, const QString& value) {
         bool isNumber = false;
         const int count = value.toInt(&isNumber);
         if (!isNumber || count < 1 || count > 15)
-            return QStringLiteral("--pieces-at-once takes a number from 1 to 15, not ") + value;
+            return QCoreApplication::translate("CliOptions",
+                                               "--pieces-at-once takes a number from 1 to 15, "
+                                               "not %1")
+                .arg(value);
         o.piecesAtOnce = count;
     }
     return {};
@@ -46,11 +50,12 @@ QString takeValue(CliOptions& o, const QString& name, const QString& value) {
 QString check(const CliOptions& o) {
     using Action = CliOptions::Action;
     if (o.action == Action::ListVoices && !o.videos.isEmpty())
-        return QStringLiteral("--list-voices takes no videos");
+        return QCoreApplication::translate("CliOptions", "--list-voices takes no videos");
     if (o.action != Action::ListVoices && o.videos.isEmpty())
-        return QStringLiteral("no video given");
+        return QCoreApplication::translate("CliOptions", "no video given");
     if (o.action == Action::Run && o.outputFolder.isEmpty())
-        return QStringLiteral("--out is missing: where do the new videos go?");
+        return QCoreApplication::translate("CliOptions",
+                                           "--out is missing: where do the new videos go?");
     return {};
 }
 
@@ -76,7 +81,8 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments) {
             const Action action =
                 argument == QLatin1String("--estimate") ? Action::Estimate : Action::ListVoices;
             if (o.action != Action::Run && o.action != action)
-                parsed.error = QStringLiteral("--estimate and --list-voices go alone");
+                parsed.error = QCoreApplication::translate("CliOptions",
+                                                           "--estimate and --list-voices go alone");
             o.action = action;
         } else if (kValueOptions.contains(name)) {
             const QString value = argument.contains(QLatin1Char('='))
@@ -85,7 +91,8 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments) {
                                                              : QString();
             parsed.error = takeValue(o, name, value);
         } else if (!takeFlag(o, argument)) {
-            parsed.error = QStringLiteral("unknown option ") + argument;
+            parsed.error =
+                QCoreApplication::translate("CliOptions", "unknown option %1").arg(argument);
         }
     }
     if (parsed.error.isEmpty())
@@ -94,7 +101,10 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments) {
 }
 
 QString cliUsage() {
-    return QStringLiteral(
+    //: The option names, DIR, VIDEO, NAME_OR_ID and N stay as they are; the descriptions of the
+    //: options begin in the 23rd column.
+    return QCoreApplication::translate(
+        "CliOptions",
         "Usage: voxsplice-cli --out DIR [options] VIDEO...\n"
         "       voxsplice-cli --estimate [options] VIDEO...\n"
         "       voxsplice-cli --list-voices\n"

@@ -1,5 +1,6 @@
 #include "core/Estimate.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -8,7 +9,8 @@
 namespace {
 
 QString minutes(double seconds) {
-    return QLocale::c().toString(seconds / 60.0, 'f', 1) + QStringLiteral(" min");
+    return QCoreApplication::translate("Estimate", "%1 min")
+        .arg(QLocale::c().toString(seconds / 60.0, 'f', 1));
 }
 
 QString number(qint64 value) {
@@ -18,7 +20,7 @@ QString number(qint64 value) {
 }
 
 QString megabytes(qint64 bytes) {
-    return QString::number(bytes / 1000000) + QStringLiteral(" MB");
+    return QCoreApplication::translate("Estimate", "%1 MB").arg(bytes / 1000000);
 }
 
 } // namespace
@@ -47,28 +49,32 @@ std::optional<Estimate> parseEstimate(const QJsonObject& report) {
 
 QStringList costLines(const Estimate& e) {
     QStringList lines;
-    lines << QStringLiteral("To the voice service: %1, about %2 credits; from the cache: %3")
+    lines << QCoreApplication::translate(
+                 "Estimate", "To the voice service: %1, about %2 credits; from the cache: %3")
                  .arg(minutes(e.sendSeconds), number(e.credits), minutes(e.cachedSeconds));
     if (e.isolateSeconds > 0)
-        lines << QStringLiteral("Of these, %1 also to the voice isolator, which keeps the "
-                                "background: the credits count it twice")
+        lines << QCoreApplication::translate("Estimate",
+                                             "Of these, %1 also to the voice isolator, which "
+                                             "keeps the background: the credits count it twice")
                      .arg(minutes(e.isolateSeconds));
     if (!e.unreadable.isEmpty()) {
         QStringList names;
         for (const QString& file : e.unreadable)
             names << QFileInfo(file).fileName();
-        lines << QStringLiteral("Not counted, ffmpeg cannot read their audio: ") +
-                     names.join(QStringLiteral(", "));
+        lines << QCoreApplication::translate("Estimate",
+                                             "Not counted, ffmpeg cannot read their audio: %1")
+                     .arg(names.join(QStringLiteral(", ")));
     }
-    if (e.creditsLeft)
-        lines << QStringLiteral("Credits left: %1%2")
-                     .arg(number(*e.creditsLeft),
-                          e.renews ? QStringLiteral(", renewed on ") +
-                                         e.renews->toString(QStringLiteral("yyyy-MM-dd"))
-                                   : QString());
+    if (e.creditsLeft && e.renews)
+        lines << QCoreApplication::translate("Estimate", "Credits left: %1, renewed on %2")
+                     .arg(number(*e.creditsLeft), e.renews->toString(QStringLiteral("yyyy-MM-dd")));
+    else if (e.creditsLeft)
+        lines << QCoreApplication::translate("Estimate", "Credits left: %1")
+                     .arg(number(*e.creditsLeft));
     else
-        lines << QStringLiteral("Credits left: not known (%1)").arg(e.accountProblem);
-    lines << QStringLiteral("Cache: %1 of %2 in %3")
+        lines << QCoreApplication::translate("Estimate", "Credits left: not known (%1)")
+                     .arg(e.accountProblem);
+    lines << QCoreApplication::translate("Estimate", "Cache: %1 of %2 in %3")
                  .arg(megabytes(e.cacheBytes), megabytes(e.cacheLimitBytes), e.cacheFolder);
     return lines;
 }

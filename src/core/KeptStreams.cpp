@@ -1,5 +1,6 @@
 #include "core/KeptStreams.h"
 
+#include <QCoreApplication>
 #include <QHash>
 
 #include <algorithm>
@@ -74,7 +75,8 @@ KeptStreams keptPicture(const MediaInfo& media) {
     const StreamInfo* picture = media.first(kVideo);
     if (picture && !mp4HoldsVideo(picture->codec)) {
         kept.extension = QStringLiteral("mkv");
-        kept.matroskaReasons.append(QStringLiteral("the %1 picture").arg(picture->codec));
+        kept.matroskaReasons.append(
+            QCoreApplication::translate("KeptStreams", "the %1 picture").arg(picture->codec));
         kept.pictureNeedsMatroska = true;
     }
     return kept;
@@ -119,7 +121,8 @@ KeptStreams keptStreams(const MediaInfo& media, bool original) {
               << QStringLiteral("-disposition:") + kept << QStringLiteral("0")
               << QStringLiteral("-c:") + kept << QStringLiteral("copy");
             if (!mp4HoldsAudio(voice->codec))
-                needMatroska(QStringLiteral("the original %1 voice").arg(voice->codec));
+                needMatroska(QCoreApplication::translate("KeptStreams", "the original %1 voice")
+                                 .arg(voice->codec));
         }
     }
     QList<QPair<QString, QString>> subtitles; // output specifier, codec
@@ -134,18 +137,22 @@ KeptStreams keptStreams(const MediaInfo& media, bool original) {
         if (stream.type == kVideo) {
             a << QStringLiteral("-c:") + keep() << QStringLiteral("copy");
             if (!mp4HoldsVideo(stream.codec))
-                needMatroska(QStringLiteral("the %1 picture").arg(stream.codec));
+                needMatroska(
+                    QCoreApplication::translate("KeptStreams", "the %1 picture").arg(stream.codec));
         } else if (stream.type == kAudio) {
             a << QStringLiteral("-c:") + keep() << QStringLiteral("copy");
             if (!mp4HoldsAudio(stream.codec))
-                needMatroska(QStringLiteral("the %1 audio track").arg(stream.codec));
+                needMatroska(QCoreApplication::translate("KeptStreams", "the %1 audio track")
+                                 .arg(stream.codec));
         } else if (stream.type == kSubtitle) {
             subtitles.append({keep(), stream.codec});
             if (!isPlainText(stream.codec))
-                needMatroska(QStringLiteral("the %1 subtitles").arg(stream.codec));
+                needMatroska(QCoreApplication::translate("KeptStreams", "the %1 subtitles")
+                                 .arg(stream.codec));
         } else if (stream.type == kAttachment) {
             a << QStringLiteral("-c:") + keep() << QStringLiteral("copy");
-            needMatroska(QStringLiteral("the attachments (fonts and the like)"));
+            needMatroska(
+                QCoreApplication::translate("KeptStreams", "the attachments (fonts and the like)"));
         }
     }
     // Known only now: whether the subtitles go into MP4's timed text or stay as they are.

@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -46,15 +47,15 @@ MediaInfo parseProbeReport(const QByteArray& json) {
     MediaInfo media;
     const QJsonObject report = QJsonDocument::fromJson(json).object();
     if (report.isEmpty()) {
-        media.error = QStringLiteral("ffprobe gave no report");
+        media.error = QCoreApplication::translate("MediaInfo", "ffprobe gave no report");
         return media;
     }
     const QJsonObject error = report.value(QLatin1String("error")).toObject();
     if (!error.isEmpty()) {
         media.error = error.value(QLatin1String("string")).toString();
         if (media.error.isEmpty())
-            media.error =
-                QStringLiteral("error %1").arg(error.value(QLatin1String("code")).toInt());
+            media.error = QCoreApplication::translate("MediaInfo", "error %1")
+                              .arg(error.value(QLatin1String("code")).toInt());
         return media;
     }
     for (const QJsonValue& value : report.value(QLatin1String("streams")).toArray()) {

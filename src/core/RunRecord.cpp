@@ -3,6 +3,7 @@
 #include "core/NaturalOrder.h"
 #include "core/Segments.h"
 
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -83,14 +84,15 @@ std::optional<RunRecord> RunRecord::fromJson(const QByteArray& json, QString* er
     if (parse.error != QJsonParseError::NoError)
         return refuse(parse.errorString());
     if (root.value("version").toInt() != kVersion)
-        return refuse(QStringLiteral("no record of this version"));
+        return refuse(QCoreApplication::translate("RunRecord", "no record of this version"));
     RunRecord record;
     const QJsonObject input = root.value("input").toObject();
     record.input = {input.value("path").toString(), qint64(input.value("size").toDouble(-1)),
                     QDateTime::fromString(input.value("modified").toString(), Qt::ISODateWithMs)};
     record.sampleRate = root.value("sample_rate").toInt();
     if (record.input.path.isEmpty() || record.sampleRate <= 0)
-        return refuse(QStringLiteral("it names no input or no sample rate"));
+        return refuse(
+            QCoreApplication::translate("RunRecord", "it names no input or no sample rate"));
     const QJsonArray list = root.value("pieces").toArray();
     for (qsizetype i = 0; i < list.size(); ++i) {
         const QJsonObject entry = list.at(i).toObject();
@@ -107,14 +109,16 @@ std::optional<RunRecord> RunRecord::fromJson(const QByteArray& json, QString* er
         if (entry.value("index").toInt(-1) != i || !state || piece.start < 0 || piece.length < 0 ||
             !isPlainName(piece.segment) || (converted && !isPlainName(piece.converted)) ||
             (!piece.converted.isEmpty() && !isPlainName(piece.converted)))
-            return refuse(QStringLiteral("its piece %1 is not readable").arg(i + 1));
+            return refuse(QCoreApplication::translate("RunRecord", "its piece %1 is not readable")
+                              .arg(i + 1));
         piece.state = *state;
         record.pieces.append(piece);
     }
     if (record.pieces.isEmpty())
-        return refuse(QStringLiteral("it holds no pieces"));
+        return refuse(QCoreApplication::translate("RunRecord", "it holds no pieces"));
     if (root.value("samples").toDouble(-1) != double(record.samples()))
-        return refuse(QStringLiteral("its length is not the sum of its pieces"));
+        return refuse(
+            QCoreApplication::translate("RunRecord", "its length is not the sum of its pieces"));
     return record;
 }
 
@@ -130,12 +134,15 @@ QStringList joinOrder(const RunRecord& record, const std::function<bool(const QS
         } else {
             if (problem)
                 *problem =
-                    QStringLiteral("Piece %1 of %2 is missing: %3 in \\parts.")
-                        .arg(i + 1)
-                        .arg(record.pieces.size())
-                        .arg(piece.converted.isEmpty() ? piece.segment + QStringLiteral(" is not")
-                                                       : QStringLiteral("neither %1 nor %2 is")
-                                                             .arg(piece.converted, piece.segment));
+                    piece.converted.isEmpty()
+                        ? QCoreApplication::translate("RunRecord",
+                                                      "Piece %1 of %2 is missing: %3 is not in %4.")
+                              .arg(QString::number(i + 1), QString::number(record.pieces.size()),
+                                   piece.segment, partsFolderText())
+                        : QCoreApplication::translate(
+                              "RunRecord", "Piece %1 of %2 is missing: neither %3 nor %4 is in %5.")
+                              .arg(QString::number(i + 1), QString::number(record.pieces.size()),
+                                   piece.converted, piece.segment, partsFolderText());
             return {};
         }
     }

@@ -1,5 +1,7 @@
 #include "core/Segments.h"
 
+#include <QDir>
+
 #include <limits>
 
 namespace {
@@ -24,4 +26,8 @@ std::optional<qint64> segmentNumber(const QString& baseName) {
 
 QString convertedFileName(qint64 number) {
     return QString::number(number + 1) + QStringLiteral(".mp4");
+}
+
+QString partsFolderText() {
+    return QDir::toNativeSeparators(QStringLiteral("/parts"));
 }

@@ -17,3 +17,7 @@ std::optional<qint64> segmentNumber(const QString& baseName);
 // The file name of the converted piece of segment `number`: the number plus one, without
 // leading zeros, and ".mp4".
 QString convertedFileName(qint64 number);
+
+// The parts folder as messages name it, with the system's separator: "\parts" on Windows,
+// "/parts" elsewhere.
+QString partsFolderText();

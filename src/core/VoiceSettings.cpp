@@ -1,5 +1,6 @@
 #include "core/VoiceSettings.h"
 
+#include <QCoreApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStringList>
@@ -106,21 +107,25 @@ QByteArray VoiceSettings::toJson() const {
 QString VoiceSettings::describe() const {
     QStringList parts;
     if (!model.isEmpty())
-        parts.append(QStringLiteral("model ") + model);
+        parts.append(QCoreApplication::translate("VoiceSettings", "model %1").arg(model));
     if (stability)
-        parts.append(QStringLiteral("stability ") + percent(*stability));
+        parts.append(
+            QCoreApplication::translate("VoiceSettings", "stability %1").arg(percent(*stability)));
     if (similarity)
-        parts.append(QStringLiteral("similarity ") + percent(*similarity));
+        parts.append(QCoreApplication::translate("VoiceSettings", "similarity %1")
+                         .arg(percent(*similarity)));
     if (style)
-        parts.append(QStringLiteral("style ") + percent(*style));
+        parts.append(QCoreApplication::translate("VoiceSettings", "style %1").arg(percent(*style)));
     if (speakerBoost)
-        parts.append(QStringLiteral("speaker boost ") +
-                     (*speakerBoost ? QStringLiteral("on") : QStringLiteral("off")));
+        parts.append(*speakerBoost
+                         ? QCoreApplication::translate("VoiceSettings", "speaker boost on")
+                         : QCoreApplication::translate("VoiceSettings", "speaker boost off"));
     if (denoise)
-        parts.append(*denoise ? QStringLiteral("background noise removed")
-                              : QStringLiteral("background noise kept"));
+        parts.append(*denoise
+                         ? QCoreApplication::translate("VoiceSettings", "background noise removed")
+                         : QCoreApplication::translate("VoiceSettings", "background noise kept"));
     if (seed)
-        parts.append(QStringLiteral("seed %1").arg(*seed));
-    return parts.isEmpty() ? QStringLiteral("the service's defaults")
+        parts.append(QCoreApplication::translate("VoiceSettings", "seed %1").arg(*seed));
+    return parts.isEmpty() ? QCoreApplication::translate("VoiceSettings", "the service's defaults")
                            : parts.join(QStringLiteral(", "));
 }

@@ -38,35 +38,34 @@ void BackgroundPlan::decide(ScriptRun& check) {
                            : !check.outcome().isDone() ? check.failure()
                            : !found.text("reason").isEmpty()
                                ? found.text("reason")
-                               : QStringLiteral("python3-torchaudio is not "
-                                                "installed");
+                               : tr("python3-torchaudio is not installed");
     const bool service = !qEnvironmentVariable(kApiKeyVariable).trimmed().isEmpty();
     const QString choice = m_inputs.separation;
     m_mode = choice == QLatin1String("service") || choice == QLatin1String("local") ? choice
              : local ? QStringLiteral("local")
                      : QStringLiteral("service");
-    const QString install = QStringLiteral("the separator on this machine needs "
-                                           "python3-torchaudio (sudo apt install "
-                                           "python3-torchaudio)");
-    const QString key = QStringLiteral("the voice service's isolator needs the API key (Tools > "
-                                       "Set elevenlabs_api_key env var)");
+    const QString install = tr("the separator on this machine needs python3-torchaudio (sudo apt "
+                               "install python3-torchaudio)");
+    const QString key = tr("the voice service's isolator needs the API key (Tools > Set "
+                           "elevenlabs_api_key env var)");
     if (m_mode == QLatin1String("local") && !local) {
-        finish(JobOutcome::failed(QStringLiteral("Keep background cannot run here: ") + install +
-                                  QStringLiteral(". Or choose the service, or untick Keep "
-                                                 "background.")));
+        finish(JobOutcome::failed(
+            tr("Keep background cannot run here: %1. Or choose the service, or untick Keep "
+               "background.")
+                .arg(install)));
     } else if (m_mode == QLatin1String("service") && !service) {
-        finish(JobOutcome::failed(QStringLiteral("Keep background cannot run: ") + key +
-                                  (local ? QString() : QStringLiteral(", and ") + install) +
-                                  QStringLiteral(". Or untick Keep background.")));
+        finish(JobOutcome::failed(
+            local ? tr("Keep background cannot run: %1. Or untick Keep background.").arg(key)
+                  : tr("Keep background cannot run: %1, and %2. Or untick Keep background.")
+                        .arg(key, install)));
     } else if (m_mode == QLatin1String("service") && choice == QLatin1String("automatic")) {
         // Never a silent switch to the paid way.
         askForIsolator(reason);
     } else if (m_mode == QLatin1String("local") && !found.flag("weights")) {
         // The answer may come after this plan was stopped and deleted.
-        m_host.ask(QStringLiteral("Keeping the background on this machine needs the separator's "
-                                  "model (about 320 MB, fetched once from download.pytorch.org; "
-                                  "see the README for its licence). Nothing of yours is sent.\n\n"
-                                  "Fetch it now?"),
+        m_host.ask(tr("Keeping the background on this machine needs the separator's model "
+                      "(about 320 MB, fetched once from download.pytorch.org; see the README for "
+                      "its licence). Nothing of yours is sent.\n\nFetch it now?"),
                    [self = QPointer(this)](bool yes) {
                        if (!self || self->isFinished())
                            return;
@@ -74,8 +73,7 @@ void BackgroundPlan::decide(ScriptRun& check) {
                            self->fetchWeights();
                        else
                            self->finish(JobOutcome::failed(
-                               QStringLiteral("Keep background needs the separator's model: not "
-                                              "fetched.")));
+                               tr("Keep background needs the separator's model: not fetched.")));
                    });
     } else {
         finish(JobOutcome::done());
@@ -83,27 +81,29 @@ void BackgroundPlan::decide(ScriptRun& check) {
 }
 
 void BackgroundPlan::askForIsolator(const QString& reason) {
-    const QString cannot = QStringLiteral("The local separator cannot run: ") + reason;
-    m_host.log(StepHost::Log::Conversion, cannot);
-    QString question = cannot + QStringLiteral(". Use the voice service's isolator");
-    if (m_seconds)
-        question += QStringLiteral(", about %1 credits").arg(creditsFor(*m_seconds));
+    m_host.log(StepHost::Log::Conversion, tr("The local separator cannot run: %1").arg(reason));
+    const QString question =
+        m_seconds ? tr("The local separator cannot run: %1. Use the voice service's isolator, "
+                       "about %2 credits?")
+                        .arg(reason, QString::number(creditsFor(*m_seconds)))
+                  : tr("The local separator cannot run: %1. Use the voice service's isolator?")
+                        .arg(reason);
     // The answer may come after this plan was stopped and deleted.
-    m_host.ask(question + QLatin1Char('?'), [self = QPointer(this)](bool yes) {
+    m_host.ask(question, [self = QPointer(this)](bool yes) {
         if (!self || self->isFinished())
             return;
         if (yes)
             self->finish(JobOutcome::done());
         else
-            self->finish(JobOutcome::failed(QStringLiteral(
-                "Keep background: the local separator cannot run, and the voice service's "
-                "isolator was not wanted. Untick Keep background, or choose where it is split "
-                "off.")));
+            self->finish(JobOutcome::failed(
+                tr("Keep background: the local separator cannot run, and the voice service's "
+                   "isolator was not wanted. Untick Keep background, or choose where it is split "
+                   "off.")));
     });
 }
 
 void BackgroundPlan::fetchWeights() {
-    m_host.showStage(QStringLiteral("Fetching the separator's model"));
+    m_host.showStage(tr("Fetching the separator's model"));
     auto* download =
         new ScriptRun(m_inputs.interpreter, {m_work.separator(), QStringLiteral("--download")});
     connect(download, &ScriptRun::message, this, [this](const ScriptMessage& m) {
@@ -115,9 +115,8 @@ void BackgroundPlan::fetchWeights() {
         if (outcome.isStopped())
             finish(outcome);
         else if (!outcome.isDone())
-            finish(JobOutcome::failed(QStringLiteral("The separator's model could not be "
-                                                     "fetched: ") +
-                                      outcome.reason));
+            finish(JobOutcome::failed(
+                tr("The separator's model could not be fetched: %1").arg(outcome.reason)));
         else
             finish(JobOutcome::done());
     });

@@ -48,24 +48,25 @@ void ConvertStep::begin() {
     }
     m_voiceId = voiceIdFromRow(inputs().voiceRow);
     if (m_voiceId.isEmpty()) {
-        refuse(QStringLiteral("No voice selected. Choose a voice in the Voice list."));
+        refuse(tr("No voice selected. Choose a voice in the Voice list."));
         return;
     }
     host().clearLog(StepHost::Log::Conversion);
     m_offline = offlineVoice();
     // The first line says what the pieces are converted with.
-    QString with = inputs().voiceRow + QStringLiteral(": ") + inputs().voiceSettings.describe();
-    if (m_offline && !inputs().voiceSettings.isEmpty())
-        with += QStringLiteral(" (the offline voice ignores them)");
+    const QString with =
+        m_offline && !inputs().voiceSettings.isEmpty()
+            ? tr("%1: %2 (the offline voice ignores them)")
+                  .arg(inputs().voiceRow, inputs().voiceSettings.describe())
+            : inputs().voiceRow + QStringLiteral(": ") + inputs().voiceSettings.describe();
     host().log(StepHost::Log::Conversion, with);
     if (!takePieces())
         return;
     if (!paths().FileExists(work().script())) {
-        refuse(QStringLiteral("convert.py not found?"));
+        refuse(tr("convert.py not found?"));
         return;
     }
-    host().log(StepHost::Log::Conversion,
-               QString::number(m_pieces.size()) + QStringLiteral(" files found"));
+    host().log(StepHost::Log::Conversion, tr("%1 files found").arg(m_pieces.size()));
     double seconds = 0;
     for (const int piece : std::as_const(m_pieces))
         seconds += double(m_record.pieces.at(piece).length) / m_record.sampleRate;
@@ -104,8 +105,7 @@ bool ConvertStep::takePieces() {
              paths().ListFiles(work().parts(), QStringLiteral("output*"), false)) {
             if (!segmentNumber(paths().BaseName(name))) {
                 host().log(StepHost::Log::Conversion,
-                           QStringLiteral("Skipped ") + name +
-                               QStringLiteral(": no segment number in its name"));
+                           tr("Skipped %1: no segment number in its name").arg(name));
                 continue;
             }
             RecordedPiece piece;
@@ -124,11 +124,9 @@ bool ConvertStep::takePieces() {
         if (converted)
             continue;
         if (!paths().FileExists(partsFile(piece.segment))) {
-            refuse(QStringLiteral("Piece %1 of %2 is missing: %3 is not in \\parts.\n\nSplit the "
-                                  "audio again.")
-                       .arg(i + 1)
-                       .arg(m_record.pieces.size())
-                       .arg(piece.segment));
+            refuse(tr("Piece %1 of %2 is missing: %3 is not in %4.\n\nSplit the audio again.")
+                       .arg(QString::number(i + 1), QString::number(m_record.pieces.size()),
+                            piece.segment, partsFolderText()));
             return false;
         }
         if (piece.converted.isEmpty()) {
@@ -140,7 +138,7 @@ bool ConvertStep::takePieces() {
         m_pieces.append(i);
     }
     if (m_pieces.isEmpty()) {
-        refuse(QStringLiteral("No output files in \\parts?"));
+        refuse(tr("No output files in %1?").arg(partsFolderText()));
         return false;
     }
     return true;
@@ -149,7 +147,7 @@ bool ConvertStep::takePieces() {
 // What goes to the service, what comes from the cache, what it costs and what is left: said
 // before anything is sent, and asked about when the credits would not do.
 void ConvertStep::estimateCost() {
-    host().showProgress(0, QStringLiteral("Working out the cost"));
+    host().showProgress(0, tr("Working out the cost"));
     QStringList arguments{work().script(), QStringLiteral("--estimate"), m_voiceId};
     for (const int piece : std::as_const(m_pieces))
         arguments.append(partsFile(m_record.pieces.at(piece).segment));
@@ -165,7 +163,7 @@ void ConvertStep::estimateCost() {
             parseEstimate(run.last(QStringLiteral("estimate")).fields);
         if (!estimate) {
             host().log(StepHost::Log::Conversion,
-                       QStringLiteral("The cost could not be worked out: ") + run.failure());
+                       tr("The cost could not be worked out: %1").arg(run.failure()));
             pump();
             return;
         }
@@ -192,8 +190,8 @@ void ConvertStep::estimateCost() {
             return;
         }
         // The answer may come after this step was stopped and deleted.
-        host().ask(QStringLiteral("This run needs about %1 credits, but the account has %2 "
-                                  "left; it would stop half-way.\n\nConvert anyway?")
+        host().ask(tr("This run needs about %1 credits, but the account has %2 left; it would "
+                      "stop half-way.\n\nConvert anyway?")
                        .arg(estimate->credits)
                        .arg(*estimate->creditsLeft),
                    [self = QPointer<ConvertStep>(this)](bool yes) {
@@ -204,8 +202,8 @@ void ConvertStep::estimateCost() {
                            return;
                        }
                        self->host().log(StepHost::Log::Conversion,
-                                        QStringLiteral("Not converted: too few credits"));
-                       self->fail(QStringLiteral("too few credits"));
+                                        tr("Not converted: too few credits"));
+                       self->fail(tr("too few credits"));
                    });
     });
 }
@@ -233,21 +231,21 @@ void ConvertStep::startPiece(int piece) {
     const QString converted = partsFile(recorded.converted);
     if (!m_announced.contains(piece)) {
         m_announced.insert(piece);
-        host().log(StepHost::Log::Conversion,
-                   QStringLiteral("starting ") + paths().BaseName(segment));
+        host().log(StepHost::Log::Conversion, tr("starting %1").arg(paths().BaseName(segment)));
     }
     // A piece left by an earlier failed or stopped run must not pass for this run's result.
     discardPartialPiece(converted);
     if (paths().FileExists(converted)) {
         m_schedule->failed(piece);
-        failed(piece, QStringLiteral("Could not remove the earlier converted file ") + converted +
-                          QStringLiteral(". Close any program that uses it and try again."));
+        failed(piece, tr("Could not remove the earlier converted file %1. Close any program that "
+                         "uses it and try again.")
+                          .arg(converted));
         QMetaObject::invokeMethod(this, &ConvertStep::pump, Qt::QueuedConnection);
         return;
     }
     setState(piece, RecordedPiece::State::Converting);
     host().showProgress(double(m_schedule->done()) / m_pieces.size(),
-                        QStringLiteral("Converting: %1 of %2 done, %3 running")
+                        tr("Converting: %1 of %2 done, %3 running")
                             .arg(m_schedule->done())
                             .arg(m_pieces.size())
                             .arg(m_schedule->alive()));
@@ -292,16 +290,15 @@ void ConvertStep::pieceEnded(int piece, ScriptRun& run) {
     } else if (paths().FileLength(converted) <= 0) {
         discardPartialPiece(converted);
         m_schedule->failed(piece);
-        failed(piece, QStringLiteral("convert.py said it wrote the converted file, but it is not "
-                                     "there:\n") +
-                          converted + QStringLiteral("\n\nWhat it said:\n") + run.text());
+        failed(piece, tr("convert.py said it wrote the converted file, but it is not there:\n%1"
+                         "\n\nWhat it said:\n%2")
+                          .arg(converted, run.text()));
     } else if (!paths().DeleteFile(segment)) {
         // The segment must go, or a join without the record would take both.
         m_schedule->failed(piece);
-        failed(piece, QStringLiteral("Converted ") + segment + QStringLiteral(" into ") +
-                          converted +
-                          QStringLiteral(", but could not remove the segment. Delete it before "
-                                         "joining, or it is joined twice."));
+        failed(piece, tr("Converted %1 into %2, but could not remove the segment. Delete it "
+                         "before joining, or it is joined twice.")
+                          .arg(segment, converted));
     } else {
         m_schedule->converted(piece);
         RecordedPiece& done = m_record.pieces[piece];
@@ -312,10 +309,9 @@ void ConvertStep::pieceEnded(int piece, ScriptRun& run) {
         setState(piece, RecordedPiece::State::Converted);
         host().addConversionRow(run.last(QStringLiteral("result")).text("message"));
         host().partsChanged();
-        host().showProgress(double(m_schedule->done()) / m_pieces.size(),
-                            QStringLiteral("Converting: %1 of %2 done")
-                                .arg(m_schedule->done())
-                                .arg(m_pieces.size()));
+        host().showProgress(
+            double(m_schedule->done()) / m_pieces.size(),
+            tr("Converting: %1 of %2 done").arg(m_schedule->done()).arg(m_pieces.size()));
     }
     pump();
 }
@@ -325,7 +321,7 @@ void ConvertStep::failed(int piece, const QString& text) {
     if (!m_reported) // the first failure is the one to read
         host().setToolOutput(text);
     m_reported = true;
-    host().log(StepHost::Log::Conversion, QStringLiteral("Error"));
+    host().log(StepHost::Log::Conversion, tr("Error"));
 }
 
 // The account takes no more requests at once. The piece goes back to the front; with requests
@@ -336,8 +332,8 @@ void ConvertStep::busy(int piece, const ScriptMessage& said, const QString& text
     if (m_schedule->busy(piece)) {
         if (m_schedule->atOnce() < before)
             host().log(StepHost::Log::Conversion,
-                       QStringLiteral("The voice service takes %1 at once for this account: "
-                                      "going on with %1")
+                       tr("The voice service takes %1 at once for this account: going on with "
+                          "%1")
                            .arg(m_schedule->atOnce()));
         return;
     }
@@ -351,8 +347,8 @@ void ConvertStep::busy(int piece, const ScriptMessage& said, const QString& text
     const int waitMs =
         retryAfter >= 0 ? int(retryAfter * 1000) : kBusyWaitMs << std::min(m_busyWaits - 1, 4);
     host().log(StepHost::Log::Conversion,
-               QStringLiteral("The voice service is busy with other requests of this account: "
-                              "trying again in %1 s")
+               tr("The voice service is busy with other requests of this account: trying again "
+                  "in %1 s")
                    .arg(waitMs / 1000));
     if (!m_wait) {
         m_wait = new QTimer(this);
@@ -370,7 +366,7 @@ void ConvertStep::setState(int piece, RecordedPiece::State state, const QString&
     recorded.state = state;
     recorded.reason = reason;
     if (m_recorded && !saveRunRecord(work(), m_record))
-        host().log(StepHost::Log::Conversion, QStringLiteral("Could not write ") + work().record());
+        host().log(StepHost::Log::Conversion, tr("Could not write %1").arg(work().record()));
 }
 
 void ConvertStep::wrapUp() {
@@ -378,12 +374,12 @@ void ConvertStep::wrapUp() {
         return;
     host().partsChanged(); // what stopped or failed runs left is gone
     if (stopRequested()) {
-        host().log(StepHost::Log::Conversion, QStringLiteral("Stopped"));
+        host().log(StepHost::Log::Conversion, tr("Stopped"));
         finish(JobOutcome::stopped());
     } else if (m_schedule && m_schedule->hasFailed()) {
-        fail(QStringLiteral("a piece could not be converted"));
+        fail(tr("a piece could not be converted"));
     } else {
-        host().log(StepHost::Log::Conversion, QStringLiteral("Complete!"));
+        host().log(StepHost::Log::Conversion, tr("Complete!"));
         host().playSound(work().completeSound());
         finish(JobOutcome::done());
     }
@@ -417,10 +413,9 @@ void ConvertStep::halt() {
     if (!paid.isEmpty())
         host().showProgress(
             double(m_schedule->done()) / m_pieces.size(),
-            QStringLiteral("Stopping once the %1 already paid for %2 kept")
-                .arg(paid.size() == 1 ? QStringLiteral("piece")
-                                      : QStringLiteral("%1 pieces").arg(paid.size()))
-                .arg(paid.size() == 1 ? QStringLiteral("is") : QStringLiteral("are")));
+            paid.size() == 1
+                ? tr("Stopping once the piece already paid for is kept")
+                : tr("Stopping once the %1 pieces already paid for are kept").arg(paid.size()));
     if (childrenRunning())
         stopChildren(paid);
     else

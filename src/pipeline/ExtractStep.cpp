@@ -15,7 +15,7 @@ void ExtractStep::begin() {
         // Whatever the template names, the next step reads raw.mp4: an old one must not survive
         // a failed run.
         if (!removeWorkingFile(work().raw())) {
-            refuse(QStringLiteral("Could not delete ") + work().raw());
+            refuse(tr("Could not delete %1").arg(work().raw()));
             return;
         }
         auto* run = new FfmpegRun(host(), work(),
@@ -25,7 +25,7 @@ void ExtractStep::begin() {
             if (!run.outcome().isDone())
                 finish(run.outcome());
             else if (!paths().FileExists(work().raw()))
-                fail(QStringLiteral("ffmpeg wrote no raw.mp4"));
+                fail(tr("ffmpeg wrote no raw.mp4"));
             else
                 finish(JobOutcome::done());
         });

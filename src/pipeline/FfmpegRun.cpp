@@ -84,16 +84,16 @@ void FfmpegRun::ended(const JobOutcome& outcome, const QString& output) {
     m_text = named(output);
     if (outcome.isStopped()) {
         removeWritten();
-        m_host.setToolOutput(QStringLiteral("Stopped\r\n") + m_text);
+        m_host.setToolOutput(tr("Stopped") + QStringLiteral("\r\n") + m_text);
         finish(outcome);
         return;
     }
     if (!outcome.isDone()) {
         removeWritten();
-        m_host.setToolOutput(QStringLiteral("Error: ") + m_text);
+        m_host.setToolOutput(tr("Error: %1").arg(m_text));
         const QString reason = ffmpegReason(m_text);
-        finish(JobOutcome::failed(QStringLiteral("ffmpeg failed") +
-                                  (reason.isEmpty() ? QString() : QStringLiteral(": ") + reason)));
+        finish(JobOutcome::failed(reason.isEmpty() ? tr("ffmpeg failed")
+                                                   : tr("ffmpeg failed: %1").arg(reason)));
         return;
     }
     m_host.setToolOutput(m_remark.isEmpty() ? m_text
@@ -128,19 +128,17 @@ void FfmpegRun::checked(const JobOutcome& outcome, const QString& said) {
         if (check.size() > 2000)
             check = check.left(2000) + QStringLiteral("\n...");
         m_host.setToolOutput(
-            QStringLiteral("Error: ffmpeg wrote %1, but it does not decode, so it "
-                           "was removed.%2\r\n%3\r\n%4")
+            tr("Error: ffmpeg wrote %1, but it does not decode, so it was removed.%2\r\n%3\r\n%4")
                 .arg(name, m_hint.isEmpty() ? QString() : ' ' + m_hint, check, m_text));
-        finish(JobOutcome::failed(reason.isEmpty() ? QStringLiteral("%1 does not decode").arg(name)
-                                                   : QStringLiteral("ffmpeg failed: ") + reason));
+        finish(JobOutcome::failed(reason.isEmpty() ? tr("%1 does not decode").arg(name)
+                                                   : tr("ffmpeg failed: %1").arg(reason)));
         return;
     }
     if (!m_hidden.isEmpty() && QFileInfo::exists(m_hidden) && !replaceFile(m_hidden, m_output)) {
         removeWritten();
-        m_host.setToolOutput(QStringLiteral("Error: ffmpeg wrote %1, but it could not take its "
-                                            "name:\r\n%2")
+        m_host.setToolOutput(tr("Error: ffmpeg wrote %1, but it could not take its name:\r\n%2")
                                  .arg(name, m_output));
-        finish(JobOutcome::failed(QStringLiteral("could not write %1").arg(m_output)));
+        finish(JobOutcome::failed(tr("could not write %1").arg(m_output)));
         return;
     }
     finish(JobOutcome::done());

@@ -55,7 +55,7 @@ void FullAutoRun::begin() {
     const QString outputFolder = inputs().outputFolder;
     if (templateUses(inputs().templateText(Template::Integrate), QStringLiteral("%2")) &&
         !paths().FolderExists(outputFolder)) {
-        refuse(tr("The output folder does not exist:\n") + outputFolder);
+        refuse(tr("The output folder does not exist:\n%1").arg(outputFolder));
         return;
     }
     // Nor may a voice the run cannot use, a missing key or interpreter be found out only after
@@ -135,7 +135,7 @@ void FullAutoRun::agreeCost() {
         if (!estimate.outcome().isDone()) {
             // The conversion works its cost out again, and asks then.
             host().log(StepHost::Log::Auto,
-                       tr("The cost could not be worked out: ") + estimate.outcome().reason);
+                       tr("The cost could not be worked out: %1").arg(estimate.outcome().reason));
             nextStage();
             return;
         }
@@ -143,18 +143,20 @@ void FullAutoRun::agreeCost() {
         const QStringList lines = costLines(cost);
         for (const QString& line : lines)
             host().log(StepHost::Log::Auto, line);
-        const auto answered = [self = QPointer<FullAutoRun>(this)](bool yes) {
+        const bool tooFew = cost.exceedsCredits();
+        const auto answered = [self = QPointer<FullAutoRun>(this), tooFew](bool yes) {
             if (!self || self->isFinished())
                 return;
             if (!yes) {
-                self->host().log(StepHost::Log::Auto, tr("Not started: cancelled"));
+                self->host().log(StepHost::Log::Auto, tooFew ? tr("Not started: too few credits")
+                                                             : tr("Not started: cancelled"));
                 self->finish(JobOutcome::stopped());
                 return;
             }
             self->m_costAgreed = true;
             self->nextStage();
         };
-        if (cost.exceedsCredits())
+        if (tooFew)
             host().ask(tr("This run needs about %1 credits, but the account has %2 left; it "
                           "would stop half-way.\n\nConvert anyway?")
                            .arg(cost.credits)

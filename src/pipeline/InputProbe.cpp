@@ -12,9 +12,9 @@ InputProbe::InputProbe(const QString& ffprobe, const QString& input, bool needAu
 
 void InputProbe::begin() {
     if (!PathTools().FileExists(m_ffprobe)) {
-        finish(JobOutcome::failed(QStringLiteral("ffprobe not found: ") + m_ffprobe +
-                                  QStringLiteral("\n\nIt comes with ffmpeg; put it in the same "
-                                                 "folder.")));
+        finish(JobOutcome::failed(
+            tr("ffprobe not found: %1\n\nIt comes with ffmpeg; put it in the same folder.")
+                .arg(m_ffprobe)));
         return;
     }
     m_run = new ProcessJob(m_ffprobe, probeArguments(m_input), this);
@@ -25,12 +25,12 @@ void InputProbe::begin() {
         }
         m_media = parseProbeReport(m_run->output().toUtf8());
         if (!m_media.error.isEmpty())
-            finish(JobOutcome::failed(QStringLiteral("ffmpeg cannot read ") + m_input +
-                                      QStringLiteral(":\n") + m_media.error));
+            finish(
+                JobOutcome::failed(tr("ffmpeg cannot read %1:\n%2").arg(m_input, m_media.error)));
         else if (m_needAudio && !m_media.first(QStringLiteral("audio")))
             finish(JobOutcome::failed(
-                m_input + QStringLiteral("\n\nhas no audio track: there is no speech in it to "
-                                         "give another voice.")));
+                tr("%1\n\nhas no audio track: there is no speech in it to give another voice.")
+                    .arg(m_input)));
         else
             finish(JobOutcome::done());
     });

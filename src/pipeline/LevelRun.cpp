@@ -45,7 +45,7 @@ void LevelRun::begin() {
         m_text = m_run->errorOutput();
         finish(outcome.isStopped()
                    ? outcome
-                   : JobOutcome::failed(QStringLiteral("ffmpeg failed: ") + ffmpegReason(m_text)));
+                   : JobOutcome::failed(tr("ffmpeg failed: %1").arg(ffmpegReason(m_text))));
     });
     m_run->start();
 }

@@ -18,8 +18,8 @@ void Mp4Conversion::begin() {
     run->guardOutput(FfmpegRun::Check::Demux);
     runChild(run, [this](FfmpegRun& run) {
         if (run.outcome().isDone() && paths().FileExists(m_output)) {
-            host().setToolOutput(run.text() + QStringLiteral("\r\nFileSize: ") +
-                                 QString::number(paths().FileLength(m_output)));
+            host().setToolOutput(run.text() + QStringLiteral("\r\n") +
+                                 tr("FileSize: %1").arg(paths().FileLength(m_output)));
             emit converted(m_output);
         }
         finish(run.outcome());

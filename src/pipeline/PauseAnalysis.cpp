@@ -23,8 +23,8 @@ void PauseAnalysis::begin() {
             finish(outcome);
         } else if (!length) {
             m_text = probe.output();
-            finish(JobOutcome::failed(QStringLiteral("ffprobe cannot tell the length of ") +
-                                      m_work.raw() + QStringLiteral(": ") + ffmpegReason(m_text)));
+            finish(JobOutcome::failed(tr("ffprobe cannot tell the length of %1: %2")
+                                          .arg(m_work.raw(), ffmpegReason(m_text))));
         } else {
             // The segment muxer cuts a copy at packets: the cuts fall on them.
             m_rules.granule = double(length->packetSamples) / length->sampleRate;
@@ -49,8 +49,7 @@ void PauseAnalysis::measureNext() {
         return;
     }
     const double from = stretch->first * kWindowSeconds;
-    m_host.showProgress(m_seconds > 0 ? from / m_seconds : 0,
-                        QStringLiteral("Looking for the pauses"));
+    m_host.showProgress(m_seconds > 0 ? from / m_seconds : 0, tr("Looking for the pauses"));
     runChild(new LevelRun(m_work.ffmpeg(), m_work.raw(), from, stretch->count * kWindowSeconds),
              [this](LevelRun& measure) {
                  if (!measure.outcome().isDone()) {
@@ -76,10 +75,13 @@ QString PauseAnalysis::cutsArgument() const {
 QString PauseAnalysis::summary() const {
     const int cuts = int(m_plan.cuts.size());
     if (cuts == 0)
-        return QStringLiteral("No cut: the audio fits in one piece");
-    return QStringLiteral("%1 %2: %3 in pauses, %4 at the quietest moment")
+        return tr("No cut: the audio fits in one piece");
+    if (cuts == 1)
+        return tr("1 cut: %1 in pauses, %2 at the quietest moment")
+            .arg(m_plan.inPauses)
+            .arg(m_plan.atQuietest);
+    return tr("%1 cuts: %2 in pauses, %3 at the quietest moment")
         .arg(cuts)
-        .arg(cuts == 1 ? QStringLiteral("cut") : QStringLiteral("cuts"))
         .arg(m_plan.inPauses)
         .arg(m_plan.atQuietest);
 }

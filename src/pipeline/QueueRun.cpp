@@ -5,6 +5,8 @@
 #include "pipeline/Steps.h"
 #include "pipeline/VideosEstimate.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cmath>
 
@@ -22,7 +24,7 @@ QString summary(const VideoQueue& queue) {
         done += item.state == QueueItem::State::Done;
         failed += item.state == QueueItem::State::Failed;
     }
-    return QStringLiteral("%1 done, %2 failed").arg(done).arg(failed);
+    return QCoreApplication::translate("QueueRun", "%1 done, %2 failed").arg(done).arg(failed);
 }
 
 QueueItem* QueueRun::running() {
@@ -45,7 +47,7 @@ void QueueRun::begin() {
         next();
         return;
     }
-    m_host.showStage(QStringLiteral("Working out the cost of the queue"));
+    m_host.showStage(tr("Working out the cost of the queue"));
     runChild(new VideosEstimate(m_work, videos), [this](VideosEstimate& estimate) {
         const JobOutcome& outcome = estimate.outcome();
         if (outcome.isStopped() || stopRequested()) {
@@ -53,12 +55,12 @@ void QueueRun::begin() {
             return;
         }
         if (!outcome.isDone()) {
-            emit costKnown(QStringLiteral("The cost could not be worked out: ") + outcome.reason);
+            emit costKnown(tr("The cost could not be worked out: %1").arg(outcome.reason));
             next();
             return;
         }
         const Estimate& total = estimate.total();
-        emit costKnown(QStringLiteral("The queue: ") + costLines(total).join(QLatin1Char('\n')));
+        emit costKnown(tr("The queue: %1").arg(costLines(total).join(QLatin1Char('\n'))));
         if (!total.exceedsCredits()) {
             if (total.credits == 0) {
                 next();
@@ -77,8 +79,8 @@ void QueueRun::begin() {
             return;
         }
         // The answer may come after the queue was stopped and deleted.
-        m_host.ask(QStringLiteral("The queue needs about %1 credits, but the account has %2 "
-                                  "left; it would stop part-way.\n\nStart it anyway?")
+        m_host.ask(tr("The queue needs about %1 credits, but the account has %2 left; it would "
+                      "stop part-way.\n\nStart it anyway?")
                        .arg(total.credits)
                        .arg(*total.creditsLeft),
                    [self = QPointer<QueueRun>(this)](bool yes) {
@@ -87,7 +89,7 @@ void QueueRun::begin() {
                        if (yes)
                            self->next();
                        else
-                           self->finish(JobOutcome::failed(QStringLiteral("too few credits")));
+                           self->finish(JobOutcome::failed(tr("too few credits")));
                    });
     });
 }
@@ -170,5 +172,5 @@ void QueueRun::showProgress(double fraction, const QString& detail) {
 }
 
 QString QueueRun::position() const {
-    return QStringLiteral("Video %1 of %2: ").arg(m_queue.row(m_running) + 1).arg(m_queue.size());
+    return tr("Video %1 of %2: ").arg(m_queue.row(m_running) + 1).arg(m_queue.size());
 }

@@ -29,7 +29,7 @@ void ReintegrateStep::avoidTakenOutput(QStringList& arguments) {
     if (QDir::cleanPath(name) == QDir::cleanPath(QFileInfo(wanted).absoluteFilePath()))
         return;
     arguments[arguments.lastIndexOf(wanted)] = QDir::toNativeSeparators(name);
-    m_remark = QStringLiteral("%1 was written by an earlier video of this run: this one is %2")
+    m_remark = tr("%1 was written by an earlier video of this run: this one is %2")
                    .arg(QFileInfo(wanted).fileName(), QFileInfo(name).fileName());
     host().log(StepHost::Log::Auto, m_remark);
 }
@@ -48,7 +48,7 @@ void ReintegrateStep::run(const MediaInfo* media) {
     QStringList arguments = stepArguments(inputs(), work(), Template::Integrate, media);
     avoidTakenOutput(arguments);
     if (!paths().FileExists(work().joined())) {
-        refuse(QStringLiteral("Could not find joined.mp4"));
+        refuse(tr("Could not find joined.mp4"));
         return;
     }
     // Full Auto asked before it began; a queue or a command line asks nobody.
@@ -76,16 +76,16 @@ void ReintegrateStep::write(const QStringList& arguments, const MediaInfo* media
     const KeptStreams kept = media ? reintegrateKeeps(inputs(), *media) : KeptStreams();
     if (kept.extension != QLatin1String("mp4") &&
         templateUses(inputs().templateText(Template::Integrate), QStringLiteral("%ext"))) {
-        QString remark = QStringLiteral("%1_AI.mkv (Matroska): MP4 cannot hold %2 of this video, "
-                                        "which %3 kept untouched.")
+        const bool one = kept.matroskaReasons.size() == 1 && kept.pictureNeedsMatroska;
+        QString remark = (one ? tr("%1_AI.mkv (Matroska): MP4 cannot hold %2 of this video, "
+                                   "which is kept untouched.")
+                              : tr("%1_AI.mkv (Matroska): MP4 cannot hold %2 of this video, "
+                                   "which are kept untouched."))
                              .arg(paths().BaseName(inputs().input),
-                                  kept.matroskaReasons.join(QStringLiteral(", ")),
-                                  kept.matroskaReasons.size() == 1 && kept.pictureNeedsMatroska
-                                      ? QStringLiteral("is")
-                                      : QStringLiteral("are"));
+                                  kept.matroskaReasons.join(QStringLiteral(", ")));
         if (kept.pictureNeedsMatroska)
-            remark += QStringLiteral(" Tools > Convert wmv to mp4 makes an MP4 of the video if "
-                                     "you need one.");
+            remark += QLatin1Char(' ') + tr("Tools > Convert wmv to mp4 makes an MP4 of the video "
+                                            "if you need one.");
         run->setRemark(remark);
         if (context().inFullAuto)
             host().log(StepHost::Log::Auto, remark);

@@ -1,6 +1,7 @@
 // Rejoin audio: the pieces in the order of the record (each converted where it was, else as it
 // was cut), joined into joined.mp4 through ffmpeg's concat list; the join must decode.
 #include "core/ConcatList.h"
+#include "core/Segments.h"
 #include "pipeline/FfmpegRun.h"
 #include "pipeline/RunRecordFile.h"
 #include "pipeline/Steps.h"
@@ -19,24 +20,23 @@ void RejoinStep::begin() {
     const auto join = [this, list](const MediaInfo* media) {
         const QStringList arguments = stepArguments(inputs(), work(), Template::Concat, media);
         if (!paths().WriteFile(work().concatList(), concatListText(list))) {
-            refuse(QStringLiteral("Could not write ") + work().concatList());
+            refuse(tr("Could not write %1").arg(work().concatList()));
             return;
         }
         auto* run = new FfmpegRun(host(), work(), arguments);
         // ffmpeg joins pieces of different formats without complaint, into a file that does not
         // decode: only decoding it tells.
         run->guardOutput(FfmpegRun::Check::DecodeAudio,
-                         QStringLiteral("The pieces in the parts folder are not all of one "
-                                        "format (a piece made elsewhere, or a changed "
-                                        "template?)."));
+                         tr("The pieces in the parts folder are not all of one format (a piece "
+                            "made elsewhere, or a changed template?)."));
         runChild(run, [this](FfmpegRun& run) {
             // Removed after every run, whether ffmpeg succeeded or not.
             if (!removeWorkingFile(work().concatList()))
-                refuse(QStringLiteral("Could not delete ") + work().concatList());
+                refuse(tr("Could not delete %1").arg(work().concatList()));
             else if (!run.outcome().isDone())
                 finish(run.outcome());
             else if (!paths().FileExists(work().joined()))
-                fail(QStringLiteral("ffmpeg wrote no joined.mp4"));
+                fail(tr("ffmpeg wrote no joined.mp4"));
             else
                 finish(JobOutcome::done());
         });
@@ -70,7 +70,7 @@ QStringList RejoinStep::pieces() {
             },
             &problem);
         if (names.isEmpty()) {
-            refuse(problem + QStringLiteral("\n\nSplit the audio again."));
+            refuse(tr("%1\n\nSplit the audio again.").arg(problem));
             return {};
         }
     } else {
@@ -82,7 +82,7 @@ QStringList RejoinStep::pieces() {
         }
         names = pieceOrder(names);
         if (names.isEmpty()) {
-            refuse(QStringLiteral("No files in \\parts?"));
+            refuse(tr("No files in %1?").arg(partsFolderText()));
             return {};
         }
     }

@@ -1,5 +1,7 @@
 #include "pipeline/RunControl.h"
 
+#include <QCoreApplication>
+
 RunControl::~RunControl() {
     delete m_job;
 }
@@ -36,6 +38,9 @@ void RunControl::stopNow() {
 
 QString stopNowQuestion(int paid) {
     return paid == 1
-               ? QStringLiteral("Stop now? 1 answer already paid for will be lost.")
-               : QStringLiteral("Stop now? %1 answers already paid for will be lost.").arg(paid);
+               ? QCoreApplication::translate("RunControl",
+                                             "Stop now? 1 answer already paid for will be lost.")
+               : QCoreApplication::translate("RunControl",
+                                             "Stop now? %1 answers already paid for will be lost.")
+                     .arg(paid);
 }

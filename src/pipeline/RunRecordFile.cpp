@@ -1,15 +1,17 @@
 #include "pipeline/RunRecordFile.h"
 
+#include "core/Segments.h"
 #include "platform/PathTools.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
 QString LoadedRecord::damage(const WorkFolder& work) const {
-    return QStringLiteral("The record of the pieces is damaged (%1):\n%2\n\nSplit the audio "
-                          "again.")
+    return QCoreApplication::translate("RunRecordFile", "The record of the pieces is damaged "
+                                                        "(%1):\n%2\n\nSplit the audio again.")
         .arg(error, work.record());
 }
 
@@ -48,7 +50,9 @@ RecordedInput describeInput(const QString& path) {
 QString otherVideoProblem(const RunRecord& record, const QString& input) {
     if (record.input.isSameVideo(describeInput(input)))
         return {};
-    return QStringLiteral("The pieces in \\parts were cut from another video:\n%1\n\nSplit this "
-                          "video's audio first, or choose that video again.")
-        .arg(QDir::toNativeSeparators(record.input.path));
+    return QCoreApplication::translate("RunRecordFile",
+                                       "The pieces in %1 were cut from another video:\n%2\n\n"
+                                       "Split this video's audio first, or choose that video "
+                                       "again.")
+        .arg(partsFolderText(), QDir::toNativeSeparators(record.input.path));
 }

@@ -58,7 +58,7 @@ QString ScriptRun::failure() const {
     const QString words = text().trimmed().section(QLatin1Char('\n'), -1).trimmed();
     if (!words.isEmpty())
         return words;
-    return m_run->outcome().isDone() ? QStringLiteral("the script ended without a result")
+    return m_run->outcome().isDone() ? tr("the script ended without a result")
                                      : m_run->outcome().reason;
 }
 

@@ -18,24 +18,24 @@ void SplitStep::begin() {
     // Checked before the parts folder is emptied: without raw.mp4 the pieces of an earlier
     // conversion stay where they are.
     if (!paths().FileExists(work().raw())) {
-        refuse(QStringLiteral("Could not find raw.mp4"));
+        refuse(tr("Could not find raw.mp4"));
         return;
     }
     // It measures raw.mp4 before the cuts.
     if (!paths().FileExists(work().ffprobe())) {
-        refuse(QStringLiteral("ffprobe not found: ") + work().ffprobe() +
-               QStringLiteral("\n\nIt comes with ffmpeg; put it in the same folder."));
+        refuse(tr("ffprobe not found: %1\n\nIt comes with ffmpeg; put it in the same folder.")
+                   .arg(work().ffprobe()));
         return;
     }
     // The new pieces must not mix with earlier files: stop when one of them stays.
     if (const QString stays = emptyFolder(work().parts()); !stays.isEmpty()) {
         host().partsChanged();
-        refuse(QStringLiteral("Could not delete ") + stays);
+        refuse(tr("Could not delete %1").arg(stays));
         return;
     }
     // The folder may have been removed behind the program's back since start-up.
     if (!paths().FolderExists(work().parts()) && !paths().CreateFolder(work().parts())) {
-        refuse(QStringLiteral("Could not create ") + work().parts());
+        refuse(tr("Could not create %1").arg(work().parts()));
         return;
     }
     const auto cut = [this](const MediaInfo* media) {
@@ -53,7 +53,7 @@ void SplitStep::begin() {
             if (!plan.outcome().isDone()) {
                 // A raw.mp4 that cannot be read is made again by Extract audio.
                 if (!plan.outcome().isStopped()) {
-                    host().setToolOutput(QStringLiteral("Error: ") + plan.text());
+                    host().setToolOutput(tr("Error: %1").arg(plan.text()));
                     removeWorkingFile(work().raw());
                 }
                 finish(plan.outcome());
@@ -85,7 +85,7 @@ void SplitStep::split(const MediaInfo* media, const QList<Macro>& cuts) {
         }
         // Removed after every run: a failed split starts again from Extract audio.
         if (!removeWorkingFile(work().raw())) {
-            refuse(QStringLiteral("Could not delete ") + work().raw());
+            refuse(tr("Could not delete %1").arg(work().raw()));
             return;
         }
         if (!run.outcome().isDone()) {
@@ -94,7 +94,7 @@ void SplitStep::split(const MediaInfo* media, const QList<Macro>& cuts) {
         }
         const QStringList pieces = paths().ListFiles(work().parts(), QStringLiteral("*"));
         if (pieces.isEmpty()) {
-            fail(QStringLiteral("ffmpeg wrote no pieces"));
+            fail(tr("ffmpeg wrote no pieces"));
             return;
         }
         m_record.input = describeInput(inputs().input);
@@ -116,8 +116,8 @@ void SplitStep::measure(const QStringList& pieces) {
         if (!run.outcome().isDone() || !lengths) {
             removePieces();
             const QString why = ffmpegReason(run.errorOutput());
-            fail(QStringLiteral("ffmpeg cannot tell the length of the pieces") +
-                 (why.isEmpty() ? QString() : QStringLiteral(": ") + why));
+            fail(why.isEmpty() ? tr("ffmpeg cannot tell the length of the pieces")
+                               : tr("ffmpeg cannot tell the length of the pieces: %1").arg(why));
             return;
         }
         m_record.sampleRate = lengths->first().sampleRate;
@@ -130,7 +130,7 @@ void SplitStep::measure(const QStringList& pieces) {
         }
         if (!saveRunRecord(work(), m_record)) {
             removePieces();
-            refuse(QStringLiteral("Could not write ") + work().record());
+            refuse(tr("Could not write %1").arg(work().record()));
             return;
         }
         host().partsChanged();

@@ -15,14 +15,14 @@ void Step::refuse(const QString& message) {
 bool Step::inputCheck() {
     if (m_paths.FileExists(inputs().input))
         return true;
-    refuse(QStringLiteral("no input"));
+    refuse(tr("no input"));
     return false;
 }
 
 bool Step::valuesCheck(Template which) {
     if (inputs().outputFolder.isEmpty() &&
         templateUses(inputs().templateText(which), QStringLiteral("%2"))) {
-        refuse(QStringLiteral("no output folder"));
+        refuse(tr("no output folder"));
         return false;
     }
     return true;

@@ -42,7 +42,7 @@ void VoicePreviews::list() {
 
 void VoicePreviews::fetch(const QString& voiceId) {
     if (!has(voiceId)) {
-        emit failed(voiceId, QStringLiteral("the voice service has no preview of this voice"));
+        emit failed(voiceId, tr("the voice service has no preview of this voice"));
         return;
     }
     ScriptRun* preview = run({QStringLiteral("--preview"), voiceId, m_urls.value(voiceId)},

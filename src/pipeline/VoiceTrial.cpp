@@ -25,7 +25,7 @@ void VoiceTrial::begin() {
         return;
     m_voiceId = voiceIdFromRow(inputs().voiceRow);
     if (m_voiceId.isEmpty()) {
-        refuse(QStringLiteral("No voice selected. Choose a voice in the Voice list."));
+        refuse(tr("No voice selected. Choose a voice in the Voice list."));
         return;
     }
     if (!paths().FileExists(inputs().interpreter)) {
@@ -34,8 +34,8 @@ void VoiceTrial::begin() {
     }
     m_offline = offlineVoice();
     if (!m_offline && qEnvironmentVariable(kApiKeyVariable).trimmed().isEmpty()) {
-        refuse(QStringLiteral("A preview with the voice service needs an ElevenLabs API key: set "
-                              "it with Tools > Set elevenlabs_api_key env var."));
+        refuse(tr("A preview with the voice service needs an ElevenLabs API key: set it with "
+                  "Tools > Set elevenlabs_api_key env var."));
         return;
     }
     probeInput(true, [this](const MediaInfo& media) {
@@ -48,7 +48,7 @@ void VoiceTrial::begin() {
 }
 
 void VoiceTrial::findSpeech() {
-    host().showStage(QStringLiteral("Looking for the first speech"));
+    host().showStage(tr("Looking for the first speech"));
     runChild(new LevelRun(work().ffmpeg(), inputs().input, 0, kSpeechSearchSeconds),
              [this](LevelRun& run) {
                  if (!run.outcome().isDone()) {
@@ -64,7 +64,7 @@ void VoiceTrial::findSpeech() {
 // same audio cut the same way decodes the same, so the cache knows it again), and as WAV.
 void VoiceTrial::cut(double start) {
     m_excerpt = previewExcerpt(start, m_total);
-    host().showStage(QStringLiteral("Cutting %1 to %2")
+    host().showStage(tr("Cutting %1 to %2")
                          .arg(formatDuration(m_excerpt.start),
                               formatDuration(m_excerpt.start + m_excerpt.length)));
     const QStringList audio{"-map", "0:a:0", "-af", "aresample=44100", "-ac", "2"};
@@ -96,7 +96,7 @@ void VoiceTrial::cut(double start) {
 }
 
 void VoiceTrial::estimateCost() {
-    host().showStage(QStringLiteral("Working out the cost"));
+    host().showStage(tr("Working out the cost"));
     auto* estimate =
         new ScriptRun(inputs().interpreter,
                       {work().script(), QStringLiteral("--estimate"), m_voiceId, excerptFile()},
@@ -109,25 +109,28 @@ void VoiceTrial::estimateCost() {
             host().setToolOutput(run.text());
             finish(run.outcome().isStopped()
                        ? run.outcome()
-                       : JobOutcome::failed(QStringLiteral("The cost could not be worked out: ") +
-                                            run.failure()));
+                       : JobOutcome::failed(
+                             tr("The cost could not be worked out: %1").arg(run.failure())));
             return;
         }
         if (cost->credits == 0) {
             convert(); // from the cache
             return;
         }
-        QString question = QStringLiteral("A preview of %1 s with %2 costs about %3 credits")
-                               .arg(qRound(m_excerpt.length))
-                               .arg(voiceNameFromRow(inputs().voiceRow))
-                               .arg(cost->credits);
-        if (cost->creditsLeft)
-            question += QStringLiteral(" of the %1 left").arg(*cost->creditsLeft);
+        const QString length = QString::number(qRound(m_excerpt.length));
+        const QString voice = voiceNameFromRow(inputs().voiceRow);
+        const QString credits = QString::number(cost->credits);
+        QString question =
+            cost->creditsLeft
+                ? tr("A preview of %1 s with %2 costs about %3 credits of the %4 left")
+                      .arg(length, voice, credits, QString::number(*cost->creditsLeft))
+                : tr("A preview of %1 s with %2 costs about %3 credits")
+                      .arg(length, voice, credits);
         if (cost->isolateSeconds > 0)
-            question += QStringLiteral(" (half of it for the voice isolator, which keeps the "
-                                       "background)");
+            question += QLatin1Char(' ') + tr("(half of it for the voice isolator, which keeps "
+                                              "the background)");
         // The answer may come after this preview was stopped and deleted.
-        host().ask(question + QStringLiteral(".\n\nConvert it?"),
+        host().ask(question + QStringLiteral(".\n\n") + tr("Convert it?"),
                    [self = QPointer<VoiceTrial>(this)](bool yes) {
                        if (!self || self->isFinished())
                            return;
@@ -140,7 +143,7 @@ void VoiceTrial::estimateCost() {
 }
 
 void VoiceTrial::convert() {
-    host().showStage(QStringLiteral("Converting with ") + voiceNameFromRow(inputs().voiceRow));
+    host().showStage(tr("Converting with %1").arg(voiceNameFromRow(inputs().voiceRow)));
     // What an earlier preview left must not pass for this one's.
     QFile::remove(voiceFile());
     QFile::remove(converted());
@@ -162,8 +165,8 @@ void VoiceTrial::convert() {
         } else if (!run.outcome().isDone()) {
             host().setToolOutput(run.text());
             fail(run.last(QStringLiteral("failure")).text("kind") == QLatin1String("busy")
-                     ? QStringLiteral("The voice service is busy with other requests of this "
-                                      "account: try again once they are done.")
+                     ? tr("The voice service is busy with other requests of this account: try "
+                          "again once they are done.")
                      : run.failure());
         } else {
             const ScriptMessage result = run.last(QStringLiteral("result"));
@@ -185,7 +188,7 @@ void VoiceTrial::decode() {
 // for the next preview of the same excerpt; the preview then stops.
 void VoiceTrial::halt() {
     if (m_paid)
-        host().showStage(QStringLiteral("Stopping once the excerpt already paid for is kept"));
+        host().showStage(tr("Stopping once the excerpt already paid for is kept"));
     else
         Step::halt();
 }

@@ -49,6 +49,8 @@ public:
     // never share one.
     QString lockFile() const { return file(QStringLiteral(".voxsplice.lock")); }
     QString completeSound() const { return programFile(QStringLiteral("complete.wav")); }
+    // The program's translations of its texts: voxsplice_<language>.qm.
+    QString translations() const { return programFile(QStringLiteral("translations")); }
 
 private:
     QString m_root;

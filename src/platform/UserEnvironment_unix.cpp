@@ -13,10 +13,6 @@
 
 namespace {
 
-QString tr(const char* text) {
-    return QCoreApplication::translate("UserEnvironment", text);
-}
-
 bool fail(QString* error, const QString& reason) {
     if (error)
         *error = reason;
@@ -31,24 +27,31 @@ bool storeInFile(const QString& name, const QString& value, QString* error) {
     QFile existing(path);
     if (existing.exists()) {
         if (!existing.open(QIODevice::ReadOnly))
-            return fail(error, tr("Cannot read %1: %2").arg(path, existing.errorString()));
+            return fail(error, QCoreApplication::translate("UserEnvironment", "Cannot read %1: %2")
+                                   .arg(path, existing.errorString()));
         text = QString::fromUtf8(existing.readAll());
         existing.close();
     }
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder))
-        return fail(error, tr("Cannot create the folder %1").arg(folder));
+        return fail(error,
+                    QCoreApplication::translate("UserEnvironment", "Cannot create the folder %1")
+                        .arg(folder));
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return fail(error, tr("Cannot write %1: %2").arg(path, file.errorString()));
+        return fail(error, QCoreApplication::translate("UserEnvironment", "Cannot write %1: %2")
+                               .arg(path, file.errorString()));
     if (::fchmod(file.handle(), S_IRUSR | S_IWUSR) != 0) {
         file.cancelWriting();
-        return fail(error, tr("Cannot make %1 private to you").arg(path));
+        return fail(error,
+                    QCoreApplication::translate("UserEnvironment", "Cannot make %1 private to you")
+                        .arg(path));
     }
     file.write(replaceEnvironmentEntry(text, name, value).toUtf8());
     if (!file.commit())
-        return fail(error, tr("Cannot write %1: %2").arg(path, file.errorString()));
+        return fail(error, QCoreApplication::translate("UserEnvironment", "Cannot write %1: %2")
+                               .arg(path, file.errorString()));
     return true;
 }
 

@@ -7,10 +7,6 @@
 
 namespace {
 
-QString tr(const char* text) {
-    return QCoreApplication::translate("UserEnvironment", text);
-}
-
 QString systemText(std::uint32_t code) {
     return QString::fromStdWString(win32::errorText(code));
 }
@@ -35,17 +31,24 @@ bool SetEnvVar(const QString& EnvName, const QString& EnvValue, bool setGlobal, 
     const std::wstring name = EnvName.toStdWString();
     const std::wstring value = EnvValue.toStdWString();
     if (const std::uint32_t code = win32::setProcessEnvironment(name, value))
-        return fail(error, tr("Could not set %1 in this program's environment: %2")
-                               .arg(EnvName, systemText(code)));
+        return fail(
+            error, QCoreApplication::translate("UserEnvironment",
+                                               "Could not set %1 in this program's environment: %2")
+                       .arg(EnvName, systemText(code)));
     if (!setGlobal)
         return true;
     if (const std::uint32_t code = win32::storeUserEnvironment(name, value))
         return fail(
-            error, tr("Could not store %1 in the registry under HKEY_CURRENT_USER\\Environment: %2")
-                       .arg(EnvName, systemText(code)));
+            error,
+            QCoreApplication::translate(
+                "UserEnvironment",
+                "Could not store %1 in the registry under HKEY_CURRENT_USER\\Environment: %2")
+                .arg(EnvName, systemText(code)));
     if (const std::uint32_t code = win32::announceEnvironmentChange())
-        return fail(error, tr("%1 is stored, but telling the other programs about it failed: %2. "
-                              "Programs started from Explorer see it after the next sign-in.")
+        return fail(error, QCoreApplication::translate(
+                               "UserEnvironment",
+                               "%1 is stored, but telling the other programs about it failed: %2. "
+                               "Programs started from Explorer see it after the next sign-in.")
                                .arg(EnvName, systemText(code)));
     return true;
 }

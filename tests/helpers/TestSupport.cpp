@@ -151,6 +151,11 @@ FormFixture::FormFixture(const QString& name, bool withFfmpeg)
 void FormFixture::createForm() {
     form = std::make_unique<Form1>(WorkFolder(m_root), settings.get());
     form->setMessageBoxHandler([this](const QString& text) { messages.append(text); });
+    // Questions (the cost of a run, replacing an output) answered yes unless a test says.
+    form->setQuestionHandler([this](const QString& question) {
+        questions.append(question);
+        return true;
+    });
     form->setSoundPlayer([this](const QString& path) { sounds.append(path); });
 }
 

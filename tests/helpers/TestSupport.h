@@ -72,6 +72,7 @@ public:
     QTemporaryDir dir;
     std::unique_ptr<QSettings> settings;
     QStringList messages;
+    QStringList questions; // asked of the default answerer, which says yes
     QStringList sounds;
     std::unique_ptr<Form1> form; // closed first: its handlers write to the lists above
 
