@@ -43,8 +43,9 @@ set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 string(JOIN ", " CPACK_DEBIAN_PACKAGE_DEPENDS ffmpeg python3 libqt6svg6
        gstreamer1.0-plugins-base gstreamer1.0-plugins-good)
-# The local separator of voice and background (separate.py).
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "python3-torchaudio")
+# The local separator of voice and background (separate.py); Qt's own texts (its standard
+# dialogs and buttons) in the user's language.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "python3-torchaudio, qt6-translations-l10n")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "give the speech of a video another voice")
 # One paragraph after the summary line, in lines of the control file's width; CPack indents them.
 string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION

@@ -30,7 +30,8 @@ class CliTest : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
     std::unique_ptr<Standin> m_service;
-    QMap<QString, QProcessEnvironment> m_env; // "" plain, "key" the stand-in's, "fake" python
+    // "" plain, "key" the stand-in's, "fake" python, "de" in German
+    QMap<QString, QProcessEnvironment> m_env;
 
     QString path(const QString& name) const { return m_dir.filePath(name); }
 
@@ -79,7 +80,8 @@ private slots:
         env.remove("VOXSPLICE_OFFLINE_VOICE");
         env.insert("XDG_CONFIG_HOME", path("config"));
         env.insert("XDG_CACHE_HOME", path("cache"));
-        m_env[""] = m_env["key"] = m_env["fake"] = env;
+        m_env[""] = m_env["key"] = m_env["fake"] = m_env["de"] = env;
+        m_env["de"].insert("LANGUAGE", "de");
         m_env["key"].insert("elevenlabs_api_key", kKey);
         m_env["key"].insert("ELEVENLABS_API_BASE", m_service->url);
         m_env["fake"].insert("PATH", path("fake") + ':' + env.value("PATH"));
@@ -140,6 +142,8 @@ private slots:
         addRow("help", QStringList{"--help"}, QString(), 0, QString("Exit status:"));
         addRow("wrong arguments", QStringList{"--bogus"}, QString(), 2,
                QString("Usage: voxsplice-cli"));
+        addRow("wrong arguments in German", QStringList{"--bogus"}, QString("de"), 2,
+               QString("unbekannte Option --bogus"));
         addRow("unknown voice", QStringList{"--voice", "Nobody"} + run, QString(), 2,
                QString("Unknown voice: Nobody"));
         addRow("folder in use", QStringList{"--offline", "--work", "%locked"} + run, QString(), 2,

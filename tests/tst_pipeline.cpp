@@ -118,6 +118,10 @@ private slots:
         addRow("no input", "Command2", "raw.mp4 input=missing.mp4", "no input", "raw.mp4");
         addRow("unreadable input", "Command2", "raw.mp4 input=notes.mp4", "ffmpeg cannot read",
                "raw.mp4");
+        // Full Auto finds what would fail later before the audio is extracted.
+        addRow("Full Auto without an input", "Command1", "raw.mp4 input=", "no input", "raw.mp4");
+        addRow("Full Auto without a voice", "Command1", "raw.mp4 voice=", "No voice selected",
+               "raw.mp4");
         addRow("no audio track", "Command1", "raw.mp4 input=silent.mp4", "has no audio track",
                "raw.mp4");
         addRow("no output folder", "Command1", "outdir=", "no output folder", "");
@@ -183,7 +187,9 @@ private slots:
         QStringList made;  // files made here, which no step may change
         QStringList asked; // the questions, where a row answers them
         for (const QString& item : setup.split(' ', Qt::SkipEmptyParts)) {
-            if (item.startsWith("input=")) {
+            if (item == "input=") {
+                s.ui().txtInput->clear();
+            } else if (item.startsWith("input=")) {
                 const QString path = m_media.filePath(item.mid(6));
                 if (item.contains("silent"))
                     QVERIFY(runFfmpeg({"-f", "lavfi", "-i", "testsrc=d=1", path}));

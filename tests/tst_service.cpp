@@ -98,6 +98,13 @@ private slots:
                                                "credits; from the cache: 0.0 min$"))
                      .size(),
                  1);
+        // Its cost was asked before the audio was extracted, once.
+        QCOMPARE(f.questions.size(), 1);
+        QVERIFY2(f.questions.first().contains(QRegularExpression(
+                     "^To the voice service: 0.1 min, about 8\\d credits.*\n\nConvert \\(about "
+                     "8\\d credits\\)\\?$",
+                     QRegularExpression::DotMatchesEverythingOption)),
+                 qPrintable(f.questions.first()));
         // Cut at most every two seconds, where it is quietest: three pieces or one more.
         const int pieces = int(log.filter("starting output").size());
         QVERIFY(pieces == 3 || pieces == 4);
@@ -109,11 +116,26 @@ private slots:
         QVERIFY2(std::is_sorted(tones.begin(), tones.end()) && tones.first() > 300,
                  qPrintable(QString::number(tones.first())));
 
-        // The same video again after a restart: every piece from the cache, nothing paid.
+        // The same video again after a restart: every piece from the cache, nothing paid. The
+        // output there is kept unless the user agrees to replace it; nothing to pay, no cost
+        // question.
         f.reopen();
         QCOMPARE(f.load(), Form1::LoadResult::Ready);
         QVERIFY(QTest::qWaitFor([&] { return f.ui().Combo1->currentIndex() == 46; }, 20000));
         f.ui().txtInput->setText(m_video);
+        const QString output = m_media.filePath("steps_AI.mp4");
+        const QDateTime written = QFileInfo(output).lastModified();
+        f.w().setQuestionHandler([](const QString&) { return false; });
+        f.w().Command1_Click();
+        QVERIFY(f.settle());
+        QCOMPARE(logRows(f.ui().listAuto),
+                 QStringList{"Not started: " + QDir::toNativeSeparators(output) + " is kept"});
+        QCOMPARE(QFileInfo(output).lastModified(), written);
+        f.questions.clear();
+        f.w().setQuestionHandler([&f](const QString& question) {
+            f.questions << question;
+            return true;
+        });
         f.w().Command1_Click();
         QVERIFY(f.settle());
         log = logRows(f.ui().lstAI);
@@ -121,10 +143,17 @@ private slots:
         QVERIFY(log.contains(
             "To the voice service: 0.0 min, about 0 credits; from the cache: 0.1 min"));
         QCOMPARE(charges(service), QList<int>(pieces, 1));
+        // Before the pieces are cut, what the cache holds of them is not known: the question
+        // names the most the run may cost.
+        QCOMPARE(f.questions.size(), 2);
+        QVERIFY(f.questions.first() == "steps_AI.mp4 exists. Replace it?" &&
+                f.questions.last().startsWith("To the voice service: 0.1 min"));
 
         // Another voice, shaped, one piece refused: the run stops; the next pays only for the
         // rest. What is set of the voice reaches the service, the rest is not sent; the first
-        // line of the log says so.
+        // line of the log says so. Runs under the user's threshold go without the cost question.
+        f.settings->setValue("settings/askabovecredits", "100");
+        f.questions.clear();
         f.ui().Combo1->setCurrentIndex(3);
         f.settings->setValue("settings/stability", "0.3");
         f.settings->setValue("settings/seed", "7");
@@ -138,6 +167,8 @@ private slots:
         QVERIFY(f.settle());
         QCOMPARE(logRows(f.ui().listAuto).last(), QString("Final output"));
         QCOMPARE(charges(service), QList<int>(pieces, 2)); // once for each voice
+        QCOMPARE(f.questions, QStringList(2, "steps_AI.mp4 exists. Replace it?"));
+        f.settings->remove("settings/askabovecredits");
         QCOMPARE(logRows(f.ui().lstAI).first(),
                  f.ui().Combo1->currentText() + ": stability 30 %, seed 7");
         const QJsonObject sent = service.ledger()["requests"].toArray().last()["fields"].toObject();

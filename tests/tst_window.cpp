@@ -10,6 +10,8 @@
 #include "platform/Platform.h"
 #include "platform/UserEnvironment.h"
 
+#include <QAbstractSpinBox>
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -18,8 +20,14 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QMimeData>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
 #include <QStandardPaths>
+#include <QToolButton>
 #include <QtTest>
 
 #include <sys/mount.h>
@@ -41,6 +49,75 @@ struct RecordingLauncher : Launcher {
         return true;
     }
 };
+
+// Lays out what waits to be, inner layouts first, each of which may ask its outer one again.
+void settleLayouts() {
+    for (int round = 0; round < 8; ++round)
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+}
+
+// The controls a user sees: buttons, labels, boxes and lists, not the parts they are made of.
+QList<QWidget*> controlsOf(QWidget* window) {
+    const auto isControl = [](const QWidget* w) {
+        return qobject_cast<const QAbstractButton*>(w) || qobject_cast<const QLabel*>(w) ||
+               qobject_cast<const QLineEdit*>(w) || qobject_cast<const QComboBox*>(w) ||
+               qobject_cast<const QAbstractSpinBox*>(w) ||
+               qobject_cast<const QAbstractScrollArea*>(w) ||
+               qobject_cast<const QProgressBar*>(w) || qobject_cast<const QMenuBar*>(w);
+    };
+    QList<QWidget*> controls;
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        bool inner = false;
+        for (QWidget* up = w->parentWidget(); up && up != window; up = up->parentWidget())
+            inner = inner || isControl(up);
+        if (isControl(w) && !inner && w->isVisibleTo(window))
+            controls << w;
+    }
+    return controls;
+}
+
+// Where `window`'s layout fails its user: a control outside the window, two on top of each
+// other, a text cut. Empty when none does.
+QStringList layoutFaults(QWidget* window) {
+    QStringList faults;
+    const QList<QWidget*> controls = controlsOf(window);
+    const auto place = [window](QWidget* w) {
+        return QRect(w->mapTo(window, QPoint()), w->size());
+    };
+    const auto name = [](QWidget* w) {
+        return w->objectName() + ":" + w->metaObject()->className();
+    };
+    for (qsizetype i = 0; i < controls.size(); ++i) {
+        QWidget* w = controls.at(i);
+        if (!window->rect().contains(place(w)))
+            faults << name(w) + " outside the window";
+        for (qsizetype j = i + 1; j < controls.size(); ++j) {
+            if (place(w).intersects(place(controls.at(j))))
+                faults << name(w) + " over " + name(controls.at(j));
+        }
+        QSize needs;
+        if (auto* label = qobject_cast<QLabel*>(w); label && !label->wordWrap())
+            needs = label->minimumSizeHint();
+        else if (label)
+            needs = {0, label->heightForWidth(label->width())};
+        else if (auto* push = qobject_cast<QPushButton*>(w)) // its text and a margin
+            needs = {push->fontMetrics().horizontalAdvance(QString(push->text()).remove('&')) + 8,
+                     push->sizeHint().height()};
+        else if (qobject_cast<QAbstractButton*>(w))
+            needs = w->sizeHint();
+        else if (qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w) ||
+                 qobject_cast<QAbstractSpinBox*>(w))
+            needs = w->minimumSizeHint();
+        if (needs.width() > w->width() || needs.height() > w->height())
+            faults << QStringLiteral("%1 cut: %2x%3 needs %4x%5")
+                          .arg(name(w))
+                          .arg(w->width())
+                          .arg(w->height())
+                          .arg(needs.width())
+                          .arg(needs.height());
+    }
+    return faults;
+}
 
 } // namespace
 
@@ -115,6 +192,78 @@ private slots:
         QCOMPARE(keep({}), shaped);
         for (const QString& key : VoiceSettings::keys())
             QVERIFY(!f.settings->contains("settings/" + key));
+    }
+
+    // At any scale (the screens CTest gives this test) and with a large font: nothing cut,
+    // nothing on top of anything, the Commands open or folded, at the first size and the
+    // smallest; at the system's font the window fits the screen with room for a title bar and a
+    // panel. Screen readers name the boxes by their labels.
+    void layoutFits_data() {
+        QTest::addColumn<int>("points"); // the font's size, 0 for the system's
+        addRow("system font", 0);
+        addRow("14 pt font", 14);
+    }
+    void layoutFits() {
+        QFETCH(int, points);
+        const QFont system = QApplication::font();
+        const auto restore = qScopeGuard([&system] { QApplication::setFont(system); });
+        if (points) {
+            QFont large = system;
+            large.setPointSize(points);
+            QApplication::setFont(large);
+        }
+        FormFixture f;
+        QCOMPARE(f.load(), Form1::LoadResult::Ready);
+        f.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+        const QRect screen = f.form->screen()->availableGeometry();
+        if (!points) {
+            QVERIFY(screen.contains(f.form->geometry()));
+            const QSize least = f.form->minimumSizeHint();
+            QVERIFY2(least.width() <= screen.width() && least.height() + 80 <= screen.height(),
+                     qPrintable(QStringLiteral("%1x%2 on %3x%4")
+                                    .arg(least.width())
+                                    .arg(least.height())
+                                    .arg(screen.width())
+                                    .arg(screen.height())));
+        }
+        for (const bool open : {false, true}) {
+            if (open)
+                f.ui().grpCommands->click();
+            settleLayouts();
+            for (const QSize size : {f.form->size(), f.form->minimumSizeHint()}) {
+                f.form->resize(size);
+                settleLayouts();
+                const QStringList faults = layoutFaults(f.form.get());
+                QVERIFY2(faults.isEmpty(), qPrintable(faults.join('\n')));
+            }
+        }
+        // Full Auto is as large as a step's button, and Enter presses it.
+        QVERIFY(f.ui().Command1->height() >= f.ui().Command2->height() &&
+                f.ui().Command1->isDefault());
+
+        const QList<std::pair<QWidget*, QString>> names = {
+            {f.ui().txtInput, "Input"},
+            {f.ui().txtOutDir, "OutDir"},
+            {f.ui().txtExtractCmd, "Extract Cmd"},
+            {f.ui().txtSplit, "split cmd"},
+            {f.ui().txtPy, "ai translate audio python path:"},
+            {f.ui().txtConcat, "rejoin cmd"},
+            {f.ui().txtIntegrate, "reintegrate"},
+            {f.ui().Combo1, "Voice"},
+            {f.ui().spnPieces, "Pieces at once"},
+            {f.ui().File1, "Parts"},
+            {f.ui().listAuto, "Log"},
+            {f.ui().Command1, "Full Auto"},
+            {f.ui().cmdStop, "Stop"}};
+        for (const auto& [control, expected] : names) {
+            // A list box is read by its choice; the name it is given goes with it on Linux.
+            const QString name =
+                qobject_cast<QComboBox*>(control)
+                    ? control->accessibleName()
+                    : QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name);
+            QCOMPARE(name, expected);
+        }
     }
 
     // Without ffmpeg the real program shows nothing, says where it looked on its error output,

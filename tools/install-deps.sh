@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake
     qt6-base-dev qt6-multimedia-dev libgl-dev libqt6svg6
+    qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good
     ffmpeg python3 espeak-ng
     clang-format g++-mingw-w64-x86-64

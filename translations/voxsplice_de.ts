@@ -1641,6 +1641,10 @@ Beide würden dieselben Arbeitsdateien verwenden. Verwenden Sie das geöffnete F
         <source>Where the voice is split off</source>
         <translation>Wo die Stimme abgetrennt wird</translation>
     </message>
+    <message>
+        <source>Voice</source>
+        <translation>Stimme</translation>
+    </message>
 </context>
 <context>
     <name>VoicePreviews</name>

@@ -23,6 +23,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -40,24 +41,37 @@ void Form1Ui::setupUi(QMainWindow* window) {
     parts = new PartsPanel(client);
     progress = new ProgressPanel(client);
 
-    // The rows as users know them: input and output beside the voice; the steps beside the
-    // parts; the output, the conversion's progress and Full Auto below.
+    // The rows as users know them: input and output beside the voice; below, the steps over
+    // what the last tool printed, beside the parts over the conversion's progress, Full Auto and
+    // its log; how the last run ended at the bottom. Folded, the steps leave their room to the
+    // tool's output.
     auto* top = new QHBoxLayout;
     top->addWidget(input, 1);
     top->addSpacing(12);
     top->addWidget(voice);
-    auto* middle = new QHBoxLayout;
-    middle->addWidget(steps, 3);
-    middle->addSpacing(12);
-    middle->addWidget(parts, 1);
+    auto* left = new QWidget(client);
+    auto* leftColumn = new QVBoxLayout(left);
+    leftColumn->setContentsMargins(0, 0, 0, 0);
+    leftColumn->addWidget(steps);
+    leftColumn->addWidget(progress->txtOut, 1);
+    auto* right = new QWidget(client);
+    auto* rightColumn = new QVBoxLayout(right);
+    rightColumn->setContentsMargins(0, 0, 0, 0);
+    rightColumn->addWidget(parts, 2);
+    rightColumn->addWidget(progress, 3);
+    // The extra width goes to both, in a ratio the user may change.
+    auto* body = new QSplitter(Qt::Horizontal, client);
+    body->setObjectName(QStringLiteral("bodySplit"));
+    body->setChildrenCollapsible(false);
+    body->addWidget(left);
+    body->addWidget(right);
+    body->setStretchFactor(0, 3);
+    body->setStretchFactor(1, 2);
+    body->setSizes({3000, 2000}); // scaled to the width there is
     auto* layout = new QVBoxLayout(client);
     layout->addLayout(top);
-    layout->addLayout(middle);
-    layout->addWidget(progress, 2);
-    // The steps take their share of the extra room when they are open; folded, the logs do.
-    QObject::connect(steps, &StepsPanel::openChanged, client, [layout, middle](bool open) {
-        layout->setStretchFactor(middle, open ? 1 : 0);
-    });
+    layout->addWidget(body, 1);
+    layout->addWidget(progress->resultLine);
 
     Label1 = input->Label1;
     txtInput = input->txtInput;

@@ -21,6 +21,7 @@ PartsPanel::PartsPanel(QWidget* parent)
     lblDelOutput->setObjectName(QStringLiteral("lblDelOutput"));
     File1->setObjectName(QStringLiteral("File1"));
     Label7->setBuddy(File1);
+    File1->setAccessibleName(tr("Parts")); // a list is not named by its label's buddy
     lblrefresh->setToolTip(tr("Read the parts folder again"));
     lblOpenParts->setToolTip(tr("Open the parts folder in the file manager"));
     lblDelOutput->setToolTip(tr("Remove the cut pieces (output*) from the parts folder"));

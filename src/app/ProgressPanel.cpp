@@ -7,7 +7,6 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSplitter>
 #include <QVBoxLayout>
 
 ProgressPanel::ProgressPanel(QWidget* parent)
@@ -45,41 +44,36 @@ ProgressPanel::ProgressPanel(QWidget* parent)
     for (QPushButton* button : {cmdPlay, cmdOpenFolder})
         button->setAutoDefault(false);
 
-    auto* runs = new QWidget(this);
-    auto* right = new QVBoxLayout(runs);
-    right->setContentsMargins(0, 0, 0, 0);
-    right->addWidget(Label9);
-    right->addWidget(lstAI, 1);
+    // The conversion's progress, Full Auto and its log, one above the other.
     auto* full = new QHBoxLayout;
     full->addWidget(Command1);
     full->addWidget(chkKeepOriginal);
     full->addStretch(1);
-    right->addLayout(full);
-    right->addWidget(listAuto, 1);
-    // The extra room goes to the lists and the output, in a ratio the user may change.
-    auto* split = new QSplitter(Qt::Horizontal, this);
-    split->setObjectName(QStringLiteral("progressSplit"));
-    split->setChildrenCollapsible(false);
-    split->addWidget(txtOut);
-    split->addWidget(runs);
-    split->setStretchFactor(0, 3);
-    split->setStretchFactor(1, 2);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(Label9);
+    layout->addWidget(lstAI, 1);
+    layout->addLayout(full);
+    layout->addWidget(listAuto, 1);
 
-    auto* result = new QHBoxLayout;
+    // How the last run ended, in a line of its own the window places below everything.
+    resultLine = new QWidget(this);
+    resultLine->setObjectName(QStringLiteral("resultLine"));
+    lblResult->setParent(resultLine);
+    cmdPlay->setParent(resultLine);
+    cmdOpenFolder->setParent(resultLine);
+    auto* result = new QHBoxLayout(resultLine);
+    result->setContentsMargins(0, 0, 0, 0);
     result->addWidget(lblResult, 1);
     result->addWidget(cmdPlay);
     result->addWidget(cmdOpenFolder);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(split, 1);
-    layout->addLayout(result);
     clearResult();
 }
 
 void ProgressPanel::showResult(const QString& video) {
     m_result = video;
     lblResult->setText(tr("Done: %1").arg(QDir::toNativeSeparators(video)));
-    lblResult->show();
+    resultLine->show();
     cmdPlay->show();
     cmdOpenFolder->show();
 }
@@ -87,7 +81,7 @@ void ProgressPanel::showResult(const QString& video) {
 void ProgressPanel::showFailure(const QString& reason) {
     m_result.clear();
     lblResult->setText(tr("Failed: %1").arg(reason));
-    lblResult->show();
+    resultLine->show();
     cmdPlay->hide();
     cmdOpenFolder->hide();
 }
@@ -95,7 +89,5 @@ void ProgressPanel::showFailure(const QString& reason) {
 void ProgressPanel::clearResult() {
     m_result.clear();
     lblResult->clear();
-    lblResult->hide();
-    cmdPlay->hide();
-    cmdOpenFolder->hide();
+    resultLine->hide();
 }

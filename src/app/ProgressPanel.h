@@ -8,9 +8,9 @@ class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
 
-// The run and what it says: what the last tool printed, the conversion's progress, Full Auto
-// with its log, and the line that keeps how the last run ended (where the new video is, or why
-// there is none) until the next one.
+// The run and what it says: the conversion's progress, Full Auto with its log; and, placed by
+// the window, what the last tool printed and the line that keeps how the last run ended (where
+// the new video is, or why there is none) until the next one.
 class ProgressPanel : public QWidget {
     Q_OBJECT
 public:
@@ -25,7 +25,7 @@ public:
     // The video the line names; empty when it names none.
     const QString& result() const { return m_result; }
 
-    QPlainTextEdit* txtOut;
+    QPlainTextEdit* txtOut; // placed by the window
     QLabel* Label9;
     QListWidget* lstAI;
     QPushButton* Command1;
@@ -34,6 +34,7 @@ public:
     QLabel* lblResult;
     QPushButton* cmdPlay;
     QPushButton* cmdOpenFolder;
+    QWidget* resultLine; // lblResult, cmdPlay and cmdOpenFolder; placed by the window
 
 private:
     QString m_result;

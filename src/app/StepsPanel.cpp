@@ -95,7 +95,7 @@ StepsPanel::StepsPanel(QWidget* parent)
     m_summary->setObjectName(QStringLiteral("lblCommandsSummary"));
     m_summary->setEnabled(false);
     auto* header = new QHBoxLayout;
-    header->addWidget(grpCommands);
+    header->addWidget(grpCommands, 0, Qt::AlignLeft);
     header->addWidget(m_summary, 1);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -119,7 +119,6 @@ void StepsPanel::setOpen(bool open) {
     grpCommands->setArrowType(open ? Qt::DownArrow : Qt::RightArrow);
     m_body->setVisible(open);
     m_summary->setVisible(!open);
-    emit openChanged(open);
 }
 
 void StepsPanel::setMacroHelp(const QString& text) {

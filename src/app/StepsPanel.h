@@ -41,8 +41,6 @@ public:
 signals:
     // Opened or folded by the user.
     void toggled(bool open);
-    // Opened or folded, by the user or not.
-    void openChanged(bool open);
 
 private:
     QWidget* m_body;

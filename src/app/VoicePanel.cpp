@@ -29,6 +29,8 @@ VoicePanel::VoicePanel(QWidget* parent)
     chkKeepBackground->setObjectName(QStringLiteral("chkKeepBackground"));
     cboSeparation->setObjectName(QStringLiteral("cboSeparation"));
     Label10->setBuddy(Combo1);
+    // A reader would name a list box by its choice, not by what it chooses.
+    Combo1->setAccessibleName(tr("Voice"));
     lblPieces->setBuddy(spnPieces);
     Combo1->setEditable(false);
     // The voice rows are long ("Liam, TX3LPaxmHKxFdv7VOQHJ"): the list is as wide as its

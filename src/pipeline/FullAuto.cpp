@@ -11,6 +11,7 @@
 #include "platform/FileSnapshot.h"
 #include "platform/UserEnvironment.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QPointer>
 
@@ -110,7 +111,9 @@ void FullAutoRun::keepOrReplace() {
                        self->agreeCost();
                        return;
                    }
-                   self->host().log(StepHost::Log::Auto, tr("Not started: %1 is kept").arg(output));
+                   self->host().log(
+                       StepHost::Log::Auto,
+                       tr("Not started: %1 is kept").arg(QDir::toNativeSeparators(output)));
                    self->finish(JobOutcome::stopped());
                });
 }
