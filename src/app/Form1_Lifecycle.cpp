@@ -34,7 +34,6 @@ Form1::LoadResult Form1::Form_Load() {
 
     if (!m_paths.FolderExists(m_work.parts()))
         m_paths.CreateFolder(m_work.parts());
-    m_ui.File1->setPath(m_work.parts());
     m_ui.txtOutDir->setText(m_settings.outputFolder());
     m_ui.steps->setMacroHelp(m_work.installed() ? macroHelpText(m_work.root(), ffmpegPath)
                                                 : macroHelpText());
@@ -45,6 +44,8 @@ Form1::LoadResult Form1::Form_Load() {
     m_ui.txtPy->setText(findPythonInterpreter());
     m_ui.Combo1->addItems(voiceRows());
     m_ui.Combo1->setCurrentIndex(m_settings.voiceIndex(m_ui.Combo1->count(), kDefaultVoiceIndex));
+    // The parts name their voices by the list's names.
+    m_ui.File1->setPath(m_work.parts());
     m_storedVoiceId = m_settings.voiceId();
     m_ui.spnPieces->setValue(m_settings.piecesAtOnce());
     m_ui.chkKeepBackground->setChecked(m_settings.keepBackground());
@@ -78,6 +79,7 @@ void Form1::loadAccountVoices() {
             return; // no network, no permission: silently the fixed voices only
         const int fixed = m_ui.Combo1->count();
         m_ui.Combo1->addItems(voices->rows());
+        m_ui.File1->refresh(); // a piece in an account's voice now has its name
         // A voice of the account chosen in an earlier session, unless another was chosen since.
         if (m_ui.Combo1->currentIndex() >= 0 || m_storedVoiceId.isEmpty())
             return;
