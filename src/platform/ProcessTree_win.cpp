@@ -6,16 +6,13 @@
 // which another program may have by then.
 #include "platform/ProcessTree.h"
 
+#include "platform/SystemText_win.h"
 #include "platform/win32/Win32Api.h"
 
 #include <QProcess>
 #include <QString>
 
 namespace {
-
-QString systemText(std::uint32_t code) {
-    return QString::fromStdWString(win32::errorText(code));
-}
 
 // Told once: without the program's job, children that sit in no tree's job (a tree whose job
 // could not be made) may outlive this program.

@@ -1,15 +1,12 @@
 // Windows: the user's variables live in the registry, under HKCU\Environment.
 #include "platform/UserEnvironment.h"
 
+#include "platform/SystemText_win.h"
 #include "platform/win32/Win32Api.h"
 
 #include <QCoreApplication>
 
 namespace {
-
-QString systemText(std::uint32_t code) {
-    return QString::fromStdWString(win32::errorText(code));
-}
 
 // The reasons name the variable and what failed, never the value, which may be a secret.
 bool fail(QString* error, const QString& reason) {
