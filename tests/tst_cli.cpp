@@ -3,6 +3,7 @@
 // the account's voices and credits at the stand-in service; and its progress bar on a terminal.
 #include "cli/ConsoleHost.h"
 #include "core/CliOptions.h"
+#include "core/RunRecord.h"
 #include "core/Voices.h"
 #include "helpers/TestSupport.h"
 #include "pipeline/WorkFolder.h"
@@ -211,6 +212,50 @@ private slots:
         QVERIFY(inSync(second) && qAbs(audioDuration(second) - 4) < 0.1);
         QVERIFY(qAbs(audioDuration(path("out/a_AI.mp4")) - 3) < 0.1);
         QVERIFY(QLockFile(WorkFolder(path("work")).lockFile()).tryLock(0));
+
+        // Its second piece again, through the service, in another voice: one request, of that
+        // piece's length and in that voice, with the cost said first; the rest of the audio as
+        // it was to the sample, the video in sync.
+        const WorkFolder work(path("work"));
+        QFile file(work.record());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const RunRecord record = RunRecord::fromJson(file.readAll(), nullptr).value();
+        const QByteArray joined = decodedSamples(work.joined());
+        m_service->post("set", QJsonObject{{"credits", 100000}});
+        const auto creditsBack = qScopeGuard([this] {
+            m_service->post("set", QJsonObject{{"credits", 10}, {"credits_used", 0}});
+        });
+        const auto conversions = [this] {
+            QJsonArray sent;
+            for (const QJsonValue& request : m_service->ledger()["requests"].toArray())
+                if (!request["voice_id"].toString().isEmpty())
+                    sent.append(request);
+            return sent;
+        };
+        const qsizetype sent = conversions().size();
+        QVERIFY(QDir().mkpath(path("redone")));
+        const QList<std::pair<QStringList, int>> redos = {
+            {{"--redo", "1", "--offline", "%a.mp4"}, 2},    // the folder holds s2/a.mp4's run
+            {{"--redo", "7", "--offline", "%s2/a.mp4"}, 2}, // no such piece
+            {{"--redo", "2", "--voice", "Rachel", "%s2/a.mp4"}, 1}, // the cost not agreed to
+            {{"--redo", "2", "--voice", "Rachel", "--yes", "%s2/a.mp4"}, 0}};
+        for (const auto& [arguments, status] : redos) {
+            const Ended redo =
+                ended(start(QStringList{"--work", "%work", "--out", "%redone"} + arguments, "key"));
+            QVERIFY2(redo.status == status, qPrintable(redo.out + redo.err));
+        }
+        const QJsonArray requests = conversions();
+        QCOMPARE(requests.size(), sent + 1);
+        const RecordedPiece& redone = record.pieces.at(1);
+        QCOMPARE(requests.last()["voice_id"].toString(), QString("21m00Tcm4TlvDq8ikWAM"));
+        QVERIFY(qAbs(requests.last()["seconds"].toDouble() - redone.length / 44100.0) < 0.01);
+        const QByteArray again = decodedSamples(work.joined());
+        const qsizetype from = redone.start * 2, length = redone.length * 2; // s16 mono
+        QCOMPARE(again.size(), joined.size());
+        QVERIFY(again.left(from) == joined.left(from) &&
+                again.mid(from + length) == joined.mid(from + length) &&
+                again.mid(from, length) != joined.mid(from, length));
+        QVERIFY(inSync(path("redone/a_AI.mp4")));
     }
 
     void twoRunsAtOnce() {

@@ -308,7 +308,16 @@ private slots:
         RunRecord record;
         record.input = {"/v/say \"hi\".mp4", 123,
                         QDateTime::fromMSecsSinceEpoch(qint64(17e11), Qt::UTC)};
-        record.pieces = {{0, 100, "output000000000.mp4", "1.mp4", S::Converted, "", "v1", {}},
+        record.pieces = {{0,
+                          100,
+                          "output000000000.mp4",
+                          "1.take2.mp4",
+                          S::Converted,
+                          "",
+                          "v1",
+                          {},
+                          true,
+                          {{"1.mp4", "v0", {{"seed", 7}}}}},
                          {100, 50, "output000000001.mp4", "", S::Failed, "FAILED: x", "", {}},
                          {150, 7, "output000000002.mp4", "3.mp4", S::Waiting, "", "", {}}};
         const QByteArray json = record.toJson();
@@ -316,6 +325,7 @@ private slots:
         QCOMPARE(RunRecord::fromJson(json, &error).value_or(RunRecord{}).toJson(), json);
         for (const auto& [from, to] : {std::pair{"\"version\": 1", "\"version\": 2"},
                                        {"output000000001.mp4", "../x.mp4"},
+                                       {"\"1.mp4\"", "\"/etc/x.mp4\""},
                                        {"\"samples\": 157", "\"samples\": 158"},
                                        {"\"failed\"", "\"lost\""},
                                        {"\"index\": 2", "\"index\": 3"},
@@ -324,15 +334,15 @@ private slots:
         QVERIFY(!RunRecord::fromJson(json.left(json.size() / 2), &error) && !error.isEmpty());
         const QList<std::pair<QStringList, QString>> joins = {
             // A converted file of a piece not converted (a run killed) is never joined.
-            {{"1.mp4", "output000000000.mp4", "output000000001.mp4", "output000000002.mp4",
+            {{"1.take2.mp4", "output000000000.mp4", "output000000001.mp4", "output000000002.mp4",
               "3.mp4"},
-             "1.mp4 output000000001.mp4 output000000002.mp4"},
+             "1.take2.mp4 output000000001.mp4 output000000002.mp4"},
             {{"output000000000.mp4", "output000000001.mp4", "output000000002.mp4"},
              "output000000000.mp4 output000000001.mp4 output000000002.mp4"},
             {{"output000000001.mp4", "output000000002.mp4"},
-             "Piece 1 of 3 is missing: neither 1.mp4 nor output000000000.mp4 is in " +
+             "Piece 1 of 3 is missing: neither 1.take2.mp4 nor output000000000.mp4 is in " +
                  QDir::toNativeSeparators("/parts.")},
-            {{"1.mp4", "output000000002.mp4"},
+            {{"1.take2.mp4", "output000000002.mp4"},
              "Piece 2 of 3 is missing: output000000001.mp4 is not in " +
                  QDir::toNativeSeparators("/parts.")}};
         for (const auto& [there, expected] : joins) {

@@ -3,15 +3,19 @@
 // voices' previews and a preview of the voice on the video; a queue of videos.
 #include "app/ABPlayer.h"
 #include "app/DropLineEdit.h"
+#include "app/FileListBox.h"
+#include "app/PartsPanel.h"
 #include "app/PreviewDialog.h"
 #include "app/QueueWindow.h"
 #include "app/VoiceSamplesDialog.h"
+#include "core/RunRecord.h"
 #include "core/Voices.h"
 #include "helpers/TestSupport.h"
 #include "platform/UserEnvironment.h"
 
 #include <QAudioDevice>
 #include <QJsonArray>
+#include <QLabel>
 #include <QListWidget>
 #include <QMediaDevices>
 #include <QMediaPlayer>
@@ -169,6 +173,7 @@ private slots:
         QCOMPARE(charges(service), QList<int>(pieces, 2)); // once for each voice
         QCOMPARE(f.questions, QStringList(2, "steps_AI.mp4 exists. Replace it?"));
         f.settings->remove("settings/askabovecredits");
+
         QCOMPARE(logRows(f.ui().lstAI).first(),
                  f.ui().Combo1->currentText() + ": stability 30 %, seed 7");
         const QJsonObject sent = service.ledger()["requests"].toArray().last()["fields"].toObject();
@@ -244,6 +249,60 @@ private slots:
         QCOMPARE(logRows(f.ui().listAuto).last(), QString("Not started: too few credits"));
         QCOMPARE(f.messages, QStringList());
         QCOMPARE(charges(service), paid);
+
+        // Piece 2 selected, then redone in another voice after its cost was asked: one request,
+        // of that piece's length, in that voice, under a seed of its own; the rest of the joined
+        // audio as it was, the video in sync. Its earlier take comes back without a request.
+        const auto conversions = [&service] {
+            QJsonArray sent;
+            for (const QJsonValue& request : service.ledger()["requests"].toArray())
+                if (!request["voice_id"].toString().isEmpty())
+                    sent.append(request);
+            return sent;
+        };
+        const QByteArray joined = decodedSamples(f.work("joined.mp4"));
+        const qsizetype sentBefore = conversions().size();
+        f.ui().File1->setCurrentRow(1);
+        QVERIFY(f.ui().parts->lblPiece->text().startsWith("Piece 2 of ") &&
+                f.ui().parts->lblPiece->text().endsWith(
+                    ": converted (George)\nthe service's defaults") &&
+                !f.ui().parts->cmdEarlierTake->isEnabled());
+        f.ui().Combo1->setCurrentIndex(5);
+        service.post("set", QJsonObject{{"credits_used", 0}});
+        f.questions.clear();
+        f.w().setQuestionHandler([&f](const QString& question) {
+            f.questions << question;
+            return true;
+        });
+        f.w().cmdRedoPiece_Click();
+        QVERIFY(f.settle());
+        QCOMPARE(f.ui().lblResult->text(),
+                 "Done: " + QDir::toNativeSeparators(m_media.filePath("steps_AI.mp4")));
+        QVERIFY2(f.questions.size() == 1 && f.questions.first().endsWith(" credits)?"),
+                 qPrintable(f.questions.join('|')));
+        QFile recordFile(f.work("parts/run.json"));
+        QVERIFY(recordFile.open(QIODevice::ReadOnly));
+        const RecordedPiece redone =
+            RunRecord::fromJson(recordFile.readAll(), nullptr).value().pieces.at(1);
+        const QJsonArray redoSent = conversions();
+        QCOMPARE(redoSent.size(), sentBefore + 1);
+        QCOMPARE(redoSent.last()["voice_id"].toString(),
+                 voiceIdFromRow(f.ui().Combo1->currentText()));
+        QVERIFY(qAbs(redoSent.last()["seconds"].toDouble() - redone.length / 44100.0) < 0.01);
+        QVERIFY(redone.redone && redone.earlierTakes.size() == 1 &&
+                redone.converted != redone.earlierTakes.first().file &&
+                redoSent.last()["fields"]["seed"].toString() != "7");
+        const QByteArray again = decodedSamples(f.work("joined.mp4"));
+        const qsizetype from = redone.start * 2, length = redone.length * 2; // s16 mono
+        QVERIFY(again.size() == joined.size() && again.left(from) == joined.left(from) &&
+                again.mid(from + length) == joined.mid(from + length));
+        QVERIFY(inSync(m_media.filePath("steps_AI.mp4")));
+        f.ui().File1->setCurrentRow(1);
+        QVERIFY(f.ui().parts->cmdEarlierTake->isEnabled());
+        f.w().cmdEarlierTake_Click();
+        QVERIFY(f.settle());
+        QCOMPARE(conversions().size(), sentBefore + 1);
+        QCOMPARE(decodedSamples(f.work("joined.mp4")), joined);
     }
 
     // The voices' previews: the window's voice plays at once (where there is a sound output),

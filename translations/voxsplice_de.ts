@@ -122,9 +122,22 @@ Jetzt herunterladen?</translation>
         <translation>unbekannte Option %1</translation>
     </message>
     <message>
+        <source>--redo takes the number of a piece, not %1</source>
+        <translation>--redo erwartet die Nummer eines Stücks, nicht %1</translation>
+    </message>
+    <message>
+        <source>--seed takes a number from 0 to 4294967295, not %1</source>
+        <translation>--seed erwartet eine Zahl von 0 bis 4294967295, nicht %1</translation>
+    </message>
+    <message>
+        <source>--redo needs --work with the run&apos;s folder and the one video of that run</source>
+        <translation>--redo braucht --work mit dem Ordner des Laufs und das eine Video dieses Laufs</translation>
+    </message>
+    <message>
         <source>Usage: voxsplice-cli --out DIR [options] VIDEO...
        voxsplice-cli --estimate [options] VIDEO...
        voxsplice-cli --list-voices
+       voxsplice-cli --work DIR --redo N --out DIR [--voice V] [--seed S] VIDEO
 
 Gives the speech of each video another voice, one video after the other: its audio
 extracted, split into pieces, each converted, joined and laid under the picture again
@@ -144,6 +157,10 @@ Options:
                         the separator&apos;s model where it is needed
   --estimate            print what converting the videos costs; convert nothing
   --list-voices         print the voices: the 45 fixed ones, then the account&apos;s own
+  --redo N              convert piece N of the run kept in --work again, as a new take
+                        (asked of the service, never the cache), and make the video
+                        again with it; the other pieces stay as they are
+  --seed S              the new take&apos;s seed (default: a new one)
   -h, --help            print this text
 
 What is not given here comes from the window&apos;s remembered settings (voice, its
@@ -153,12 +170,14 @@ from where the window stored it. Before a run that costs credits, one line says 
 all the videos cost.
 
 Exit status: 0 when every video is done, 1 when one failed or the run was stopped
-(Ctrl+C), 2 for wrong arguments or a working folder in use by another run.
+(Ctrl+C), 2 for wrong arguments, a working folder in use by another run, or one that
+holds no run of the video to redo a piece of.
 </source>
         <extracomment>The option names, DIR, VIDEO, NAME_OR_ID and N stay as they are; the descriptions of the options begin in the 23rd column.</extracomment>
         <translation>Aufruf: voxsplice-cli --out DIR [Optionen] VIDEO...
         voxsplice-cli --estimate [Optionen] VIDEO...
         voxsplice-cli --list-voices
+        voxsplice-cli --work DIR --redo N --out DIR [--voice V] [--seed S] VIDEO
 
 Gibt der Sprache jedes Videos eine andere Stimme, ein Video nach dem anderen: Sein
 Audio wird extrahiert, in Stücke geteilt, jedes Stück umgewandelt, alles
@@ -180,6 +199,10 @@ Optionen:
                         das Modell des Separators herunterladen, wo es gebraucht wird
   --estimate            ausgeben, was das Umwandeln kostet; nichts umwandeln
   --list-voices         die Stimmen ausgeben: 45 feste, dann die eigenen des Kontos
+  --redo N              Stück N des in --work gehaltenen Laufs erneut umwandeln, als
+                        neue Aufnahme (beim Dienst, nie aus dem Cache), und das Video
+                        damit neu erstellen; die anderen Stücke bleiben, wie sie sind
+  --seed S              der Seed der neuen Aufnahme (Standard: ein neuer)
   -h, --help            diesen Text ausgeben
 
 Was hier nicht angegeben ist, kommt aus den gespeicherten Einstellungen des Fensters
@@ -189,8 +212,9 @@ Umgebungsvariablen elevenlabs_api_key oder von dort, wo das Fenster ihn gespeich
 hat. Vor einem Lauf, der Credits kostet, nennt eine Zeile die Kosten aller Videos.
 
 Exit-Status: 0, wenn jedes Video fertig ist, 1, wenn eines fehlgeschlagen ist oder der
-Lauf angehalten wurde (Strg+C), 2 bei falschen Argumenten oder wenn ein anderer Lauf
-den Arbeitsordner verwendet.
+Lauf angehalten wurde (Strg+C), 2 bei falschen Argumenten, wenn ein anderer Lauf den
+Arbeitsordner verwendet oder wenn er keinen Lauf des Videos enthält, dessen Stück neu
+umgewandelt werden soll.
 </translation>
     </message>
 </context>
@@ -250,6 +274,18 @@ den Arbeitsordner verwendet.
     <message>
         <source>The videos need about %1 credits, but the account has %2 left: the run would stop part-way. Give --yes to start it all the same.</source>
         <translation>Die Videos brauchen etwa %1 Credits, das Konto hat aber nur noch %2: Der Lauf würde unterwegs anhalten. Geben Sie --yes an, um ihn trotzdem zu starten.</translation>
+    </message>
+    <message>
+        <source>%1 holds no run to redo a piece of.</source>
+        <translation>%1 enthält keinen Lauf, dessen Stück neu umgewandelt werden könnte.</translation>
+    </message>
+    <message>
+        <source>There is no piece %1: this run has pieces 1 to %2.</source>
+        <translation>Es gibt kein Stück %1: Dieser Lauf hat die Stücke 1 bis %2.</translation>
+    </message>
+    <message>
+        <source>done: %1</source>
+        <translation>fertig: %1</translation>
     </message>
 </context>
 <context>
@@ -534,6 +570,10 @@ Meldung von convert.py:
         <source>not converted</source>
         <translation>nicht umgewandelt</translation>
     </message>
+    <message>
+        <source>redone (%1)</source>
+        <translation>neu umgewandelt (%1)</translation>
+    </message>
 </context>
 <context>
     <name>Form1</name>
@@ -696,6 +736,14 @@ Meldung von convert.py:
     <message>
         <source>no input</source>
         <translation>keine Eingabe</translation>
+    </message>
+    <message>
+        <source>Redo piece</source>
+        <translation>Stück neu umwandeln</translation>
+    </message>
+    <message>
+        <source>Use earlier take</source>
+        <translation>Frühere Aufnahme verwenden</translation>
     </message>
 </context>
 <context>
@@ -959,6 +1007,22 @@ hat keine Tonspur: Darin ist keine Sprache, der eine andere Stimme gegeben werde
     <message>
         <source>Remove the cut pieces (output*) from the parts folder</source>
         <translation>Die geschnittenen Stücke (output*) aus dem Teileordner entfernen</translation>
+    </message>
+    <message>
+        <source>Re&amp;do piece</source>
+        <translation>Stüc&amp;k neu umwandeln</translation>
+    </message>
+    <message>
+        <source>&amp;Use earlier take</source>
+        <translation>Frühere Aufnahme verwe&amp;nden</translation>
+    </message>
+    <message>
+        <source>Convert this piece again with the voice and settings chosen now, as a new take; the video is made again with it</source>
+        <translation>Dieses Stück mit der jetzt gewählten Stimme und ihren Einstellungen erneut umwandeln, als neue Aufnahme; das Video wird damit neu erstellt</translation>
+    </message>
+    <message>
+        <source>Bring back the take this piece had before, without a request</source>
+        <translation>Die Aufnahme zurückholen, die dieses Stück vorher hatte, ohne neue Anfrage</translation>
     </message>
 </context>
 <context>
@@ -1232,6 +1296,41 @@ Trotzdem starten?</translation>
     <message>
         <source>Stop</source>
         <translation>Stopp</translation>
+    </message>
+</context>
+<context>
+    <name>RedoPieceRun</name>
+    <message>
+        <source>No voice selected. Choose a voice in the Voice list.</source>
+        <translation>Keine Stimme gewählt. Wählen Sie eine Stimme in der Liste „Stimme“.</translation>
+    </message>
+    <message>
+        <source>There is no run to redo a piece of: run Full Auto first.</source>
+        <translation>Es gibt keinen Lauf, dessen Stück neu umgewandelt werden könnte: Starten Sie zuerst die Vollautomatik.</translation>
+    </message>
+    <message>
+        <source>There is no piece %1: this run has pieces 1 to %2.</source>
+        <translation>Es gibt kein Stück %1: Dieser Lauf hat die Stücke 1 bis %2.</translation>
+    </message>
+    <message>
+        <source>Piece %1 of %2 is not converted: finish the run (AI Convert) before redoing a piece.</source>
+        <translation>Stück %1 von %2 ist nicht umgewandelt: Beenden Sie den Lauf (Mit KI umwandeln), bevor Sie ein Stück neu umwandeln.</translation>
+    </message>
+    <message>
+        <source>Piece %1 has no earlier take.</source>
+        <translation>Stück %1 hat keine frühere Aufnahme.</translation>
+    </message>
+    <message>
+        <source>Could not write %1</source>
+        <translation>%1 konnte nicht geschrieben werden</translation>
+    </message>
+    <message>
+        <source>Piece %1: the earlier take again (%2)</source>
+        <translation>Stück %1: wieder die frühere Aufnahme (%2)</translation>
+    </message>
+    <message>
+        <source>Rejoin Audio, then Reintegrate, to make the video with this take</source>
+        <translation>Audio zusammenfügen, dann Wiedereinfügen, um das Video mit dieser Aufnahme zu erstellen</translation>
     </message>
 </context>
 <context>

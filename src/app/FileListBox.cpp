@@ -22,7 +22,9 @@ QString pieceNote(const RunRecord& record, int index, bool converted,
                                   formatDuration((piece.start + piece.length) / rate));
     if (converted) {
         const QString name = voiceName ? voiceName(piece.voice) : QString();
-        return note + FileListBox::tr("converted (%1)").arg(name.isEmpty() ? piece.voice : name);
+        const QString voice = name.isEmpty() ? piece.voice : name;
+        return note + (piece.redone ? FileListBox::tr("redone (%1)").arg(voice)
+                                    : FileListBox::tr("converted (%1)").arg(voice));
     }
     switch (piece.state) {
     case RecordedPiece::State::Failed:
@@ -51,12 +53,16 @@ void FileListBox::refresh() {
             const bool converted =
                 piece.state == RecordedPiece::State::Converted && names.contains(piece.converted);
             QStringList files;
-            for (const QString& name : {piece.converted, piece.segment})
+            QStringList owned{piece.converted, piece.segment};
+            for (const RecordedTake& take : piece.earlierTakes)
+                owned.append(take.file);
+            for (const QString& name : std::as_const(owned))
                 if (!name.isEmpty() && names.removeOne(name))
                     files.append(name);
             addItem(pieceNote(*record, i, converted, m_voiceName));
             item(count() - 1)->setToolTip(files.join(QLatin1Char('\n')));
             item(count() - 1)->setData(Qt::UserRole, files);
+            item(count() - 1)->setData(kPieceRole, i);
         }
     }
     addItems(names);

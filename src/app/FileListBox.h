@@ -23,6 +23,14 @@ public:
         m_voiceName = std::move(name);
     }
     void refresh();
+    // The piece a row shows (from 0), in the item's data under this role; none for other files.
+    static constexpr int kPieceRole = Qt::UserRole + 1;
+    // The piece of the selected row; -1 when the row is no piece or none is selected.
+    int selectedPiece() const {
+        const QListWidgetItem* row = currentItem();
+        const QVariant piece = row && row->isSelected() ? row->data(kPieceRole) : QVariant();
+        return piece.isValid() ? piece.toInt() : -1;
+    }
 
 private:
     QString m_folder;

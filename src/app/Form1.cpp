@@ -4,6 +4,7 @@
 #include "app/DropLineEdit.h"
 #include "app/FileListBox.h"
 #include "app/LinkLabel.h"
+#include "app/PartsPanel.h"
 #include "app/ProgressPanel.h"
 #include "app/RunStatus.h"
 #include "app/Sound.h"
@@ -56,6 +57,9 @@ void Form1::connectEvents() {
     connect(m_ui.lblrefresh, &LinkLabel::clicked, this, &Form1::lblrefresh_Click);
     connect(m_ui.lblOpenParts, &LinkLabel::clicked, this, &Form1::lblOpenParts_Click);
     connect(m_ui.lblDelOutput, &LinkLabel::clicked, this, &Form1::lblDelOutput_Click);
+    connect(m_ui.File1, &QListWidget::itemSelectionChanged, this, &Form1::File1_Click);
+    connect(m_ui.parts->cmdRedoPiece, &QPushButton::clicked, this, &Form1::cmdRedoPiece_Click);
+    connect(m_ui.parts->cmdEarlierTake, &QPushButton::clicked, this, &Form1::cmdEarlierTake_Click);
     connect(m_ui.Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
     connect(m_ui.Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
     connect(m_ui.cmdConvert, &QPushButton::clicked, this, &Form1::cmdConvert_Click);

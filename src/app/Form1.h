@@ -3,6 +3,7 @@
 #include "app/Form1Ui.h"
 #include "app/PickerDialogs.h"
 #include "core/VideoQueue.h"
+#include "pipeline/RedoPiece.h"
 #include "pipeline/RunControl.h"
 #include "pipeline/Startup.h"
 #include "pipeline/StepHost.h"
@@ -73,6 +74,9 @@ public:
     void lblrefresh_Click();
     void lblOpenParts_Click();
     void lblDelOutput_Click();
+    void File1_Click();
+    void cmdRedoPiece_Click();
+    void cmdEarlierTake_Click();
     void Command2_Click();
     void Command3_Click();
     void cmdConvert_Click();
@@ -104,6 +108,7 @@ private:
     // Starts a step made from the boxes as they are now, unless something runs.
     template <typename T> void startStep(const QString& what);
     bool startJob(const QString& what, Step* job);
+    void startRedo(RedoPieceRun::Take take, const QString& what);
     StepContext stepContext() const;
     void runStarted(const QString& what);
     void runEnded(const QString& what, const JobOutcome& outcome);

@@ -1,10 +1,12 @@
 #include "app/PartsPanel.h"
 
+#include "app/ABPlayer.h"
 #include "app/FileListBox.h"
 #include "app/LinkLabel.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 PartsPanel::PartsPanel(QWidget* parent)
@@ -13,7 +15,10 @@ PartsPanel::PartsPanel(QWidget* parent)
     , lblrefresh(new LinkLabel(tr("refresh"), this))
     , lblOpenParts(new LinkLabel(tr("open"), this))
     , lblDelOutput(new LinkLabel(tr("del output*"), this))
-    , File1(new FileListBox(this)) {
+    , File1(new FileListBox(this))
+    , lblPiece(new QLabel(this))
+    , cmdRedoPiece(new QPushButton(tr("Re&do piece"), this))
+    , cmdEarlierTake(new QPushButton(tr("&Use earlier take"), this)) {
     setObjectName(QStringLiteral("partsPanel"));
     Label7->setObjectName(QStringLiteral("Label7"));
     lblrefresh->setObjectName(QStringLiteral("lblrefresh"));
@@ -34,4 +39,50 @@ PartsPanel::PartsPanel(QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(links);
     layout->addWidget(File1, 1);
+
+    lblPiece->setObjectName(QStringLiteral("lblPiece"));
+    cmdRedoPiece->setObjectName(QStringLiteral("cmdRedoPiece"));
+    cmdEarlierTake->setObjectName(QStringLiteral("cmdEarlierTake"));
+    lblPiece->setWordWrap(true);
+    lblPiece->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblPiece->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    cmdRedoPiece->setToolTip(tr("Convert this piece again with the voice and settings chosen "
+                                "now, as a new take; the video is made again with it"));
+    cmdEarlierTake->setToolTip(tr("Bring back the take this piece had before, without a request"));
+    for (QPushButton* button : {cmdRedoPiece, cmdEarlierTake})
+        button->setAutoDefault(false);
+    auto* takes = new QHBoxLayout;
+    takes->addWidget(cmdRedoPiece);
+    takes->addWidget(cmdEarlierTake);
+    takes->addStretch(1);
+    layout->addWidget(lblPiece);
+    layout->addLayout(takes);
+    m_layout = layout;
+    showPiece(QString(), false);
+}
+
+ABPlayer* PartsPanel::player() {
+    if (!m_player) {
+        m_player = new ABPlayer(this);
+        m_player->setObjectName(QStringLiteral("plyPiece"));
+        m_layout->insertWidget(m_layout->indexOf(lblPiece) + 1, m_player);
+    }
+    return m_player;
+}
+
+void PartsPanel::unloadPlayer() {
+    if (m_player)
+        m_player->unload();
+}
+
+void PartsPanel::showPiece(const QString& what, bool earlierTake) {
+    lblPiece->setText(what);
+    lblPiece->setVisible(!what.isEmpty());
+    if (m_player)
+        m_player->setVisible(!what.isEmpty());
+    cmdRedoPiece->setVisible(!what.isEmpty());
+    cmdEarlierTake->setVisible(!what.isEmpty());
+    cmdEarlierTake->setEnabled(earlierTake);
+    if (what.isEmpty())
+        unloadPlayer();
 }

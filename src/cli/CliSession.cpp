@@ -5,7 +5,9 @@
 #include "core/Estimate.h"
 #include "core/Voices.h"
 #include "pipeline/AccountVoices.h"
+#include "pipeline/RedoPiece.h"
 #include "pipeline/RunControl.h"
+#include "pipeline/RunRecordFile.h"
 #include "pipeline/ScriptRun.h"
 #include "pipeline/VideosEstimate.h"
 #include "platform/PathTools.h"
@@ -13,6 +15,7 @@
 #include "platform/Settings.h"
 #include "platform/UserEnvironment.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -54,13 +57,14 @@ void CliSession::start() {
         return;
     }
     QString problem;
-    if (m_options.action == CliOptions::Action::Run &&
+    const bool redoing = m_options.action == CliOptions::Action::Redo;
+    if ((m_options.action == CliOptions::Action::Run || redoing) &&
         !m_folder.open(m_options.workFolder, &problem)) {
         m_host.warn(problem);
         end(WrongArguments);
         return;
     }
-    findVoice([this] { estimate(); });
+    findVoice([this, redoing] { redoing ? redo() : estimate(); });
 }
 
 // Ctrl+C (or SIGTERM) once stops, letting the answers already paid for be kept; twice asks
@@ -183,6 +187,42 @@ void CliSession::estimate() {
 void CliSession::run() {
     follow(new CliRun(m_host, m_program.withRoot(m_folder.path()), videos(), this),
            [this](CliRun& run) { end(run.outcome().isDone() ? Done : Failed); });
+}
+
+// One piece of the run kept in --work converted again, then the video made again. A folder
+// without a run of this video, or a piece it does not have, is a wrong argument.
+void CliSession::redo() {
+    RunInputs inputs = videos().constFirst();
+    if (m_options.seed)
+        inputs.voiceSettings.seed = m_options.seed;
+    const WorkFolder work = m_program.withRoot(m_folder.path());
+    const LoadedRecord loaded = loadRunRecord(work);
+    QString problem = loaded.state == LoadedRecord::State::Present
+                          ? otherVideoProblem(loaded.record, inputs.input)
+                          : tr("%1 holds no run to redo a piece of.")
+                                .arg(QDir::toNativeSeparators(m_folder.path()));
+    if (problem.isEmpty() && m_options.redoPiece > loaded.record.pieces.size())
+        problem = tr("There is no piece %1: this run has pieces 1 to %2.")
+                      .arg(m_options.redoPiece)
+                      .arg(loaded.record.pieces.size());
+    if (!problem.isEmpty()) {
+        m_host.warn(problem);
+        end(WrongArguments);
+        return;
+    }
+    m_host.setVideo(QFileInfo(inputs.input).fileName());
+    follow(new RedoPieceRun(StepContext{m_host, work, inputs}, m_options.redoPiece - 1,
+                            RedoPieceRun::Take::New, this),
+           [this](RedoPieceRun& run) {
+               m_host.setVideo(QString());
+               if (run.outcome().isDone()) {
+                   m_host.print(tr("done: %1").arg(QDir::toNativeSeparators(run.output())));
+                   end(Done);
+               } else {
+                   m_host.videoFailed(run.outcome().reason);
+                   end(Failed);
+               }
+           });
 }
 
 void CliSession::end(int status) {

@@ -42,6 +42,7 @@ private:
     void askAccount(const std::function<void(const QStringList&)>& then);
     void estimate();
     void run();
+    void redo();
     void end(int status);
     // Runs `job`; `then` gets it once it ended, unless it was stopped.
     template <typename J, typename Then> void follow(J* job, Then then);

@@ -42,6 +42,16 @@ void ConsoleHost::ask(const QString& question, std::function<void(bool)> answer)
     answer(m_yes);
 }
 
+void ConsoleHost::askCost(const QStringList& lines, qint64 credits,
+                          std::function<void(bool)> answer) {
+    // The conversion's log has just said them.
+    Q_UNUSED(lines);
+    Q_UNUSED(credits);
+    if (!m_yes)
+        warn(tr("No: give --yes to agree."));
+    answer(m_yes);
+}
+
 void ConsoleHost::log(Log which, const QString& message) {
     // The conversion's lines belong to its stage.
     print(which == Log::Conversion ? QStringLiteral("  ") + message : message);

@@ -26,6 +26,10 @@ public:
     // A message box would say what the run's failure says: it is kept for then.
     void showMessage(const QString& text) override { m_message = text; }
     void ask(const QString& question, std::function<void(bool)> answer) override;
+    // A conversion nobody agreed to the cost of before (its log says it): agreed to with --yes
+    // only.
+    void askCost(const QStringList& lines, qint64 credits,
+                 std::function<void(bool)> answer) override;
     void setToolOutput(const QString& text) override { m_toolOutput = text; }
     void log(Log which, const QString& message) override;
     void addConversionRow(const QString& text) override { log(Log::Conversion, text); }

@@ -7,8 +7,9 @@
 
 namespace {
 
-const QStringList kValueOptions = {QStringLiteral("--out"), QStringLiteral("--voice"),
-                                   QStringLiteral("--pieces-at-once"), QStringLiteral("--work")};
+const QStringList kValueOptions = {
+    QStringLiteral("--out"),  QStringLiteral("--voice"), QStringLiteral("--pieces-at-once"),
+    QStringLiteral("--work"), QStringLiteral("--redo"),  QStringLiteral("--seed")};
 
 // Sets a flag; false when `name` is none.
 bool takeFlag(CliOptions& o, const QString& name) {
@@ -33,6 +34,23 @@ QString takeValue(CliOptions& o, const QString& name, const QString& value) {
         o.voice = value;
     } else if (name == QLatin1String("--work")) {
         o.workFolder = value;
+    } else if (name == QLatin1String("--redo")) {
+        bool isNumber = false;
+        o.redoPiece = value.toInt(&isNumber);
+        if (!isNumber || o.redoPiece < 1)
+            return QCoreApplication::translate("CliOptions",
+                                               "--redo takes the number of a piece, not %1")
+                .arg(value);
+        o.action = CliOptions::Action::Redo;
+    } else if (name == QLatin1String("--seed")) {
+        bool isNumber = false;
+        const quint32 seed = value.toUInt(&isNumber);
+        if (!isNumber)
+            return QCoreApplication::translate("CliOptions",
+                                               "--seed takes a number from 0 to 4294967295, "
+                                               "not %1")
+                .arg(value);
+        o.seed = seed;
     } else {
         bool isNumber = false;
         const int count = value.toInt(&isNumber);
@@ -53,7 +71,11 @@ QString check(const CliOptions& o) {
         return QCoreApplication::translate("CliOptions", "--list-voices takes no videos");
     if (o.action != Action::ListVoices && o.videos.isEmpty())
         return QCoreApplication::translate("CliOptions", "no video given");
-    if (o.action == Action::Run && o.outputFolder.isEmpty())
+    if (o.action == Action::Redo && (o.workFolder.isEmpty() || o.videos.size() != 1))
+        return QCoreApplication::translate("CliOptions",
+                                           "--redo needs --work with the run's folder and the one "
+                                           "video of that run");
+    if ((o.action == Action::Run || o.action == Action::Redo) && o.outputFolder.isEmpty())
         return QCoreApplication::translate("CliOptions",
                                            "--out is missing: where do the new videos go?");
     return {};
@@ -108,6 +130,7 @@ QString cliUsage() {
         "Usage: voxsplice-cli --out DIR [options] VIDEO...\n"
         "       voxsplice-cli --estimate [options] VIDEO...\n"
         "       voxsplice-cli --list-voices\n"
+        "       voxsplice-cli --work DIR --redo N --out DIR [--voice V] [--seed S] VIDEO\n"
         "\n"
         "Gives the speech of each video another voice, one video after the other: its audio\n"
         "extracted, split into pieces, each converted, joined and laid under the picture again\n"
@@ -127,6 +150,10 @@ QString cliUsage() {
         "                        the separator's model where it is needed\n"
         "  --estimate            print what converting the videos costs; convert nothing\n"
         "  --list-voices         print the voices: the 45 fixed ones, then the account's own\n"
+        "  --redo N              convert piece N of the run kept in --work again, as a new take\n"
+        "                        (asked of the service, never the cache), and make the video\n"
+        "                        again with it; the other pieces stay as they are\n"
+        "  --seed S              the new take's seed (default: a new one)\n"
         "  -h, --help            print this text\n"
         "\n"
         "What is not given here comes from the window's remembered settings (voice, its\n"
@@ -136,7 +163,8 @@ QString cliUsage() {
         "all the videos cost.\n"
         "\n"
         "Exit status: 0 when every video is done, 1 when one failed or the run was stopped\n"
-        "(Ctrl+C), 2 for wrong arguments or a working folder in use by another run.\n");
+        "(Ctrl+C), 2 for wrong arguments, a working folder in use by another run, or one that\n"
+        "holds no run of the video to redo a piece of.\n");
 }
 
 QString findVoiceRow(const QStringList& rows, const QString& nameOrId) {

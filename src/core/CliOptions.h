@@ -8,7 +8,7 @@
 // What the command line of voxsplice-cli asks for. What it leaves out comes from the window's
 // remembered settings.
 struct CliOptions {
-    enum class Action { Run, Estimate, ListVoices, Help };
+    enum class Action { Run, Estimate, ListVoices, Redo, Help };
     Action action = Action::Run;
     QString outputFolder;               // --out
     QString voice;                      // --voice: a name or an id; empty for the remembered one
@@ -17,6 +17,8 @@ struct CliOptions {
     bool offline = false;               // --offline
     bool yes = false;                   // --yes
     QString workFolder;                 // --work; empty for a new one in the cache folder
+    int redoPiece = 0;                  // --redo: the piece to convert again, from 1
+    std::optional<quint32> seed;        // --seed: the new take's
     QStringList videos;
 };
 

@@ -60,6 +60,14 @@ QByteArray RunRecord::toJson() const {
             entry.insert("voice", piece.voice);
         if (!piece.settings.isEmpty())
             entry.insert("settings", piece.settings);
+        if (piece.redone)
+            entry.insert("redone", true);
+        QJsonArray takes;
+        for (const RecordedTake& take : piece.earlierTakes)
+            takes.append(QJsonObject{
+                {"file", take.file}, {"voice", take.voice}, {"settings", take.settings}});
+        if (!takes.isEmpty())
+            entry.insert("earlier_takes", takes);
         list.append(entry);
     }
     const QJsonObject root{
@@ -104,11 +112,20 @@ std::optional<RunRecord> RunRecord::fromJson(const QByteArray& json, QString* er
         piece.reason = entry.value("reason").toString();
         piece.voice = entry.value("voice").toString();
         piece.settings = entry.value("settings").toObject();
+        piece.redone = entry.value("redone").toBool();
+        bool takesReadable = true;
+        for (const QJsonValue& value : entry.value("earlier_takes").toArray()) {
+            const QJsonObject take = value.toObject();
+            piece.earlierTakes.append({take.value("file").toString(),
+                                       take.value("voice").toString(),
+                                       take.value("settings").toObject()});
+            takesReadable = takesReadable && isPlainName(piece.earlierTakes.last().file);
+        }
         const auto state = stateFrom(entry.value("state").toString());
         const bool converted = state == RecordedPiece::State::Converted;
         if (entry.value("index").toInt(-1) != i || !state || piece.start < 0 || piece.length < 0 ||
             !isPlainName(piece.segment) || (converted && !isPlainName(piece.converted)) ||
-            (!piece.converted.isEmpty() && !isPlainName(piece.converted)))
+            (!piece.converted.isEmpty() && !isPlainName(piece.converted)) || !takesReadable)
             return refuse(QCoreApplication::translate("RunRecord", "its piece %1 is not readable")
                               .arg(i + 1));
         piece.state = *state;

@@ -14,6 +14,15 @@
 // piece lies in its audio, and what became of it. Split writes it; the conversion and Stop
 // update it; Rejoin joins in its order.
 
+// One conversion of a piece, kept when the piece was redone so that the user may go back to it.
+struct RecordedTake {
+    QString file; // in the parts folder
+    QString voice;
+    QJsonObject settings;
+
+    bool operator==(const RecordedTake& other) const = default;
+};
+
 struct RecordedPiece {
     enum class State { Waiting, Converting, Converted, Failed };
 
@@ -22,9 +31,11 @@ struct RecordedPiece {
     QString segment;   // the cut piece's file name in the parts folder
     QString converted; // the converted piece's file name, once there
     State state = State::Waiting;
-    QString reason;       // why it failed
-    QString voice;        // the voice id it was converted with
-    QJsonObject settings; // and the rest of what decided the conversion
+    QString reason;                   // why it failed
+    QString voice;                    // the voice id it was converted with
+    QJsonObject settings;             // and the rest of what decided the conversion
+    bool redone = false;              // converted again on its own, after the run
+    QList<RecordedTake> earlierTakes; // the takes before the one in `converted`, oldest first
 };
 
 // The video the pieces were cut from, as it was then.

@@ -31,6 +31,8 @@ struct RunInputs {
     // One of many videos run unattended (a queue, a command line): nobody is asked whether an
     // existing output may be replaced.
     bool unattended = false;
+    // A piece converted again: the service is asked even where the cache holds its answer.
+    bool newTake = false;
 
     const QString& templateText(Template which) const {
         return templates[static_cast<std::size_t>(which)];

@@ -76,7 +76,9 @@ ProcessJob::Environment conversionEnvironment(const RunInputs& inputs, const QSt
                {QStringLiteral("VOXSPLICE_VOICE_SETTINGS"),
                 QString::fromUtf8(inputs.voiceSettings.toJson())},
                {QStringLiteral("VOXSPLICE_CACHE_DIR"), inputs.cacheFolder},
-               {QStringLiteral("VOXSPLICE_CACHE_LIMIT_MB"), QString::number(inputs.cacheLimitMb)}};
+               {QStringLiteral("VOXSPLICE_CACHE_LIMIT_MB"), QString::number(inputs.cacheLimitMb)},
+               {QStringLiteral("VOXSPLICE_NEW_TAKE"),
+                inputs.newTake ? QStringLiteral("1") : QString()}};
 }
 
 QString pythonMissing(const QString& interpreter) {

@@ -45,6 +45,8 @@ Environment:
                                 stability, similarity, style (0 to 1), speakerboost, denoise
                                 (true or false) and seed (0 to 4294967295); the offline voice
                                 ignores them
+  VOXSPLICE_NEW_TAKE            1 = a new take: the cache is not asked (the answer is kept there
+                                all the same, under the seed it was made with)
   VOXSPLICE_HTTP_TIMEOUT        seconds to wait for the service's answer (default 240)
   VOXSPLICE_MAX_TRIES           requests at most per segment (default 3)
   VOXSPLICE_RETRY_BASE_SECONDS  first wait before trying again; doubles each time (default 1)

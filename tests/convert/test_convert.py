@@ -377,6 +377,15 @@ class ServiceTest(ConvertCase):
             [media["a"], other, VOICE], VOXSPLICE_VOICE_SETTINGS='{"style": 1}'), media["a"],
             other)["reused"])
         self.assertEqual(len(self.service.requests), 3)
+        # A new take asks the service again although the cache holds the answer; under a seed of
+        # its own it is kept beside the first, which comes from the cache as before.
+        take = {"VOXSPLICE_NEW_TAKE": "1", "VOXSPLICE_VOICE_SETTINGS": '{"seed": 11}'}
+        for settings, new_take, reused, sent in (({}, "1", False, 4), (take, "1", False, 5),
+                                                 (take, "", True, 5), ({}, "", True, 5)):
+            result = self.run_convert([media["a"], other, VOICE],
+                                      **dict(settings, VOXSPLICE_NEW_TAKE=new_take))
+            self.assertEqual(self.assert_converted(result, media["a"], other)["reused"], reused)
+            self.assertEqual(len(self.service.requests), sent)
 
         def named(voice=VOICE, **settings):
             with mock.patch.dict(os.environ, VOXSPLICE_VOICE_SETTINGS=json.dumps(settings)):

@@ -55,6 +55,11 @@ def offline_voice_wanted():
     return os.environ.get("VOXSPLICE_OFFLINE_VOICE", "").strip() == "1"
 
 
+def new_take_wanted():
+    """A piece redone: the service is asked again even where the cache holds an answer."""
+    return os.environ.get("VOXSPLICE_NEW_TAKE", "").strip() == "1"
+
+
 def keep_background():
     """Where the background is split off: "service", "local", or "" for not at all."""
     mode = os.environ.get("VOXSPLICE_KEEP_BACKGROUND", "").strip()
@@ -112,7 +117,7 @@ def convert(argv, wait_for_go=False):
             return deliver(temps, piece, output_path, seconds, "OK: wrote %s (%.2f s of silence)"
                            % (output_path, seconds))
         name = result_key(digest, voice_id, mode, settings)
-        if not offline and kept.fetch(name, piece):
+        if not offline and not new_take_wanted() and kept.fetch(name, piece):
             return deliver(temps, piece, output_path, seconds, "OK: reused %s from the cache "
                            "(%.1f s; nothing sent, no credits)" % (output_path, seconds),
                            reused=True)
@@ -220,7 +225,8 @@ def estimate(argv):
         # conversion then decodes it, finds it and takes it for nothing. The estimate says a
         # little too much then, never too little.
         seconds = samples / audio.SAMPLE_RATE
-        if digest and kept.holds(result_key(digest, voice_id, mode, settings)):
+        if (digest and not new_take_wanted()
+                and kept.holds(result_key(digest, voice_id, mode, settings))):
             cached += seconds
         elif seconds >= SHORTEST_SPEECH_SECONDS:
             send += seconds
