@@ -7,9 +7,9 @@
 #include "app/PartsPanel.h"
 #include "app/ProgressPanel.h"
 #include "core/VoiceSettings.h"
-#include "pipeline/FfmpegRun.h"
 #include "pipeline/RunRecordFile.h"
 #include "platform/Platform.h"
+#include "platform/ProcessJob.h"
 
 #include <QListWidgetItem>
 #include <QPushButton>
@@ -68,12 +68,15 @@ void Form1::File1_Click() {
         return;
     const double rate = loaded.record.sampleRate;
     const double start = recorded.start / rate;
-    const QString original = PathTools::join(m_work.parts(), QStringLiteral(".original.mp4"));
+    // Beside the parts folder, which lists what it holds.
+    const QString original = m_work.file(QStringLiteral(".piece-original.mp4"));
     const QString newVoice = PathTools::join(m_work.parts(), recorded.converted);
-    auto* cut = new FfmpegRun(static_cast<StepHost&>(*this), m_work,
-                              {"-ss", QString::number(start, 'f', 3), "-i", m_ui.txtInput->text(),
-                               "-t", QString::number(recorded.length / rate, 'f', 3), "-map",
-                               "0:a:0", "-c:a", "alac", "-y", original});
+    // Quietly: the window's run and its output are not this.
+    auto* cut = new ProcessJob(m_work.ffmpeg(),
+                               {"-nostdin", "-v", "error", "-ss", QString::number(start, 'f', 3),
+                                "-i", m_ui.txtInput->text(), "-t",
+                                QString::number(recorded.length / rate, 'f', 3), "-map", "0:a:0",
+                                "-c:a", "alac", "-y", original});
     connect(cut, &Job::finished, this, [this, cut, original, newVoice, start, piece] {
         cut->deleteLater();
         if (cut->outcome().isDone() && m_ui.File1->selectedPiece() == piece)
