@@ -308,6 +308,7 @@ private slots:
         RunRecord record;
         record.input = {"/v/say \"hi\".mp4", 123,
                         QDateTime::fromMSecsSinceEpoch(qint64(17e11), Qt::UTC)};
+        record.output = "/v/out/say \"hi\"_AI (2).mp4";
         record.pieces = {{0,
                           100,
                           "output000000000.mp4",

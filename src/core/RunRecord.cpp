@@ -70,7 +70,7 @@ QByteArray RunRecord::toJson() const {
             entry.insert("earlier_takes", takes);
         list.append(entry);
     }
-    const QJsonObject root{
+    QJsonObject root{
         {"version", kVersion},
         {"input", QJsonObject{{"path", input.path},
                               {"size", input.size},
@@ -78,6 +78,8 @@ QByteArray RunRecord::toJson() const {
         {"sample_rate", sampleRate},
         {"samples", samples()},
         {"pieces", list}};
+    if (!output.isEmpty())
+        root.insert("output", output);
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
@@ -98,6 +100,7 @@ std::optional<RunRecord> RunRecord::fromJson(const QByteArray& json, QString* er
     record.input = {input.value("path").toString(), qint64(input.value("size").toDouble(-1)),
                     QDateTime::fromString(input.value("modified").toString(), Qt::ISODateWithMs)};
     record.sampleRate = root.value("sample_rate").toInt();
+    record.output = root.value("output").toString();
     if (record.input.path.isEmpty() || record.sampleRate <= 0)
         return refuse(
             QCoreApplication::translate("RunRecord", "it names no input or no sample rate"));

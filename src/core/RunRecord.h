@@ -55,6 +55,7 @@ struct RecordedInput {
 struct RunRecord {
     RecordedInput input;
     int sampleRate = 44100;
+    QString output; // the video Reintegrate last made of these pieces; empty before
     QList<RecordedPiece> pieces;
 
     // The audio's length in samples: the pieces' lengths together.

@@ -185,6 +185,7 @@ void RedoPieceRun::rebuild() {
     }
     StepContext next = context();
     next.inFullAuto = true;
+    next.inputs.remakes = m_record.output;
     runChild(new RejoinStep(next), [this, next](RejoinStep& rejoin) {
         if (!rejoin.outcome().isDone()) {
             finish(rejoin.outcome());

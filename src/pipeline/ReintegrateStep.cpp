@@ -3,6 +3,7 @@
 // that name stays as it was.
 #include "core/OutputName.h"
 #include "pipeline/FfmpegRun.h"
+#include "pipeline/RunRecordFile.h"
 #include "pipeline/Steps.h"
 #include "pipeline/TemplateMacros.h"
 #include "platform/FileSnapshot.h"
@@ -15,9 +16,19 @@
 // video's goes beside it, under the next free number, and the log says so.
 void ReintegrateStep::avoidTakenOutput(QStringList& arguments) {
     const QStringList written = FileSnapshot::pathsIn(arguments);
-    if (written.isEmpty() || inputs().takenOutputs.isEmpty())
+    if (written.isEmpty())
         return;
     const QString wanted = written.last();
+    // A run's video made again replaces that video, not another one of the template's name (the
+    // run may have written beside one).
+    const QFileInfo remade(inputs().remakes);
+    if (!inputs().remakes.isEmpty() && remade.absolutePath() == QFileInfo(wanted).absolutePath() &&
+        remade.suffix() == QFileInfo(wanted).suffix()) {
+        arguments[arguments.lastIndexOf(wanted)] = QDir::toNativeSeparators(inputs().remakes);
+        return;
+    }
+    if (inputs().takenOutputs.isEmpty())
+        return;
     const QString name = freeOutputName(
         QFileInfo(wanted).absoluteFilePath(), inputs().takenOutputs,
         [](const QString& path) { return QFileInfo::exists(path); },
@@ -92,6 +103,13 @@ void ReintegrateStep::write(const QStringList& arguments, const MediaInfo* media
     }
     runChild(run, [this](FfmpegRun& run) {
         m_output = run.outputFile();
+        // The run's record says where its video went, for a piece redone later.
+        if (LoadedRecord loaded = loadRunRecord(work());
+            run.outcome().isDone() && loaded.state == LoadedRecord::State::Present &&
+            otherVideoProblem(loaded.record, inputs().input).isEmpty()) {
+            loaded.record.output = QFileInfo(m_output).absoluteFilePath();
+            saveRunRecord(work(), loaded.record);
+        }
         finish(run.outcome());
     });
 }

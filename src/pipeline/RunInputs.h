@@ -33,6 +33,9 @@ struct RunInputs {
     bool unattended = false;
     // A piece converted again: the service is asked even where the cache holds its answer.
     bool newTake = false;
+    // A video made again from a run's pieces: where that run's video is. Written there again
+    // when the output folder is that video's, whatever name the template gives.
+    QString remakes;
 
     const QString& templateText(Template which) const {
         return templates[static_cast<std::size_t>(which)];
