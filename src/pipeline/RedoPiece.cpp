@@ -151,7 +151,10 @@ void RedoPieceRun::converted(const JobOutcome& outcome) {
     if (loaded.state == LoadedRecord::State::Present)
         m_record = loaded.record;
     RecordedPiece& piece = m_record.pieces[m_piece];
-    if (outcome.isDone()) {
+    // A take paid for is kept, even when the run was stopped as it came.
+    const bool taken = piece.state == RecordedPiece::State::Converted &&
+                       paths().FileExists(partsFile(piece.converted));
+    if (taken) {
         piece.redone = true;
     } else {
         // Nothing new: the earlier take is the piece again, and the cut audio goes.
