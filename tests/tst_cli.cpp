@@ -225,14 +225,7 @@ private slots:
         const auto creditsBack = qScopeGuard([this] {
             m_service->post("set", QJsonObject{{"credits", 10}, {"credits_used", 0}});
         });
-        const auto conversions = [this] {
-            QJsonArray sent;
-            for (const QJsonValue& request : m_service->ledger()["requests"].toArray())
-                if (!request["voice_id"].toString().isEmpty())
-                    sent.append(request);
-            return sent;
-        };
-        const qsizetype sent = conversions().size();
+        const qsizetype sent = m_service->conversions().size();
         // The other video's output of the same name is never written over.
         const QByteArray firstVideo = outputOf("sha256sum", {path("out/a_AI.mp4")});
         const QDateTime written = QFileInfo(second).lastModified();
@@ -246,7 +239,7 @@ private slots:
                 ended(start(QStringList{"--work", "%work", "--out", "%out"} + arguments, "key"));
             QVERIFY2(redo.status == status, qPrintable(redo.out + redo.err));
         }
-        const QJsonArray requests = conversions();
+        const QJsonArray requests = m_service->conversions();
         QCOMPARE(requests.size(), sent + 1);
         const RecordedPiece& redone = record.pieces.at(1);
         QCOMPARE(requests.last()["voice_id"].toString(), QString("21m00Tcm4TlvDq8ikWAM"));

@@ -267,15 +267,8 @@ private slots:
         // Piece 2 selected, then redone in another voice after its cost was asked: one request,
         // of that piece's length, in that voice, under a seed of its own; the rest of the joined
         // audio as it was, the video in sync. Its earlier take comes back without a request.
-        const auto conversions = [&service] {
-            QJsonArray sent;
-            for (const QJsonValue& request : service.ledger()["requests"].toArray())
-                if (!request["voice_id"].toString().isEmpty())
-                    sent.append(request);
-            return sent;
-        };
         const QByteArray joined = decodedSamples(f.work("joined.mp4"));
-        const qsizetype sentBefore = conversions().size();
+        const qsizetype sentBefore = service.conversions().size();
         f.ui().File1->setCurrentRow(1);
         QVERIFY(f.ui().parts->lblPiece->text().startsWith("Piece 2 of ") &&
                 f.ui().parts->lblPiece->text().endsWith(
@@ -298,7 +291,7 @@ private slots:
         QVERIFY(recordFile.open(QIODevice::ReadOnly));
         const RecordedPiece redone =
             RunRecord::fromJson(recordFile.readAll(), nullptr).value().pieces.at(1);
-        const QJsonArray redoSent = conversions();
+        const QJsonArray redoSent = service.conversions();
         QCOMPARE(redoSent.size(), sentBefore + 1);
         QCOMPARE(redoSent.last()["voice_id"].toString(),
                  voiceIdFromRow(f.ui().Combo1->currentText()));
@@ -315,7 +308,7 @@ private slots:
         QVERIFY(f.ui().parts->cmdEarlierTake->isEnabled());
         f.w().cmdEarlierTake_Click();
         QVERIFY(f.settle());
-        QCOMPARE(conversions().size(), sentBefore + 1);
+        QCOMPARE(service.conversions().size(), sentBefore + 1);
         QCOMPARE(decodedSamples(f.work("joined.mp4")), joined);
     }
 

@@ -280,10 +280,6 @@ umgewandelt werden soll.
         <translation>%1 enthält keinen Lauf, dessen Stück neu umgewandelt werden könnte.</translation>
     </message>
     <message>
-        <source>There is no piece %1: this run has pieces 1 to %2.</source>
-        <translation>Es gibt kein Stück %1: Dieser Lauf hat die Stücke 1 bis %2.</translation>
-    </message>
-    <message>
         <source>done: %1</source>
         <translation>fertig: %1</translation>
     </message>
@@ -305,10 +301,6 @@ umgewandelt werden soll.
 </context>
 <context>
     <name>ConvertStep</name>
-    <message>
-        <source>No voice selected. Choose a voice in the Voice list.</source>
-        <translation>Keine Stimme gewählt. Wählen Sie eine Stimme in der Liste „Stimme“.</translation>
-    </message>
     <message>
         <source>%1: %2 (the offline voice ignores them)</source>
         <translation>%1: %2 (die Offline-Stimme beachtet sie nicht)</translation>
@@ -773,10 +765,6 @@ Meldung von convert.py:
 %1</source>
         <translation>Der Ausgabeordner existiert nicht:
 %1</translation>
-    </message>
-    <message>
-        <source>No voice selected. Choose a voice in the Voice list.</source>
-        <translation>Keine Stimme gewählt. Wählen Sie eine Stimme in der Liste „Stimme“.</translation>
     </message>
     <message>
         <source>A run with the voice service needs an ElevenLabs API key: set it with Tools &gt; Set elevenlabs_api_key env var.</source>
@@ -1301,10 +1289,6 @@ Trotzdem starten?</translation>
 <context>
     <name>RedoPieceRun</name>
     <message>
-        <source>No voice selected. Choose a voice in the Voice list.</source>
-        <translation>Keine Stimme gewählt. Wählen Sie eine Stimme in der Liste „Stimme“.</translation>
-    </message>
-    <message>
         <source>There is no run to redo a piece of: run Full Auto first.</source>
         <translation>Es gibt keinen Lauf, dessen Stück neu umgewandelt werden könnte: Starten Sie zuerst die Vollautomatik.</translation>
     </message>
@@ -1578,6 +1562,10 @@ Beide würden dieselben Arbeitsdateien verwenden. Verwenden Sie das geöffnete F
     <message>
         <source>no output folder</source>
         <translation>kein Ausgabeordner</translation>
+    </message>
+    <message>
+        <source>No voice selected. Choose a voice in the Voice list.</source>
+        <translation>Keine Stimme gewählt. Wählen Sie eine Stimme in der Liste „Stimme“.</translation>
     </message>
 </context>
 <context>
@@ -1919,10 +1907,6 @@ Beide würden dieselben Arbeitsdateien verwenden. Verwenden Sie das geöffnete F
 </context>
 <context>
     <name>VoiceTrial</name>
-    <message>
-        <source>No voice selected. Choose a voice in the Voice list.</source>
-        <translation>Keine Stimme gewählt. Wählen Sie eine Stimme in der Liste „Stimme“.</translation>
-    </message>
     <message>
         <source>A preview with the voice service needs an ElevenLabs API key: set it with Tools &gt; Set elevenlabs_api_key env var.</source>
         <translation>Eine Vorschau mit dem Stimmdienst braucht einen ElevenLabs-API-Schlüssel: Legen Sie ihn mit „Extras &gt; Umgebungsvariable elevenlabs_api_key setzen“ fest.</translation>

@@ -201,10 +201,8 @@ void CliSession::redo() {
                           ? otherVideoProblem(loaded.record, inputs.input)
                           : tr("%1 holds no run to redo a piece of.")
                                 .arg(QDir::toNativeSeparators(m_folder.path()));
-    if (problem.isEmpty() && m_options.redoPiece > loaded.record.pieces.size())
-        problem = tr("There is no piece %1: this run has pieces 1 to %2.")
-                      .arg(m_options.redoPiece)
-                      .arg(loaded.record.pieces.size());
+    if (problem.isEmpty())
+        problem = missingPieceProblem(loaded.record, m_options.redoPiece - 1);
     if (!problem.isEmpty()) {
         m_host.warn(problem);
         end(WrongArguments);

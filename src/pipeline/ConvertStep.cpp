@@ -4,7 +4,6 @@
 // converted before comes from the script's cache without a new request).
 #include "core/Estimate.h"
 #include "core/Segments.h"
-#include "core/Voices.h"
 #include "pipeline/RunRecordFile.h"
 #include "pipeline/ScriptRun.h"
 #include "pipeline/Steps.h"
@@ -46,11 +45,9 @@ void ConvertStep::begin() {
         refuse(pythonMissing(inputs().interpreter));
         return;
     }
-    m_voiceId = voiceIdFromRow(inputs().voiceRow);
-    if (m_voiceId.isEmpty()) {
-        refuse(tr("No voice selected. Choose a voice in the Voice list."));
+    m_voiceId = voiceCheck();
+    if (m_voiceId.isEmpty())
         return;
-    }
     host().clearLog(StepHost::Log::Conversion);
     m_offline = offlineVoice();
     // The first line says what the pieces are converted with.

@@ -3,7 +3,6 @@
 // into a video that sounds finished. What would only fail later, and what the run costs, comes
 // before the first.
 #include "core/Estimate.h"
-#include "core/Voices.h"
 #include "pipeline/ScriptRun.h"
 #include "pipeline/Steps.h"
 #include "pipeline/TemplateMacros.h"
@@ -63,10 +62,8 @@ void FullAutoRun::begin() {
     // the audio was extracted and cut.
     if (!inputCheck())
         return;
-    if (voiceIdFromRow(inputs().voiceRow).isEmpty()) {
-        refuse(tr("No voice selected. Choose a voice in the Voice list."));
+    if (voiceCheck().isEmpty())
         return;
-    }
     if (!paths().FileExists(inputs().interpreter)) {
         refuse(pythonMissing(inputs().interpreter));
         return;

@@ -3,14 +3,35 @@
 // new take goes beside the earlier one, which the record keeps.
 #include "pipeline/RedoPiece.h"
 
-#include "core/Voices.h"
 #include "pipeline/FfmpegRun.h"
 #include "pipeline/RunRecordFile.h"
 #include "pipeline/Steps.h"
 #include "pipeline/WorkingFiles.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QRandomGenerator>
+
+namespace {
+
+// `take` becomes the piece's conversion again.
+void useTake(RecordedPiece& piece, const RecordedTake& take) {
+    piece.converted = take.file;
+    piece.voice = take.voice;
+    piece.settings = take.settings;
+}
+
+} // namespace
+
+QString missingPieceProblem(const RunRecord& record, int piece) {
+    const auto count = record.pieces.size();
+    if (piece >= 0 && piece < count)
+        return {};
+    return QCoreApplication::translate("RedoPieceRun",
+                                       "There is no piece %1: this run has pieces 1 to %2.")
+        .arg(piece + 1)
+        .arg(count);
+}
 
 RedoPieceRun::RedoPieceRun(const StepContext& context, int piece, Take take, QObject* parent)
     : Step(context, parent)
@@ -26,9 +47,7 @@ void RedoPieceRun::begin() {
         return;
     if (m_take == Take::Earlier)
         bringBackEarlierTake();
-    else if (voiceIdFromRow(inputs().voiceRow).isEmpty())
-        refuse(tr("No voice selected. Choose a voice in the Voice list."));
-    else
+    else if (!voiceCheck().isEmpty())
         cutOriginal();
 }
 
@@ -49,12 +68,11 @@ bool RedoPieceRun::loadRecord() {
         return false;
     }
     m_record = loaded.record;
-    const int count = int(m_record.pieces.size());
-    if (m_piece < 0 || m_piece >= count) {
-        refuse(
-            tr("There is no piece %1: this run has pieces 1 to %2.").arg(m_piece + 1).arg(count));
+    if (const QString missing = missingPieceProblem(m_record, m_piece); !missing.isEmpty()) {
+        refuse(missing);
         return false;
     }
+    const int count = int(m_record.pieces.size());
     for (int i = 0; i < count; ++i) {
         const RecordedPiece& piece = m_record.pieces.at(i);
         if (piece.state != RecordedPiece::State::Converted ||
@@ -79,9 +97,7 @@ void RedoPieceRun::bringBackEarlierTake() {
     // The two swap: the present take becomes the earlier one, to come back to in turn.
     const RecordedTake earlier = piece.earlierTakes.takeLast();
     piece.earlierTakes.append({piece.converted, piece.voice, piece.settings});
-    piece.converted = earlier.file;
-    piece.voice = earlier.voice;
-    piece.settings = earlier.settings;
+    useTake(piece, earlier);
     if (!saveRunRecord(work(), m_record)) {
         refuse(tr("Could not write %1").arg(work().record()));
         return;
@@ -159,10 +175,7 @@ void RedoPieceRun::converted(const JobOutcome& outcome) {
     } else {
         // Nothing new: the earlier take is the piece again, and the cut audio goes.
         paths().DeleteFile(partsFile(piece.segment));
-        const RecordedTake earlier = piece.earlierTakes.takeLast();
-        piece.converted = earlier.file;
-        piece.voice = earlier.voice;
-        piece.settings = earlier.settings;
+        useTake(piece, piece.earlierTakes.takeLast());
         piece.state = RecordedPiece::State::Converted;
         piece.reason.clear();
     }

@@ -3,6 +3,9 @@
 #include "core/RunRecord.h"
 #include "pipeline/Step.h"
 
+// Why a run has no piece `piece` (from 0): it names the pieces it has. Empty when it has it.
+QString missingPieceProblem(const RunRecord& record, int piece);
+
 // One piece of a finished run converted again on its own, with the voice and settings given
 // now and a seed of its own (a new take, never the cache's answer), or its earlier take brought
 // back without a request; then the output made again from the pieces, as Rejoin and Reintegrate

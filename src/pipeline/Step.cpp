@@ -1,5 +1,6 @@
 #include "pipeline/Step.h"
 
+#include "core/Voices.h"
 #include "pipeline/BackgroundPlan.h"
 #include "pipeline/InputProbe.h"
 
@@ -17,6 +18,13 @@ bool Step::inputCheck() {
         return true;
     refuse(tr("no input"));
     return false;
+}
+
+QString Step::voiceCheck() {
+    const QString id = voiceIdFromRow(inputs().voiceRow);
+    if (id.isEmpty())
+        refuse(tr("No voice selected. Choose a voice in the Voice list."));
+    return id;
 }
 
 bool Step::valuesCheck(Template which) {

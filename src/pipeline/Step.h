@@ -51,6 +51,8 @@ protected:
     bool inputCheck();
     // Refuses a template that needs an output folder where none is given.
     bool valuesCheck(Template which);
+    // The chosen voice's id; refuses, and gives empty text, when none is chosen.
+    QString voiceCheck();
 
     // What ffprobe says of the input (asked once per run). When it cannot tell, or the input has
     // no audio and `needAudio`, the step ends with a message.

@@ -23,11 +23,9 @@ VoiceTrial::VoiceTrial(const StepContext& context, std::optional<double> start, 
 void VoiceTrial::begin() {
     if (!inputCheck())
         return;
-    m_voiceId = voiceIdFromRow(inputs().voiceRow);
-    if (m_voiceId.isEmpty()) {
-        refuse(tr("No voice selected. Choose a voice in the Voice list."));
+    m_voiceId = voiceCheck();
+    if (m_voiceId.isEmpty())
         return;
-    }
     if (!paths().FileExists(inputs().interpreter)) {
         refuse(pythonMissing(inputs().interpreter));
         return;

@@ -222,6 +222,14 @@ QJsonObject Standin::ledger() {
     return exchange("/_standin/ledger", nullptr).object();
 }
 
+QJsonArray Standin::conversions() {
+    QJsonArray sent;
+    for (const QJsonValue& request : ledger()["requests"].toArray())
+        if (!request["voice_id"].toString().isEmpty())
+            sent.append(request);
+    return sent;
+}
+
 void Standin::post(const QString& what, const QJsonValue& body) {
     const QByteArray data = body.isArray() ? QJsonDocument(body.toArray()).toJson()
                                            : QJsonDocument(body.toObject()).toJson();

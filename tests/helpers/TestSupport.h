@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
@@ -90,6 +91,8 @@ public:
     QString url;
     // GET /_standin/ledger: requests, charged_credits, charges_per_audio, peak_in_flight, ...
     QJsonObject ledger();
+    // The ledger's requests to the voice changer, in the order they came.
+    QJsonArray conversions();
     // POST /_standin/<what> (queue, set, clear) with a JSON body.
     void post(const QString& what, const QJsonValue& body = QJsonObject());
 
