@@ -2,7 +2,12 @@
 """Give one audio segment another voice.
 
 Usage: convert.py [--wait-for-go] <input> <output> <voice id>
-       convert.py --estimate <voice id> <piece>...   what converting the pieces costs
+       convert.py --estimate <voice id> [--transcribe <audio>] [@<voice id>] <piece>...
+                                                     what converting the pieces costs (an
+                                                     @<voice id>: the voice of those after it),
+                                                     and finding the speakers of <audio>
+       convert.py --speakers <audio> <answer.json>   who speaks when (the speech to text)
+       convert.py --lay-turns <plan.json> <output>   converted turns laid into the original
        convert.py --voices                           the account's own voices
        convert.py --previews                         the voices that have a preview
        convert.py --preview <voice id> <preview url> a voice's preview, downloaded once
@@ -54,6 +59,8 @@ Environment:
   VOXSPLICE_CACHE_DIR           where converted pieces (and, in "previews", the voices'
                                 previews) are kept (the program sets it)
   VOXSPLICE_CACHE_LIMIT_MB      the most the cache holds (default 2048)
+  VOXSPLICE_MAX_SPEAKERS        --speakers: the most speakers to tell apart, 1 to 32 (unset or
+                                empty: as many as the speech to text finds)
 """
 
 import os

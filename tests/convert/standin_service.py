@@ -11,11 +11,25 @@ after it) costs
 ceil(max(1, ceil(seconds - 0.05)) * 1000 / 60) credits, in the ledger (`requests`: time, method,
 path, query, headers, fields, voice_id, seconds, audio_sha256, status, answer, charged). As a
 program, with the KNOBS as options, it prints its URL and serves until killed or --lifetime s;
-GET /_standin/ledger, POST /_standin/queue|set|clear|register_speech|release (JSON) drive it;
-with hold_answers, work done is charged and its answer held until release() (the ledger's
-`held` counts them). Every voice has a preview at /_standin/previews/<voice id>.mp3 (a tone of
-its own; ?fraction= cuts it short), its downloads counted in the ledger's `preview_downloads`;
-/v1/voices lists the 45 premade voices and the account's, /v2/voices the account's alone."""
+GET /_standin/ledger, POST /_standin/queue|set|clear|register_speech|register_transcript|release
+(JSON) drive it; with hold_answers, work done is charged and its answer held until release()
+(the ledger's `held` counts them). Every voice has a preview at /_standin/previews/<voice
+id>.mp3 (a tone of its own; ?fraction= cuts it short), its downloads counted in the ledger's
+`preview_downloads`; /v1/voices lists the 45 premade voices and the account's, /v2/voices the
+account's alone.
+
+The speech to text (POST /v1/speech-to-text) checks the key, its permission, its own requests at
+once (TRANSCRIBING), the form (model_id required; a `file` alone, no source_url or
+cloud_storage_url; TRANSCRIBE_FIELDS, any other field refused; diarization_threshold only with
+diarize on and num_speakers unset), the file's type, size and length (TRANSCRIBE_LIMITS) and the
+credits (the last file sent is `last_upload`); queue() answers it too. Work done costs
+ceil(seconds * 10 / 60) credits, at least 1. It answers {language_code, language_probability,
+text, words} with a "word" entry (text, start, end, speaker_id, logprob) for each word of the
+transcript registered (register_transcript, for any upload; clear() drops it), else one
+"word<n>" of speaker_0 a second, and "spacing" entries between them: without diarize every word
+is speaker_0's; with num_speakers below the speakers registered, those beyond it speak as the
+last one allowed; with timestamps_granularity none the entries have no times, with character
+each word lists its characters."""
 
 import argparse, array, email.utils, hashlib, json, math, os, pathlib, re, select, shutil
 import subprocess, tempfile, threading, time, urllib.parse
@@ -33,8 +47,12 @@ FORMATS = re.compile(r"(mp3_44100|opus_48000)_(32|64|96|128|192)|mp3_22050_32|mp
                      r"(pcm|wav)_(8000|16000|22050|24000|32000|44100|48000)|[au]law_8000")
 FORMAT_PLANS = {"mp3_44100_192": "creator", "pcm_44100": "pro", "pcm_48000": "pro",
                 "wav_44100": "pro", "wav_48000": "pro"}  # the lowest plan of each; else "free"
-PERMISSIONS = frozenset(("speech_to_speech", "audio_isolation", "user_read", "voices_read"))
+PERMISSIONS = frozenset(("speech_to_speech", "audio_isolation", "speech_to_text", "user_read",
+                         "voices_read"))
 LIMITS = {False: (50_000_000, 300), True: (500_000_000, 3600)}  # isolator?: (bytes, seconds)
+TRANSCRIBING = {"free": 10, "starter": 15, "creator": 25, "pro": 50, "scale": 75,
+                "business": 75}  # the speech to text's own requests at once
+TRANSCRIBE_LIMITS = (3_000_000_000, 36_000)  # bytes, seconds
 ERRORS = {  # name: (HTTP status, `type`, message)
     "needs_authorization": (401, "authentication_error", "No xi-api-key header received."),
     "invalid_api_key": (401, "authentication_error", "Invalid API key: {key}"),
@@ -90,6 +108,23 @@ FIELDS = {  # form field: (pattern or test of its text, status of a refusal, the
     "seed": (lambda text: text.isascii() and text.isdigit() and int(text) < 2 ** 32, 422, False),
     "remove_background_noise": ("true|false", 422, False),
     "file_format": ("other|pcm_s16le_16", 422, True)}
+
+
+def number(text):
+    try:
+        return math.isfinite(float(text))
+    except ValueError:
+        return False
+
+
+TRANSCRIBE_FIELDS = {  # form field: (pattern or test of its text, status of a refusal)
+    "model_id": ("scribe_v1|scribe_v2", 400), "diarize": ("true|false", 422),
+    "tag_audio_events": ("true|false", 422), "use_multi_channel": ("true|false", 422),
+    "num_speakers": (lambda text: re.fullmatch("[0-9]{1,2}", text) and 1 <= int(text) <= 32, 422),
+    "diarization_threshold": (number, 422), "timestamps_granularity": ("none|word|character", 422),
+    "file_format": ("other|pcm_s16le_16", 422), "file": (lambda text: True, 422),
+    **dict.fromkeys(("language_code", "seed", "temperature", "keyterms"), ("(?s).*", 422))}
+SOURCES = ("file", "source_url", "cloud_storage_url")  # exactly one; this stand-in serves files
 
 
 MADE = {}  # see run_ffmpeg()
@@ -151,6 +186,7 @@ class Handler(BaseHTTPRequestHandler):
     timeout = 30  # a client that stops sending mid-request is dropped
     ROUTES = [("POST", r"/v1/speech-to-speech/([^/]+)(/stream)?", "convert", "speech_to_speech"),
               ("POST", r"/v1/audio-isolation()(/stream)?", "convert", "audio_isolation"),
+              ("POST", r"/v1/speech-to-text", "transcribe", "speech_to_text"),
               ("GET", r"/v1/user/subscription", "subscription", "user_read"),
               ("GET", r"/v[12]/voices", "voices", "voices_read")]
 
@@ -186,8 +222,10 @@ class Handler(BaseHTTPRequestHandler):
         if retry_date is not None:  # seconds ahead, as a date
             headers["Retry-After"] = email.utils.formatdate(time.time() + retry_date, usegmt=True)
         if name == "concurrent_limit_exceeded" and context.get("concurrency_headers", True):
-            headers["maximum-concurrent-requests"] = limit = service.concurrency_limit
-            headers["current-concurrent-requests"] = max(service.in_flight, limit)
+            limit = context.get("maximum", service.concurrency_limit)
+            headers["maximum-concurrent-requests"] = limit
+            headers["current-concurrent-requests"] = max(context.get("current", service.in_flight),
+                                                         limit)
         if name == "validation_error":
             return self.send(http or 422, {"detail": [{"loc": list(loc), "msg": message or
                                                        "Field required", "type": "value_error"
@@ -259,14 +297,29 @@ class Handler(BaseHTTPRequestHandler):
             with service.lock:
                 service.in_flight -= 1
 
-    def answer(self, service, isolation, stream, fields):
+    def received(self, service, fields):
+        """Notes the form in the ledger; the time it came."""
         if service.hold:  # no answer until one request was one too many at once
             service.refused_at_once.wait(60)
-        received = time.monotonic()
         self.entry["fields"] = {name: data.decode("utf-8", "replace") if filename is None else {
             "filename": filename, "content_type": kind, "size": len(data),
             "sha256": hashlib.sha256(data).hexdigest()} for name, (filename, kind, data)
             in fields.items()}
+        return time.monotonic()
+
+    def measured(self, service, data, raw, limits):
+        """The seconds of the upload `data`, checked against `limits` (bytes, seconds)."""
+        self.facts.update(size=len(data), max_bytes=limits[0], max_seconds=limits[1])
+        check(len(data) <= limits[0], "file_too_large")
+        seconds, self.entry["audio_sha256"] = measure(service.ffmpeg, data, raw) or (0, None)
+        check(seconds, "invalid_parameters", param="audio",
+              message="could not decode the uploaded audio")
+        self.entry["seconds"] = round(seconds, 3)
+        check(seconds <= limits[1], "max_duration_exceeded")
+        return seconds
+
+    def answer(self, service, isolation, stream, fields):
+        received = self.received(service, fields)
         filename, kind, data = fields.get("audio", (None, None, None))
         check(filename is not None, "validation_error",
               message=data and "Expected UploadFile, received: str")
@@ -279,29 +332,98 @@ class Handler(BaseHTTPRequestHandler):
                 test(text) if callable(test) else re.fullmatch(test, text)),
                 "validation_error" if http == 422 else "invalid_parameters", param=name,
                 loc=("body", name), message="%r is not a valid %s" % (text[:100], name))
-        max_bytes, max_seconds = LIMITS[isolation]
-        self.facts.update(size=len(data), max_bytes=max_bytes, max_seconds=max_seconds)
-        check(len(data) <= max_bytes, "file_too_large")
         raw = fields.get("file_format", (0, 0, b""))[2] == b"pcm_s16le_16"
-        seconds, self.entry["audio_sha256"] = measure(service.ffmpeg, data, raw) or (0, None)
-        check(seconds, "invalid_parameters", param="audio",
-              message="could not decode the uploaded audio")
-        self.entry["seconds"] = round(seconds, 3)
-        check(seconds <= max_seconds, "max_duration_exceeded")
-        cost = self.facts["needed"] = math.ceil(max(1, math.ceil(seconds - 0.05)) * 1000 / 60)
+        seconds = self.measured(service, data, raw, LIMITS[isolation])
+        cost = math.ceil(max(1, math.ceil(seconds - 0.05)) * 1000 / 60)
+
+        def made():  # the voice alone, as the real service returns it: the speech registered
+            voice = service.speech.get(self.entry["audio_sha256"])  # for the upload, if any
+            error = 0 if isolation else service.length_error
+            chain = CHAIN % ("" if isolation else PITCH, max(error, 0), max(-error, 0))
+            return run_ffmpeg(service.ffmpeg, voice or data, raw and not voice, "-af", chain, *MP3)
+
+        self.work(service, cost, received + service.latency * seconds, made, "audio/mpeg", stream)
+
+    def transcribe(self, service, match, query, body):
+        with service.lock:
+            check(service.transcribing < service.transcribe_limit, "concurrent_limit_exceeded",
+                  maximum=service.transcribe_limit, current=service.transcribing)
+            service.transcribing += 1
+        try:
+            fields = parse_multipart(body, self.headers.get("Content-Type"))
+            received = self.received(service, fields)
+            text = {name: value.decode("utf-8", "replace") for name, (filename, _, value)
+                    in fields.items() if filename is None}
+            check("model_id" in fields, "validation_error", loc=("body", "model_id"))
+            sources = [name for name in SOURCES if name in fields]
+            check(sources == ["file"] and fields["file"][0] is not None, "validation_error",
+                  loc=("body", "file"), message="exactly one of file, source_url or "
+                  "cloud_storage_url, and here a file: got %s" % (sources or "none"))
+            for name, value in ((name, text.get(name, "")) for name in fields):
+                test, http = TRANSCRIBE_FIELDS.get(name, (None, 422))
+                check(test and (test(value) if callable(test) else re.fullmatch(test, value)),
+                      "validation_error" if http == 422 else "invalid_parameters", param=name,
+                      loc=("body", name), message="%r is not a valid %s" % (value[:100], name)
+                      if test else "Extra inputs are not permitted")
+            check("diarization_threshold" not in text or text.get("diarize") == "true"
+                  and "num_speakers" not in text, "validation_error",
+                  loc=("body", "diarization_threshold"), message="diarization_threshold needs "
+                  "diarize on and num_speakers unset")
+            check(re.match(r"audio/|video/", fields["file"][1] or ""), "validation_error",
+                  loc=("body", "file"), message="the file needs an audio or video content type")
+            service.last_upload = fields["file"][2]
+            seconds = self.measured(service, fields["file"][2],
+                                    text.get("file_format") == "pcm_s16le_16", TRANSCRIBE_LIMITS)
+            cost = max(1, math.ceil(seconds * 10 / 60))
+            self.work(service, cost, received + service.latency * seconds, lambda: json.dumps(
+                self.transcript(service, text, seconds)).encode(), "application/json", False)
+        finally:
+            with service.lock:
+                service.transcribing -= 1
+
+    @staticmethod
+    def transcript(service, text, seconds):
+        """The answer: the words registered (else one a second), their speakers as asked."""
+        most = int(text.get("num_speakers", 32))
+        granularity = text.get("timestamps_granularity", "word")
+        words, speakers, entries = service.words or [
+            [second, min(second + 0.5, seconds), "speaker_0", "word%d" % second]
+            for second in range(math.ceil(seconds))], [], []
+        for start, end, speaker, said in words:
+            if text.get("diarize") != "true":
+                speaker = "speaker_0"
+            elif speaker not in speakers:
+                if len(speakers) == most:
+                    speaker = speakers[-1]
+                else:
+                    speakers.append(speaker)
+            if entries:
+                entries.append(dict(text=" ", start=entries[-1]["end"], end=start,
+                                    type="spacing", speaker_id=speaker, logprob=0.0))
+            entries.append(dict(text=said, start=start, end=end, type="word", speaker_id=speaker,
+                                logprob=-0.1))
+            if granularity == "character":
+                step = (end - start) / len(said)
+                entries[-1]["characters"] = [dict(text=c, start=start + i * step,
+                                                  end=start + (i + 1) * step)
+                                             for i, c in enumerate(said)]
+        if granularity == "none":
+            for entry in entries:
+                del entry["start"], entry["end"]
+        return {"language_code": text.get("language_code", "en"), "language_probability": 0.98,
+                "text": " ".join(word[3] for word in words), "words": entries}
+
+    def work(self, service, cost, due, make, content_type, stream):
+        """Does the work of a request that passed its checks, as queue() says, charging `cost`
+        credits; answers with what `make` makes, not before the time `due` (time.monotonic)."""
+        self.facts["needed"] = cost
         with service.lock:
             check(service.credits_used + cost <= service.credit_limit, "quota_exceeded")
             name, options = service.answers.pop(0) if service.answers else ("ok", {})
         self.entry["answer"] = name
         check(name in WORK, name, **options)
-        if name in ("ok", "cut"):
-            # Both return the voice alone, as the real service does: the speech registered for
-            # the upload where there is one.
-            voice = service.speech.get(self.entry["audio_sha256"])
-            error = 0 if isolation else service.length_error
-            chain = CHAIN % ("" if isolation else PITCH, max(error, 0), max(-error, 0))
-            audio = run_ffmpeg(service.ffmpeg, voice or data, raw and not voice, "-af", chain, *MP3)
-        if service.stopping.wait(max(0.0, received + service.latency * seconds - time.monotonic())):
+        answer = make() if name in ("ok", "cut") else None
+        if service.stopping.wait(max(0.0, due - time.monotonic())):
             return
         with service.lock:
             self.entry["charged"] = cost
@@ -323,7 +445,7 @@ class Handler(BaseHTTPRequestHandler):
             return self.send(GATEWAY[name], b"<html><head><title>%d %s</title></head><body>%s"
                              b"</body></html>" % (GATEWAY[name], name.encode(), name.encode()),
                              {"Content-Type": "text/html"})
-        self.send(200, audio, {"Content-Type": "audio/mpeg"}, stream,
+        self.send(200, answer, {"Content-Type": content_type}, stream,
                   options.get("fraction", 0.5) if name == "cut" else 1.0)
 
     def subscription(self, service, match, query, body):
@@ -360,7 +482,7 @@ class Handler(BaseHTTPRequestHandler):
             return self.send(200, service.preview(voice_id), {"Content-Type": "audio/mpeg"},
                              fraction=float(query.get("fraction", 1)))
         if self.command != "POST" or name not in ("queue", "set", "clear", "register_speech",
-                                                  "release"):
+                                                  "register_transcript", "release"):
             return self.send(404, {"detail": "Not Found"})
         try:
             arguments = json.loads(body or b"{}")
@@ -389,6 +511,8 @@ class StandinService(ThreadingHTTPServer):
             raise RuntimeError("ffmpeg not found: pass ffmpeg= or set VOXSPLICE_FFMPEG")
         self.lifetime, self.started, self.lock = lifetime, time.time(), threading.Lock()
         self.entries, self.answers, self.speech = [], [], {}  # the ledger, the queue
+        self.words, self.last_upload = [], None  # the transcript registered, an upload
+        self.transcribing = 0  # speech to text requests in flight
         self.previews, self.preview_downloads = {}, {}  # voice id: its MP3, downloads
         self.in_flight = self.peak_in_flight = 0
         self.stopping, self.serving = threading.Event(), False
@@ -407,6 +531,7 @@ class StandinService(ThreadingHTTPServer):
                         else list(value) if name == "voices" else value)
             concurrency, credits = PLANS[self.plan]
             self.concurrency_limit = concurrency if self.concurrency is None else self.concurrency
+            self.transcribe_limit = TRANSCRIBING[self.plan]
             self.credit_limit = credits if self.credits is None else self.credits
 
     def queue(self, answer, times=1, **options):
@@ -432,6 +557,15 @@ class StandinService(ThreadingHTTPServer):
             raise ValueError("ffmpeg cannot decode %s" % upload)
         self.speech[measured[1]] = pathlib.Path(speech).read_bytes()
 
+    def register_transcript(self, words):
+        """The speech to text answers any upload with `words`: [[start, end, speaker, text]]
+        (seconds, a label such as "speaker_0", the word)."""
+        if not all(isinstance(word, list) and len(word) == 4 and all(
+                type(at) in (int, float) for at in word[:2]) and word[0] <= word[1]
+                and all(isinstance(name, str) and name for name in word[2:]) for word in words):
+            raise ValueError("words are [start, end, speaker, text], not %s" % words)
+        self.words = [list(word) for word in words]
+
     def charged_credits(self):
         return sum(entry["charged"] for entry in self.requests)
 
@@ -441,12 +575,13 @@ class StandinService(ThreadingHTTPServer):
         return {sha: charged.count(sha) for sha in charged}
 
     def clear(self):
-        """Empties the ledger and the queue of answers, and lets answers held go; the credits
-        used stay."""
+        """Empties the ledger, the queue of answers and the transcript registered, and lets
+        answers held go; the credits used stay."""
         self.release()
         with self.lock:
             self.entries.clear()
             self.answers.clear()
+            self.words = []
             self.preview_downloads.clear()
             self.peak_in_flight = self.in_flight
 

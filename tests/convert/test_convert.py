@@ -70,7 +70,8 @@ class Media(dict):
             "long": ("long.mp4", "-f lavfi -i anullsrc=r=8000 -t 301 -c:a aac"),
             "mkv": ("mkv.mkv", "-i @b -c copy"),  # times in milliseconds
             "cut": ("cut.mp4", "-ss 0.5 -i @a -c copy"),  # ends short
-            "alac": ("alac.mkv", "-i @a -c:a alac -sample_fmt s16p")}
+            "alac": ("alac.mkv", "-i @a -c:a alac -sample_fmt s16p"),
+            "noise": ("noise.mp4", "-f lavfi -i anoisesrc=d=2:a=0.3 -ac 2 -c:a alac")}
 
     def __missing__(self, name):
         path = os.path.join(root, self.MADE[name][0])
@@ -492,6 +493,74 @@ class ServiceTest(ConvertCase):
         self.assertEqual(refused["kind"], "permission")
         self.assertIn("voices_read", refused["message"])
 
+    def test_speakers_are_found_once(self):
+        """The speech to text gets a 16 kHz mono copy once per audio and count of speakers; the
+        cost of a run counts it until then, and each piece under its own voice."""
+        said = os.path.join(self.out_dir, "said.json")
+        self.service.register_transcript([[0.1, 0.5, "speaker_0", "Hi"], [0.6, 1, "speaker_1",
+                                           "there"], [1.2, 1.5, "speaker_2", "you"]])
+        fewer = ["speaker_0", "speaker_1", "speaker_1"]
+        for most, source, requests, speakers in (("2", "a", 1, fewer), ("2", "alac", 1, fewer), (
+                "", "a", 2, ["speaker_0", "speaker_1", "speaker_2"])):
+            with self.subTest(most=most, source=source):
+                result = self.run_convert(["--speakers", media[source], said],
+                                          VOXSPLICE_MAX_SPEAKERS=most)
+                self.assertEqual(result.returncode, 0, result.stderr)
+                reused = source == "alac"  # the same audio in another file
+                self.assertEqual([objects(result)[-1][name] for name in (
+                    "output", "reused", "credits", "speakers")], [said, reused, 1 - reused,
+                                                                  len(set(speakers))])
+                with open(said) as handle:
+                    self.assertEqual([word["speaker_id"] for word in json.load(handle)["words"]
+                                      if word["type"] == "word"], speakers)
+                self.assertEqual(len(self.service.requests), requests)
+        first, second = (request["fields"] for request in self.service.requests)
+        self.assertEqual(first.pop("file")["content_type"], "audio/flac")
+        self.assertEqual(first, dict(model_id="scribe_v2", diarize="true", num_speakers="2",
+                                     timestamps_granularity="word", tag_audio_events="false"))
+        self.assertNotIn("num_speakers", second)
+        with open(os.path.join(root, "upload.flac"), "wb") as upload:
+            upload.write(self.service.last_upload)
+        self.assertEqual(probe(upload.name)[0], ("flac", 16000, "mono"))
+        # The cost of a run: the speech to text as long as its answer is not kept for the count
+        # of speakers asked; a piece under each voice.
+        self.assert_converted(self.run_convert(), media["a"])
+        length = round(probe(media["a"])[1], 3)
+        for most, transcribe, seconds in (("2", True, 0.0), ("3", True, length),
+                                          ("", False, None)):
+            with self.subTest(most=most, transcribe=transcribe):
+                report = objects(self.run_convert(
+                    ["--estimate", VOICE] + ["--transcribe", media["a"]] * transcribe
+                    + [media["a"], "@TX3LPaxmHKxFdv7VOQHJ", media["a"]],
+                    VOXSPLICE_MAX_SPEAKERS=most))[-1]
+                self.assertEqual([report.get("transcribe_seconds"), report["cached_seconds"],
+                                  report["send_seconds"], report["credits"]],
+                                 [seconds, length, length, 50 + bool(seconds)])
+        # The stand-in checks the form as strictly as the service.
+        with mock.patch.dict(os.environ, self.command()[1]):
+            remote = service.Service()
+        for fields, words in (
+                (dict(model_id="eleven_multilingual_sts_v2"), ("HTTP 400", "model_id")),
+                (dict(source_url="https://a.invalid/a.mp3"), ("HTTP 422", "file")),
+                (dict(source_url="https://a.invalid/a.mp3", file=None), ("HTTP 422", "file")),
+                (dict(num_speakers="0"), ("num_speakers",)),
+                (dict(num_speakers="33"), ("num_speakers",)),
+                (dict(diarize="true", num_speakers="2", diarization_threshold="0.3"),
+                 ("diarization_threshold",)), (dict(speakers="2"), ("Extra inputs",)),
+                (dict(key=""), ("no key reached",)),
+                (dict(permissions={"speech_to_speech"}), ("permission speech_to_text",))):
+            with self.subTest(fields=fields):
+                self.service.clear()
+                self.service.set(permissions=fields.pop("permissions", PERMISSIONS))
+                remote.key, upload = fields.pop("key", KEY), fields.pop("file", media["a"])
+                form = service.Form(list(dict(dict(model_id="scribe_v2"), **fields).items()),
+                                    "file", "a.mp4", upload, "audio/mp4")
+                with tempfile.TemporaryFile() as sink, self.assertRaises(Failure) as caught:
+                    remote.post("/v1/speech-to-text", form, sink, "", "application/json")
+                for word in words:
+                    self.assertIn(word, str(caught.exception))
+                self.assertEqual(self.service.charged_credits(), 0)
+
     def test_refused_before_anything_is_sent(self):
         garbage = os.path.join(root, "garbage.mp4")
         with open(garbage, "w") as handle:
@@ -523,7 +592,12 @@ class ServiceTest(ConvertCase):
                  ([garbage, out, "v"], {"VOXSPLICE_FFMPEG": noisy}, ("damaged frame",)),
                  (["--wait-for-go", a, out, VOICE], {}, ("stopped before the piece was sent",)),
                  (["--estimate", VOICE, a], {"VOXSPLICE_VOICE_SETTINGS": '{"style": "high"}'},
-                  ("VOXSPLICE_VOICE_SETTINGS has style", "a number from 0 to 1"))]
+                  ("VOXSPLICE_VOICE_SETTINGS has style", "a number from 0 to 1")),
+                 (["--estimate", VOICE, a, "@ ", a], {}, ("empty voice id after @",)),
+                 (["--speakers", a, out], {"VOXSPLICE_OFFLINE_VOICE": 1, "key": None},
+                  ("needs the voice service; load them from subtitles",))] + [
+                 (["--speakers", a, out], {"VOXSPLICE_MAX_SPEAKERS": most},
+                  ("VOXSPLICE_MAX_SPEAKERS=" + most, "from 1 to 32")) for most in ("0", "33", "2x")]
         for args, settings, words in cases:
             with self.subTest(args=args, settings=settings):
                 self.assert_failed(self.run_convert(args, **settings), *words, requests=0,
@@ -649,6 +723,60 @@ class OfflineVoiceTest(ConvertCase):
         self.assertEqual(probe(target)[0], FORMAT)
         self.assertAlmostEqual(probe(target)[1], probe(media["b"])[1], delta=FRAME)
 
+    def test_turns_are_laid_into_the_original(self):
+        """Outside the turns, the original as it decodes; inside, the pieces, fading in and out
+        from and back to the original."""
+        def samples(path):
+            return array.array("h", ffmpeg("-i", path, "-ac", "2", "-ar", "44100", "-f", "s16le",
+                                           "-"))
+
+        def write(turns, fade=441):
+            with open(plan, "w") as handle:
+                json.dump({"original": media["a"], "fade": fade, "turns": [dict(zip(
+                    ("piece", "at", "from", "length"), turn)) for turn in turns]}, handle)
+
+        noise, plan = media["noise"], os.path.join(root, "plan.json")
+        turns = [(noise, 1000, 5000, 20000), (media["b"], 0, 30000, 10000),
+                 (noise, 500, 60000, 300)]
+        write(turns)
+        self.assert_converted(self.run_convert(["--lay-turns", plan, self.output], key=None),
+                              media["a"])
+        original, laid, inside = samples(media["a"]), samples(self.output), set()
+        self.assertEqual(len(laid), len(original))
+        for piece, at, start, length in turns:
+            fade, span = 2 * min(441, length // 2), slice(2 * start, 2 * (start + length))
+            over, under = samples(piece)[2 * at:2 * (at + length)], original[span]
+            self.assertEqual(laid[span][fade:-fade], over[fade:-fade])
+            for fading in (range(fade), range(2 * length - 1, 2 * length - fade - 1, -1)):
+                # From the original to the piece: a weight that grows, within the rounding.
+                weights = [(laid[span][i] - under[i]) / (over[i] - under[i]) for i in fading
+                           if abs(over[i] - under[i]) > 500]
+                self.assertTrue(weights[0] < 0.1 and weights[-1] > 0.9, weights)
+                self.assertTrue(all(b > a - 0.01 for a, b in zip(weights, weights[1:])), weights)
+            inside.update(range(span.start, span.stop))
+        self.assertEqual([v for i, v in enumerate(laid) if i not in inside],
+                         [v for i, v in enumerate(original) if i not in inside])
+        # The same however the original's samples come through the pipe, a sample cut in two.
+        layer, data = audio.Layer(FFMPEG, [audio.Turn(*turn) for turn in turns], 441), original
+        self.assertEqual(b"".join(layer.take(data[i:i + 4001].tobytes())
+                                  for i in range(0, len(data), 4001)), laid.tobytes())
+        layer.finish()
+        layer.close()
+        os.remove(self.output)
+        gone = os.path.join(root, "gone.mp4")
+        for turns, fade, words in (
+                (turns[::-1], 441, ("turn 2 (from sample 30000) starts before",)),
+                ([(noise, 0, 5000, 20000), (noise, 0, 24999, 100)], 0, ("turn 2",)),
+                ([(noise, 0, 130000, 10000)], 0, ("turn 1", "past the end of the original")),
+                ([(noise, 80000, 0, 10000)], 0, ("turn 1", "which has 88200")),
+                ([(noise, 0, 0, 0)], 0, ("turn 1 of the plan",)),
+                ([(gone, 0, 0, 10)], 0, ("turn 1: piece not found: " + gone,)),
+                ([], -1, ("fade",))):
+            with self.subTest(turns=turns, fade=fade):
+                write(turns, fade)
+                self.assert_failed(self.run_convert(["--lay-turns", plan, self.output]), *words,
+                                   requests=0)
+
 
 @unittest.skipUnless(sys.platform.startswith("linux"), "watches processes through /proc")
 class StopTest(ConvertCase):
@@ -682,6 +810,8 @@ class StopTest(ConvertCase):
                                   PYTHONPATH=fake_packages(**RUNNABLE)),
              [media["a"], gated + ".wav", opened + ".wav"], hung, "stopped"),
             (signal.SIGTERM, {}, piece, lambda child: self.service.held, "kept"),
+            (signal.SIGTERM, {}, ["--speakers", media["a"], self.output],
+             lambda child: self.service.held, "kept"),
             (signal.SIGTERM, {"VOXSPLICE_FFMPEG": gate}, piece,
              lambda child: os.path.exists(gated), "kept"),
             (signal.SIGKILL, offline, piece, hung, "killed")]
@@ -716,12 +846,14 @@ class StopTest(ConvertCase):
                                                         kind="stopped")["possibly_charged"])
                 elif outcome == "killed":
                     self.assertEqual(child.returncode, -signal.SIGKILL)
-                else:
-                    self.assert_converted(result, media["a"])
+                else:  # the speakers found are kept as a converted piece is
+                    found = args[0] == "--speakers"
+                    if not found:
+                        self.assert_converted(result, media["a"])
                     self.assertEqual([item["type"] for item in objects(result)] + [len(
-                        self.service.requests)], ["answered", "result", 1])
-                    self.assertEqual(len([name for _, _, names in os.walk(self.cache)
-                                          for name in names if name.endswith(".mp4")]), 1)
+                        self.service.requests)], ["answered"] * (not found) + ["result", 1])
+                    self.assertEqual(len([name for _, _, names in os.walk(self.cache) for name
+                                          in names if name.endswith((".mp4", ".json"))]), 1)
                     os.remove(self.output)
 
 

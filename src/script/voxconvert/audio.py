@@ -1,5 +1,8 @@
-"""ffmpeg: finding it, running it, measuring the input, writing pieces, the offline voice."""
+"""ffmpeg: finding it, running it, measuring the input, writing pieces, laying converted turns
+back into the original, the offline voice."""
 
+import array
+import collections
 import contextlib
 import errno
 import hashlib
@@ -101,13 +104,22 @@ def run_ffmpeg(ffmpeg, args, what, capture=False, limit=TIME_LIMIT_SECONDS):
 
 
 def run(command, what, on_output=None, limit=TIME_LIMIT_SECONDS):
-    """Runs ffmpeg to its end, its output handed to `on_output` as it comes (when given) while
-    its errors are read beside it, keeping their end: neither pipe can fill and stall ffmpeg.
-    One that runs longer than `limit` seconds is taken for hung. However the run ends, a
-    signal's Failure included, ffmpeg is ended before this returns; a failure says `what` and
-    ffmpeg's last line of errors."""
-    child = start_ffmpeg(command, on_output is not None)
-    errors, overdue = bytearray(), []
+    """Runs ffmpeg to its end, its output handed to `on_output` as it comes (when given)."""
+    with watched(command, what, limit, capture=on_output is not None) as child:
+        if on_output:
+            for chunk in iter(lambda: child.stdout.read(1 << 20), b""):
+                on_output(chunk)
+
+
+@contextlib.contextmanager
+def watched(command, what, limit=TIME_LIMIT_SECONDS, capture=False, feed=False):
+    """ffmpeg started for the block, which reads its output (`capture`) or writes its input
+    (`feed`, closed when the block ends); then ffmpeg is waited for. Its errors are read beside
+    it, keeping their end: no pipe can fill and stall ffmpeg. One that runs longer than `limit`
+    seconds is taken for hung. However the block ends, a signal's Failure included, ffmpeg is
+    ended before this returns; a failure says `what` and ffmpeg's last line of errors."""
+    child = start_ffmpeg(command, capture, feed)
+    errors, overdue, broken = bytearray(), [], False
 
     def read_errors():
         with contextlib.suppress(OSError, ValueError):  # closed under it: the run is over
@@ -125,18 +137,24 @@ def run(command, what, on_output=None, limit=TIME_LIMIT_SECONDS):
             RUNNING.add(child)
             reader.start()
             timer.start()
-            if on_output:
-                for chunk in iter(lambda: child.stdout.read(1 << 20), b""):
-                    on_output(chunk)
+            try:
+                yield child
+                if feed:
+                    child.stdin.close()
+            except BrokenPipeError:  # it stopped reading: its errors say why
+                broken = True
             child.wait()
         finally:
             timer.cancel()
+            if feed:
+                with contextlib.suppress(OSError):  # closed, if only to end it
+                    child.stdin.close()
             end_child(child)
             RUNNING.discard(child)
             reader.join(STOP_WAIT_SECONDS)
     if overdue:
         raise Failure("%s (ffmpeg did not finish within %d s)" % (what, limit))
-    if child.returncode != 0:
+    if child.returncode != 0 or broken:
         raise Failure("%s (%s)" % (what, last_line(errors, "ffmpeg exit status %d"
                                                    % child.returncode)))
 
@@ -148,12 +166,14 @@ def end_all():
             child.kill()
 
 
-def start_ffmpeg(command, capture=True):
-    """ffmpeg started with stdin closed and its errors piped; stdout piped if `capture`."""
+def start_ffmpeg(command, capture=True, feed=False):
+    """ffmpeg started with its errors piped; stdout piped if `capture`, stdin if `feed` (else
+    closed)."""
     try:
         if DEATH_SIGNAL and not shutil.which(command[0]):  # else setpriv would say it, less clearly
             raise PermissionError(errno.EACCES, "not an executable program")
-        return subprocess.Popen(child_command(command), stdin=subprocess.DEVNULL,
+        return subprocess.Popen(child_command(command),
+                                stdin=subprocess.PIPE if feed else subprocess.DEVNULL,
                                 stdout=subprocess.PIPE if capture else subprocess.DEVNULL,
                                 stderr=subprocess.PIPE, **child_options())
     except OSError as error:
@@ -180,6 +200,11 @@ def time_limit(samples):
 # stream's time base), size and SHA-256, and a header with the codec, its set-up data, the time
 # base, sample rate and channels.
 PACKETS = ["-map", "0:a:0", "-c", "copy", "-f", "framehash", "-hash", "sha256"]
+# How the first audio stream is decoded to be measured or worked on: raw samples of the fixed
+# rate and channels, 16 bits.
+DECODED = ["-map", "0:a:0", "-vn", "-ac", str(CHANNELS), "-ar", str(SAMPLE_RATE), "-c:a",
+           "pcm_s16le", "-f", "s16le"]
+FRAME_BYTES = 2 * CHANNELS  # one sample of every channel
 NO_TIME = -2 ** 63  # how a packet without a time is listed
 
 
@@ -208,8 +233,7 @@ def decode(ffmpeg, path, index=None):
     the file changes meanwhile. Pieces are measured several at once, so the decoder gets no
     threads of its own: they would only add their overhead (a third more time on ALAC)."""
     command = [ffmpeg, "-nostdin", "-hide_banner", "-loglevel", "error", "-y", "-threads", "1",
-               "-i", path, "-map", "0:a:0", "-vn", "-ac", str(CHANNELS), "-ar", str(SAMPLE_RATE),
-               "-c:a", "pcm_s16le", "-f", "s16le", "-"]
+               "-i", path] + DECODED + ["-"]
     listing = None
     with contextlib.suppress(OSError):  # no temporary folder: the index learns nothing
         if index:
@@ -312,6 +336,120 @@ def encode_silence(ffmpeg, target, samples):
     run_ffmpeg(ffmpeg, ["-f", "lavfi", "-i", "anullsrc=r=%d:cl=%s" % (SAMPLE_RATE, CHANNEL_LAYOUT),
                         "-af", piece_filters(samples)] + PIECE_OUTPUT + [target],
                "ffmpeg failed to write silence", limit=time_limit(samples))
+
+
+# ---------------------------------------------------------------------------------------------
+# Converted turns laid back into the original
+
+
+# A turn: the samples [at, at + length) of the converted piece `piece` go to the sample `start`
+# of the original.
+Turn = collections.namedtuple("Turn", "piece at start length")
+
+
+def lay_turns(ffmpeg, original, turns, fade, target, limit=TIME_LIMIT_SECONDS):
+    """Writes the audio of `original` as a piece to `target`, `turns` (in order, apart) laid into
+    it, each fading in from the original over its first `fade` samples and back over its last
+    (at most half the turn each); returns its length in samples. Streamed: one ffmpeg decodes
+    the original to a pipe and one encodes the result from a pipe, so memory stays small however
+    long the video; a piece is decoded when its first turn comes, and let go after its last."""
+    layer = Layer(ffmpeg, turns, fade)
+    encode = [ffmpeg, "-nostdin", "-hide_banner", "-loglevel", "error", "-y", "-f", "s16le",
+              "-ar", str(SAMPLE_RATE), "-ac", str(CHANNELS), "-i", "-", "-af",
+              "aformat=sample_fmts=%s:channel_layouts=%s" % (SAMPLE_FORMAT, CHANNEL_LAYOUT)]
+    decode = [ffmpeg, "-nostdin", "-hide_banner", "-loglevel", "error", "-i", original] + DECODED
+    try:
+        with watched(encode + PIECE_OUTPUT + [target], "ffmpeg failed to write %s" % target,
+                     limit, feed=True) as encoder:
+            run(decode + ["-"], "bad original %s: ffmpeg cannot read audio from it" % original,
+                lambda chunk: encoder.stdin.write(layer.take(chunk)), limit)
+            layer.finish()
+    finally:
+        layer.close()
+    return layer.done
+
+
+class Layer:
+    """Lays turns into the original's samples as they stream past. The decoded samples of each
+    piece wait in an unnamed temporary file (a piece of five minutes is 50 MB) from its first
+    turn to its last."""
+
+    def __init__(self, ffmpeg, turns, fade):
+        self.ffmpeg, self.turns, self.fade = ffmpeg, turns, fade
+        self.next = 0  # the first turn not yet laid whole
+        self.done = 0  # samples of the original passed on
+        self.rest = b""  # the start of a sample cut off at the end of a chunk
+        self.last = {turn.piece: index for index, turn in enumerate(turns)}
+        self.pieces = {}  # piece: (file of its decoded samples, its length in samples)
+
+    def take(self, chunk):
+        """The original's samples in `chunk` (any size), with the turns among them laid in."""
+        data = self.rest + chunk
+        whole = len(data) - len(data) % FRAME_BYTES
+        data, self.rest = bytearray(data[:whole]), data[whole:]
+        start, end = self.done, self.done + whole // FRAME_BYTES
+        while self.next < len(self.turns) and self.turns[self.next].start < end:
+            index, turn = self.next, self.turns[self.next]
+            first, last = max(start, turn.start), min(end, turn.start + turn.length)
+            span = slice((first - start) * FRAME_BYTES, (last - start) * FRAME_BYTES)
+            data[span] = self.blend(index, first - turn.start, last - first, data[span])
+            if last < turn.start + turn.length:
+                break  # goes on in the next chunk
+            self.let_go(index)
+            self.next += 1
+        self.done = end
+        return data
+
+    def blend(self, index, offset, count, under):
+        """The samples [offset, offset + count) of turn `index` over those of the original."""
+        turn = self.turns[index]
+        handle, length = self.piece(index)
+        if offset == 0 and turn.at + turn.length > length:
+            raise Failure("turn %d (from sample %d of the original) takes the samples %d to %d "
+                          "of %s, which has %d" % (index + 1, turn.start, turn.at,
+                                                   turn.at + turn.length, turn.piece, length))
+        handle.seek((turn.at + offset) * FRAME_BYTES)
+        over = handle.read(count * FRAME_BYTES)
+        fade = min(self.fade, turn.length // 2)
+        fading = [i for stretch in (range(offset, min(offset + count, fade)),
+                                    range(max(offset, turn.length - fade), offset + count))
+                  for i in stretch]
+        if not fading:
+            return over
+        over, under = array.array("h", over), array.array("h", under)
+        for i in fading:  # a straight line between the two, never quite either inside the fade
+            weight = (i + 1 if i < fade else turn.length - i) / (fade + 1)
+            for k in range((i - offset) * CHANNELS, (i - offset + 1) * CHANNELS):
+                over[k] = round(under[k] + (over[k] - under[k]) * weight)
+        return over.tobytes()
+
+    def piece(self, index):
+        path = self.turns[index].piece
+        if path not in self.pieces:
+            handle = tempfile.TemporaryFile(prefix="voxsplice-")
+            self.pieces[path] = handle, 0
+            run([self.ffmpeg, "-nostdin", "-hide_banner", "-loglevel", "error", "-i", path]
+                + DECODED + ["-"], "bad piece %s: ffmpeg cannot read audio from it" % path,
+                handle.write)
+            self.pieces[path] = handle, handle.tell() // FRAME_BYTES
+        return self.pieces[path]
+
+    def let_go(self, index):
+        path = self.turns[index].piece
+        if self.last[path] == index and path in self.pieces:
+            self.pieces.pop(path)[0].close()
+
+    def finish(self):
+        if self.next < len(self.turns):
+            turn = self.turns[self.next]
+            raise Failure("turn %d (samples %d to %d) reaches past the end of the original (%d "
+                          "samples)" % (self.next + 1, turn.start, turn.start + turn.length,
+                                        self.done))
+
+    def close(self):
+        for handle, _ in self.pieces.values():
+            handle.close()
+        self.pieces.clear()
 
 
 # ---------------------------------------------------------------------------------------------

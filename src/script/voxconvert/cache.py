@@ -3,7 +3,8 @@
 A piece is found again by what decides the result: its decoded audio, the voice, the model, the
 output format and the settings; not by its name or its folder. The cache lives in the user's
 cache folder (VOXSPLICE_CACHE_DIR, which the program sets), holds at most VOXSPLICE_CACHE_LIMIT_MB
-megabytes, and lets the pieces used least recently go first.
+megabytes, and lets the pieces used least recently go first. The speakers the speech to text
+found in a recording are kept the same way, so that it is never sent twice either.
 
 Every kept file is written beside its place and renamed into it, so it is there whole or not at
 all, and a kept piece starts with its length and checksum: one cut short or damaged (a crash, a
@@ -82,18 +83,19 @@ class Cache:
     def path(self, name, suffix=".mp4"):
         return os.path.join(self.folder, name[:2], name + suffix)
 
-    def holds(self, name):
+    def holds(self, name, suffix=".mp4"):
         """Whether a whole result is kept under `name`."""
-        return self.take(name, None)
+        return self.take(name, None, suffix)
 
-    def fetch(self, name, target):
+    def fetch(self, name, target, suffix=".mp4"):
         """Copies the kept result to `target`; False when there is none or it is damaged."""
-        return self.take(name, target)
+        return self.take(name, target, suffix)
 
-    def take(self, name, target):
+    def take(self, name, target, suffix=".mp4"):
         """Checks the kept result against its header, copying it to `target` (a path) on the
-        way; a damaged one is removed."""
-        path, whole = self.path(name), False
+        way; a damaged one is removed. `suffix` tells results of other kinds apart (".mp4" for
+        audio, ".json" for a transcript)."""
+        path, whole = self.path(name, suffix), False
         with contextlib.suppress(OSError):
             with open(path, "rb") as entry:
                 header = HEADER.unpack(entry.read(HEADER.size).ljust(HEADER.size))  # short: none
@@ -106,7 +108,7 @@ class Cache:
                 os.utime(path)  # used now: it goes last
         return whole
 
-    def store(self, name, source):
+    def store(self, name, source, suffix=".mp4"):
         """Keeps a copy of `source`; a cache that cannot be written is no reason to fail.
         True when it is kept."""
 
@@ -117,7 +119,7 @@ class Cache:
             sink.seek(0)
             sink.write(HEADER.pack(MARK, *summary))
 
-        kept = self.write(self.path(name), fill)
+        kept = self.write(self.path(name, suffix), fill)
         self.trim()
         return kept
 

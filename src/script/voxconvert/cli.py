@@ -1,18 +1,27 @@
-"""The command line: the conversion of one piece, the cost of a run, the account's voices and
-the voices' previews.
+"""The command line: the conversion of one piece, the cost of a run, the speakers of a
+recording and their turns laid back into it, the account's voices and the voices' previews.
 
     convert.py [--wait-for-go] <input> <output> <voice id>   converts one piece
-    convert.py --estimate <voice id> <piece>...              what a run would send and cost
+    convert.py --estimate <voice id> [--transcribe <audio>] [@<voice id>] <piece>...
+                                                             what a run would send and cost; an
+                                                             @<voice id> is the voice of the
+                                                             pieces after it; --transcribe: with
+                                                             the speakers of <audio> found
+    convert.py --speakers <audio> <answer.json>              who speaks when: the speech to
+                                                             text's answer, asked once per audio
+    convert.py --lay-turns <plan.json> <output>              converted turns laid back into the
+                                                             original audio (see lay_turns)
     convert.py --voices                                      the account's own voices
     convert.py --previews                                    the voices that have a preview
     convert.py --preview <voice id> <preview url>            a preview's file, downloaded once
 
 What the window reads comes as JSON objects on standard output (see protocol.py): "ready" and
 "answered" around a piece's requests, then one "result" or "failure"; "estimate"; "voices";
-"previews"; "preview".
+"previews"; "preview". --speakers and --lay-turns end with a "result" or "failure" too.
 People's words go to standard error.
 """
 
+import json
 import os
 import sys
 
@@ -43,12 +52,17 @@ def parse_arguments(argv):
     voice_id = voice_id.strip()
     if not voice_id:
         raise Failure("the voice id is empty: choose a voice first")
+    return checked_paths(input_path, output_path) + (voice_id,)
+
+
+def checked_paths(input_path, output_path, what="input file"):
+    """Both made absolute, once the input is found and the output's folder is."""
     if not os.path.isfile(input_path):
-        raise Failure("input file not found: %s" % input_path)
+        raise Failure("%s not found: %s" % (what, input_path))
     output_path = os.path.abspath(output_path)
     if not os.path.isdir(os.path.dirname(output_path)):
         raise Failure("the output folder does not exist: %s" % os.path.dirname(output_path))
-    return os.path.abspath(input_path), output_path, voice_id
+    return os.path.abspath(input_path), output_path
 
 
 def offline_voice_wanted():
@@ -183,24 +197,191 @@ def go_ahead():
     stops.commit()
 
 
-def deliver(temps, piece, output_path, seconds, message, reused=False, credits=0):
+def deliver(temps, piece, output_path, seconds, message, reused=False, credits=0, **more):
     """Moves the finished piece into place and reports it. A stop from here on comes too late:
     the piece is done."""
     stops.ignore()
     temps.move_into_place(piece, output_path)
     say(message)
     protocol.emit("result", ok=True, output=output_path, seconds=round(seconds, 3),
-                  reused=reused, credits=credits, message=clean(message))
+                  reused=reused, credits=credits, **more, message=clean(message))
+
+
+def max_speakers():
+    """The most speakers the speech to text is to tell apart (VOXSPLICE_MAX_SPEAKERS); None: as
+    many as it finds."""
+    raw = os.environ.get("VOXSPLICE_MAX_SPEAKERS", "").strip()
+    if not raw:
+        return None
+    if not (raw.isascii() and raw.isdigit() and 1 <= int(raw) <= service.MAX_SPEAKERS):
+        raise Failure("VOXSPLICE_MAX_SPEAKERS=%s is not a whole number from 1 to %d: fix or "
+                      "unset it" % (shorten(raw, 40), service.MAX_SPEAKERS))
+    return int(raw)
+
+
+def speakers_key(digest, count):
+    """What the speakers found in the audio depend on, for the cache."""
+    return cache.key("speakers", digest, model=service.TRANSCRIBE_MODEL, granularity="word",
+                     num_speakers=count)
+
+
+def speakers_in(path):
+    """How many speakers the words of a speech to text answer have; Failure when the file holds
+    no such answer."""
+    try:
+        with open(path, "rb") as handle:
+            answer = json.loads(handle.read().decode("utf-8"))
+    except (OSError, ValueError):
+        answer = None
+    words = answer.get("words") if isinstance(answer, dict) else None
+    if not isinstance(words, list):
+        raise Failure("the speech to text answered something else than words with their "
+                      "speakers; it may have charged for it; find the speakers again later")
+    return len({str(word.get("speaker_id") or "speaker_0") for word in words
+                if isinstance(word, dict) and word.get("type", "word") == "word"})
+
+
+def find_speakers(argv):
+    """Who speaks when in a recording: the speech to text's answer (its words with their times
+    and speakers), written to a JSON file. Sent once per audio and count of speakers: the answer
+    is kept in the cache like a converted piece."""
+    if len(argv) != 2:
+        raise Failure("usage: convert.py --speakers <audio> <answer.json>")
+    if offline_voice_wanted():
+        raise Failure("finding the speakers needs the voice service; load them from subtitles "
+                      "(WebVTT with voice tags) instead")
+    count = max_speakers()
+    input_path, output_path = checked_paths(*argv)
+    ffmpeg = audio.find_ffmpeg()
+    kept = cache.Cache()
+    samples, digest = audio.measure(ffmpeg, input_path, kept)
+    seconds = samples / audio.SAMPLE_RATE
+    name = speakers_key(digest, count)
+    with TempFiles(output_path) as temps:
+        answer = temps.new(".part")
+        if kept.fetch(name, answer, ".json"):
+            found = speakers_in(answer)
+            return deliver(temps, answer, output_path, seconds, "OK: reused the speakers of %s "
+                           "from the cache (%s; nothing sent, no credits)"
+                           % (input_path, plural(found, "speaker")), reused=True, speakers=found)
+        remote = service.Service()
+        SERVICES.append(remote)
+        if seconds > service.TRANSCRIBE_MAX_SECONDS:
+            raise Failure("%s is %.1f hours long; the speech to text takes at most %d hours"
+                          % (input_path, seconds / 3600, service.TRANSCRIBE_MAX_SECONDS // 3600))
+        say("Finding the speakers of %s (%.1f min) at the speech to text"
+            % (input_path, seconds / 60))
+        # Speech needs no more than this to be told apart (16 kHz, mono, 16 bits), and it is a
+        # fraction of the upload.
+        compact = temps.new(".flac")
+        audio.run_ffmpeg(ffmpeg, ["-i", input_path, "-map", "0:a:0", "-vn", "-ac", "1", "-ar",
+                                  "16000", "-sample_fmt", "s16", "-c:a", "flac", "-f", "flac",
+                                  compact],
+                         "ffmpeg failed to prepare %s for the speech to text" % input_path,
+                         limit=audio.time_limit(samples))
+        if os.path.getsize(compact) > service.TRANSCRIBE_MAX_BYTES:
+            raise Failure("%s is too large for the speech to text even as 16 kHz mono FLAC"
+                          % input_path)
+        with open(answer, "wb") as sink:
+            remote.transcribe(compact, sink, count)
+        found = speakers_in(answer)
+        if kept.store(name, answer, ".json"):
+            remote.unkept = False
+        credits = remote.paid * service.transcribe_credits(seconds)
+        deliver(temps, answer, output_path, seconds, "OK: found %s in %s (wrote %s, about %d "
+                "credits)" % (plural(found, "speaker"), input_path, output_path, credits),
+                credits=credits, speakers=found)
+
+
+def read_plan(path):
+    """The original audio, the fade and the turns (audio.Turn) of a plan for lay_turns; Failure
+    naming what is wrong with it, the turn where it is one."""
+    try:
+        with open(path, "rb") as handle:
+            plan = json.loads(handle.read().decode("utf-8"))
+    except OSError as error:
+        raise Failure("cannot read the plan %s (%s)" % (path, error.strerror or error))
+    except ValueError:
+        raise Failure("the plan %s is not JSON" % path)
+
+    def whole(value, least=0):
+        return type(value) is int and value >= least
+
+    if not isinstance(plan, dict) or not isinstance(plan.get("original"), str) \
+            or not whole(plan.get("fade", 0)) or not isinstance(plan.get("turns"), list):
+        raise Failure("the plan %s is not an object with original, fade (samples) and turns"
+                      % path)
+    if not os.path.isfile(plan["original"]):
+        raise Failure("the original audio of the plan %s is not found: %s"
+                      % (path, plan["original"]))
+    turns, end = [], 0
+    for number, turn in enumerate(plan["turns"], 1):
+        if not isinstance(turn, dict) or not isinstance(turn.get("piece"), str) or not all(
+                whole(turn.get(name)) for name in ("at", "from")) \
+                or not whole(turn.get("length"), 1):
+            raise Failure("turn %d of the plan %s is not an object with piece, at, from and "
+                          "length (samples)" % (number, path))
+        if not os.path.isfile(turn["piece"]):
+            raise Failure("turn %d: piece not found: %s" % (number, turn["piece"]))
+        if turn["from"] < end:
+            raise Failure("turn %d (from sample %d) starts before the turn ahead of it ends "
+                          "(sample %d): turns go in order and apart" % (number, turn["from"], end))
+        end = turn["from"] + turn["length"]
+        turns.append(audio.Turn(turn["piece"], turn["at"], turn["from"], turn["length"]))
+    return plan["original"], plan.get("fade", 0), turns
+
+
+def lay_turns(argv):
+    """The original audio with the converted turns of a plan laid into it, written as a piece:
+
+    {"original": <path>, "fade": <samples>, "turns": [{"piece": <converted piece>, "at": <its
+     sample>, "from": <the original's sample>, "length": <samples>}, ...]}
+
+    Outside the turns, the original's samples stay as they decode; inside, the piece's samples
+    replace them, fading in and out over `fade` samples at either end (at most half the turn)."""
+    if len(argv) != 2:
+        raise Failure("usage: convert.py --lay-turns <plan.json> <output>")
+    original, fade, turns = read_plan(argv[0])
+    output_path = checked_paths(argv[0], argv[1], "plan")[1]
+    ffmpeg = audio.find_ffmpeg()
+    # Only for how long ffmpeg may take: at least the length, known without decoding.
+    samples = audio.measure(ffmpeg, original, cache.Cache(), guess=True)[0]
+    with TempFiles(output_path) as temps:
+        laid = temps.new(".part")
+        say("Laying %s into %s" % (plural(len(turns), "turn"), original))
+        samples = audio.lay_turns(ffmpeg, original, turns, fade, laid, audio.time_limit(samples))
+        stops.ignore()
+        temps.move_into_place(laid, output_path)
+    message = "OK: laid %s into %s" % (plural(len(turns), "turn"), output_path)
+    say(message)
+    protocol.emit("result", ok=True, output=output_path,
+                  seconds=round(samples / audio.SAMPLE_RATE, 3), message=clean(message))
 
 
 def estimate(argv):
-    """What a run over `pieces` would send and cost, and what the account has left. The pieces
-    are measured a few at a time, by their packets (see audio.measure)."""
+    """What a run over `pieces` would send and cost, and what the account has left. Each piece
+    goes to the voice given last before it (the first argument, or an @<voice id> among the
+    pieces); with --transcribe <audio>, the speakers of the audio are to be found as well (an
+    audio that cannot be read is named among the unreadable pieces). The pieces are measured a
+    few at a time, by their packets (see audio.measure)."""
+    usage = "usage: convert.py --estimate <voice id> [--transcribe <audio>] <piece>|@<voice id>..."
     if len(argv) < 1:
-        raise Failure("usage: convert.py --estimate <voice id> <piece>...")
-    voice_id, pieces = argv[0].strip(), argv[1:]
+        raise Failure(usage)
+    voice_id, rest, pieces, transcribe = argv[0].strip(), argv[1:], [], None
+    if rest[:1] == ["--transcribe"]:
+        if len(rest) < 2:
+            raise Failure(usage)
+        transcribe, rest = rest[1], rest[2:]
+    for word in rest:
+        if word.startswith("@"):
+            voice_id = word[1:].strip()
+            if not voice_id:
+                raise Failure("an empty voice id after @: give the voice of the pieces after it")
+        else:
+            pieces.append((word, voice_id))
     settings = voice_settings(offline_voice_wanted())
     mode = keep_background()
+    count = max_speakers() if transcribe else None
     ffmpeg = audio.find_ffmpeg()
     kept = cache.Cache()
     send = cached = isolate = 0.0
@@ -212,14 +393,19 @@ def estimate(argv):
 
     import concurrent.futures  # here: a piece's conversion starts faster without it
 
+    paths = [path for path, _ in pieces] + ([transcribe] if transcribe else [])
     with concurrent.futures.ThreadPoolExecutor(min(MEASURED_AT_ONCE, os.cpu_count() or 1)) as pool:
         try:
-            measured = list(pool.map(measured_or_unreadable, pieces))
+            measured = list(pool.map(measured_or_unreadable, paths))
         except BaseException:
             audio.end_all()  # the runs of the other threads: the pool waits for them
             raise
-    unreadable = [path for path, found in zip(pieces, measured) if found is None]
-    for samples, digest in filter(None, measured):
+    unreadable = [path for path, found in zip(paths, measured) if found is None]
+    heard = measured.pop() if transcribe else None
+    for found, (_, voice_id) in zip(measured, pieces):
+        if not found:
+            continue
+        samples, digest = found
         # Audio never decoded (no digest) counts as to be sent. The cache may still hold it, from
         # the same audio in another container or codec (or listed by another ffmpeg): its
         # conversion then decodes it, finds it and takes it for nothing. The estimate says a
@@ -237,6 +423,13 @@ def estimate(argv):
               "credits": service.credits_for(send) + service.credits_for(isolate),
               "unreadable": unreadable, "cache_folder": kept.folder, "cache_bytes": kept.usage(),
               "cache_limit_bytes": kept.limit}
+    if transcribe:  # the same rule: audio never decoded has not been sent
+        seconds = 0.0
+        if heard and not (heard[1] and kept.holds(speakers_key(heard[1], count), ".json")):
+            seconds = heard[0] / audio.SAMPLE_RATE
+        report["transcribe_seconds"] = round(seconds, 3)
+        report["transcribe_credits"] = service.transcribe_credits(seconds) if seconds else 0
+        report["credits"] += report["transcribe_credits"]
     try:
         account = service.Service().subscription()
         report["credits_left"] = max(0, int(account.get("character_limit", 0))
@@ -273,6 +466,10 @@ def main(argv):
     try:
         if argv[:1] == ["--estimate"]:
             estimate(argv[1:])
+        elif argv[:1] == ["--speakers"]:
+            find_speakers(argv[1:])
+        elif argv[:1] == ["--lay-turns"]:
+            lay_turns(argv[1:])
         elif argv[:1] == ["--voices"]:
             voices()
         elif argv[:1] == ["--previews"]:

@@ -1,4 +1,5 @@
-"""The voice service: converting a piece, the account's credits and its voices.
+"""The voice service: converting a piece, finding the speakers of a recording (speech to text),
+the account's credits and its voices.
 
 A request is sent again only where the service cannot have done the work: a connection that
 failed before the request went out whole, a rate limit (429), or a server error (500, 503) that
@@ -9,6 +10,7 @@ message saying so and waits for a later run; so does one answered by a gateway i
 """
 
 import json
+import math
 import os
 import random
 import re
@@ -30,6 +32,14 @@ MAX_SECONDS = 300.0
 MAX_BYTES = 50 * 1000 * 1000
 CREDITS_PER_MINUTE = 1000
 MAX_WAIT_SECONDS = refusals.LONGEST_WAIT_SECONDS
+# The speech to text, which finds who speaks when. It bills by the hour of audio, at a small
+# fraction of the voice changer's price; its price in credits is not published, so this program
+# reckons with a figure of its own.
+TRANSCRIBE_MODEL = "scribe_v2"
+TRANSCRIBE_CREDITS_PER_MINUTE = 10
+TRANSCRIBE_MAX_SECONDS = 10 * 3600
+TRANSCRIBE_MAX_BYTES = 3 * 1000 ** 3
+MAX_SPEAKERS = 32  # the most the service tells apart
 # Server errors that the service answers itself, with its own error, before doing the work.
 SERVICE_SAID_NOT_DONE = (500, 503)
 
@@ -160,21 +170,47 @@ def credits_for(seconds):
     return int(round(seconds / 60.0 * CREDITS_PER_MINUTE))
 
 
-def multipart(fields, file_name, file_type, data):
-    boundary = "voxsplice-" + uuid.uuid4().hex
-    parts = [('--%s\r\nContent-Disposition: form-data; name="%s"\r\n\r\n%s\r\n'
-              % (boundary, name, value)).encode("utf-8") for name, value in fields]
-    parts.append(('--%s\r\nContent-Disposition: form-data; name="audio"; filename="%s"\r\n'
-                  'Content-Type: %s\r\n\r\n' % (boundary, file_name, file_type)).encode("utf-8")
-                 + data + b"\r\n")
-    parts.append(("--%s--\r\n" % boundary).encode("utf-8"))
-    return b"".join(parts), "multipart/form-data; boundary=" + boundary
+def transcribe_credits(seconds):
+    """What this program reckons the speech to text bills for `seconds` of audio."""
+    return max(1, math.ceil(seconds * TRANSCRIBE_CREDITS_PER_MINUTE / 60.0))
 
 
-def possibly_charged(problem):
-    return Failure("%s after the piece was sent: the voice service may have converted it and "
-                   "charged for it, so it is not sent again now; run the conversion again later "
-                   "for the pieces that are left" % problem, "possibly_charged")
+class Form:
+    """A multipart form, its file (if any) read from disk each time the form goes out: the
+    recording of a long video is never held in memory whole, not even for a second try."""
+
+    def __init__(self, fields, file_field=None, file_name=None, path=None, file_type=None):
+        boundary = "voxsplice-" + uuid.uuid4().hex
+        parts = [('--%s\r\nContent-Disposition: form-data; name="%s"\r\n\r\n%s\r\n'
+                  % (boundary, name, value)).encode("utf-8") for name, value in fields]
+        if path:
+            parts.append(('--%s\r\nContent-Disposition: form-data; name="%s"; filename="%s"\r\n'
+                          'Content-Type: %s\r\n\r\n' % (boundary, file_field, file_name,
+                                                        file_type)).encode("utf-8"))
+        self.head, self.path = b"".join(parts), path
+        self.tail = ("%s--%s--\r\n" % ("\r\n" if path else "", boundary)).encode("utf-8")
+        self.length = len(self.head) + (os.path.getsize(path) if path else 0) + len(self.tail)
+        self.content_type = "multipart/form-data; boundary=" + boundary
+
+    def __iter__(self):
+        yield self.head
+        if self.path:
+            with open(self.path, "rb") as handle:
+                yield from iter(lambda: handle.read(1 << 20), b"")
+        yield self.tail
+
+
+# A request's work as its failures name it: what went out, what the service may have done with
+# it, what to do later, and what its answer holds.
+CONVERTING = ("the piece", "the voice service may have converted it",
+              "run the conversion again later for the pieces that are left", "audio")
+TRANSCRIBING = ("the audio", "the speech to text may have transcribed it",
+                "find the speakers again later", "transcript")
+
+
+def possibly_charged(problem, work=CONVERTING):
+    return Failure("%s after %s was sent: %s and charged for it, so it is not sent again now; %s"
+                   % (problem, work[0], work[1], work[2]), "possibly_charged")
 
 
 class Service:
@@ -225,17 +261,26 @@ class Service:
         """The voice of the audio file `source` alone, without music and sounds (MP3)."""
         self.post("/v1/audio-isolation/stream", self.upload(source, []), sink, "")
 
+    def transcribe(self, source, sink, speakers=None):
+        """The words of the audio file `source` (FLAC), each with its times and speaker, as the
+        speech to text answers them (JSON), written to the open file `sink`. `speakers`: the
+        most speakers to tell apart, None to let the service decide."""
+        fields = [("model_id", TRANSCRIBE_MODEL), ("diarize", "true"),
+                  ("timestamps_granularity", "word"), ("tag_audio_events", "false")]
+        if speakers:
+            fields.append(("num_speakers", str(speakers)))
+        self.post("/v1/speech-to-text", Form(fields, "file", "audio.flac", source, "audio/flac"),
+                  sink, "", "application/json", TRANSCRIBING)
+
     @staticmethod
     def upload(source, fields):
         extension = os.path.splitext(source)[1].lower()
-        with open(source, "rb") as handle:
-            data = handle.read()
-        return multipart(fields, "piece" + extension, MIME_TYPES.get(extension, "audio/mp4"),
-                         data)
+        return Form(fields, "audio", "piece" + extension, source,
+                    MIME_TYPES.get(extension, "audio/mp4"))
 
-    def post(self, path, upload, sink, voice_id):
-        body, content_type = upload
-        headers = self.headers(**{"Content-Type": content_type, "Accept": "audio/mpeg"})
+    def post(self, path, form, sink, voice_id, accept="audio/mpeg", work=CONVERTING):
+        headers = self.headers(**{"Content-Type": form.content_type, "Accept": accept,
+                                  "Content-Length": str(form.length)})
         if self.gate:
             self.gate, gate = None, self.gate
             gate()
@@ -245,17 +290,17 @@ class Service:
             sink.seek(0)
             sink.truncate()
             try:
-                answer = exchange(self.base, "POST", path, headers, body, self.timeout, sink)
+                answer = exchange(self.base, "POST", path, headers, form, self.timeout, sink)
             except NotSent as problem:
                 reason = "cannot reach the voice service at %s (%s)" % (self.base, problem)
                 wait, kind = None, "error"
             except NoCompleteAnswer as problem:
-                raise possibly_charged(problem)
+                raise possibly_charged(problem, work)
             else:
                 if 200 <= answer.status < 300:
                     if sink.tell() == 0:
-                        raise Failure("the voice service answered with no audio; it may have "
-                                      "charged for it; run the conversion again later",
+                        raise Failure("the voice service answered with no %s; it may have "
+                                      "charged for it; %s" % (work[3], work[2]),
                                       "possibly_charged")
                     self.paid += 1
                     self.unkept = True
@@ -264,7 +309,7 @@ class Service:
                 if answer.status >= 500 and not (answer.status in SERVICE_SAID_NOT_DONE
                                                  and refusal.own):
                     raise possibly_charged("an HTTP %d answer that did not come from the voice "
-                                           "service itself" % answer.status)
+                                           "service itself" % answer.status, work)
                 if refusal.kind == "concurrency":
                     raise Busy(refusal.explain(voice_id), refusal.retry_after)
                 if refusal.kind not in refusals.PASSING:
