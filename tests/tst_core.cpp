@@ -12,6 +12,7 @@
 #include "core/ScriptMessages.h"
 #include "core/Segments.h"
 #include "core/ToolReason.h"
+#include "core/Turns.h"
 #include "core/VideoQueue.h"
 #include "core/Voices.h"
 #include "helpers/TestSupport.h"
@@ -662,6 +663,168 @@ private slots:
             ++replayed;
         }
         QVERIFY(replayed > 0);
+    }
+
+    // Transcripts, JSON from the service or WebVTT (told apart by the brace): each entry as
+    // "speaker start end text", in order of time; "!" and the start of the error when refused.
+    void transcripts_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("expected");
+        addRow("service: words only, in order, speaker_0 by default",
+               QByteArray(R"j({"words":[{"text":"there","start":0.5,"end":0.9,"speaker_id":"s1"},
+                {"text":" ","type":"spacing"},{"text":"(laughter)","type":"audio_event"},
+                {"text":"Hi","start":0.1,"end":0.4}]})j"),
+               QString("speaker_0 0.1 0.4 Hi; s1 0.5 0.9 there"));
+        addRow("service: not JSON", QByteArray(R"({"words":[)"), QString("!it is not JSON"));
+        addRow("service: no words", QByteArray(R"({"text":"Hi"})"), QString("!it holds no list"));
+        addRow("service: a time as text", QByteArray(R"({"words":[{"start":"1","end":2}]})"),
+               QString("!its entry 1 has no time"));
+        addRow("service: backwards", QByteArray(R"({"words":[{"type":"x"},{"start":2,"end":1}]})"),
+               QString("!its entry 2 ends"));
+        addRow("WebVTT: voices kept, tags and notes left out",
+               QByteArray("WEBVTT - a title\n\n00:01.000 --> 00:02.000\nintro\n\nNOTE a note\n"
+                          "--> not a cue\n\nid-2\n00:02.500 --> 00:00:04.000 align:start\n"
+                          "<v.loud Host>Hello <b>there</b></v>\n<i>you</i> &amp; me\n\n"
+                          "00:04.000 --> 00:05.000\nstill the host\n\n"
+                          "01:00:05.000 --> 01:00:06.500\n<v Guest>Hi"),
+               QString("Speaker 1 2 intro; Host 2.5 4 Hello there you & me; Host 4 5 still the "
+                       "host; Guest 3605 3606.5 Hi"));
+        addRow("WebVTT: BOM, CRLF, a header",
+               QByteArray("\xEF\xBB\xBFWEBVTT\r\nKind: captions\r\n"
+                          "\r\n00:00.000 --> 00:01.000\r\n<v Ann>Yes\r\n"),
+               QString("Ann 0 1 Yes"));
+        addRow("WebVTT: no header", QByteArray("WEBVTTX\n\n00:01.000 --> 00:02.000\nx"),
+               QString("!it does not start"));
+        addRow("WebVTT: 61 seconds",
+               QByteArray("WEBVTT\n\n00:01.000 --> 00:02.000\nok\n\n1\n"
+                          "00:01.000 --> 00:61.000\nx"),
+               QString("!line 7 is no cue timing"));
+        addRow("WebVTT: no cue", QByteArray("WEBVTT\n\nNOTE only this\n"),
+               QString("!it holds no cue"));
+    }
+    void transcripts() {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, expected);
+        QString error;
+        const auto words =
+            text.startsWith('{') ? parseTranscript(text, &error) : parseWebVtt(text, &error);
+        QStringList got;
+        for (const SpokenWord& w : words.value_or(QList<SpokenWord>()))
+            got << QString("%1 %2 %3 %4").arg(w.speaker).arg(w.start).arg(w.end).arg(w.text);
+        QVERIFY2(words || expected.startsWith('!'), qPrintable(error));
+        QCOMPARE(words ? got.join("; ") : '!' + error.left(expected.size() - 1), expected);
+    }
+
+    // Turns at 100 samples a second (0.15 s margins are 15 samples), from words written
+    // "speaker:start-end:text": "labels | speaker start-end words (pauses); ...".
+    void turns_data() {
+        QTest::addColumn<QString>("words");
+        QTest::addColumn<int>("total");
+        QTest::addColumn<QString>("expected");
+        addRow("a gap under the bridge, one of it; margins from 0",
+               QString("A:0.1-0.5:a A:0.7-1:b A:1.5-2:c"), 1000,
+               QString("A | 0 0-115 a b (60); 0 135-215 c ()"));
+        addRow("a short turn to the nearer, margins meet, to the end",
+               QString("A:1-2:a B:2.1-2.3:b C:2.5-3.2:c"), 330,
+               QString("A C | 0 85-240 a b (205); 1 240-330 c ()"));
+        addRow("a tie to the one before, numbered by first speech",
+               QString("B:0.5-1:x A:1.25-1.5:y C:1.75-2.5:z"), 1000,
+               QString("B C | 0 35-162 x y (113); 1 162-265 z ()"));
+        addRow("joined, one speaker's turns become one", QString("A:0-1:a B:1.1-1.2:b A:1.4-2:c"),
+               1000, QString("A | 0 0-215 a b c (105 130)"));
+        addRow("talking over each other", QString("A:0-1:a B:0.8-1.6:b B:3-4:c"), 1000,
+               QString("A B | 0 0-100 a (); 1 100-175 b (); 1 285-415 c ()"));
+        addRow("the first turn short, words past the end",
+               QString("A:0-0.2:hm B:0.4-1:yes C:1.5-2:z"), 120,
+               QString("B | 0 0-120 hm yes z (30 110)"));
+    }
+    void turns() {
+        QFETCH(QString, words);
+        QFETCH(int, total);
+        QFETCH(QString, expected);
+        QList<SpokenWord> spoken;
+        for (const QString& word : words.split(' ')) {
+            const QStringList fields = word.split(':');
+            spoken.append({fields.at(1).section('-', 0, 0).toDouble(),
+                           fields.at(1).section('-', 1).toDouble(), fields.at(2), fields.at(0)});
+        }
+        const Turns got = turnsFromWords(spoken, total, 100);
+        QStringList turns;
+        qint64 reached = 0;
+        for (const Turn& t : got.turns) {
+            QStringList pauses;
+            for (const qint64 p : t.pauses) {
+                QVERIFY(p > t.start && p < t.end);
+                pauses << QString::number(p);
+            }
+            turns << QString("%1 %2-%3 ").arg(t.speaker).arg(t.start).arg(t.end) + t.words + " (" +
+                         pauses.join(' ') + ')';
+            QVERIFY(t.start >= reached && t.end > t.start && t.end <= total);
+            reached = t.end;
+        }
+        QCOMPARE(got.labels.join(' ') + " | " + turns.join("; "), expected);
+    }
+
+    // Pieces of turns written "speaker:start-end:pause,...", 10 samples between spans; a piece
+    // "speaker:turn/from-to@at,...". Each sample of a turn goes once, and none over the limit.
+    void speakerPieces_data() {
+        QTest::addColumn<QString>("turns");
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<int>("skip"); // the speaker kept in the original voice
+        QTest::addColumn<QString>("expected");
+        addRow("interleaved; a turn that does not fit starts a piece",
+               QString("0:0-30 1:30-60 0:70-100 1:110-130 0:140-200"), 120, -1,
+               QString("0:0/0-30@0,2/70-100@40 0:4/140-200@0 1:1/30-60@0,3/110-130@40"));
+        addRow("filled to the sample", QString("0:0-50 0:60-110 0:120-130"), 110, -1,
+               QString("0:0/0-50@0,1/60-110@60 0:2/120-130@0"));
+        addRow("a long turn cut at its latest pauses that fit",
+               QString("0:0-50 0:60-300:100,170,175,290 0:310-350"), 120, -1,
+               QString("0:0/0-50@0 0:1/60-175@0 0:1/175-290@0 0:1/290-300@0,2/310-350@20"));
+        addRow("no pause: cut at the limit; speaker 1 kept", QString("1:0-50 0:60-330"), 120, 1,
+               QString("0:1/60-180@0 0:1/180-300@0 0:1/300-330@0"));
+    }
+    void speakerPieces() {
+        QFETCH(QString, turns);
+        QFETCH(int, limit);
+        QFETCH(int, skip);
+        QFETCH(QString, expected);
+        QList<Turn> given;
+        for (const QString& text : turns.split(' ')) {
+            const QStringList fields = text.split(':');
+            Turn turn{fields.at(0).toInt(), fields.at(1).section('-', 0, 0).toLongLong(),
+                      fields.at(1).section('-', 1).toLongLong()};
+            for (const QString& pause : fields.value(2).split(',', Qt::SkipEmptyParts))
+                turn.pauses << pause.toLongLong();
+            given << turn;
+        }
+        const QList<SpeakerPiece> pieces = ::speakerPieces(given, 2, limit, 10, {skip});
+        QStringList got;
+        QList<qint64> reached(given.size(), -1);
+        for (const SpeakerPiece& piece : pieces) {
+            QStringList spans;
+            qint64 at = 0;
+            for (const PieceSpan& s : piece.spans) {
+                spans << QString("%1/%2-%3@%4").arg(s.turn).arg(s.from).arg(s.to).arg(s.at);
+                QCOMPARE(s.at, at);
+                at = s.at + s.to - s.from + 10;
+                QCOMPARE(s.from, reached[s.turn] < 0 ? given.at(s.turn).start : reached[s.turn]);
+                reached[s.turn] = s.to;
+            }
+            QCOMPARE(piece.length, at - 10);
+            QVERIFY(piece.length <= limit);
+            got << QString::number(piece.speaker) + ':' + spans.join(',');
+        }
+        for (qsizetype i = 0; i < given.size(); ++i)
+            QCOMPARE(reached.at(i), given.at(i).speaker == skip ? -1 : given.at(i).end);
+        QCOMPARE(got.join(' '), expected);
+    }
+
+    // The filter that makes a piece: each span cut to the sample, the gap after all but the last.
+    void speakerPieceFilter() {
+        const QString trim = "[0:a]atrim=start_sample=%1:end_sample=%2,asetpts=PTS-STARTPTS";
+        QCOMPARE(::speakerPieceFilter({0, {{0, 0, 30, 0}, {2, 441000, 441100, 40}}, 140}, 10),
+                 trim.arg(0).arg(30) + ",apad=pad_len=10[s0];" + trim.arg(441000).arg(441100) +
+                     "[s1];[s0][s1]concat=n=2:v=0:a=1[piece]");
     }
 };
 
