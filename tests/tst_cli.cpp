@@ -65,6 +65,8 @@ private slots:
         QVERIFY(QDir().mkpath(path("s2")) && makeVideo(path("s2/a.mp4"), 4));
         QVERIFY(putFile(path("mine/notes.txt"), "the user's"));
         QVERIFY(putFile(path("bad.mp4"), "not a video\n"));
+        QVERIFY(putFile(path("talk.vtt"), "WEBVTT\n\n00:00.200 --> 00:01.200\n<v Host>Hello "
+                                          "there\n\n00:01.600 --> 00:02.800\n<v Guest>Hi\n"));
         for (const char* out : {"out", "out1", "out2", "out3"})
             QVERIFY(QDir().mkpath(path(out)));
         // The window's remembered settings: Paul, pieces of 2 s.
@@ -118,6 +120,16 @@ private slots:
                QString());
         addRow("voices of a video", QStringList{"--list-voices", "a"}, QString("takes no videos"),
                QString());
+        addRow("a speaker's voice without speakers",
+               out + QStringList{"--voice-for", "1=Liam", "a"}, QString("need --speakers"),
+               QString());
+        addRow("a speaker's voice without its number",
+               out + QStringList{"--speakers", "--voice-for", "Liam", "a"},
+               QString("takes N=VOICE"), QString());
+        addRow("too many speakers", out + QStringList{"--max-speakers", "33", "a"},
+               QString("1 to 32, not 33"), QString());
+        addRow("speakers of two videos", QStringList{"--list-speakers", "a", "b"},
+               QString("takes one video"), QString());
     }
     void arguments() {
         QFETCH(QStringList, arguments);
@@ -167,6 +179,20 @@ private slots:
                QString("Nothing to pay"));
         addRow("estimate failing", QStringList{"--estimate", "%a.mp4"}, QString("fake"), 1,
                QString("The cost could not be worked out: no python here"));
+        // Speakers from subtitles with the offline voice: one speaker converted, one kept.
+        addRow("speakers from subtitles",
+               QStringList{"--offline", "--speakers-from", "%talk.vtt", "--voice-for", "2=original",
+                           "--voice-for", "1=mimi"} +
+                   run,
+               QString(), 0, QString("2 speakers, 2 turns"));
+        addRow(
+            "speakers listed",
+            QStringList{"--list-speakers", "--offline", "--speakers-from", "%talk.vtt", "%a.mp4"},
+            QString(), 0, QString("2  Guest  0:02 speaking, 1 turn  \"Hi\""));
+        addRow("speaker's voice unknown",
+               QStringList{"--offline", "--speakers-from", "%talk.vtt", "--voice-for", "1=Nobody"} +
+                   run,
+               QString(), 2, QString("Unknown voice: Nobody"));
         addRow("too few credits", QStringList{"--voice", "Grandpa Joe"} + run, QString("key"), 1,
                QString("the account has 10 left"));
         addRow("credits not enough, all the same", QStringList{"--yes"} + run, QString("key"), 1,

@@ -114,10 +114,6 @@ Jetzt herunterladen?</translation>
         <translation>--out fehlt: Wohin sollen die neuen Videos?</translation>
     </message>
     <message>
-        <source>--estimate and --list-voices go alone</source>
-        <translation>--estimate und --list-voices schließen einander aus</translation>
-    </message>
-    <message>
         <source>unknown option %1</source>
         <translation>unbekannte Option %1</translation>
     </message>
@@ -134,9 +130,30 @@ Jetzt herunterladen?</translation>
         <translation>--redo braucht --work mit dem Ordner des Laufs und das eine Video dieses Laufs</translation>
     </message>
     <message>
+        <source>--max-speakers takes a number from 1 to 32, not %1</source>
+        <translation>--max-speakers erwartet eine Zahl von 1 bis 32, nicht %1</translation>
+    </message>
+    <message>
+        <source>--voice-for takes N=VOICE (the speaker&apos;s number from 1, a voice or &quot;original&quot;), not %1</source>
+        <translation>--voice-for erwartet N=VOICE (die Nummer des Sprechers ab 1, eine Stimme oder &quot;original&quot;), nicht %1</translation>
+    </message>
+    <message>
+        <source>--list-speakers takes one video</source>
+        <translation>--list-speakers nimmt genau ein Video an</translation>
+    </message>
+    <message>
+        <source>--voice-for and --max-speakers need --speakers or --speakers-from</source>
+        <translation>--voice-for und --max-speakers brauchen --speakers oder --speakers-from</translation>
+    </message>
+    <message>
+        <source>--estimate, --list-voices and --list-speakers go alone</source>
+        <translation>--estimate, --list-voices und --list-speakers stehen allein</translation>
+    </message>
+    <message>
         <source>Usage: voxsplice-cli --out DIR [options] VIDEO...
        voxsplice-cli --estimate [options] VIDEO...
        voxsplice-cli --list-voices
+       voxsplice-cli --list-speakers [--max-speakers N] VIDEO
        voxsplice-cli --work DIR --redo N --out DIR [--voice V] [--seed S] VIDEO
 
 Gives the speech of each video another voice, one video after the other: its audio
@@ -161,6 +178,16 @@ Options:
                         (asked of the service, never the cache), and make the video
                         again with it; the other pieces stay as they are
   --seed S              the new take&apos;s seed (default: a new one)
+  --speakers            find the speakers (once, with the voice service&apos;s speech to
+                        text) and convert only their speech, each in their own voice
+  --max-speakers N      at most N speakers (default: as many as are found)
+  --voice-for N=VOICE   speaker N (numbered in order of first speech) in VOICE: a name,
+                        an id, or &quot;original&quot; to keep their voice; the others get
+                        --voice
+  --speakers-from FILE  the speakers from a WebVTT transcript with voice tags
+                        (&lt;v Host&gt;...), instead of the speech to text
+  --list-speakers       print the speakers of a video: number, speaking time, turns
+                        and first words (found once, then from the cache)
   -h, --help            print this text
 
 What is not given here comes from the window&apos;s remembered settings (voice, its
@@ -177,6 +204,7 @@ holds no run of the video to redo a piece of.
         <translation>Aufruf: voxsplice-cli --out DIR [Optionen] VIDEO...
         voxsplice-cli --estimate [Optionen] VIDEO...
         voxsplice-cli --list-voices
+        voxsplice-cli --list-speakers [--max-speakers N] VIDEO
         voxsplice-cli --work DIR --redo N --out DIR [--voice V] [--seed S] VIDEO
 
 Gibt der Sprache jedes Videos eine andere Stimme, ein Video nach dem anderen: Sein
@@ -203,6 +231,18 @@ Optionen:
                         neue Aufnahme (beim Dienst, nie aus dem Cache), und das Video
                         damit neu erstellen; die anderen Stücke bleiben, wie sie sind
   --seed S              der Seed der neuen Aufnahme (Standard: ein neuer)
+  --speakers            die Sprecher finden (einmal, mit der Spracherkennung des
+                        Stimmdienstes) und nur ihre Sprache umwandeln, jede in der
+                        eigenen Stimme
+  --max-speakers N      höchstens N Sprecher (Standard: so viele, wie gefunden werden)
+  --voice-for N=VOICE   Sprecher N (nummeriert in der Reihenfolge, in der sie zuerst
+                        sprechen) in VOICE: ein Name, eine ID oder &quot;original&quot;, um die
+                        eigene Stimme zu behalten; die anderen bekommen --voice
+  --speakers-from FILE  die Sprecher aus einem WebVTT-Transkript mit Stimm-Tags
+                        (&lt;v Host&gt;...), statt aus der Spracherkennung
+  --list-speakers       die Sprecher eines Videos ausgeben: Nummer, Sprechzeit,
+                        Wortwechsel und erste Worte (einmal ermittelt, dann aus dem
+                        Cache)
   -h, --help            diesen Text ausgeben
 
 Was hier nicht angegeben ist, kommt aus den gespeicherten Einstellungen des Fensters
@@ -425,6 +465,10 @@ Meldung von convert.py:
         <source>Stopping once the %1 pieces already paid for are kept</source>
         <translation>Wird angehalten, sobald die %1 bereits bezahlten Stücke gesichert sind</translation>
     </message>
+    <message>
+        <source>Nothing to convert: every speaker keeps their voice, or is converted already</source>
+        <translation>Nichts umzuwandeln: Jeder Sprecher behält seine Stimme oder ist schon umgewandelt</translation>
+    </message>
 </context>
 <context>
     <name>CostDialog</name>
@@ -486,6 +530,10 @@ Meldung von convert.py:
     <message>
         <source>Cache: %1 of %2 in %3</source>
         <translation>Cache: %1 von %2 in %3</translation>
+    </message>
+    <message>
+        <source>To the speech to text, to find the speakers: %1, about %2 credits</source>
+        <translation>An die Spracherkennung, um die Sprecher zu finden: %1, etwa %2 Credits</translation>
     </message>
 </context>
 <context>
@@ -736,6 +784,18 @@ Meldung von convert.py:
     <message>
         <source>Use earlier take</source>
         <translation>Frühere Aufnahme verwenden</translation>
+    </message>
+    <message>
+        <source>Speakers from su&amp;btitles...</source>
+        <translation>Sprecher aus &amp;Untertiteln...</translation>
+    </message>
+    <message>
+        <source>Speakers from subtitles (WebVTT)</source>
+        <translation>Sprecher aus Untertiteln (WebVTT)</translation>
+    </message>
+    <message>
+        <source>The speakers come from %1</source>
+        <translation>Die Sprecher kommen aus %1</translation>
     </message>
 </context>
 <context>
@@ -1374,6 +1434,22 @@ Teilen Sie das Audio erneut.</translation>
         <source>No files in %1?</source>
         <translation>Keine Dateien in %1?</translation>
     </message>
+    <message>
+        <source>%1 is not in %2.
+
+Split the audio again.</source>
+        <translation>%1 ist nicht in %2.
+
+Teilen Sie das Audio erneut.</translation>
+    </message>
+    <message>
+        <source>Laying the converted turns onto the original audio</source>
+        <translation>Die umgewandelten Redebeiträge werden auf das Original-Audio gelegt</translation>
+    </message>
+    <message>
+        <source>convert.py wrote no joined.mp4</source>
+        <translation>convert.py hat keine joined.mp4 geschrieben</translation>
+    </message>
 </context>
 <context>
     <name>RunControl</name>
@@ -1435,6 +1511,14 @@ Teilen Sie das Audio erneut.</translation>
         <source>Piece %1 of %2 is missing: neither %3 nor %4 is in %5.</source>
         <translation>Stück %1 von %2 fehlt: Weder %3 noch %4 ist in %5.</translation>
     </message>
+    <message>
+        <source>its turn %1 is not readable</source>
+        <translation>sein Redebeitrag %1 ist nicht lesbar</translation>
+    </message>
+    <message>
+        <source>it names no original audio</source>
+        <translation>es nennt kein Original-Audio</translation>
+    </message>
 </context>
 <context>
     <name>RunRecordFile</name>
@@ -1475,6 +1559,84 @@ Teilen Sie zuerst das Audio dieses Videos, oder wählen Sie jenes Video erneut.<
     <message>
         <source>%1 not found: %2</source>
         <translation>%1 nicht gefunden: %2</translation>
+    </message>
+</context>
+<context>
+    <name>SpeakerSplit</name>
+    <message>
+        <source>Could not move %1 to %2</source>
+        <translation>%1 konnte nicht nach %2 verschoben werden</translation>
+    </message>
+    <message>
+        <source>ffprobe cannot tell the length of %1: %2</source>
+        <translation>ffprobe kann die Länge von %1 nicht bestimmen: %2</translation>
+    </message>
+    <message>
+        <source>Could not read %1</source>
+        <translation>%1 konnte nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>Finding the speakers needs the voice service. With the offline voice, load them from subtitles (WebVTT with voice tags) instead.</source>
+        <translation>Um die Sprecher zu finden, wird der Stimmdienst gebraucht. Laden Sie sie mit der Offline-Stimme stattdessen aus Untertiteln (WebVTT mit Stimm-Tags).</translation>
+    </message>
+    <message>
+        <source>Finding the speakers</source>
+        <translation>Die Sprecher werden gesucht</translation>
+    </message>
+    <message>
+        <source>%1 is no WebVTT transcript: %2</source>
+        <translation>%1 ist kein WebVTT-Transkript: %2</translation>
+    </message>
+    <message>
+        <source>The speech to text answered something else: %1</source>
+        <translation>Die Spracherkennung hat etwas anderes geantwortet: %1</translation>
+    </message>
+    <message>
+        <source>1 speaker</source>
+        <translation>1 Sprecher</translation>
+    </message>
+    <message>
+        <source>%1 speakers</source>
+        <translation>%1 Sprecher</translation>
+    </message>
+    <message>
+        <source>1 turn</source>
+        <translation>1 Redebeitrag</translation>
+    </message>
+    <message>
+        <source>%1 turns</source>
+        <translation>%1 Redebeiträge</translation>
+    </message>
+    <message>
+        <source>Cutting the speakers&apos; turns: %1 of %2</source>
+        <translation>Die Redebeiträge der Sprecher werden geschnitten: %1 von %2</translation>
+    </message>
+    <message>
+        <source>ffmpeg failed: %1</source>
+        <translation>ffmpeg ist fehlgeschlagen: %1</translation>
+    </message>
+    <message>
+        <source>Could not write %1</source>
+        <translation>%1 konnte nicht geschrieben werden</translation>
+    </message>
+</context>
+<context>
+    <name>SpeakerSummary</name>
+    <message>
+        <source>Speaker %1</source>
+        <translation>Sprecher %1</translation>
+    </message>
+    <message>
+        <source>1 turn</source>
+        <translation>1 Redebeitrag</translation>
+    </message>
+    <message>
+        <source>%1 turns</source>
+        <translation>%1 Redebeiträge</translation>
+    </message>
+    <message>
+        <source>%1  %2  %3 speaking, %4  &quot;%5&quot;</source>
+        <translation>%1  %2  %3 Sprechzeit, %4  &quot;%5&quot;</translation>
     </message>
 </context>
 <context>
@@ -1636,6 +1798,37 @@ Beide würden dieselben Arbeitsdateien verwenden. Verwenden Sie das geöffnete F
     </message>
 </context>
 <context>
+    <name>Transcript</name>
+    <message>
+        <source>it is not JSON (%1)</source>
+        <translation>es ist kein JSON (%1)</translation>
+    </message>
+    <message>
+        <source>it holds no list of words</source>
+        <translation>es enthält keine Liste von Wörtern</translation>
+    </message>
+    <message>
+        <source>its entry %1 has no time</source>
+        <translation>sein Eintrag %1 hat keine Zeit</translation>
+    </message>
+    <message>
+        <source>its entry %1 ends before it starts</source>
+        <translation>sein Eintrag %1 endet, bevor er beginnt</translation>
+    </message>
+    <message>
+        <source>it does not start with &quot;WEBVTT&quot;</source>
+        <translation>es beginnt nicht mit „WEBVTT“</translation>
+    </message>
+    <message>
+        <source>line %1 is no cue timing: %2</source>
+        <translation>Zeile %1 ist keine Zeitangabe eines Untertitels: %2</translation>
+    </message>
+    <message>
+        <source>it holds no cue</source>
+        <translation>es enthält keinen Untertitel</translation>
+    </message>
+</context>
+<context>
     <name>UserEnvironment</name>
     <message>
         <source>Cannot read %1: %2</source>
@@ -1731,6 +1924,26 @@ Beide würden dieselben Arbeitsdateien verwenden. Verwenden Sie das geöffnete F
     <message>
         <source>Voice</source>
         <translation>Stimme</translation>
+    </message>
+    <message>
+        <source>Find &amp;speakers</source>
+        <translation>Sprecher &amp;finden</translation>
+    </message>
+    <message>
+        <source>at &amp;most</source>
+        <translation>hö&amp;chstens</translation>
+    </message>
+    <message>
+        <source>any number</source>
+        <translation>beliebig viele</translation>
+    </message>
+    <message>
+        <source>At most this many speakers</source>
+        <translation>Höchstens so viele Sprecher</translation>
+    </message>
+    <message>
+        <source>Give each speaker a voice of their own: the speakers are found once with the voice service&apos;s speech to text (or read from subtitles, Tools menu), and only their speech is converted; music and silence stay as they are.</source>
+        <translation>Jedem Sprecher eine eigene Stimme geben: Die Sprecher werden einmal mit der Spracherkennung des Stimmdienstes gefunden (oder aus Untertiteln gelesen, Menü Extras), und nur ihre Sprache wird umgewandelt; Musik und Stille bleiben, wie sie sind.</translation>
     </message>
 </context>
 <context>

@@ -1,4 +1,5 @@
 #include "app/Form1.h"
+#include "app/VoicePanel.h"
 
 #include "app/CostDialog.h"
 #include "app/DropLineEdit.h"
@@ -74,6 +75,7 @@ void Form1::connectEvents() {
     connect(m_ui.cmdPreview, &QPushButton::clicked, this, &Form1::cmdPreview_Click);
     connect(m_ui.mnuPreview, &QAction::triggered, this, &Form1::cmdPreview_Click);
     connect(m_ui.mnuQueue, &QAction::triggered, this, &Form1::mnuQueue_Click);
+    connect(m_ui.mnuSpeakersFrom, &QAction::triggered, this, &Form1::mnuSpeakersFrom_Click);
     connect(m_ui.cmdStop, &QPushButton::clicked, this, &Form1::cmdStop_Click);
     connect(m_ui.cmdPlay, &QPushButton::clicked, this, &Form1::cmdPlay_Click);
     connect(m_ui.cmdOpenFolder, &QPushButton::clicked, this, &Form1::cmdOpenFolder_Click);
@@ -167,20 +169,25 @@ void Form1::playwav(const QString& path) {
 // --- what the steps see of the window ---
 
 RunInputs Form1::runInputs() const {
-    return {m_ui.txtInput->text(),
-            m_ui.txtOutDir->text(),
-            m_ui.txtPy->text(),
-            m_ui.Combo1->currentText(),
-            {m_ui.txtExtractCmd->text(), m_ui.txtSplit->text(), m_ui.txtConcat->text(),
-             m_ui.txtIntegrate->text()},
-            m_ui.spnPieces->value(),
-            QStandardPaths::writableLocation(QStandardPaths::CacheLocation),
-            m_settings.cacheLimitMb(),
-            m_settings.pieceSeconds(),
-            m_ui.chkKeepBackground->isChecked(),
-            m_ui.cboSeparation->currentData().toString(),
-            m_ui.chkKeepOriginal->isChecked(),
-            m_settings.voiceSettings()};
+    RunInputs inputs{m_ui.txtInput->text(),
+                     m_ui.txtOutDir->text(),
+                     m_ui.txtPy->text(),
+                     m_ui.Combo1->currentText(),
+                     {m_ui.txtExtractCmd->text(), m_ui.txtSplit->text(), m_ui.txtConcat->text(),
+                      m_ui.txtIntegrate->text()},
+                     m_ui.spnPieces->value(),
+                     QStandardPaths::writableLocation(QStandardPaths::CacheLocation),
+                     m_settings.cacheLimitMb(),
+                     m_settings.pieceSeconds(),
+                     m_ui.chkKeepBackground->isChecked(),
+                     m_ui.cboSeparation->currentData().toString(),
+                     m_ui.chkKeepOriginal->isChecked(),
+                     m_settings.voiceSettings()};
+    inputs.findSpeakers = m_ui.voice->chkSpeakers->isChecked();
+    inputs.maxSpeakers = m_ui.voice->spnMaxSpeakers->value();
+    if (inputs.findSpeakers)
+        inputs.speakersFrom = m_speakersFrom;
+    return inputs;
 }
 
 StepContext Form1::stepContext() const {

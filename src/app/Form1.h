@@ -89,6 +89,7 @@ public:
     void cmdVoiceSettings_Click();
     void cmdPreview_Click();
     void mnuQueue_Click();
+    void mnuSpeakersFrom_Click();
     // Adds videos (a folder: its videos) to the queue with the settings of the moment, and
     // shows the queue.
     void queueVideos(const QStringList& paths);
@@ -159,6 +160,7 @@ private:
     void saveQueue(bool running);
     void loadQueue();
     QueueWindow* showQueue();
+    QString m_speakersFrom;  // a transcript with voice tags, instead of the speech to text
     QString m_storedVoiceId; // chosen in an earlier session, perhaps among the account's own
     bool m_loaded = false;
     bool m_closeAfterRun = false;

@@ -138,6 +138,8 @@ void Form1Ui::setupUi(QMainWindow* window) {
     mnuVoiceSamples->setObjectName(QStringLiteral("mnuVoiceSamples"));
     mnuVoiceSettings = mnuTools->addAction(tr("&Voice Settings..."));
     mnuVoiceSettings->setObjectName(QStringLiteral("mnuVoiceSettings"));
+    mnuSpeakersFrom = mnuTools->addAction(tr("Speakers from su&btitles..."));
+    mnuSpeakersFrom->setObjectName(QStringLiteral("mnuSpeakersFrom"));
     mnuPreview = mnuTools->addAction(tr("&Preview..."));
     mnuPreview->setObjectName(QStringLiteral("mnuPreview"));
     mnuQueue = mnuTools->addAction(tr("&Queue..."));

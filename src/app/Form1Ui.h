@@ -83,6 +83,7 @@ struct Form1Ui {
     QAction* mnuVoiceSamples = nullptr;
     QAction* mnuVoiceSettings = nullptr;
     QAction* mnuPreview = nullptr;
+    QAction* mnuSpeakersFrom = nullptr; // a WebVTT transcript names the speakers
     QAction* mnuQueue = nullptr;
     QPushButton* cmdStop = nullptr; // in the status bar
     RunStatus* runStatus = nullptr; // in the status bar: stage, progress, time left

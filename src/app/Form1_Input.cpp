@@ -1,6 +1,10 @@
 // Choosing the input video and the output folder.
 #include "app/DropLineEdit.h"
 #include "app/Form1.h"
+#include "app/VoicePanel.h"
+
+#include <QCheckBox>
+#include <QDir>
 
 // One video becomes the input; several go to the queue.
 void Form1::cmdBrowse_Click() {
@@ -38,4 +42,17 @@ void Form1::txtInput_OLEDragDrop(const QStringList& paths) {
 void Form1::txtOutDir_OLEDragDrop(const QStringList& paths) {
     if (!paths.isEmpty())
         m_ui.txtOutDir->setText(paths.first());
+}
+
+// The speakers of the video from subtitles with voice tags (<v Host>...): no speech to text, and
+// the offline voice can give them voices too.
+void Form1::mnuSpeakersFrom_Click() {
+    m_dialogs->OpenFile(
+        QString(), tr("Speakers from subtitles (WebVTT)"), [this](const QString& file) {
+            if (file.isEmpty())
+                return;
+            m_speakersFrom = file;
+            m_ui.voice->chkSpeakers->setChecked(true);
+            setToolOutput(tr("The speakers come from %1").arg(QDir::toNativeSeparators(file)));
+        });
 }

@@ -3,6 +3,7 @@
 #include "app/FileListBox.h"
 #include "app/Form1.h"
 #include "app/StepsPanel.h"
+#include "app/VoicePanel.h"
 #include "core/MacroHelp.h"
 #include "core/Voices.h"
 #include "pipeline/AccountVoices.h"
@@ -49,6 +50,8 @@ Form1::LoadResult Form1::Form_Load() {
     m_storedVoiceId = m_settings.voiceId();
     m_ui.spnPieces->setValue(m_settings.piecesAtOnce());
     m_ui.chkKeepBackground->setChecked(m_settings.keepBackground());
+    m_ui.voice->chkSpeakers->setChecked(m_settings.findSpeakers());
+    m_ui.voice->spnMaxSpeakers->setValue(m_settings.maxSpeakers());
     m_ui.chkKeepOriginal->setChecked(m_settings.keepOriginal());
     m_ui.cboSeparation->setCurrentIndex(
         std::max(0, m_ui.cboSeparation->findData(m_settings.separation())));
@@ -96,6 +99,8 @@ void Form1::Form_Unload() {
     m_settings.setVoiceId(voiceIdFromRow(m_ui.Combo1->currentText()));
     m_settings.setPiecesAtOnce(m_ui.spnPieces->value());
     m_settings.setKeepBackground(m_ui.chkKeepBackground->isChecked());
+    m_settings.setFindSpeakers(m_ui.voice->chkSpeakers->isChecked());
+    m_settings.setMaxSpeakers(m_ui.voice->spnMaxSpeakers->value());
     m_settings.setKeepOriginal(m_ui.chkKeepOriginal->isChecked());
     m_settings.setSeparation(m_ui.cboSeparation->currentData().toString());
     m_settings.setCommandsOpen(m_ui.steps->isOpen());

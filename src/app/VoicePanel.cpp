@@ -18,7 +18,10 @@ VoicePanel::VoicePanel(QWidget* parent)
     , lblPieces(new QLabel(tr("Pieces at o&nce"), this))
     , spnPieces(new QSpinBox(this))
     , chkKeepBackground(new QCheckBox(tr("&Keep background"), this))
-    , cboSeparation(new QComboBox(this)) {
+    , cboSeparation(new QComboBox(this))
+    , chkSpeakers(new QCheckBox(tr("Find &speakers"), this))
+    , lblMaxSpeakers(new QLabel(tr("at &most"), this))
+    , spnMaxSpeakers(new QSpinBox(this)) {
     setObjectName(QStringLiteral("voicePanel"));
     Label10->setObjectName(QStringLiteral("Label10"));
     Combo1->setObjectName(QStringLiteral("Combo1"));
@@ -28,6 +31,16 @@ VoicePanel::VoicePanel(QWidget* parent)
     spnPieces->setObjectName(QStringLiteral("spnPieces"));
     chkKeepBackground->setObjectName(QStringLiteral("chkKeepBackground"));
     cboSeparation->setObjectName(QStringLiteral("cboSeparation"));
+    chkSpeakers->setObjectName(QStringLiteral("chkSpeakers"));
+    spnMaxSpeakers->setObjectName(QStringLiteral("spnMaxSpeakers"));
+    lblMaxSpeakers->setBuddy(spnMaxSpeakers);
+    spnMaxSpeakers->setRange(0, 32);
+    spnMaxSpeakers->setSpecialValueText(tr("any number"));
+    spnMaxSpeakers->setAccessibleName(tr("At most this many speakers"));
+    chkSpeakers->setToolTip(tr("Give each speaker a voice of their own: the speakers are found "
+                               "once with the voice service's speech to text (or read from "
+                               "subtitles, Tools menu), and only their speech is converted; "
+                               "music and silence stay as they are."));
     Label10->setBuddy(Combo1);
     // A reader would name a list box by its choice, not by what it chooses.
     Combo1->setAccessibleName(tr("Voice"));
@@ -80,5 +93,11 @@ VoicePanel::VoicePanel(QWidget* parent)
     service->addWidget(cboSeparation);
     service->addStretch(1);
     grid->addLayout(service, 1, 1);
+    auto* speakers = new QHBoxLayout;
+    speakers->addWidget(chkSpeakers);
+    speakers->addWidget(lblMaxSpeakers);
+    speakers->addWidget(spnMaxSpeakers);
+    speakers->addStretch(1);
+    grid->addLayout(speakers, 2, 1);
     grid->setColumnStretch(1, 1);
 }

@@ -24,4 +24,7 @@ public:
     QSpinBox* spnPieces; // pieces converted at once
     QCheckBox* chkKeepBackground;
     QComboBox* cboSeparation; // where the voice is split off: automatic, service, local
+    QCheckBox* chkSpeakers;   // a voice for each speaker, only speech sent
+    QLabel* lblMaxSpeakers;
+    QSpinBox* spnMaxSpeakers; // at most that many speakers; its lowest: as many as are found
 };

@@ -3,12 +3,14 @@
 #include "cli/CliRun.h"
 #include "cli/ConsoleHost.h"
 #include "core/Estimate.h"
+#include "core/SpeakerSummary.h"
 #include "core/Voices.h"
 #include "pipeline/AccountVoices.h"
 #include "pipeline/RedoPiece.h"
 #include "pipeline/RunControl.h"
 #include "pipeline/RunRecordFile.h"
 #include "pipeline/ScriptRun.h"
+#include "pipeline/Steps.h"
 #include "pipeline/VideosEstimate.h"
 #include "platform/PathTools.h"
 #include "platform/Platform.h"
@@ -40,6 +42,10 @@ CliSession::CliSession(const CliOptions& options, const UserSettings& settings, 
     m_inputs.separation = settings.separation();
     m_inputs.keepOriginal = settings.keepOriginal();
     m_inputs.voiceSettings = settings.voiceSettings();
+    m_inputs.findSpeakers = options.speakers || options.action == CliOptions::Action::ListSpeakers;
+    m_inputs.maxSpeakers = options.maxSpeakers;
+    if (!options.speakersFrom.isEmpty())
+        m_inputs.speakersFrom = QFileInfo(options.speakersFrom).absoluteFilePath();
     // The window's voice: its row among the fixed ones, else one of the account's, by its id.
     const int row = settings.voiceIndex(int(voiceRows().size()), kDefaultVoiceIndex);
     m_voice = !options.voice.isEmpty() ? options.voice
@@ -58,13 +64,19 @@ void CliSession::start() {
     }
     QString problem;
     const bool redoing = m_options.action == CliOptions::Action::Redo;
-    if ((m_options.action == CliOptions::Action::Run || redoing) &&
+    const bool listing = m_options.action == CliOptions::Action::ListSpeakers;
+    if ((m_options.action == CliOptions::Action::Run || redoing || listing) &&
         !m_folder.open(m_options.workFolder, &problem)) {
         m_host.warn(problem);
         end(WrongArguments);
         return;
     }
-    findVoice([this, redoing] { redoing ? redo() : estimate(); });
+    findVoice([this, redoing, listing] {
+        if (listing)
+            listSpeakers();
+        else
+            redoing ? redo() : estimate();
+    });
 }
 
 // Ctrl+C (or SIGTERM) once stops, letting the answers already paid for be kept; twice asks
@@ -133,7 +145,7 @@ void CliSession::findVoice(const std::function<void()>& then) {
     const auto found = [this, then](const QString& row) {
         if (!row.isEmpty()) {
             m_inputs.voiceRow = row;
-            then();
+            speakerVoices(then);
             return;
         }
         m_host.warn(tr("Unknown voice: %1. voxsplice-cli --list-voices lists them.").arg(m_voice) +
@@ -145,6 +157,65 @@ void CliSession::findVoice(const std::function<void()>& then) {
         found(row);
     else // perhaps one of the account's own
         askAccount([this, found](const QStringList& rows) { found(findVoiceRow(rows, m_voice)); });
+}
+
+// The voices of --voice-for, as ids: among the fixed ones, else the account's own.
+void CliSession::speakerVoices(const std::function<void()>& then) {
+    const auto resolve = [this, then](const QStringList& rows) {
+        for (auto it = m_options.voiceFor.cbegin(); it != m_options.voiceFor.cend(); ++it) {
+            if (it.value().compare(QLatin1String(kOriginalVoice), Qt::CaseInsensitive) == 0) {
+                m_inputs.speakerVoices.insert(it.key(), QLatin1String(kOriginalVoice));
+                continue;
+            }
+            const QString row = findVoiceRow(rows, it.value());
+            if (row.isEmpty()) {
+                m_host.warn(tr("Unknown voice: %1. voxsplice-cli --list-voices lists them.")
+                                .arg(it.value()));
+                end(WrongArguments);
+                return;
+            }
+            m_inputs.speakerVoices.insert(it.key(), voiceIdFromRow(row));
+        }
+        then();
+    };
+    bool allFixed = true;
+    for (const QString& voice : m_options.voiceFor)
+        allFixed =
+            allFixed && (voice.compare(QLatin1String(kOriginalVoice), Qt::CaseInsensitive) == 0 ||
+                         !findVoiceRow(voiceRows(), voice).isEmpty());
+    if (allFixed || !hasAccount())
+        resolve(voiceRows());
+    else
+        askAccount([this, resolve](const QStringList& rows) { resolve(voiceRows() + rows); });
+}
+
+// The video's audio extracted and its speakers found (from the cache where it has them), then
+// a line for each.
+void CliSession::listSpeakers() {
+    const RunInputs inputs = videos().constFirst();
+    const WorkFolder work = m_program.withRoot(m_folder.path());
+    m_host.setVideo(QFileInfo(inputs.input).fileName());
+    follow(new ExtractStep(StepContext{m_host, work, inputs}, this),
+           [this, inputs, work](ExtractStep& extract) {
+               if (!extract.outcome().isDone()) {
+                   m_host.videoFailed(extract.outcome().reason);
+                   end(Failed);
+                   return;
+               }
+               follow(new SplitStep(StepContext{m_host, work, inputs}, this),
+                      [this, work](SplitStep& split) {
+                          m_host.setVideo(QString());
+                          const LoadedRecord loaded = loadRunRecord(work);
+                          if (!split.outcome().isDone() || !loaded.record.bySpeaker()) {
+                              m_host.videoFailed(split.outcome().reason);
+                              end(Failed);
+                              return;
+                          }
+                          for (const SpeakerSummary& speaker : summarizeSpeakers(loaded.record))
+                              m_host.print(speakerLine(speaker));
+                          end(Done);
+                      });
+           });
 }
 
 void CliSession::estimate() {

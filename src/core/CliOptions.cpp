@@ -7,9 +7,15 @@
 
 namespace {
 
-const QStringList kValueOptions = {
-    QStringLiteral("--out"),  QStringLiteral("--voice"), QStringLiteral("--pieces-at-once"),
-    QStringLiteral("--work"), QStringLiteral("--redo"),  QStringLiteral("--seed")};
+const QStringList kValueOptions = {QStringLiteral("--out"),
+                                   QStringLiteral("--voice"),
+                                   QStringLiteral("--pieces-at-once"),
+                                   QStringLiteral("--work"),
+                                   QStringLiteral("--redo"),
+                                   QStringLiteral("--seed"),
+                                   QStringLiteral("--max-speakers"),
+                                   QStringLiteral("--voice-for"),
+                                   QStringLiteral("--speakers-from")};
 
 // Sets a flag; false when `name` is none.
 bool takeFlag(CliOptions& o, const QString& name) {
@@ -19,6 +25,8 @@ bool takeFlag(CliOptions& o, const QString& name) {
         o.offline = true;
     else if (name == QLatin1String("--yes"))
         o.yes = true;
+    else if (name == QLatin1String("--speakers"))
+        o.speakers = true;
     else
         return false;
     return true;
@@ -42,6 +50,26 @@ QString takeValue(CliOptions& o, const QString& name, const QString& value) {
                                                "--redo takes the number of a piece, not %1")
                 .arg(value);
         o.action = CliOptions::Action::Redo;
+    } else if (name == QLatin1String("--max-speakers")) {
+        bool isNumber = false;
+        o.maxSpeakers = value.toInt(&isNumber);
+        if (!isNumber || o.maxSpeakers < 1 || o.maxSpeakers > 32)
+            return QCoreApplication::translate("CliOptions",
+                                               "--max-speakers takes a number from 1 to 32, not %1")
+                .arg(value);
+        o.speakers = true;
+    } else if (name == QLatin1String("--voice-for")) {
+        bool isNumber = false;
+        const int speaker = value.section(QLatin1Char('='), 0, 0).toInt(&isNumber);
+        const QString voice = value.section(QLatin1Char('='), 1).trimmed();
+        if (!isNumber || speaker < 1 || voice.isEmpty())
+            return QCoreApplication::translate("CliOptions",
+                                               "--voice-for takes N=VOICE (the speaker's number "
+                                               "from 1, a voice or \"original\"), not %1")
+                .arg(value);
+        o.voiceFor.insert(speaker, voice);
+    } else if (name == QLatin1String("--speakers-from")) {
+        o.speakersFrom = value;
     } else if (name == QLatin1String("--seed")) {
         bool isNumber = false;
         const quint32 seed = value.toUInt(&isNumber);
@@ -71,6 +99,11 @@ QString check(const CliOptions& o) {
         return QCoreApplication::translate("CliOptions", "--list-voices takes no videos");
     if (o.action != Action::ListVoices && o.videos.isEmpty())
         return QCoreApplication::translate("CliOptions", "no video given");
+    if (o.action == Action::ListSpeakers && o.videos.size() != 1)
+        return QCoreApplication::translate("CliOptions", "--list-speakers takes one video");
+    if ((!o.voiceFor.isEmpty() || o.maxSpeakers > 0) && !o.speakers && o.speakersFrom.isEmpty())
+        return QCoreApplication::translate(
+            "CliOptions", "--voice-for and --max-speakers need --speakers or --speakers-from");
     if (o.action == Action::Redo && (o.workFolder.isEmpty() || o.videos.size() != 1))
         return QCoreApplication::translate("CliOptions",
                                            "--redo needs --work with the run's folder and the one "
@@ -99,12 +132,15 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments) {
             o.action = Action::Help;
             return parsed;
         } else if (argument == QLatin1String("--estimate") ||
-                   argument == QLatin1String("--list-voices")) {
-            const Action action =
-                argument == QLatin1String("--estimate") ? Action::Estimate : Action::ListVoices;
+                   argument == QLatin1String("--list-voices") ||
+                   argument == QLatin1String("--list-speakers")) {
+            const Action action = argument == QLatin1String("--estimate") ? Action::Estimate
+                                  : argument == QLatin1String("--list-voices")
+                                      ? Action::ListVoices
+                                      : Action::ListSpeakers;
             if (o.action != Action::Run && o.action != action)
-                parsed.error = QCoreApplication::translate("CliOptions",
-                                                           "--estimate and --list-voices go alone");
+                parsed.error = QCoreApplication::translate(
+                    "CliOptions", "--estimate, --list-voices and --list-speakers go alone");
             o.action = action;
         } else if (kValueOptions.contains(name)) {
             const QString value = argument.contains(QLatin1Char('='))
@@ -130,6 +166,7 @@ QString cliUsage() {
         "Usage: voxsplice-cli --out DIR [options] VIDEO...\n"
         "       voxsplice-cli --estimate [options] VIDEO...\n"
         "       voxsplice-cli --list-voices\n"
+        "       voxsplice-cli --list-speakers [--max-speakers N] VIDEO\n"
         "       voxsplice-cli --work DIR --redo N --out DIR [--voice V] [--seed S] VIDEO\n"
         "\n"
         "Gives the speech of each video another voice, one video after the other: its audio\n"
@@ -154,6 +191,16 @@ QString cliUsage() {
         "                        (asked of the service, never the cache), and make the video\n"
         "                        again with it; the other pieces stay as they are\n"
         "  --seed S              the new take's seed (default: a new one)\n"
+        "  --speakers            find the speakers (once, with the voice service's speech to\n"
+        "                        text) and convert only their speech, each in their own voice\n"
+        "  --max-speakers N      at most N speakers (default: as many as are found)\n"
+        "  --voice-for N=VOICE   speaker N (numbered in order of first speech) in VOICE: a name,\n"
+        "                        an id, or \"original\" to keep their voice; the others get\n"
+        "                        --voice\n"
+        "  --speakers-from FILE  the speakers from a WebVTT transcript with voice tags\n"
+        "                        (<v Host>...), instead of the speech to text\n"
+        "  --list-speakers       print the speakers of a video: number, speaking time, turns\n"
+        "                        and first words (found once, then from the cache)\n"
         "  -h, --help            print this text\n"
         "\n"
         "What is not given here comes from the window's remembered settings (voice, its\n"

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -8,7 +9,7 @@
 // What the command line of voxsplice-cli asks for. What it leaves out comes from the window's
 // remembered settings.
 struct CliOptions {
-    enum class Action { Run, Estimate, ListVoices, Redo, Help };
+    enum class Action { Run, Estimate, ListVoices, ListSpeakers, Redo, Help };
     Action action = Action::Run;
     QString outputFolder;               // --out
     QString voice;                      // --voice: a name or an id; empty for the remembered one
@@ -19,6 +20,10 @@ struct CliOptions {
     QString workFolder;                 // --work; empty for a new one in the cache folder
     int redoPiece = 0;                  // --redo: the piece to convert again, from 1
     std::optional<quint32> seed;        // --seed: the new take's
+    bool speakers = false;              // --speakers: a voice for each speaker
+    int maxSpeakers = 0;                // --max-speakers; 0 for as many as there are
+    QMap<int, QString> voiceFor;        // --voice-for N=VOICE: a name, an id or "original"
+    QString speakersFrom;               // --speakers-from: a WebVTT file with voice tags
     QStringList videos;
 };
 

@@ -32,6 +32,8 @@ std::optional<Estimate> parseEstimate(const QJsonObject& report) {
     e.sendSeconds = report.value(QLatin1String("send_seconds")).toDouble();
     e.cachedSeconds = report.value(QLatin1String("cached_seconds")).toDouble();
     e.isolateSeconds = report.value(QLatin1String("isolate_seconds")).toDouble();
+    e.transcribeSeconds = report.value(QLatin1String("transcribe_seconds")).toDouble();
+    e.transcribeCredits = report.value(QLatin1String("transcribe_credits")).toInteger();
     e.credits = report.value(QLatin1String("credits")).toInteger();
     if (report.contains(QLatin1String("credits_left")))
         e.creditsLeft = report.value(QLatin1String("credits_left")).toInteger();
@@ -49,9 +51,17 @@ std::optional<Estimate> parseEstimate(const QJsonObject& report) {
 
 QStringList costLines(const Estimate& e) {
     QStringList lines;
-    lines << QCoreApplication::translate(
-                 "Estimate", "To the voice service: %1, about %2 credits; from the cache: %3")
-                 .arg(minutes(e.sendSeconds), number(e.credits), minutes(e.cachedSeconds));
+    if (e.transcribeSeconds > 0)
+        lines << QCoreApplication::translate(
+                     "Estimate",
+                     "To the speech to text, to find the speakers: %1, about %2 credits")
+                     .arg(minutes(e.transcribeSeconds), number(e.transcribeCredits));
+    // The speakers' cost alone, before their pieces are cut, has no line for the voice changer.
+    if (e.transcribeSeconds <= 0 || e.sendSeconds > 0 || e.cachedSeconds > 0)
+        lines << QCoreApplication::translate(
+                     "Estimate", "To the voice service: %1, about %2 credits; from the cache: %3")
+                     .arg(minutes(e.sendSeconds), number(e.credits - e.transcribeCredits),
+                          minutes(e.cachedSeconds));
     if (e.isolateSeconds > 0)
         lines << QCoreApplication::translate("Estimate",
                                              "Of these, %1 also to the voice isolator, which "

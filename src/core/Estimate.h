@@ -11,7 +11,9 @@
 struct Estimate {
     double sendSeconds = 0;
     double cachedSeconds = 0;
-    double isolateSeconds = 0; // of sendSeconds, also to the voice isolator
+    double isolateSeconds = 0;    // of sendSeconds, also to the voice isolator
+    double transcribeSeconds = 0; // to the speech to text, to find the speakers
+    qint64 transcribeCredits = 0; // of `credits`
     qint64 credits = 0;
     std::optional<qint64> creditsLeft;
     std::optional<QDateTime> renews;

@@ -37,6 +37,8 @@ bool isPlainName(const QString& name) {
 } // namespace
 
 qint64 RunRecord::samples() const {
+    if (bySpeaker())
+        return originalSamples;
     qint64 total = 0;
     for (const RecordedPiece& piece : pieces)
         total += piece.length;
@@ -68,6 +70,13 @@ QByteArray RunRecord::toJson() const {
                 {"file", take.file}, {"voice", take.voice}, {"settings", take.settings}});
         if (!takes.isEmpty())
             entry.insert("earlier_takes", takes);
+        if (piece.speaker >= 0) {
+            QJsonArray spans;
+            for (const RecordedSpan& span : piece.spans)
+                spans.append(QJsonArray{span.turn, span.from, span.to, span.at});
+            entry.insert("speaker", piece.speaker);
+            entry.insert("spans", spans);
+        }
         list.append(entry);
     }
     QJsonObject root{
@@ -80,6 +89,20 @@ QByteArray RunRecord::toJson() const {
         {"pieces", list}};
     if (!output.isEmpty())
         root.insert("output", output);
+    if (bySpeaker()) {
+        QJsonArray speakerList, turnList;
+        for (const RecordedSpeaker& speaker : speakers)
+            speakerList.append(QJsonObject{
+                {"label", speaker.label}, {"name", speaker.name}, {"voice", speaker.voice}});
+        for (const RecordedTurn& turn : turns)
+            turnList.append(QJsonObject{{"start", turn.start},
+                                        {"end", turn.end},
+                                        {"speaker", turn.speaker},
+                                        {"words", turn.words}});
+        root.insert("original", original);
+        root.insert("speakers", speakerList);
+        root.insert("turns", turnList);
+    }
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
@@ -104,6 +127,27 @@ std::optional<RunRecord> RunRecord::fromJson(const QByteArray& json, QString* er
     if (record.input.path.isEmpty() || record.sampleRate <= 0)
         return refuse(
             QCoreApplication::translate("RunRecord", "it names no input or no sample rate"));
+    record.original = root.value("original").toString();
+    if (record.bySpeaker()) {
+        record.originalSamples = qint64(root.value("samples").toDouble(-1));
+        for (const QJsonValue& value : root.value("speakers").toArray())
+            record.speakers.append(
+                {value["label"].toString(), value["name"].toString(), value["voice"].toString()});
+        for (const QJsonValue& value : root.value("turns").toArray()) {
+            const RecordedTurn turn{qint64(value["start"].toDouble(-1)),
+                                    qint64(value["end"].toDouble(-1)), value["speaker"].toInt(-1),
+                                    value["words"].toString()};
+            if (turn.start < 0 || turn.end <= turn.start || turn.end > record.originalSamples ||
+                turn.speaker < 0 || turn.speaker >= record.speakers.size() ||
+                (!record.turns.isEmpty() && turn.start < record.turns.last().end))
+                return refuse(
+                    QCoreApplication::translate("RunRecord", "its turn %1 is not readable")
+                        .arg(record.turns.size() + 1));
+            record.turns.append(turn);
+        }
+        if (!isPlainName(record.original) || record.originalSamples <= 0)
+            return refuse(QCoreApplication::translate("RunRecord", "it names no original audio"));
+    }
     const QJsonArray list = root.value("pieces").toArray();
     for (qsizetype i = 0; i < list.size(); ++i) {
         const QJsonObject entry = list.at(i).toObject();
@@ -124,17 +168,36 @@ std::optional<RunRecord> RunRecord::fromJson(const QByteArray& json, QString* er
                                        take.value("settings").toObject()});
             takesReadable = takesReadable && isPlainName(piece.earlierTakes.last().file);
         }
+        bool spansReadable = true;
+        if (record.bySpeaker()) {
+            piece.speaker = entry.value("speaker").toInt(-1);
+            for (const QJsonValue& value : entry.value("spans").toArray()) {
+                const QJsonArray span = value.toArray();
+                piece.spans.append({span.at(0).toInt(-1), qint64(span.at(1).toDouble(-1)),
+                                    qint64(span.at(2).toDouble(-1)),
+                                    qint64(span.at(3).toDouble(-1))});
+                const RecordedSpan& read = piece.spans.last();
+                spansReadable = spansReadable && read.turn >= 0 &&
+                                read.turn < record.turns.size() && read.from >= 0 &&
+                                read.to > read.from && read.to <= record.originalSamples &&
+                                read.at >= 0 && read.at + read.to - read.from <= piece.length;
+            }
+            spansReadable = spansReadable && piece.speaker >= 0 &&
+                            piece.speaker < record.speakers.size() && !piece.spans.isEmpty();
+        }
         const auto state = stateFrom(entry.value("state").toString());
         const bool converted = state == RecordedPiece::State::Converted;
         if (entry.value("index").toInt(-1) != i || !state || piece.start < 0 || piece.length < 0 ||
             !isPlainName(piece.segment) || (converted && !isPlainName(piece.converted)) ||
-            (!piece.converted.isEmpty() && !isPlainName(piece.converted)) || !takesReadable)
+            (!piece.converted.isEmpty() && !isPlainName(piece.converted)) || !takesReadable ||
+            !spansReadable)
             return refuse(QCoreApplication::translate("RunRecord", "its piece %1 is not readable")
                               .arg(i + 1));
         piece.state = *state;
         record.pieces.append(piece);
     }
-    if (record.pieces.isEmpty())
+    // A run by speaker whose speakers all keep their voices has nothing to convert.
+    if (record.pieces.isEmpty() && !record.bySpeaker())
         return refuse(QCoreApplication::translate("RunRecord", "it holds no pieces"));
     if (root.value("samples").toDouble(-1) != double(record.samples()))
         return refuse(
@@ -167,6 +230,20 @@ QStringList joinOrder(const RunRecord& record, const std::function<bool(const QS
         }
     }
     return files;
+}
+
+QList<LaidSpan> laidSpans(const RunRecord& record,
+                          const std::function<bool(const QString&)>& exists) {
+    QList<LaidSpan> spans;
+    for (const RecordedPiece& piece : record.pieces) {
+        if (piece.state != RecordedPiece::State::Converted || !exists(piece.converted))
+            continue;
+        for (const RecordedSpan& span : piece.spans)
+            spans.append({piece.converted, span.at, span.from, span.to - span.from});
+    }
+    std::sort(spans.begin(), spans.end(),
+              [](const LaidSpan& a, const LaidSpan& b) { return a.from < b.from; });
+    return spans;
 }
 
 QStringList pieceOrder(QStringList names) {

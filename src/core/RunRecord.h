@@ -23,6 +23,39 @@ struct RecordedTake {
     bool operator==(const RecordedTake& other) const = default;
 };
 
+// A speaker of a run by speaker, numbered by first speech.
+struct RecordedSpeaker {
+    QString label; // as the transcript names them ("speaker_0", "Host")
+    QString name;  // as the user calls them; empty for "Speaker N"
+    QString voice; // a voice id, kOriginalVoice, or empty for the run's voice
+
+    bool operator==(const RecordedSpeaker& other) const = default;
+};
+
+// Kept in the speaker's own voice: none of their turns goes to the service.
+inline constexpr char kOriginalVoice[] = "original";
+
+// A stretch of the audio one speaker speaks, margins included.
+struct RecordedTurn {
+    qint64 start = 0; // samples
+    qint64 end = 0;   // exclusive
+    int speaker = 0;
+    QString words;
+
+    bool operator==(const RecordedTurn& other) const = default;
+};
+
+// Where a piece of a run by speaker takes its audio: samples [from, to) of the original, placed
+// at `at` in the piece.
+struct RecordedSpan {
+    int turn = 0;
+    qint64 from = 0;
+    qint64 to = 0;
+    qint64 at = 0;
+
+    bool operator==(const RecordedSpan& other) const = default;
+};
+
 struct RecordedPiece {
     enum class State { Waiting, Converting, Converted, Failed };
 
@@ -36,6 +69,8 @@ struct RecordedPiece {
     QJsonObject settings;             // and the rest of what decided the conversion
     bool redone = false;              // converted again on its own, after the run
     QList<RecordedTake> earlierTakes; // the takes before the one in `converted`, oldest first
+    int speaker = -1;                 // in a run by speaker: whose turns the piece holds
+    QList<RecordedSpan> spans;        // and where they lie
 };
 
 // The video the pieces were cut from, as it was then.
@@ -57,8 +92,15 @@ struct RunRecord {
     int sampleRate = 44100;
     QString output; // the video Reintegrate last made of these pieces; empty before
     QList<RecordedPiece> pieces;
+    // A run by speaker: the pieces hold only speech, one speaker's each; the rest of the audio
+    // stays as it is in `original` (a file of the parts folder), onto which the turns are laid.
+    QString original;
+    qint64 originalSamples = 0;
+    QList<RecordedSpeaker> speakers;
+    QList<RecordedTurn> turns;
 
-    // The audio's length in samples: the pieces' lengths together.
+    bool bySpeaker() const { return !original.isEmpty(); }
+    // The audio's length in samples: the pieces' lengths together (the original's by speaker).
     qint64 samples() const;
     QByteArray toJson() const;
     // Nothing, with `error` saying why, for a text that is no record.
@@ -70,6 +112,19 @@ struct RunRecord {
 // the piece, when a piece has neither.
 QStringList joinOrder(const RunRecord& record, const std::function<bool(const QString&)>& exists,
                       QString* problem);
+
+// A run by speaker: the converted turns to lay onto the original, in order of time. The turns
+// of a piece not converted (or whose file is gone) stay as the original has them.
+struct LaidSpan {
+    QString file; // the converted piece, in the parts folder
+    qint64 at = 0;
+    qint64 from = 0;
+    qint64 length = 0;
+
+    bool operator==(const LaidSpan& other) const = default;
+};
+QList<LaidSpan> laidSpans(const RunRecord& record,
+                          const std::function<bool(const QString&)>& exists);
 
 // Without a record: the names in the order of the pieces they hold ("output000000001.mp4" and
 // its converted "2.mp4" both hold the second), other names after them in natural order.

@@ -31,3 +31,7 @@ QString convertedFileName(qint64 number) {
 QString partsFolderText() {
     return QDir::toNativeSeparators(QStringLiteral("/parts"));
 }
+
+QString segmentFileName(qint64 number) {
+    return QStringLiteral("output%1.mp4").arg(number, 9, 10, QLatin1Char('0'));
+}

@@ -18,6 +18,9 @@ std::optional<qint64> segmentNumber(const QString& baseName);
 // leading zeros, and ".mp4".
 QString convertedFileName(qint64 number);
 
+// The file name of segment `number` as Split names it: "output000000009.mp4".
+QString segmentFileName(qint64 number);
+
 // The parts folder as messages name it, with the system's separator: "\parts" on Windows,
 // "/parts" elsewhere.
 QString partsFolderText();

@@ -40,6 +40,14 @@ QString ConvertStep::partsFile(const QString& name) const {
     return PathTools::join(work().parts(), name);
 }
 
+QString ConvertStep::voiceOf(int piece) const {
+    const int speaker = m_record.pieces.at(piece).speaker;
+    if (speaker >= 0 && speaker < m_record.speakers.size() &&
+        !m_record.speakers.at(speaker).voice.isEmpty())
+        return m_record.speakers.at(speaker).voice;
+    return m_voiceId;
+}
+
 void ConvertStep::begin() {
     if (!paths().FileExists(inputs().interpreter)) {
         refuse(pythonMissing(inputs().interpreter));
@@ -97,6 +105,10 @@ bool ConvertStep::takePieces() {
     }
     if (m_recorded) {
         m_record = loaded.record;
+        // The voices given for this run (the command line's) over those the record keeps.
+        for (auto it = inputs().speakerVoices.cbegin(); it != inputs().speakerVoices.cend(); ++it)
+            if (it.key() >= 1 && it.key() <= m_record.speakers.size())
+                m_record.speakers[it.key() - 1].voice = it.value();
     } else {
         for (const QString& name :
              paths().ListFiles(work().parts(), QStringLiteral("output*"), false)) {
@@ -118,7 +130,7 @@ bool ConvertStep::takePieces() {
         RecordedPiece& piece = m_record.pieces[i];
         const bool converted = piece.state == RecordedPiece::State::Converted &&
                                paths().FileExists(partsFile(piece.converted));
-        if (converted)
+        if (converted || voiceOf(int(i)) == QLatin1String(kOriginalVoice))
             continue;
         if (!paths().FileExists(partsFile(piece.segment))) {
             refuse(tr("Piece %1 of %2 is missing: %3 is not in %4.\n\nSplit the audio again.")
@@ -134,6 +146,12 @@ bool ConvertStep::takePieces() {
         }
         m_pieces.append(i);
     }
+    if (m_pieces.isEmpty() && m_record.bySpeaker()) {
+        host().log(StepHost::Log::Conversion, tr("Nothing to convert: every speaker keeps their "
+                                                 "voice, or is converted already"));
+        finish(JobOutcome::done());
+        return false;
+    }
     if (m_pieces.isEmpty()) {
         refuse(tr("No output files in %1?").arg(partsFolderText()));
         return false;
@@ -146,8 +164,15 @@ bool ConvertStep::takePieces() {
 void ConvertStep::estimateCost() {
     host().showProgress(0, tr("Working out the cost"));
     QStringList arguments{work().script(), QStringLiteral("--estimate"), m_voiceId};
-    for (const int piece : std::as_const(m_pieces))
+    QString voice = m_voiceId;
+    for (const int piece : std::as_const(m_pieces)) {
+        // Each speaker's pieces are looked up in the cache under the speaker's voice.
+        if (voiceOf(piece) != voice) {
+            voice = voiceOf(piece);
+            arguments.append(QLatin1Char('@') + voice);
+        }
         arguments.append(partsFile(m_record.pieces.at(piece).segment));
+    }
     auto* estimate = new ScriptRun(inputs().interpreter, arguments,
                                    conversionEnvironment(inputs(), m_background));
     estimate->expect(QStringLiteral("estimate"));
@@ -249,7 +274,7 @@ void ConvertStep::startPiece(int piece) {
     // The script prepares the piece, then waits for its turn at the service.
     auto* run = new ScriptRun(
         inputs().interpreter,
-        {work().script(), QStringLiteral("--wait-for-go"), segment, converted, m_voiceId},
+        {work().script(), QStringLiteral("--wait-for-go"), segment, converted, voiceOf(piece)},
         conversionEnvironment(inputs(), m_background));
     run->keepInputOpen();
     connect(run, &ScriptRun::message, this, [this, piece](const ScriptMessage& m) {
@@ -299,7 +324,7 @@ void ConvertStep::pieceEnded(int piece, ScriptRun& run) {
     } else {
         m_schedule->converted(piece);
         RecordedPiece& done = m_record.pieces[piece];
-        done.voice = m_voiceId;
+        done.voice = voiceOf(piece);
         done.settings = QJsonObject{{"background", m_background},
                                     {"offline", m_offline},
                                     {"voice_settings", inputs().voiceSettings.toObject()}};

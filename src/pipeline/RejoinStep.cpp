@@ -4,15 +4,28 @@
 #include "core/Segments.h"
 #include "pipeline/FfmpegRun.h"
 #include "pipeline/RunRecordFile.h"
+#include "pipeline/SpeakerSplit.h"
 #include "pipeline/Steps.h"
 #include "pipeline/TemplateMacros.h"
 #include "pipeline/WorkingFiles.h"
 
+#include "pipeline/ScriptRun.h"
+
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 void RejoinStep::begin() {
-    if (!inputCheck() || !valuesCheck(Template::Concat))
+    if (!inputCheck())
+        return;
+    if (const LoadedRecord loaded = loadRunRecord(work());
+        loaded.state == LoadedRecord::State::Present && loaded.record.bySpeaker()) {
+        layTurns(loaded.record);
+        return;
+    }
+    if (!valuesCheck(Template::Concat))
         return;
     const QStringList list = pieces();
     if (list.isEmpty())
@@ -89,4 +102,54 @@ QStringList RejoinStep::pieces() {
     for (QString& name : names)
         name = PathTools::join(work().parts(), name);
     return names;
+}
+
+// A run by speaker: the converted turns laid onto the original audio, each at its own sample,
+// the rest of the audio as it was.
+void RejoinStep::layTurns(const RunRecord& record) {
+    if (const QString other = otherVideoProblem(record, inputs().input); !other.isEmpty()) {
+        refuse(other);
+        return;
+    }
+    const QString original = PathTools::join(work().parts(), record.original);
+    if (!paths().FileExists(original)) {
+        refuse(tr("%1 is not in %2.\n\nSplit the audio again.")
+                   .arg(record.original, partsFolderText()));
+        return;
+    }
+    if (!paths().FileExists(inputs().interpreter)) {
+        refuse(pythonMissing(inputs().interpreter));
+        return;
+    }
+    QJsonArray turns;
+    for (const LaidSpan& span : laidSpans(record, [this](const QString& name) {
+             return paths().FileExists(PathTools::join(work().parts(), name));
+         }))
+        turns.append(QJsonObject{{"piece", PathTools::join(work().parts(), span.file)},
+                                 {"at", span.at},
+                                 {"from", span.from},
+                                 {"length", span.length}});
+    const QJsonObject plan{{"original", original},
+                           {"fade", qRound64(SpeakerSplit::kFadeSeconds * record.sampleRate)},
+                           {"turns", turns}};
+    const QString planFile = work().file(QStringLiteral("turns.json"));
+    if (!paths().WriteFile(planFile,
+                           QString::fromUtf8(QJsonDocument(plan).toJson(QJsonDocument::Compact)))) {
+        refuse(tr("Could not write %1").arg(planFile));
+        return;
+    }
+    host().showProgress(0, tr("Laying the converted turns onto the original audio"));
+    auto* run = new ScriptRun(
+        inputs().interpreter,
+        {work().script(), QStringLiteral("--lay-turns"), planFile, work().joined()}, {});
+    runChild(run, [this, planFile](ScriptRun& run) {
+        removeWorkingFile(planFile);
+        host().setToolOutput(run.text());
+        if (!run.outcome().isDone())
+            finish(run.outcome().isStopped() ? run.outcome() : JobOutcome::failed(run.failure()));
+        else if (!paths().FileExists(work().joined()))
+            fail(tr("convert.py wrote no joined.mp4"));
+        else
+            finish(JobOutcome::done());
+    });
 }

@@ -4,6 +4,7 @@
 #include "core/VoiceSettings.h"
 
 #include <QJsonObject>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -36,6 +37,13 @@ struct RunInputs {
     // A video made again from a run's pieces: where that run's video is. Written there again
     // when the output folder is that video's, whatever name the template gives.
     QString remakes;
+    // A voice for each speaker: the speakers are found in the audio (or read from
+    // `speakersFrom`, a WebVTT transcript with voice tags), and only their turns are converted,
+    // each in the speaker's voice.
+    bool findSpeakers = false;
+    int maxSpeakers = 0; // 0: as many as there are
+    QString speakersFrom;
+    QMap<int, QString> speakerVoices; // by speaker number from 1: a voice id, or "original"
 
     const QString& templateText(Template which) const {
         return templates[static_cast<std::size_t>(which)];

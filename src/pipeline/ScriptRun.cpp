@@ -78,7 +78,9 @@ ProcessJob::Environment conversionEnvironment(const RunInputs& inputs, const QSt
                {QStringLiteral("VOXSPLICE_CACHE_DIR"), inputs.cacheFolder},
                {QStringLiteral("VOXSPLICE_CACHE_LIMIT_MB"), QString::number(inputs.cacheLimitMb)},
                {QStringLiteral("VOXSPLICE_NEW_TAKE"),
-                inputs.newTake ? QStringLiteral("1") : QString()}};
+                inputs.newTake ? QStringLiteral("1") : QString()},
+               {QStringLiteral("VOXSPLICE_MAX_SPEAKERS"),
+                inputs.maxSpeakers > 0 ? QString::number(inputs.maxSpeakers) : QString()}};
 }
 
 QString pythonMissing(const QString& interpreter) {

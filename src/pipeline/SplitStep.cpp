@@ -5,11 +5,13 @@
 #include "pipeline/FfmpegRun.h"
 #include "pipeline/PauseAnalysis.h"
 #include "pipeline/RunRecordFile.h"
+#include "pipeline/SpeakerSplit.h"
 #include "pipeline/Steps.h"
 #include "pipeline/TemplateMacros.h"
 #include "pipeline/WorkingFiles.h"
 #include "platform/ProcessJob.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 void SplitStep::begin() {
@@ -27,6 +29,12 @@ void SplitStep::begin() {
                    .arg(work().ffprobe()));
         return;
     }
+    // What the user called the speakers of this video and gave them stays for its next run.
+    std::optional<RunRecord> earlier;
+    if (const LoadedRecord loaded = loadRunRecord(work());
+        loaded.state == LoadedRecord::State::Present &&
+        otherVideoProblem(loaded.record, inputs().input).isEmpty())
+        earlier = loaded.record;
     // The new pieces must not mix with earlier files: stop when one of them stays.
     if (const QString stays = emptyFolder(work().parts()); !stays.isEmpty()) {
         host().partsChanged();
@@ -36,6 +44,23 @@ void SplitStep::begin() {
     // The folder may have been removed behind the program's back since start-up.
     if (!paths().FolderExists(work().parts()) && !paths().CreateFolder(work().parts())) {
         refuse(tr("Could not create %1").arg(work().parts()));
+        return;
+    }
+    if (inputs().findSpeakers || !inputs().speakersFrom.isEmpty()) {
+        runChild(new SpeakerSplit(context(), earlier), [this](SpeakerSplit& split) {
+            if (!split.outcome().isDone()) {
+                // The extracted audio goes back where the next try looks for it.
+                QFile::rename(PathTools::join(work().parts(), QStringLiteral("original.mp4")),
+                              work().raw());
+                removePieces();
+            }
+            host().partsChanged();
+            if (!split.outcome().isDone() && !split.outcome().isStopped())
+                host().setToolOutput(tr("Error: %1").arg(split.outcome().reason));
+            else
+                host().setToolOutput(split.remark());
+            finish(split.outcome());
+        });
         return;
     }
     const auto cut = [this](const MediaInfo* media) {

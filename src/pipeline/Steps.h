@@ -76,6 +76,8 @@ private:
     void setState(int piece, RecordedPiece::State state, const QString& reason = QString());
     void wrapUp();
     QString partsFile(const QString& name) const;
+    // The voice a piece is converted with: its speaker's, else the run's.
+    QString voiceOf(int piece) const;
 
     RunRecord m_record;
     bool m_recorded = false; // the record is on disk (not made up from the folder's names)
@@ -104,6 +106,7 @@ protected:
 
 private:
     QStringList pieces();
+    void layTurns(const RunRecord& record);
 };
 
 // Reintegrate: joined.mp4 under the input's picture, into the output folder.

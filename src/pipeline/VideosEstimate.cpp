@@ -44,7 +44,10 @@ void VideosEstimate::makeGroups(bool localSeparator) {
                    g.inputs.interpreter == video.interpreter &&
                    g.inputs.cacheFolder == video.cacheFolder;
         };
-        const auto group = std::find_if(m_groups.begin(), m_groups.end(), same);
+        // A video whose speakers are to be found goes alone: its audio to the speech to text too.
+        const bool transcribes = video.findSpeakers && video.speakersFrom.isEmpty();
+        const auto group =
+            transcribes ? m_groups.end() : std::find_if(m_groups.begin(), m_groups.end(), same);
         if (group == m_groups.end())
             m_groups.append({video, background, {video.input}});
         else
@@ -59,10 +62,13 @@ void VideosEstimate::next() {
         return;
     }
     const Group group = m_groups.takeFirst();
+    QStringList transcribed;
+    if (group.inputs.findSpeakers && group.inputs.speakersFrom.isEmpty())
+        transcribed << QStringLiteral("--transcribe") << group.videos.first();
     auto* run = new ScriptRun(group.inputs.interpreter,
                               QStringList{m_work.script(), QStringLiteral("--estimate"),
                                           voiceIdFromRow(group.inputs.voiceRow)} +
-                                  group.videos,
+                                  transcribed + group.videos,
                               conversionEnvironment(group.inputs, group.background), this);
     run->expect(QStringLiteral("estimate"));
     runScript(run, [this](ScriptRun& run) {
@@ -83,6 +89,8 @@ void VideosEstimate::add(const Estimate& e) {
     m_total.sendSeconds += e.sendSeconds;
     m_total.cachedSeconds += e.cachedSeconds;
     m_total.isolateSeconds += e.isolateSeconds;
+    m_total.transcribeSeconds += e.transcribeSeconds;
+    m_total.transcribeCredits += e.transcribeCredits;
     m_total.credits += e.credits;
     m_total.creditsLeft = e.creditsLeft;
     m_total.renews = e.renews;

@@ -116,6 +116,23 @@ void UserSettings::setKeepBackground(bool keep) {
              keep ? QStringLiteral("true") : QStringLiteral("false"));
 }
 
+bool UserSettings::findSpeakers() const {
+    return value(QStringLiteral("speakers"), QString()) == QLatin1String("1");
+}
+
+void UserSettings::setFindSpeakers(bool find) {
+    setValue(QStringLiteral("speakers"), find ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+int UserSettings::maxSpeakers() const {
+    const int count = value(QStringLiteral("maxspeakers"), QString()).toInt();
+    return count >= 1 && count <= 32 ? count : 0;
+}
+
+void UserSettings::setMaxSpeakers(int count) {
+    setValue(QStringLiteral("maxspeakers"), count > 0 ? QString::number(count) : QString());
+}
+
 QString UserSettings::separation() const {
     const QString where = value(QStringLiteral("separation"), QString());
     return where == QLatin1String("service") || where == QLatin1String("local")

@@ -48,6 +48,12 @@ public:
     void setKeepBackground(bool keep);
     QString separation() const;
     void setSeparation(const QString& where);
+    // "speakers": "1" when each speaker gets a voice of their own, else "0" (and when nothing is
+    // stored); "maxspeakers": at most that many speakers, empty (0) for as many as are found.
+    bool findSpeakers() const;
+    void setFindSpeakers(bool find);
+    int maxSpeakers() const;
+    void setMaxSpeakers(int count);
     // "cachelimitmb": the most the cache of converted pieces may hold, in megabytes.
     int cacheLimitMb() const;
     // "pieceseconds": the longest piece Split makes, 1 to 299 seconds; 299 (the voice service
