@@ -1376,6 +1376,10 @@ Trotzdem starten?</translation>
         <source>Rejoin Audio, then Reintegrate, to make the video with this take</source>
         <translation>Audio zusammenfügen, dann Wiedereinfügen, um das Video mit dieser Aufnahme zu erstellen</translation>
     </message>
+    <message>
+        <source>A piece of a run by speaker cannot be redone alone yet: run Full Auto again.</source>
+        <translation>Ein Stück eines Laufs nach Sprechern kann noch nicht allein neu umgewandelt werden: Starten Sie die Vollautomatik erneut.</translation>
+    </message>
 </context>
 <context>
     <name>ReintegrateStep</name>

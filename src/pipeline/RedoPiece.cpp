@@ -24,6 +24,11 @@ void useTake(RecordedPiece& piece, const RecordedTake& take) {
 } // namespace
 
 QString missingPieceProblem(const RunRecord& record, int piece) {
+    // A piece of a run by speaker holds turns from all over the video, not one stretch of it.
+    if (record.bySpeaker())
+        return QCoreApplication::translate("RedoPieceRun",
+                                           "A piece of a run by speaker cannot be redone alone "
+                                           "yet: run Full Auto again.");
     const auto count = record.pieces.size();
     if (piece >= 0 && piece < count)
         return {};
