@@ -9,6 +9,7 @@
 #include "pipeline/WorkFolder.h"
 
 #include <QBuffer>
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QLockFile>
 #include <QtTest>
@@ -216,6 +217,73 @@ private slots:
         QVERIFY2((status == 0 ? cli.out : cli.err).contains(said), qPrintable(cli.out + cli.err));
         QVERIFY(noRunsLeft());
         QCOMPARE(namesIn(path("mine")), QStringList{"notes.txt"});
+    }
+
+    // Two speakers after a music intro, through the stand-in: the speech to text once, each
+    // speaker's turns alone in a request in that speaker's voice, the intro as it was, each turn
+    // where it was; a second run pays nothing.
+    void speakers() {
+        // Music (two tones) for 3 s, then A at 400 Hz, B at 600 Hz, A again.
+        QVERIFY(runFfmpeg({"-f", "lavfi", "-i", "testsrc=size=64x48:rate=5:duration=11", "-f",
+                           "lavfi", "-i",
+                           "aevalsrc=if(lt(t\\,3)\\,0.3*sin(2*PI*220*t)+0.3*sin(2*PI*330*t)\\,"
+                           "0.5*sin(2*PI*if(between(t\\,6\\,9)\\,600\\,400)*t)):s=44100:d=11",
+                           "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p", "-c:a",
+                           "aac", path("talk.mp4")}));
+        Standin service({"--key", kKey});
+        service.post("register_transcript",
+                     QJsonObject{{"words", QJsonArray{QJsonArray{3.1, 4.4, "speaker_0", "Hello"},
+                                                      QJsonArray{4.5, 5.9, "speaker_0", "there"},
+                                                      QJsonArray{6.1, 8.9, "speaker_1", "Hi"},
+                                                      QJsonArray{9.1, 10.9, "speaker_0", "Bye"}}}});
+        QProcessEnvironment env = m_env["key"];
+        env.insert("ELEVENLABS_API_BASE", service.url);
+        env.insert("XDG_CONFIG_HOME", path("defaults")); // pieces of up to 299 s
+        m_env["speakers"] = env;
+        const QStringList run{"--speakers", "--voice", "Liam",     "--voice-for",
+                              "2=Mimi",     "--yes",   "--work",   "%talkwork",
+                              "--out",      "%out",    "%talk.mp4"};
+        Ended cli = ended(start(run, "speakers"));
+        QVERIFY2(cli.status == 0, qPrintable(cli.out + cli.err));
+        const QJsonArray sent = service.conversions();
+        QCOMPARE(sent.size(), 2);
+        // Speaker 1's two turns with their margins and the gap between them; speaker 2's one.
+        QMap<QString, double> seconds; // by voice
+        for (const QJsonValue& request : sent)
+            seconds[request["voice_id"].toString()] += request["seconds"].toDouble();
+        QVERIFY2(seconds.size() == 2 && qAbs(seconds["TX3LPaxmHKxFdv7VOQHJ"] - 5.35) < 0.05 &&
+                     qAbs(seconds["zrHiDhphv9ZnVXBqCLjz"] - 3.0) < 0.05,
+                 qPrintable(QStringList(seconds.keys()).join(' ')));
+        const QByteArray original = decodedSamples(path("talkwork/parts/original.mp4"));
+        const QByteArray joined = decodedSamples(path("talkwork/joined.mp4"));
+        const qsizetype intro = 2 * qsizetype(2.95 * 44100); // s16 mono, up to the first margin
+        QVERIFY(joined.size() == original.size() && joined.left(intro) == original.left(intro));
+        // Each turn in its place, a semitone up.
+        const auto tone = [&joined](double from) {
+            const auto* samples = reinterpret_cast<const qint16*>(joined.constData());
+            int rising = 0;
+            for (auto i = qsizetype(from * 44100) + 1; i < qsizetype((from + 1) * 44100); ++i)
+                rising += samples[i - 1] < 0 && samples[i] >= 0;
+            return rising;
+        };
+        QVERIFY2(qAbs(tone(4) - 424) < 6 && qAbs(tone(7) - 636) < 6 && qAbs(tone(9.5) - 424) < 6,
+                 qPrintable(QString("%1 %2 %3").arg(tone(4)).arg(tone(7)).arg(tone(9.5))));
+        const auto transcribed = [&service] {
+            int sent = 0;
+            for (const QJsonValue& request : service.ledger()["requests"].toArray())
+                sent += request["path"].toString() == "/v1/speech-to-text";
+            return sent;
+        };
+        QCOMPARE(transcribed(), 1);
+        // Again: the speakers and both pieces from the cache; the list of speakers too.
+        cli = ended(start(run, "speakers"));
+        QVERIFY2(cli.status == 0 && service.conversions().size() == 2,
+                 qPrintable(cli.out + cli.err));
+        cli = ended(start({"--list-speakers", "%talk.mp4"}, "speakers"));
+        QVERIFY2(cli.out.contains("1  Speaker 1  0:05 speaking, 2 turns  \"Hello there\"\n2  "
+                                  "Speaker 2  0:03 speaking, 1 turn  \"Hi\""),
+                 qPrintable(cli.out + cli.err));
+        QVERIFY(transcribed() == 1 && service.conversions().size() == 2);
     }
 
     // In a working folder of the user's, made for the run and kept after it, free again. Two
