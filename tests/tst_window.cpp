@@ -4,8 +4,11 @@
 #include "app/FileListBox.h"
 #include "app/LinkLabel.h"
 #include "app/Sound.h"
+#include "app/SpeakersPanel.h"
+#include "app/VoicePanel.h"
 #include "app/VoiceSamplesDialog.h"
 #include "app/VoiceSettingsDialog.h"
+#include "core/RunRecord.h"
 #include "helpers/TestSupport.h"
 #include "platform/Platform.h"
 #include "platform/UserEnvironment.h"
@@ -15,6 +18,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -28,6 +32,7 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <QtTest>
 
 #include <sys/mount.h>
@@ -342,6 +347,64 @@ private slots:
         f.w().txtInput_OLEDragDrop({});
         QCOMPARE(ui.txtOutDir->text(), QString("/d1"));
         QCOMPARE(ui.txtInput->text(), QString("/v2/b.mp4"));
+    }
+
+    // A voice for each speaker from subtitles, with the offline voice: the speakers panel names
+    // them, keeps what the user gives them, and a turn given to another speaker stays theirs in
+    // the next run; pieces cut for the speakers as they were are not converted.
+    void speakersPanel() {
+        FormFixture f;
+        QCOMPARE(f.load(), Form1::LoadResult::Ready);
+        qputenv("VOXSPLICE_OFFLINE_VOICE", "1");
+        const QString vtt = f.dir.filePath("talk.vtt");
+        QVERIFY(makeVideo(f.dir.filePath("talk.mp4"), 3) &&
+                putFile(vtt, "WEBVTT\n\n00:00.200 --> 00:01.200\n<v Host>Hello there\n\n"
+                             "00:01.600 --> 00:02.800\n<v Guest>Hi\n"));
+        installDialogs(f.w(), {vtt});
+        f.ui().mnuSpeakersFrom->trigger();
+        QVERIFY(f.ui().voice->chkSpeakers->isChecked());
+        f.ui().txtInput->setText(f.dir.filePath("talk.mp4"));
+        f.ui().txtOutDir->setText(f.dir.path());
+        f.w().Command1_Click();
+        QVERIFY(f.settle());
+        SpeakersPanel* panel = f.ui().speakers;
+        QVERIFY2(!panel->isHidden() && panel->lstSpeakers->topLevelItemCount() == 2,
+                 qPrintable(logRows(f.ui().listAuto).join('\n')));
+        QCOMPARE(panel->lstTurns->topLevelItem(1)->text(1), QString("Guest"));
+        const auto record = [&f] {
+            QFile file(f.work("parts/run.json"));
+            return file.open(QIODevice::ReadOnly)
+                       ? RunRecord::fromJson(file.readAll(), nullptr).value_or(RunRecord())
+                       : RunRecord();
+        };
+        panel->lstSpeakers->topLevelItem(0)->setText(0, "Ann");
+        auto* voice = qobject_cast<QComboBox*>(
+            panel->lstSpeakers->itemWidget(panel->lstSpeakers->topLevelItem(1), 4));
+        voice->setCurrentIndex(voice->findData(QString("original")));
+        QCOMPARE(record().speakers,
+                 (QList<RecordedSpeaker>{{"Host", "Ann", ""}, {"Guest", "", "original"}}));
+        // Guest's turn to Ann: converting the pieces cut before is refused; Full Auto cuts them
+        // again, and the turn stays Ann's.
+        panel->lstTurns->topLevelItem(1)->setSelected(true);
+        panel->cboGiveTo->setCurrentIndex(0);
+        panel->cmdGiveTurn->click();
+        f.w().cmdConvert_Click();
+        QVERIFY(f.settle());
+        QVERIFY2(f.messages.last().startsWith("Some turns were given to another speaker"),
+                 qPrintable(f.messages.join('|')));
+        f.w().setQuestionHandler([](const QString&) { return true; });
+        f.w().Command1_Click();
+        QVERIFY(f.settle());
+        const RunRecord again = record();
+        QVERIFY(again.turns.size() == 2 && again.turns.at(1).speaker == 0 &&
+                again.pieces.size() == 1 && again.pieces.first().spans.size() == 2);
+        // Her 8 s to hear, cut out of the original.
+        qobject_cast<QPushButton*>(
+            panel->lstSpeakers->itemWidget(panel->lstSpeakers->topLevelItem(0), 3))
+            ->click();
+        QVERIFY(QTest::qWaitFor(
+            [&f] { return QFileInfo(f.work(".speaker-sample.mp4")).size() > 0; }, 60000));
+        qunsetenv("VOXSPLICE_OFFLINE_VOICE");
     }
 
     // Tools > Convert wmv to mp4 asks both questions first; the new file becomes the input and

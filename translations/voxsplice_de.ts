@@ -469,6 +469,10 @@ Meldung von convert.py:
         <source>Nothing to convert: every speaker keeps their voice, or is converted already</source>
         <translation>Nichts umzuwandeln: Jeder Sprecher behält seine Stimme oder ist schon umgewandelt</translation>
     </message>
+    <message>
+        <source>Some turns were given to another speaker since the pieces were cut. Run Full Auto to cut them again.</source>
+        <translation>Einige Redebeiträge wurden einem anderen Sprecher gegeben, nachdem die Stücke geschnitten wurden. Starten Sie die Vollautomatik, um sie neu zu schneiden.</translation>
+    </message>
 </context>
 <context>
     <name>CostDialog</name>
@@ -796,6 +800,14 @@ Meldung von convert.py:
     <message>
         <source>The speakers come from %1</source>
         <translation>Die Sprecher kommen aus %1</translation>
+    </message>
+    <message>
+        <source>Could not write %1</source>
+        <translation>%1 konnte nicht geschrieben werden</translation>
+    </message>
+    <message>
+        <source>The turns go to their new speaker when Full Auto runs again.</source>
+        <translation>Die Redebeiträge gehen an ihren neuen Sprecher, wenn die Vollautomatik wieder läuft.</translation>
     </message>
 </context>
 <context>
@@ -1641,6 +1653,69 @@ Teilen Sie zuerst das Audio dieses Videos, oder wählen Sie jenes Video erneut.<
     <message>
         <source>%1  %2  %3 speaking, %4  &quot;%5&quot;</source>
         <translation>%1  %2  %3 Sprechzeit, %4  &quot;%5&quot;</translation>
+    </message>
+</context>
+<context>
+    <name>SpeakersPanel</name>
+    <message>
+        <source>Speakers</source>
+        <translation>Sprecher</translation>
+    </message>
+    <message>
+        <source>&amp;Give the turn to</source>
+        <translation>Redebeitrag &amp;geben an</translation>
+    </message>
+    <message>
+        <source>Turns</source>
+        <translation>Redebeiträge</translation>
+    </message>
+    <message>
+        <source>Speaker to give the turn to</source>
+        <translation>Sprecher, der den Redebeitrag bekommt</translation>
+    </message>
+    <message>
+        <source>Speaker</source>
+        <translation>Sprecher</translation>
+    </message>
+    <message>
+        <source>Speaking</source>
+        <translation>Sprechzeit</translation>
+    </message>
+    <message>
+        <source>Hear</source>
+        <translation>Anhören</translation>
+    </message>
+    <message>
+        <source>Voice</source>
+        <translation>Stimme</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>Zeit</translation>
+    </message>
+    <message>
+        <source>Words</source>
+        <translation>Worte</translation>
+    </message>
+    <message>
+        <source>Play</source>
+        <translation>Abspielen</translation>
+    </message>
+    <message>
+        <source>Hear %1</source>
+        <translation>%1 anhören</translation>
+    </message>
+    <message>
+        <source>Voice of %1</source>
+        <translation>Stimme von %1</translation>
+    </message>
+    <message>
+        <source>The window&apos;s voice</source>
+        <translation>Die Stimme des Fensters</translation>
+    </message>
+    <message>
+        <source>Original voice</source>
+        <translation>Originalstimme</translation>
     </message>
 </context>
 <context>

@@ -1,4 +1,5 @@
 #include "app/Form1.h"
+#include "app/SpeakersPanel.h"
 #include "app/VoicePanel.h"
 
 #include "app/CostDialog.h"
@@ -76,6 +77,10 @@ void Form1::connectEvents() {
     connect(m_ui.mnuPreview, &QAction::triggered, this, &Form1::cmdPreview_Click);
     connect(m_ui.mnuQueue, &QAction::triggered, this, &Form1::mnuQueue_Click);
     connect(m_ui.mnuSpeakersFrom, &QAction::triggered, this, &Form1::mnuSpeakersFrom_Click);
+    connect(m_ui.speakers->cmdGiveTurn, &QPushButton::clicked, this, &Form1::cmdGiveTurn_Click);
+    connect(m_ui.speakers, &SpeakersPanel::nameEdited, this, &Form1::speakers_NameEdited);
+    connect(m_ui.speakers, &SpeakersPanel::voiceChosen, this, &Form1::speakers_VoiceChosen);
+    connect(m_ui.speakers, &SpeakersPanel::playClicked, this, &Form1::speakers_PlayClicked);
     connect(m_ui.cmdStop, &QPushButton::clicked, this, &Form1::cmdStop_Click);
     connect(m_ui.cmdPlay, &QPushButton::clicked, this, &Form1::cmdPlay_Click);
     connect(m_ui.cmdOpenFolder, &QPushButton::clicked, this, &Form1::cmdOpenFolder_Click);
@@ -213,6 +218,7 @@ void Form1::clearLog(Log which) {
 
 void Form1::partsChanged() {
     m_ui.File1->refresh();
+    refreshSpeakers();
 }
 
 void Form1::showStage(const QString& stage) {

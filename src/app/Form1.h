@@ -90,6 +90,10 @@ public:
     void cmdPreview_Click();
     void mnuQueue_Click();
     void mnuSpeakersFrom_Click();
+    void cmdGiveTurn_Click();
+    void speakers_NameEdited(int speaker, const QString& name);
+    void speakers_VoiceChosen(int speaker, const QString& voice);
+    void speakers_PlayClicked(int speaker);
     // Adds videos (a folder: its videos) to the queue with the settings of the moment, and
     // shows the queue.
     void queueVideos(const QStringList& paths);
@@ -105,6 +109,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void refreshSpeakers();
+    void changeSpeakers(const std::function<void(RunRecord&)>& change);
     void connectEvents();
     // Starts a step made from the boxes as they are now, unless something runs.
     template <typename T> void startStep(const QString& what);
@@ -160,6 +166,7 @@ private:
     void saveQueue(bool running);
     void loadQueue();
     QueueWindow* showQueue();
+    class QMediaPlayer* m_speakerSample = nullptr; // a speaker's 8 s
     QString m_speakersFrom;  // a transcript with voice tags, instead of the speech to text
     QString m_storedVoiceId; // chosen in an earlier session, perhaps among the account's own
     bool m_loaded = false;

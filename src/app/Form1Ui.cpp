@@ -9,6 +9,7 @@
 #include "app/PartsPanel.h"
 #include "app/ProgressPanel.h"
 #include "app/RunStatus.h"
+#include "app/SpeakersPanel.h"
 #include "app/StepsPanel.h"
 #include "app/VoicePanel.h"
 
@@ -39,6 +40,8 @@ void Form1Ui::setupUi(QMainWindow* window) {
     voice = new VoicePanel(client);
     steps = new StepsPanel(client);
     parts = new PartsPanel(client);
+    speakers = new SpeakersPanel(client);
+    speakers->hide();
     progress = new ProgressPanel(client);
 
     // The rows as users know them: input and output beside the voice; below, the steps over
@@ -53,6 +56,7 @@ void Form1Ui::setupUi(QMainWindow* window) {
     auto* leftColumn = new QVBoxLayout(left);
     leftColumn->setContentsMargins(0, 0, 0, 0);
     leftColumn->addWidget(steps);
+    leftColumn->addWidget(speakers, 2);
     leftColumn->addWidget(progress->txtOut, 1);
     auto* right = new QWidget(client);
     auto* rightColumn = new QVBoxLayout(right);

@@ -7,6 +7,7 @@ class FileListBox;
 class InputPanel;
 class LinkLabel;
 class PartsPanel;
+class SpeakersPanel;
 class ProgressPanel;
 class QAction;
 class QCheckBox;
@@ -30,6 +31,7 @@ struct Form1Ui {
     VoicePanel* voice = nullptr;
     StepsPanel* steps = nullptr;
     PartsPanel* parts = nullptr;
+    SpeakersPanel* speakers = nullptr; // shown for a run by speaker
     ProgressPanel* progress = nullptr;
 
     QLabel* Label1 = nullptr;

@@ -105,6 +105,14 @@ bool ConvertStep::takePieces() {
     }
     if (m_recorded) {
         m_record = loaded.record;
+        // Turns given to another speaker since the pieces were cut: cut them again first.
+        for (const RecordedPiece& piece : std::as_const(m_record.pieces))
+            for (const RecordedSpan& span : piece.spans)
+                if (m_record.turns.at(span.turn).speaker != piece.speaker) {
+                    refuse(tr("Some turns were given to another speaker since the pieces were "
+                              "cut. Run Full Auto to cut them again."));
+                    return false;
+                }
         // The voices given for this run (the command line's) over those the record keeps.
         for (auto it = inputs().speakerVoices.cbegin(); it != inputs().speakerVoices.cend(); ++it)
             if (it.key() >= 1 && it.key() <= m_record.speakers.size())

@@ -144,7 +144,14 @@ void SpeakerSplit::takeWords(const QByteArray& text, bool webVtt) {
         m_record.speakers.append(speaker);
     }
     QSet<int> kept;
-    for (const Turn& turn : std::as_const(m_turns.turns)) {
+    for (Turn& turn : m_turns.turns) {
+        // A turn the user gave to another speaker in an earlier run of this video stays theirs.
+        if (m_earlier) {
+            for (const RecordedTurn& before : std::as_const(m_earlier->turns))
+                if (before.start == turn.start && before.end == turn.end &&
+                    before.speaker < m_record.speakers.size())
+                    turn.speaker = before.speaker;
+        }
         m_record.turns.append({turn.start, turn.end, turn.speaker, turn.words});
     }
     for (qsizetype i = 0; i < m_record.speakers.size(); ++i)
