@@ -1,5 +1,6 @@
 #include "app/SpeakersPanel.h"
 
+#include "core/Progress.h"
 #include "core/SpeakerSummary.h"
 #include "core/Voices.h"
 
@@ -68,8 +69,9 @@ void SpeakersPanel::showRecord(const RunRecord& record, const QStringList& voice
     const QList<SpeakerSummary> speakers = summarizeSpeakers(record);
     for (const SpeakerSummary& speaker : speakers) {
         const int index = speaker.number - 1;
-        auto* item = new QTreeWidgetItem(lstSpeakers, {speaker.name, clockText(speaker.seconds),
-                                                       QString::number(speaker.turns)});
+        auto* item =
+            new QTreeWidgetItem(lstSpeakers, {speaker.name, formatDuration(speaker.seconds),
+                                              QString::number(speaker.turns)});
         item->setFlags(item->flags() | Qt::ItemIsEditable);
         auto* play = new QPushButton(tr("Play"), lstSpeakers);
         play->setAccessibleName(tr("Hear %1").arg(speaker.name));
@@ -93,8 +95,8 @@ void SpeakersPanel::showRecord(const RunRecord& record, const QStringList& voice
     for (const RecordedTurn& turn : record.turns) {
         const QString who =
             turn.speaker < speakers.size() ? speakers.at(turn.speaker).name : QString();
-        new QTreeWidgetItem(lstTurns,
-                            {clockText(double(turn.start) / record.sampleRate), who, turn.words});
+        new QTreeWidgetItem(
+            lstTurns, {formatDuration(double(turn.start) / record.sampleRate), who, turn.words});
     }
     cmdGiveTurn->setEnabled(false);
     m_filling = false;

@@ -1,9 +1,9 @@
 #include "core/SpeakerSummary.h"
 
+#include "core/Progress.h"
+
 #include <QCoreApplication>
 #include <QRegularExpression>
-
-#include <cmath>
 
 namespace {
 constexpr int kFirstWordsAtMost = 60; // characters
@@ -39,16 +39,6 @@ QList<SpeakerSummary> summarizeSpeakers(const RunRecord& record) {
     return speakers;
 }
 
-QString clockText(double seconds) {
-    const qint64 whole = std::llround(seconds);
-    const auto two = [](qint64 value) {
-        return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
-    };
-    if (whole < 3600)
-        return QStringLiteral("%1:%2").arg(whole / 60).arg(two(whole % 60));
-    return QStringLiteral("%1:%2:%3").arg(whole / 3600).arg(two(whole / 60 % 60), two(whole % 60));
-}
-
 QString speakerLine(const SpeakerSummary& speaker) {
     const QString turns =
         speaker.turns == 1
@@ -56,5 +46,5 @@ QString speakerLine(const SpeakerSummary& speaker) {
             : QCoreApplication::translate("SpeakerSummary", "%1 turns").arg(speaker.turns);
     return QCoreApplication::translate("SpeakerSummary", "%1  %2  %3 speaking, %4  \"%5\"")
         .arg(speaker.number)
-        .arg(speaker.name, clockText(speaker.seconds), turns, speaker.firstWords);
+        .arg(speaker.name, formatDuration(speaker.seconds), turns, speaker.firstWords);
 }

@@ -19,6 +19,3 @@ QList<SpeakerSummary> summarizeSpeakers(const RunRecord& record);
 
 // One line of --list-speakers: number, name, speaking time, turns, first words.
 QString speakerLine(const SpeakerSummary& speaker);
-
-// "m:ss" (or "h:mm:ss") of a speaking time.
-QString clockText(double seconds);
