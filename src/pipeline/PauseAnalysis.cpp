@@ -36,7 +36,30 @@ void PauseAnalysis::begin() {
 void PauseAnalysis::analyse(double seconds) {
     m_seconds = seconds;
     m_planner.emplace(seconds, kWindowSeconds, m_rules);
-    measureNext();
+    // An ffmpeg run's start costs about as much as measuring a minute of audio: audio cut into
+    // many short pieces is measured whole, once, rather than a stretch at a time.
+    constexpr double kStartSeconds = 60;
+    const double stretches = std::ceil(seconds / m_rules.limit) - 1;
+    if (stretches > 1 && kStartSeconds + seconds < stretches * (kStartSeconds + m_rules.lookBack))
+        measureWhole();
+    else
+        measureNext();
+}
+
+void PauseAnalysis::measureWhole() {
+    m_host.showProgress(0, tr("Looking for the pauses"));
+    runChild(new LevelRun(m_work.ffmpeg(), m_work.raw(), 0, m_seconds + 1),
+             [this](LevelRun& measure) {
+                 if (!measure.outcome().isDone()) {
+                     m_text = measure.text();
+                     finish(measure.outcome());
+                     return;
+                 }
+                 while (const auto stretch = m_planner->next())
+                     m_planner->take(measure.levels().mid(stretch->first, stretch->count));
+                 m_plan = m_planner->plan();
+                 finish(JobOutcome::done());
+             });
 }
 
 // The stretch before the next piece's limit, and only that: ffmpeg seeks to it, decodes it and

@@ -8,7 +8,8 @@
 
 // Where Split cuts raw.mp4: its length from ffprobe, then, cut after cut, ffmpeg on the stretch
 // before the next piece's limit that prints its loudness for every 20 ms (the progress in the
-// status bar); the cuts are chosen from that (PauseCuts.h). Done with `plan()`.
+// status bar); the cuts are chosen from that (PauseCuts.h). Short audio cut into many pieces is
+// measured whole in one run instead. Done with `plan()`.
 class PauseAnalysis : public Job {
     Q_OBJECT
 public:
@@ -32,6 +33,7 @@ protected:
 private:
     void analyse(double seconds);
     void measureNext();
+    void measureWhole();
 
     StepHost& m_host;
     WorkFolder m_work;

@@ -156,28 +156,37 @@ def parse_multipart(body, content_type):
     return fields
 
 
-def run_ffmpeg(ffmpeg, data, raw, *options):
+def run_ffmpeg(ffmpeg, data, raw, *options, also=None):
     """Runs ffmpeg on `data` (raw: mono 16 kHz s16le); what it wrote, None if it failed. A run
-    made before is answered from memory while its output is small."""
+    made before is answered from memory while its output is small. With `also` (options of a
+    second output), the same run writes that too, kept for the run_ffmpeg that asks for it."""
     key = hashlib.sha256(data).hexdigest(), raw, options
     if key in MADE:
         return MADE[key]
+    outputs = [options] + ([tuple(also)] if also else [])
     with tempfile.TemporaryDirectory(prefix="standin-") as folder:
-        source, target = pathlib.Path(folder, "in"), pathlib.Path(folder, "out")
+        source = pathlib.Path(folder, "in")
+        targets = [pathlib.Path(folder, "out%d" % i) for i in range(len(outputs))]
         source.write_bytes(data)
-        if subprocess.run([ffmpeg, "-nostdin", "-hide_banner", "-loglevel", "error", "-y"]
-                          + ["-f", "s16le", "-ar", "16000", "-ac", "1"] * raw
-                          + ["-i", source, "-map", "0:a:0", "-ac", "1", *options, target],
-                          stdin=subprocess.DEVNULL, capture_output=True).returncode == 0:
-            made = MADE[key] = target.read_bytes()
-            if len(made) > 2_000_000 or len(MADE) > 32:
-                MADE.clear()
-            return made
+        command = ([ffmpeg, "-nostdin", "-hide_banner", "-loglevel", "error", "-y"]
+                   + ["-f", "s16le", "-ar", "16000", "-ac", "1"] * raw + ["-i", source])
+        for output, target in zip(outputs, targets):
+            command += ["-map", "0:a:0", "-ac", "1", *output, target]
+        if subprocess.run(command, stdin=subprocess.DEVNULL,
+                          capture_output=True).returncode != 0:
+            return run_ffmpeg(ffmpeg, data, raw, *options) if also else None
+        made = [target.read_bytes() for target in targets]
+        if sum(map(len, made)) > 2_000_000 or len(MADE) > 32:
+            MADE.clear()
+        for output, result in zip(outputs, made):
+            MADE[key[:2] + (output,)] = result
+        return made[0]
 
 
-def measure(ffmpeg, data, raw=False):
-    """(seconds, sha256) of the decoded audio (mono 16 kHz s16le); None if undecodable."""
-    audio = run_ffmpeg(ffmpeg, data, raw, "-ar", "16000", "-f", "s16le")
+def measure(ffmpeg, data, raw=False, also=None):
+    """(seconds, sha256) of the decoded audio (mono 16 kHz s16le); None if undecodable. `also`:
+    see run_ffmpeg."""
+    audio = run_ffmpeg(ffmpeg, data, raw, "-ar", "16000", "-f", "s16le", also=also)
     return (len(audio) / 32000, hashlib.sha256(audio).hexdigest()) if audio else None
 
 
@@ -307,11 +316,13 @@ class Handler(BaseHTTPRequestHandler):
             in fields.items()}
         return time.monotonic()
 
-    def measured(self, service, data, raw, limits):
-        """The seconds of the upload `data`, checked against `limits` (bytes, seconds)."""
+    def measured(self, service, data, raw, limits, answer=None):
+        """The seconds of the upload `data`, checked against `limits` (bytes, seconds). The same
+        ffmpeg run makes the `answer` (its options), when the answer is made of the upload."""
         self.facts.update(size=len(data), max_bytes=limits[0], max_seconds=limits[1])
         check(len(data) <= limits[0], "file_too_large")
-        seconds, self.entry["audio_sha256"] = measure(service.ffmpeg, data, raw) or (0, None)
+        seconds, self.entry["audio_sha256"] = measure(service.ffmpeg, data, raw,
+                                                      answer) or (0, None)
         check(seconds, "invalid_parameters", param="audio",
               message="could not decode the uploaded audio")
         self.entry["seconds"] = round(seconds, 3)
@@ -333,14 +344,15 @@ class Handler(BaseHTTPRequestHandler):
                 "validation_error" if http == 422 else "invalid_parameters", param=name,
                 loc=("body", name), message="%r is not a valid %s" % (text[:100], name))
         raw = fields.get("file_format", (0, 0, b""))[2] == b"pcm_s16le_16"
-        seconds = self.measured(service, data, raw, LIMITS[isolation])
+        error = 0 if isolation else service.length_error
+        answer = ("-af", CHAIN % ("" if isolation else PITCH, max(error, 0), max(-error, 0)),
+                  *MP3)
+        seconds = self.measured(service, data, raw, LIMITS[isolation], answer)
         cost = math.ceil(max(1, math.ceil(seconds - 0.05)) * 1000 / 60)
 
         def made():  # the voice alone, as the real service returns it: the speech registered
             voice = service.speech.get(self.entry["audio_sha256"])  # for the upload, if any
-            error = 0 if isolation else service.length_error
-            chain = CHAIN % ("" if isolation else PITCH, max(error, 0), max(-error, 0))
-            return run_ffmpeg(service.ffmpeg, voice or data, raw and not voice, "-af", chain, *MP3)
+            return run_ffmpeg(service.ffmpeg, voice or data, raw and not voice, *answer)
 
         self.work(service, cost, received + service.latency * seconds, made, "audio/mpeg", stream)
 

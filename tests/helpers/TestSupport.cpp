@@ -29,13 +29,18 @@ QString fromCtest(const char* variable) {
 }
 
 bool inSync(const QString& video) {
-    const auto seconds = [&video](const char* stream) {
-        return outputOf(ffprobe(), {"-v", "error", "-select_streams", stream, "-show_entries",
-                                    "stream=duration", "-of", "csv=p=0", video})
-            .trimmed()
-            .toDouble();
-    };
-    return seconds("v:0") > 0 && qAbs(seconds("a:0") - seconds("v:0")) < 0.05;
+    // "video,5.000000" and "audio,5.015011", a line per stream: the first of each kind counts.
+    QMap<QByteArray, double> seconds;
+    for (const QByteArray& line :
+         outputOf(ffprobe(), {"-v", "error", "-show_entries", "stream=codec_type,duration", "-of",
+                              "csv=p=0", video})
+             .split('\n')) {
+        const QList<QByteArray> fields = line.trimmed().split(',');
+        if (fields.size() == 2 && !seconds.contains(fields.at(0)))
+            seconds.insert(fields.at(0), fields.at(1).toDouble());
+    }
+    return seconds.value("video") > 0 && seconds.contains("audio") &&
+           qAbs(seconds.value("audio") - seconds.value("video")) < 0.05;
 }
 
 bool runFfmpeg(const QStringList& arguments, QString* output) {

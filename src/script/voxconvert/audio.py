@@ -208,16 +208,27 @@ FRAME_BYTES = 2 * CHANNELS  # one sample of every channel
 NO_TIME = -2 ** 63  # how a packet without a time is listed
 
 
-def measure(ffmpeg, path, index=None, guess=False):
+# Below this size a file is decoded at once rather than listed first: decoding it costs no more
+# than starting the ffmpeg that would list it.
+LISTED_FIRST_BYTES = 4 << 20
+# What one ffmpeg run lists of several files at most (see listings).
+LISTED_TOGETHER_BYTES = 256 << 20
+LISTED_TOGETHER_FILES = 64
+
+
+def measure(ffmpeg, path, index=None, guess=False, listing=None):
     """The audio's length in samples at SAMPLE_RATE and a digest of its decoded samples (stereo,
     16 bits): two files with the same audio give the same digest, whatever their container or
     codec. With an `index` (the cache), audio whose packets were decoded before is not decoded
-    again: reading its packets as stored takes a fraction of the time. With `guess` too, audio
-    the index does not know is not decoded either: (at least its length, from its packets, None)."""
-    if index:
+    again: reading its packets as stored takes a fraction of the time (unless the file is small:
+    it is then decoded at once). With `guess` too, audio the index does not know is not decoded
+    either: (at least its length, from its packets, None). `listing` is the file's packets when
+    they were listed already (see listings)."""
+    if index and listing is None and (guess or file_size(path) >= LISTED_FIRST_BYTES):
         listing = run_ffmpeg(ffmpeg, ["-i", path] + PACKETS + ["-"],
                              "bad input file %s: ffmpeg cannot read audio from it" % path,
                              capture=True)
+    if index and listing is not None:
         known = index.recall(hashlib.sha256(listing).hexdigest())
         if known:
             return known
@@ -225,6 +236,52 @@ def measure(ffmpeg, path, index=None, guess=False):
         if length:
             return length, None
     return decode(ffmpeg, path, index)
+
+
+def file_size(path):
+    with contextlib.suppress(OSError):
+        return os.path.getsize(path)
+    return 0  # ffmpeg says why it cannot be read
+
+
+def listed_groups(paths):
+    """`paths` in groups that one ffmpeg run lists together (see listed_together): a run's start
+    costs more than listing a short file, but a few long ones are better listed side by side."""
+    groups, size = [], 0
+    for path in paths:
+        size += file_size(path)
+        if not groups or size > LISTED_TOGETHER_BYTES or len(groups[-1]) >= LISTED_TOGETHER_FILES:
+            groups.append([])
+            size = file_size(path)
+        groups[-1].append(path)
+    return groups
+
+
+def listed_together(ffmpeg, paths):
+    """The packet listings (see PACKETS) of `paths` from one ffmpeg run; None for a file that
+    cannot be read (the others are listed still)."""
+    if len(paths) == 1:
+        return [listed_alone(ffmpeg, paths[0])]
+    with tempfile.TemporaryDirectory(prefix="voxsplice-") as folder:
+        targets = [os.path.join(folder, "%d.packets" % i) for i in range(len(paths))]
+        args = [word for path in paths for word in ("-i", path)]
+        for i, target in enumerate(targets):
+            args += ["-map", "%d:a:0" % i] + PACKETS[2:] + [target]
+        try:
+            run_ffmpeg(ffmpeg, args, "ffmpeg cannot list the packets of %d files" % len(paths))
+        except Failure:  # one of them cannot be read: which, each run alone says
+            return [listed_alone(ffmpeg, path) for path in paths]
+        listed = []
+        for target in targets:
+            with open(target, "rb") as handle:
+                listed.append(handle.read())
+        return listed
+
+
+def listed_alone(ffmpeg, path):
+    with contextlib.suppress(Failure):
+        return run_ffmpeg(ffmpeg, ["-i", path] + PACKETS + ["-"], "", capture=True)
+    return None
 
 
 def decode(ffmpeg, path, index=None):

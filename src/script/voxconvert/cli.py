@@ -32,7 +32,7 @@ from .workfiles import TempFiles
 # Shorter pieces carry no speech worth a request.
 SHORTEST_SPEECH_SECONDS = 0.25
 
-# Pieces the cost of a run measures at once (each an ffmpeg run), at most one per core.
+# ffmpeg runs that measure the pieces for the cost of a run at once, at most one per core.
 MEASURED_AT_ONCE = 4
 
 # Exit status of a piece refused because the account's requests at once are used up; the
@@ -362,8 +362,8 @@ def estimate(argv):
     """What a run over `pieces` would send and cost, and what the account has left. Each piece
     goes to the voice given last before it (the first argument, or an @<voice id> among the
     pieces); with --transcribe <audio>, the speakers of the audio are to be found as well (an
-    audio that cannot be read is named among the unreadable pieces). The pieces are measured a
-    few at a time, by their packets (see audio.measure)."""
+    audio that cannot be read is named among the unreadable pieces). The pieces are measured by
+    their packets (see audio.measure), several by one ffmpeg run (see audio.listed_groups)."""
     usage = "usage: convert.py --estimate <voice id> [--transcribe <audio>] <piece>|@<voice id>..."
     if len(argv) < 1:
         raise Failure(usage)
@@ -385,18 +385,23 @@ def estimate(argv):
     ffmpeg = audio.find_ffmpeg()
     kept = cache.Cache()
     send = cached = isolate = 0.0
-    def measured_or_unreadable(path):
-        try:
-            return audio.measure(ffmpeg, path, kept, guess=True)
-        except Failure:
-            return None  # named in the report; its conversion says why
+    def measured_or_unreadable(group):
+        found = []
+        for path, listing in zip(group, audio.listed_together(ffmpeg, group)):
+            try:
+                found.append(None if listing is None else
+                             audio.measure(ffmpeg, path, kept, guess=True, listing=listing))
+            except Failure:
+                found.append(None)  # named in the report; its conversion says why
+        return found
 
     import concurrent.futures  # here: a piece's conversion starts faster without it
 
     paths = [path for path, _ in pieces] + ([transcribe] if transcribe else [])
     with concurrent.futures.ThreadPoolExecutor(min(MEASURED_AT_ONCE, os.cpu_count() or 1)) as pool:
         try:
-            measured = list(pool.map(measured_or_unreadable, paths))
+            measured = [found for group in pool.map(measured_or_unreadable,
+                                                    audio.listed_groups(paths)) for found in group]
         except BaseException:
             audio.end_all()  # the runs of the other threads: the pool waits for them
             raise
