@@ -75,7 +75,11 @@ def best_schedule(lengths, slots):
 def main():
     app = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else ROOT / "build" / "app").resolve()
     turns, words, seconds = dialogue()
-    with tempfile.TemporaryDirectory() as folder, StandinService(lifetime=3600, latency=LATENCY) as service:
+    # The new voice comes back time-exact (not a semitone up, which moves a tone's onset by up to
+    # 25 ms in the stand-in's own pitch shift): the onsets then tell where the program laid each
+    # turn.
+    with tempfile.TemporaryDirectory() as folder, StandinService(
+            lifetime=3600, latency=LATENCY, pitched=False) as service:
         folder = pathlib.Path(folder)
         (folder / "talk.pcm").write_bytes(audio(turns, seconds, 60).tobytes())
         subprocess.run(["ffmpeg", "-v", "error", "-f", "lavfi", "-i",
@@ -88,11 +92,18 @@ def main():
                    ELEVENLABS_API_BASE=service.url)
         env.pop("VOXSPLICE_OFFLINE_VOICE", None)
         (folder / "out").mkdir()
-        began = time.monotonic()
-        subprocess.run([str(app / "voxsplice-cli"), "--speakers", "--voice", "Liam",
-                        "--voice-for", "2=Mimi", "--pieces-at-once", "5", "--yes", "--work",
-                        str(folder / "work"), "--out", str(folder / "out"),
-                        str(folder / "talk.mov")], env=env, check=True, capture_output=True)
+        began, stages = time.monotonic(), {}
+        with subprocess.Popen([str(app / "voxsplice-cli"), "--speakers", "--voice", "Liam",
+                               "--voice-for", "2=Mimi", "--pieces-at-once", "5", "--yes",
+                               "--work", str(folder / "work"), "--out", str(folder / "out"),
+                               str(folder / "talk.mov")], env=env, stdout=subprocess.PIPE,
+                              stderr=subprocess.DEVNULL, text=True) as cli:
+            for line in cli.stdout:  # when each step began, from its line
+                step = line.partition(": ")[2].strip()
+                if step.endswith("ing") and step not in stages:
+                    stages[step] = round(time.monotonic() - began, 1)
+        if cli.returncode:
+            raise SystemExit("voxsplice-cli failed: %d" % cli.returncode)
         wall = time.monotonic() - began
         sent = [r for r in service.requests if r["voice_id"]]
         told = [r for r in service.requests if r["path"] == "/v1/speech-to-text"]
@@ -110,7 +121,9 @@ def main():
             "turns": len(turns), "pieces": len(sent), "speaking_s": round(speaking, 1),
             "billed_s": round(billed, 1), "billed_ratio": round(billed / speaking, 3),
             "wall_s": round(wall, 1), "ideal_s": round(ideal, 1),
-            "wall_ratio": round(wall / ideal, 3), "turns_measured": len(shifts),
+            "wall_ratio": round(wall / ideal, 3), "steps_began_s": stages,
+            "speech_to_text_s": round(sum(r["seconds"] for r in told) * LATENCY, 1),
+            "turns_measured": len(shifts),
             "worst_turn_shift_ms": round(max(shifts), 3) if shifts else None,
             "intro_unchanged": source[:intro] == joined[:intro]}, indent=1))
 

@@ -398,12 +398,20 @@ private slots:
         const RunRecord again = record();
         QVERIFY(again.turns.size() == 2 && again.turns.at(1).speaker == 0 &&
                 again.pieces.size() == 1 && again.pieces.first().spans.size() == 2);
+        QVERIFY2(f.ui().File1->item(0)->text().startsWith("Piece 1 of 1, Ann, turns from 0:00"),
+                 qPrintable(f.ui().File1->item(0)->text()));
         // Her 8 s to hear, cut out of the original.
         qobject_cast<QPushButton*>(
             panel->lstSpeakers->itemWidget(panel->lstSpeakers->topLevelItem(0), 3))
             ->click();
         QVERIFY(QTest::qWaitFor(
             [&f] { return QFileInfo(f.work(".speaker-sample.mp4")).size() > 0; }, 60000));
+        // Subtitles loaded for this video are not another video's.
+        installDialogs(f.w(), {vtt});
+        f.ui().mnuSpeakersFrom->trigger();
+        QCOMPARE(f.w().runInputs().speakersFrom, vtt);
+        f.ui().txtInput->setText(f.dir.filePath("other.mp4"));
+        QVERIFY(f.w().runInputs().speakersFrom.isEmpty());
         qunsetenv("VOXSPLICE_OFFLINE_VOICE");
     }
 

@@ -618,6 +618,10 @@ Meldung von convert.py:
         <source>redone (%1)</source>
         <translation>neu umgewandelt (%1)</translation>
     </message>
+    <message>
+        <source>Piece %1 of %2, %3, turns from %4 to %5: </source>
+        <translation>Stück %1 von %2, %3, Redebeiträge von %4 bis %5: </translation>
+    </message>
 </context>
 <context>
     <name>Form1</name>

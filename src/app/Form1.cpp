@@ -190,7 +190,8 @@ RunInputs Form1::runInputs() const {
                      m_settings.voiceSettings()};
     inputs.findSpeakers = m_ui.voice->chkSpeakers->isChecked();
     inputs.maxSpeakers = m_ui.voice->spnMaxSpeakers->value();
-    if (inputs.findSpeakers)
+    // Subtitles belong to the video they were loaded for (or to any, loaded before one was).
+    if (inputs.findSpeakers && (m_speakersFor.isEmpty() || m_speakersFor == inputs.input))
         inputs.speakersFrom = m_speakersFrom;
     return inputs;
 }

@@ -168,6 +168,7 @@ private:
     QueueWindow* showQueue();
     class QMediaPlayer* m_speakerSample = nullptr; // a speaker's 8 s
     QString m_speakersFrom;  // a transcript with voice tags, instead of the speech to text
+    QString m_speakersFor;   // the video it was loaded for
     QString m_storedVoiceId; // chosen in an earlier session, perhaps among the account's own
     bool m_loaded = false;
     bool m_closeAfterRun = false;

@@ -52,6 +52,7 @@ void Form1::mnuSpeakersFrom_Click() {
             if (file.isEmpty())
                 return;
             m_speakersFrom = file;
+            m_speakersFor = m_ui.txtInput->text();
             m_ui.voice->chkSpeakers->setChecked(true);
             setToolOutput(tr("The speakers come from %1").arg(QDir::toNativeSeparators(file)));
         });

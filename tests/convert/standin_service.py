@@ -345,7 +345,8 @@ class Handler(BaseHTTPRequestHandler):
                 loc=("body", name), message="%r is not a valid %s" % (text[:100], name))
         raw = fields.get("file_format", (0, 0, b""))[2] == b"pcm_s16le_16"
         error = 0 if isolation else service.length_error
-        answer = ("-af", CHAIN % ("" if isolation else PITCH, max(error, 0), max(-error, 0)),
+        pitch = PITCH if service.pitched and not isolation else ""
+        answer = ("-af", CHAIN % (pitch, max(error, 0), max(-error, 0)),
                   *MP3)
         seconds = self.measured(service, data, raw, LIMITS[isolation], answer)
         cost = math.ceil(max(1, math.ceil(seconds - 0.05)) * 1000 / 60)
@@ -511,9 +512,11 @@ class StandinService(ThreadingHTTPServer):
     request_queue_size = 64  # many conversions connect at once
     KNOBS = {"key": "standin-key", "plan": "creator", "latency": 0.0, "concurrency": None,
              "credits": None, "credits_used": 0, "permissions": PERMISSIONS, "length_error": 0.0,
-             "shape": "new", "voices": ACCOUNT_VOICES, "hold": False, "hold_answers": False}
+             "shape": "new", "voices": ACCOUNT_VOICES, "hold": False, "hold_answers": False,
+             "pitched": True}
     # concurrency, credits: None: the plan's; hold: no answer until a request was refused as one
-    # too many at once; hold_answers: see release()
+    # too many at once; hold_answers: see release(); pitched: the new voice a semitone up (else
+    # the speech comes back as it went, to the sample where it was)
     requests = property(lambda self: list(self.entries))  # the ledger
     url = property(lambda self: "http://127.0.0.1:%d" % self.server_address[1])
 
