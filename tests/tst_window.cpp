@@ -400,6 +400,14 @@ private slots:
                 again.pieces.size() == 1 && again.pieces.first().spans.size() == 2);
         QVERIFY2(f.ui().File1->item(0)->text().startsWith("Piece 1 of 1, Ann, turns from 0:00"),
                  qPrintable(f.ui().File1->item(0)->text()));
+        // Her piece to hear beside its original (her turns as they went), then redone alone.
+        f.ui().File1->setCurrentRow(0);
+        QVERIFY(QTest::qWaitFor(
+            [&f] { return QFileInfo(f.work(".piece-original.mp4")).size() > 0; }, 60000));
+        f.w().cmdRedoPiece_Click();
+        QVERIFY(f.settle());
+        QVERIFY2(record().pieces.first().redone && record().pieces.first().earlierTakes.size() == 1,
+                 qPrintable(logRows(f.ui().listAuto).join('\n')));
         // Her 8 s to hear, cut out of the original.
         qobject_cast<QPushButton*>(
             panel->lstSpeakers->itemWidget(panel->lstSpeakers->topLevelItem(0), 3))

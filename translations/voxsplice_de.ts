@@ -1393,8 +1393,12 @@ Trotzdem starten?</translation>
         <translation>Audio zusammenfügen, dann Wiedereinfügen, um das Video mit dieser Aufnahme zu erstellen</translation>
     </message>
     <message>
-        <source>A piece of a run by speaker cannot be redone alone yet: run Full Auto again.</source>
-        <translation>Ein Stück eines Laufs nach Sprechern kann noch nicht allein neu umgewandelt werden: Starten Sie die Vollautomatik erneut.</translation>
+        <source>The run&apos;s original audio (%1) is gone: run Full Auto again.</source>
+        <translation>Das Original-Audio des Laufs (%1) fehlt: Starten Sie die Vollautomatik erneut.</translation>
+    </message>
+    <message>
+        <source>ffmpeg failed: %1</source>
+        <translation>ffmpeg fehlgeschlagen: %1</translation>
     </message>
 </context>
 <context>
@@ -1633,7 +1637,7 @@ Teilen Sie zuerst das Audio dieses Videos, oder wählen Sie jenes Video erneut.<
     </message>
     <message>
         <source>ffmpeg failed: %1</source>
-        <translation>ffmpeg ist fehlgeschlagen: %1</translation>
+        <translation>ffmpeg fehlgeschlagen: %1</translation>
     </message>
     <message>
         <source>Could not write %1</source>

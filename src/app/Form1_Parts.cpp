@@ -8,6 +8,7 @@
 #include "app/ProgressPanel.h"
 #include "core/VoiceSettings.h"
 #include "pipeline/RunRecordFile.h"
+#include "pipeline/SpeakerSplit.h"
 #include "platform/Platform.h"
 #include "platform/ProcessJob.h"
 
@@ -67,13 +68,17 @@ void Form1::File1_Click() {
     if (!converted || !m_paths.FileExists(m_ui.txtInput->text()))
         return;
     const double rate = loaded.record.sampleRate;
-    const double start = recorded.start / rate;
+    const bool bySpeaker = loaded.record.bySpeaker() && !recorded.spans.isEmpty();
+    const double start = (bySpeaker ? recorded.spans.first().from : recorded.start) / rate;
     // Beside the parts folder, which lists what it holds.
     const QString original = m_work.file(QStringLiteral(".piece-original.mp4"));
     const QString newVoice = PathTools::join(m_work.parts(), recorded.converted);
-    // Quietly: the window's run and its output are not this.
-    auto* cut = new ProcessJob(m_work.ffmpeg(),
-                               {"-nostdin", "-v", "error", "-ss", QString::number(start, 'f', 3),
+    // Quietly: the window's run and its output are not this. A speaker's piece is their turns
+    // cut again out of the run's original, as they went to the service.
+    auto* cut = new ProcessJob(
+        m_work.ffmpeg(),
+        bySpeaker ? SpeakerSplit::cutArguments(loaded.record, recorded, m_work.parts(), original)
+                  : QStringList{"-nostdin", "-v", "error", "-ss", QString::number(start, 'f', 3),
                                 "-i", m_ui.txtInput->text(), "-t",
                                 QString::number(recorded.length / rate, 'f', 3), "-map", "0:a:0",
                                 "-c:a", "alac", "-y", original});

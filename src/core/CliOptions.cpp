@@ -101,7 +101,9 @@ QString check(const CliOptions& o) {
         return QCoreApplication::translate("CliOptions", "no video given");
     if (o.action == Action::ListSpeakers && o.videos.size() != 1)
         return QCoreApplication::translate("CliOptions", "--list-speakers takes one video");
-    if ((!o.voiceFor.isEmpty() || o.maxSpeakers > 0) && !o.speakers && o.speakersFrom.isEmpty())
+    // A piece redone keeps the speakers its run found: a voice may be given to them.
+    if ((!o.voiceFor.isEmpty() && o.redoPiece == 0 || o.maxSpeakers > 0) && !o.speakers &&
+        o.speakersFrom.isEmpty())
         return QCoreApplication::translate(
             "CliOptions", "--voice-for and --max-speakers need --speakers or --speakers-from");
     if (o.action == Action::Redo && (o.workFolder.isEmpty() || o.videos.size() != 1))

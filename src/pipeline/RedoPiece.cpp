@@ -3,10 +3,13 @@
 // new take goes beside the earlier one, which the record keeps.
 #include "pipeline/RedoPiece.h"
 
+#include "core/ToolReason.h"
 #include "pipeline/FfmpegRun.h"
 #include "pipeline/RunRecordFile.h"
+#include "pipeline/SpeakerSplit.h"
 #include "pipeline/Steps.h"
 #include "pipeline/WorkingFiles.h"
+#include "platform/ProcessJob.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -24,11 +27,6 @@ void useTake(RecordedPiece& piece, const RecordedTake& take) {
 } // namespace
 
 QString missingPieceProblem(const RunRecord& record, int piece) {
-    // A piece of a run by speaker holds turns from all over the video, not one stretch of it.
-    if (record.bySpeaker())
-        return QCoreApplication::translate("RedoPieceRun",
-                                           "A piece of a run by speaker cannot be redone alone "
-                                           "yet: run Full Auto again.");
     const auto count = record.pieces.size();
     if (piece >= 0 && piece < count)
         return {};
@@ -113,8 +111,31 @@ void RedoPieceRun::bringBackEarlierTake() {
     rebuild();
 }
 
-// The video's audio as Extract made it, then the piece's samples out of it.
+// The video's audio as Extract made it, then the piece's samples out of it. A piece of a run by
+// speaker holds turns from all over the video: they are cut again out of the run's original.
 void RedoPieceRun::cutOriginal() {
+    if (m_record.bySpeaker()) {
+        if (!paths().FileExists(partsFile(m_record.original))) {
+            refuse(tr("The run's original audio (%1) is gone: run Full Auto again.")
+                       .arg(m_record.original));
+            return;
+        }
+        const RecordedPiece& piece = m_record.pieces.at(m_piece);
+        auto* cut = new ProcessJob(
+            work().ffmpeg(),
+            SpeakerSplit::cutArguments(m_record, piece, work().parts(), partsFile(piece.segment)));
+        cut->setSeparateChannels(true);
+        runChild(cut, [this](ProcessJob& run) {
+            if (run.outcome().isDone())
+                convert();
+            else
+                finish(run.outcome().isStopped()
+                           ? run.outcome()
+                           : JobOutcome::failed(
+                                 tr("ffmpeg failed: %1").arg(ffmpegReason(run.errorOutput()))));
+        });
+        return;
+    }
     StepContext extract = context();
     extract.inFullAuto = true;
     runChild(new ExtractStep(extract), [this](ExtractStep& step) {

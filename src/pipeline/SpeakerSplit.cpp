@@ -187,29 +187,9 @@ void SpeakerSplit::cutNext() {
         piece.spans.append({span.turn, span.from, span.to, span.at});
     host().showProgress(double(index) / m_plan.size(),
                         tr("Cutting the speakers' turns: %1 of %2").arg(index).arg(m_plan.size()));
-    const qint64 gap = qint64(std::llround(kGapSeconds * m_record.sampleRate));
-    auto* run = new ProcessJob(work().ffmpeg(), {"-nostdin",
-                                                 "-hide_banner",
-                                                 "-v",
-                                                 "error",
-                                                 "-y",
-                                                 "-i",
-                                                 PathTools::join(work().parts(), m_record.original),
-                                                 "-filter_complex",
-                                                 speakerPieceFilter(planned, gap),
-                                                 "-map",
-                                                 "[piece]",
-                                                 "-map_metadata",
-                                                 "-1",
-                                                 "-c:a",
-                                                 "alac",
-                                                 "-sample_fmt",
-                                                 "s16p",
-                                                 "-movie_timescale",
-                                                 QString::number(m_record.sampleRate),
-                                                 "-f",
-                                                 "mp4",
-                                                 PathTools::join(work().parts(), piece.segment)});
+    auto* run = new ProcessJob(work().ffmpeg(),
+                               cutArguments(m_record, piece, work().parts(),
+                                            PathTools::join(work().parts(), piece.segment)));
     run->setSeparateChannels(true);
     m_record.pieces.append(piece);
     runChild(run, [this](ProcessJob& run) {
@@ -223,6 +203,36 @@ void SpeakerSplit::cutNext() {
         }
         cutNext();
     });
+}
+
+QStringList SpeakerSplit::cutArguments(const RunRecord& record, const RecordedPiece& piece,
+                                       const QString& parts, const QString& target) {
+    SpeakerPiece planned{piece.speaker, {}, piece.length};
+    for (const RecordedSpan& span : piece.spans)
+        planned.spans.append({span.turn, span.from, span.to, span.at});
+    const qint64 gap = qint64(std::llround(kGapSeconds * record.sampleRate));
+    return {"-nostdin",
+            "-hide_banner",
+            "-v",
+            "error",
+            "-y",
+            "-i",
+            PathTools::join(parts, record.original),
+            "-filter_complex",
+            speakerPieceFilter(planned, gap),
+            "-map",
+            "[piece]",
+            "-map_metadata",
+            "-1",
+            "-c:a",
+            "alac",
+            "-sample_fmt",
+            "s16p",
+            "-movie_timescale",
+            QString::number(record.sampleRate),
+            "-f",
+            "mp4",
+            target};
 }
 
 void SpeakerSplit::done() {

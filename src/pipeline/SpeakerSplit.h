@@ -23,6 +23,11 @@ public:
     static constexpr double kGapSeconds = 0.3;
     static constexpr double kFadeSeconds = 0.01;
 
+    // ffmpeg's arguments that cut `piece` of `record` out of the run's original (in `parts`),
+    // to the sample, into `target`.
+    static QStringList cutArguments(const RunRecord& record, const RecordedPiece& piece,
+                                    const QString& parts, const QString& target);
+
 protected:
     void begin() override;
 
