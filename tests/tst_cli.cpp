@@ -284,15 +284,25 @@ private slots:
                                   "Speaker 2  0:03 speaking, 1 turn  \"Hi\""),
                  qPrintable(cli.out + cli.err));
         QVERIFY(transcribed() == 1 && service.conversions().size() == 2);
-        // Speaker 2's piece again, in another voice: their turns cut again out of the original,
-        // one request of that piece alone; the audio outside their turn as it was.
-        cli = ended(start({"--redo", "2", "--voice", "Liam", "--voice-for", "2=Rachel", "--yes",
-                           "--work", "%talkwork", "--out", "%out", "%talk.mp4"},
+        // Speaker 2's piece again, in another voice, the background kept by the service's
+        // isolator: their turns cut again out of the original, that piece alone sent to each;
+        // the audio outside their turn as it was.
+        QVERIFY(putFile(path("defaults/voxsplice/voxsplice.conf"),
+                        "[settings]\nseparation=service\n"));
+        cli = ended(start({"--redo", "2", "--voice", "Liam", "--voice-for", "2=Rachel",
+                           "--keep-background", "--yes", "--work", "%talkwork", "--out", "%out",
+                           "%talk.mp4"},
                           "speakers"));
         const QJsonArray redone = service.conversions();
         QVERIFY2(cli.status == 0 && redone.size() == 3, qPrintable(cli.out + cli.err));
         QVERIFY(redone.last()["voice_id"].toString() == "21m00Tcm4TlvDq8ikWAM" &&
                 qAbs(redone.last()["seconds"].toDouble() - 3.0) < 0.05);
+        QList<double> isolated; // seconds sent to the isolator
+        for (const QJsonValue& request : service.ledger()["requests"].toArray())
+            if (request["path"].toString().startsWith("/v1/audio-isolation"))
+                isolated << request["seconds"].toDouble();
+        QVERIFY2(isolated.size() == 1 && qAbs(isolated.first() - 3.0) < 0.05,
+                 qPrintable(cli.out + cli.err));
         const QByteArray again = decodedSamples(path("talkwork/joined.mp4"));
         const qsizetype turn = 2 * qsizetype(5.9 * 44100), after = 2 * qsizetype(9.1 * 44100);
         QVERIFY(again.size() == joined.size() && again.left(turn) == joined.left(turn) &&

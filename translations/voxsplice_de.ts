@@ -154,7 +154,8 @@ Jetzt herunterladen?</translation>
        voxsplice-cli --estimate [options] VIDEO...
        voxsplice-cli --list-voices
        voxsplice-cli --list-speakers [--max-speakers N] VIDEO
-       voxsplice-cli --work DIR --redo N --out DIR [--voice V] [--seed S] VIDEO
+       voxsplice-cli --work DIR --redo N --out DIR [--voice V] [--seed S]
+                     [--voice-for N=VOICE] VIDEO
 
 Gives the speech of each video another voice, one video after the other: its audio
 extracted, split into pieces, each converted, joined and laid under the picture again
@@ -205,7 +206,8 @@ holds no run of the video to redo a piece of.
         voxsplice-cli --estimate [Optionen] VIDEO...
         voxsplice-cli --list-voices
         voxsplice-cli --list-speakers [--max-speakers N] VIDEO
-        voxsplice-cli --work DIR --redo N --out DIR [--voice V] [--seed S] VIDEO
+        voxsplice-cli --work DIR --redo N --out DIR [--voice V] [--seed S]
+                      [--voice-for N=VOICE] VIDEO
 
 Gibt der Sprache jedes Videos eine andere Stimme, ein Video nach dem anderen: Sein
 Audio wird extrahiert, in Stücke geteilt, jedes Stück umgewandelt, alles
