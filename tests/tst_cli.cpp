@@ -287,12 +287,12 @@ private slots:
         // Speaker 2's piece again, in another voice, the background kept by the service's
         // isolator: their turns cut again out of the original, that piece alone sent to each;
         // the audio outside their turn as it was.
-        QVERIFY(putFile(path("defaults/voxsplice/voxsplice.conf"),
-                        "[settings]\nseparation=service\n"));
-        cli = ended(start({"--redo", "2", "--voice", "Liam", "--voice-for", "2=Rachel",
-                           "--keep-background", "--yes", "--work", "%talkwork", "--out", "%out",
-                           "%talk.mp4"},
-                          "speakers"));
+        QVERIFY(
+            putFile(path("defaults/voxsplice/voxsplice.conf"), "[settings]\nseparation=service\n"));
+        cli = ended(
+            start({"--redo", "2", "--voice", "Liam", "--voice-for", "2=Rachel", "--keep-background",
+                   "--yes", "--work", "%talkwork", "--out", "%out", "%talk.mp4"},
+                  "speakers"));
         const QJsonArray redone = service.conversions();
         QVERIFY2(cli.status == 0 && redone.size() == 3, qPrintable(cli.out + cli.err));
         QVERIFY(redone.last()["voice_id"].toString() == "21m00Tcm4TlvDq8ikWAM" &&
