@@ -211,7 +211,7 @@ NO_TIME = -2 ** 63  # how a packet without a time is listed
 # Below this size a file is decoded at once rather than listed first: decoding it costs no more
 # than starting the ffmpeg that would list it.
 LISTED_FIRST_BYTES = 4 << 20
-# What one ffmpeg run lists of several files at most (see listings).
+# What one ffmpeg run lists of several files at most (see listed_groups).
 LISTED_TOGETHER_BYTES = 256 << 20
 LISTED_TOGETHER_FILES = 64
 
@@ -223,7 +223,7 @@ def measure(ffmpeg, path, index=None, guess=False, listing=None):
     again: reading its packets as stored takes a fraction of the time (unless the file is small:
     it is then decoded at once). With `guess` too, audio the index does not know is not decoded
     either: (at least its length, from its packets, None). `listing` is the file's packets when
-    they were listed already (see listings)."""
+    they were listed already (see listed_together)."""
     if index and listing is None and (guess or file_size(path) >= LISTED_FIRST_BYTES):
         listing = run_ffmpeg(ffmpeg, ["-i", path] + PACKETS + ["-"],
                              "bad input file %s: ffmpeg cannot read audio from it" % path,
