@@ -88,6 +88,14 @@ private slots:
         m_env["de"].insert("LANGUAGE", "de");
         m_env["key"].insert("elevenlabs_api_key", kKey);
         m_env["key"].insert("ELEVENLABS_API_BASE", m_service->url);
+        m_env["refused"] = m_env["key"];
+        m_env["refused"].insert("elevenlabs_api_key", "not-the-key");
+        // A user whose remembered voice is one of the account's.
+        QSettings account(path("account/voxsplice/voxsplice.conf"), QSettings::IniFormat);
+        account.setValue("settings/comboindex", 46);
+        account.setValue("settings/voiceid", "Bq7Zt1YhWm4Rk6XsPd0L");
+        m_env["account"] = env;
+        m_env["account"].insert("XDG_CONFIG_HOME", path("account"));
         m_env["fake"].insert("PATH", path("fake") + ':' + env.value("PATH"));
     }
 
@@ -154,12 +162,18 @@ private slots:
         QTest::addColumn<QString>("said");
         const QStringList run{"--out", "%out", "%a.mp4"};
         addRow("help", QStringList{"--help"}, QString(), 0, QString("Exit status:"));
+        addRow("version", QStringList{"--version"}, QString(), 0, QString("voxsplice-cli "));
         addRow("wrong arguments", QStringList{"--bogus"}, QString(), 2,
-               QString("Usage: voxsplice-cli"));
+               QString("voxsplice-cli: unknown option --bogus; see --help\n"));
         addRow("wrong arguments in German", QStringList{"--bogus"}, QString("de"), 2,
                QString("unbekannte Option --bogus"));
         addRow("unknown voice", QStringList{"--voice", "Nobody"} + run, QString(), 2,
                QString("Unknown voice: Nobody"));
+        addRow("a video not there", QStringList{"--out", "%out", "%a.mp4", "%gone.mp4"}, QString(),
+               2, "No such video: " + path("gone.mp4"));
+        addRow("an output folder that cannot be made",
+               QStringList{"--offline", "--out", "%mine/notes.txt/out", "%a.mp4"}, QString(), 2,
+               "The output folder " + path("mine/notes.txt/out") + " cannot be made.");
         addRow("folder in use", QStringList{"--offline", "--work", "%locked"} + run, QString(), 2,
                QString("The working folder " + path("locked") +
                        " is in use by another voxsplice run."));
@@ -178,13 +192,18 @@ private slots:
                QString("To the voice service: 0.1 min")); // the isolator's part where it is there
         addRow("offline estimate", QStringList{"--estimate", "--offline", "%a.mp4"}, QString(), 0,
                QString("Nothing to pay"));
+        // The account's voice remembered, no key: offline, the default voice.
+        addRow("offline, an account's voice remembered",
+               QStringList{"--estimate", "--offline", "%a.mp4"}, QString("account"), 0,
+               QString("Nothing to pay"));
+        addRow("key refused", QStringList{"--list-voices"}, QString("refused"), 1,
+               QString("The account's own voices could not be read: "));
         addRow("estimate failing", QStringList{"--estimate", "%a.mp4"}, QString("fake"), 1,
                QString("The cost could not be worked out: no python here"));
         // Speakers from subtitles with the offline voice: one speaker converted, one kept.
-        addRow("speakers from subtitles",
+        addRow("speakers from subtitles, into a folder made for them",
                QStringList{"--offline", "--speakers-from", "%talk.vtt", "--voice-for", "2=original",
-                           "--voice-for", "1=mimi"} +
-                   run,
+                           "--voice-for", "1=mimi", "--out", "%made/out", "%a.mp4"},
                QString(), 0, QString("2 speakers, 2 turns"));
         addRow(
             "speakers listed",
@@ -215,6 +234,9 @@ private slots:
         const Ended cli = ended(start(arguments, env));
         QVERIFY2(cli.status == status, qPrintable(cli.out + cli.err));
         QVERIFY2((status == 0 ? cli.out : cli.err).contains(said), qPrintable(cli.out + cli.err));
+        // Wrong arguments are found before anything runs, and said in one line.
+        if (status == 2)
+            QVERIFY2(cli.out.isEmpty() && cli.err.count('\n') == 1, qPrintable(cli.out + cli.err));
         QVERIFY(noRunsLeft());
         QCOMPARE(namesIn(path("mine")), QStringList{"notes.txt"});
     }
@@ -447,6 +469,42 @@ private slots:
                                           "agree.\n");
         QCOMPARE(out.data(), "clip.mp4: Splitting\n");
         QVERIFY(!answer);
+    }
+
+    // The bar on terminals of every width, and the stage's time left once it can be told.
+    void progressBarFits_data() {
+        QTest::addColumn<int>("columns");
+        QTest::addColumn<int>("ranMs");
+        QTest::addColumn<double>("part");
+        QTest::addColumn<QString>("line");
+        addRow("80 columns, just begun", 80, 1000, 0.5,
+               QString("clip.mp4: Extracting [############............]  50 %  1 of 2"));
+        addRow("a quarter in 10 s", 80, 10000, 0.25,
+               QString("clip.mp4: Extracting [######..................]  25 %  1 of 2  0:30 left"));
+        addRow(
+            "an hour and more left", 100, 80000, 0.02,
+            QString("clip.mp4: Extracting [........................]   2 %  1 of 2  1:05:20 left"));
+        addRow("a shorter bar", 50, 0, 0.5,
+               QString("clip.mp4: Extracting [######......]  50 %  1 of 2"));
+        addRow("no room for a bar", 40, 0, 0.5, QString("clip.mp4: Extracting  50 %  1 of 2"));
+        addRow("cut at the edge", 20, 0, 0.5, QString("clip.mp4: Extractin"));
+    }
+    void progressBarFits() {
+        QFETCH(int, columns);
+        QFETCH(int, ranMs);
+        QFETCH(double, part);
+        QFETCH(QString, line);
+        QBuffer out, bar;
+        out.open(QIODevice::WriteOnly);
+        bar.open(QIODevice::WriteOnly);
+        ConsoleHost host(out, out, &bar, false, columns);
+        qint64 now = 0;
+        host.setClock([&now] { return now; });
+        host.setVideo("clip.mp4");
+        host.showStage("Extracting");
+        now = ranMs;
+        host.showProgress(part, "1 of 2");
+        QCOMPARE(QString(bar.data()), '\r' + line);
     }
 };
 

@@ -39,10 +39,6 @@
         <translation>der Separator auf diesem Rechner braucht python3-torchaudio (sudo apt install python3-torchaudio)</translation>
     </message>
     <message>
-        <source>the voice service&apos;s isolator needs the API key (Tools &gt; Set elevenlabs_api_key env var)</source>
-        <translation>der Isolator des Stimmdienstes braucht den API-Schlüssel (Extras &gt; Umgebungsvariable elevenlabs_api_key setzen)</translation>
-    </message>
-    <message>
         <source>Keep background cannot run here: %1. Or choose the service, or untick Keep background.</source>
         <translation>„Hintergrund behalten“ ist hier nicht möglich: %1. Oder wählen Sie den Dienst, oder deaktivieren Sie „Hintergrund behalten“.</translation>
     </message>
@@ -89,6 +85,10 @@ Jetzt herunterladen?</translation>
     <message>
         <source>The separator&apos;s model could not be fetched: %1</source>
         <translation>Das Modell des Separators konnte nicht heruntergeladen werden: %1</translation>
+    </message>
+    <message>
+        <source>the voice service&apos;s isolator needs the API key (Tools &gt; Set elevenlabs_api_key env var, or for voxsplice-cli the environment variable elevenlabs_api_key)</source>
+        <translation>der Isolator des Stimmdienstes braucht den API-Schlüssel (Extras &gt; Umgebungsvariable elevenlabs_api_key setzen, oder für voxsplice-cli die Umgebungsvariable elevenlabs_api_key)</translation>
     </message>
 </context>
 <context>
@@ -190,6 +190,7 @@ Options:
   --list-speakers       print the speakers of a video: number, speaking time, turns
                         and first words (found once, then from the cache)
   -h, --help            print this text
+  --version             print the version
 
 What is not given here comes from the window&apos;s remembered settings (voice, its
 settings, pieces at once, keep background and where it is split off, piece length,
@@ -197,9 +198,10 @@ cache limit). The API key comes from the environment variable elevenlabs_api_key
 from where the window stored it. Before a run that costs credits, one line says what
 all the videos cost.
 
-Exit status: 0 when every video is done, 1 when one failed or the run was stopped
-(Ctrl+C), 2 for wrong arguments, a working folder in use by another run, or one that
-holds no run of the video to redo a piece of.
+Exit status: 0 when every video is done, 1 when one failed, the run was stopped
+(Ctrl+C) or the voice service refused the key, 2 for wrong arguments, a video that is
+not there, an --out folder that cannot be made, a working folder in use by another
+run, or one that holds no run of the video to redo a piece of.
 </source>
         <extracomment>The option names, DIR, VIDEO, NAME_OR_ID and N stay as they are; the descriptions of the options begin in the 23rd column.</extracomment>
         <translation>Aufruf: voxsplice-cli --out DIR [Optionen] VIDEO...
@@ -246,6 +248,7 @@ Optionen:
                         Wortwechsel und erste Worte (einmal ermittelt, dann aus dem
                         Cache)
   -h, --help            diesen Text ausgeben
+  --version             die Version ausgeben
 
 Was hier nicht angegeben ist, kommt aus den gespeicherten Einstellungen des Fensters
 (Stimme, ihre Einstellungen, Stücke gleichzeitig, Hintergrund behalten und wo er
@@ -253,11 +256,16 @@ abgetrennt wird, Stücklänge, Cache-Grenze). Der API-Schlüssel kommt aus der
 Umgebungsvariablen elevenlabs_api_key oder von dort, wo das Fenster ihn gespeichert
 hat. Vor einem Lauf, der Credits kostet, nennt eine Zeile die Kosten aller Videos.
 
-Exit-Status: 0, wenn jedes Video fertig ist, 1, wenn eines fehlgeschlagen ist oder der
-Lauf angehalten wurde (Strg+C), 2 bei falschen Argumenten, wenn ein anderer Lauf den
-Arbeitsordner verwendet oder wenn er keinen Lauf des Videos enthält, dessen Stück neu
-umgewandelt werden soll.
+Exit-Status: 0, wenn jedes Video fertig ist, 1, wenn eines fehlgeschlagen ist, der Lauf
+angehalten wurde (Strg+C) oder der Stimmdienst den Schlüssel abgelehnt hat, 2 bei
+falschen Argumenten, einem Video, das es nicht gibt, einem --out-Ordner, der nicht
+angelegt werden kann, wenn ein anderer Lauf den Arbeitsordner verwendet oder wenn er
+keinen Lauf des Videos enthält, dessen Stück neu umgewandelt werden soll.
 </translation>
+    </message>
+    <message>
+        <source>%1; see --help</source>
+        <translation>%1; siehe --help</translation>
     </message>
 </context>
 <context>
@@ -325,6 +333,14 @@ umgewandelt werden soll.
         <source>done: %1</source>
         <translation>fertig: %1</translation>
     </message>
+    <message>
+        <source>No such video: %1</source>
+        <translation>Video nicht gefunden: %1</translation>
+    </message>
+    <message>
+        <source>The output folder %1 cannot be made.</source>
+        <translation>Der Ausgabeordner %1 kann nicht angelegt werden.</translation>
+    </message>
 </context>
 <context>
     <name>ConsoleHost</name>
@@ -339,6 +355,10 @@ umgewandelt werden soll.
     <message>
         <source>failed: %1</source>
         <translation>fehlgeschlagen: %1</translation>
+    </message>
+    <message>
+        <source>%1 left</source>
+        <translation>noch %1</translation>
     </message>
 </context>
 <context>
@@ -845,10 +865,6 @@ Meldung von convert.py:
 %1</translation>
     </message>
     <message>
-        <source>A run with the voice service needs an ElevenLabs API key: set it with Tools &gt; Set elevenlabs_api_key env var.</source>
-        <translation>Ein Lauf mit dem Stimmdienst braucht einen ElevenLabs-API-Schlüssel: Legen Sie ihn mit „Extras &gt; Umgebungsvariable elevenlabs_api_key setzen“ fest.</translation>
-    </message>
-    <message>
         <source>%1 exists. Replace it?</source>
         <translation>%1 existiert bereits. Ersetzen?</translation>
     </message>
@@ -883,6 +899,10 @@ Trotzdem umwandeln?</translation>
     <message>
         <source>Not started: too few credits</source>
         <translation>Nicht gestartet: zu wenige Credits</translation>
+    </message>
+    <message>
+        <source>A run with the voice service needs an ElevenLabs API key: set it with Tools &gt; Set elevenlabs_api_key env var, or (for voxsplice-cli) in the environment variable elevenlabs_api_key.</source>
+        <translation>Ein Lauf mit dem Stimmdienst braucht einen ElevenLabs-API-Schlüssel: Legen Sie ihn mit „Extras &gt; Umgebungsvariable elevenlabs_api_key setzen“ fest, oder (für voxsplice-cli) in der Umgebungsvariablen elevenlabs_api_key.</translation>
     </message>
 </context>
 <context>

@@ -48,9 +48,11 @@ CliSession::CliSession(const CliOptions& options, const UserSettings& settings, 
         m_inputs.speakersFrom = QFileInfo(options.speakersFrom).absoluteFilePath();
     // The window's voice: its row among the fixed ones, else one of the account's, by its id.
     const int row = settings.voiceIndex(int(voiceRows().size()), kDefaultVoiceIndex);
+    // The offline voice knows the fixed voices only: for an account's voice, the default one.
     m_voice = !options.voice.isEmpty() ? options.voice
-              : row >= 0               ? voiceIdFromRow(voiceRows().at(row))
-                                       : settings.voiceId();
+              : row >= 0 || options.offline
+                  ? voiceIdFromRow(voiceRows().at(row >= 0 ? row : kDefaultVoiceIndex))
+                  : settings.voiceId();
 }
 
 void CliSession::start() {
@@ -62,7 +64,12 @@ void CliSession::start() {
         listVoices();
         return;
     }
-    QString problem;
+    QString problem = unusablePaths();
+    if (!problem.isEmpty()) {
+        m_host.warn(problem);
+        end(WrongArguments);
+        return;
+    }
     const bool redoing = m_options.action == CliOptions::Action::Redo;
     const bool listing = m_options.action == CliOptions::Action::ListSpeakers;
     if ((m_options.action == CliOptions::Action::Run || redoing || listing) &&
@@ -77,6 +84,20 @@ void CliSession::start() {
         else
             redoing ? redo() : estimate();
     });
+}
+
+// Before any video runs: every video is there, and the output folder is (made where missing).
+QString CliSession::unusablePaths() const {
+    for (const QString& video : m_options.videos) {
+        if (!QFileInfo(video).isFile())
+            return tr("No such video: %1").arg(QDir::toNativeSeparators(video));
+    }
+    const bool writing =
+        m_options.action == CliOptions::Action::Run || m_options.action == CliOptions::Action::Redo;
+    if (writing && !QDir().mkpath(m_inputs.outputFolder))
+        return tr("The output folder %1 cannot be made.")
+            .arg(QDir::toNativeSeparators(m_inputs.outputFolder));
+    return {};
 }
 
 // Ctrl+C (or SIGTERM) once stops, letting the answers already paid for be kept; twice asks
@@ -122,7 +143,8 @@ bool CliSession::hasAccount() const {
 void CliSession::askAccount(const std::function<void(const QStringList&)>& then) {
     follow(new AccountVoices(m_inputs.interpreter, m_program.script(), this),
            [this, then](AccountVoices& voices) {
-               if (!voices.outcome().isDone())
+               m_accountUnread = !voices.outcome().isDone();
+               if (m_accountUnread)
                    m_host.warn(tr("The account's own voices could not be read: %1")
                                    .arg(voices.outcome().reason));
                then(voices.rows());
@@ -137,7 +159,7 @@ void CliSession::listVoices() {
     }
     askAccount([this](const QStringList& rows) {
         m_host.print(rows.join(QLatin1Char('\n')));
-        end(Done);
+        end(m_accountUnread ? Failed : Done);
     });
 }
 
@@ -148,9 +170,11 @@ void CliSession::findVoice(const std::function<void()>& then) {
             speakerVoices(then);
             return;
         }
-        m_host.warn(tr("Unknown voice: %1. voxsplice-cli --list-voices lists them.").arg(m_voice) +
-                    QStringLiteral("\n\n") + cliUsage());
-        end(WrongArguments);
+        // Not among the account's voices only when they could be read (a refused key fails).
+        if (!m_accountUnread)
+            m_host.warn(
+                tr("Unknown voice: %1. voxsplice-cli --list-voices lists them.").arg(m_voice));
+        end(m_accountUnread ? Failed : WrongArguments);
     };
     const QString row = findVoiceRow(voiceRows(), m_voice);
     if (!row.isEmpty() || !hasAccount())
@@ -169,9 +193,10 @@ void CliSession::speakerVoices(const std::function<void()>& then) {
             }
             const QString row = findVoiceRow(rows, it.value());
             if (row.isEmpty()) {
-                m_host.warn(tr("Unknown voice: %1. voxsplice-cli --list-voices lists them.")
-                                .arg(it.value()));
-                end(WrongArguments);
+                if (!m_accountUnread)
+                    m_host.warn(tr("Unknown voice: %1. voxsplice-cli --list-voices lists them.")
+                                    .arg(it.value()));
+                end(m_accountUnread ? Failed : WrongArguments);
                 return;
             }
             m_inputs.speakerVoices.insert(it.key(), voiceIdFromRow(row));

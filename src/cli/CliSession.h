@@ -49,6 +49,8 @@ private:
     // Runs `job`; `then` gets it once it ended, unless it was stopped.
     template <typename J, typename Then> void follow(J* job, Then then);
     bool hasAccount() const;
+    // Why a video or the output folder cannot be used; empty when they can.
+    QString unusablePaths() const;
     QList<RunInputs> videos() const;
 
     CliOptions m_options;
@@ -61,4 +63,5 @@ private:
     bool m_stopped = false;
     int m_interrupts = 0;
     bool m_ended = false;
+    bool m_accountUnread = false; // the account's voices were asked for and could not be read
 };

@@ -4,19 +4,30 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace {
 
-constexpr int kBarCells = 24;
-constexpr qsizetype kLineWidth = 79; // a terminal of 80 columns would wrap a longer one
+constexpr qsizetype kBarCells = 24;
+constexpr qsizetype kFewestBarCells = 6; // fewer say nothing: the percentage alone is shown
+constexpr int kDefaultColumns = 80;
+// The time left is told once the stage has run this long and done this much of its work.
+constexpr qint64 kTimeLeftAfterMs = 3000;
+constexpr double kTimeLeftAfterPart = 0.02;
 
 } // namespace
 
-ConsoleHost::ConsoleHost(QIODevice& out, QIODevice& err, QIODevice* bar, bool yes)
+ConsoleHost::ConsoleHost(QIODevice& out, QIODevice& err, QIODevice* bar, bool yes, int columns)
     : m_out(out)
     , m_err(err)
     , m_bar(bar)
-    , m_yes(yes) {}
+    , m_yes(yes)
+    // A line as wide as the terminal would wrap where the cursor stops at its end.
+    , m_lineWidth((columns > 1 ? columns : kDefaultColumns) - 1) {
+    const auto started = std::make_shared<QElapsedTimer>();
+    started->start();
+    m_clock = [started] { return started->elapsed(); };
+}
 
 void ConsoleHost::write(QIODevice& to, const QString& text) {
     // The tools end their lines either way.
@@ -60,6 +71,7 @@ void ConsoleHost::log(Log which, const QString& message) {
 void ConsoleHost::showStage(const QString& stage) {
     m_stage = stage;
     m_toolOutput.clear();
+    m_stageStart = m_clock();
 }
 
 void ConsoleHost::setVideo(const QString& name) {
@@ -79,18 +91,40 @@ void ConsoleHost::showProgress(double fraction, const QString& detail) {
     if (!m_bar)
         return;
     const double part = std::clamp(fraction, 0.0, 1.0);
-    const int filled = int(std::lround(part * kBarCells));
-    QString line = (m_video.isEmpty() ? QString() : m_video + QStringLiteral(": ")) +
-                   QStringLiteral("%1 [%2%3] %4 %")
-                       .arg(m_stage, QString(filled, QLatin1Char('#')),
-                            QString(kBarCells - filled, QLatin1Char('.')))
-                       .arg(int(part * 100), 3);
-    if (!detail.isEmpty())
-        line += QStringLiteral("  ") + detail;
-    line.truncate(kLineWidth);
+    const QString head = (m_video.isEmpty() ? QString() : m_video + QStringLiteral(": ")) + m_stage;
+    QString tail = QStringLiteral(" %1 %").arg(int(part * 100), 3);
+    for (const QString& more : {detail, timeLeft(part)}) {
+        if (!more.isEmpty())
+            tail += QStringLiteral("  ") + more;
+    }
+    // The bar takes the room the words leave, up to its full length; the words come first.
+    const qsizetype cells = std::min(kBarCells, m_lineWidth - head.size() - tail.size() - 3);
+    QString line = head;
+    if (cells >= kFewestBarCells) {
+        const auto filled = qsizetype(std::lround(part * double(cells)));
+        line += QStringLiteral(" [") + QString(filled, QLatin1Char('#')) +
+                QString(cells - filled, QLatin1Char('.')) + QLatin1Char(']');
+    }
+    line += tail;
+    line.truncate(m_lineWidth);
     // Blanks cover what is left of a longer line before.
     m_bar->write((QLatin1Char('\r') + line.leftJustified(m_barWidth)).toUtf8());
     m_barWidth = line.size();
+}
+
+QString ConsoleHost::timeLeft(double part) const {
+    const qint64 ran = m_clock() - m_stageStart;
+    if (ran < kTimeLeftAfterMs || part < kTimeLeftAfterPart || part >= 1)
+        return {};
+    const auto seconds = qint64(std::ceil(double(ran) * (1 - part) / part / 1000));
+    const QString time =
+        seconds >= 3600
+            ? QStringLiteral("%1:%2:%3")
+                  .arg(seconds / 3600)
+                  .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+                  .arg(seconds % 60, 2, 10, QLatin1Char('0'))
+            : QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    return tr("%1 left").arg(time);
 }
 
 void ConsoleHost::clearBar() {

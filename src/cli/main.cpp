@@ -33,11 +33,15 @@ int main(int argc, char* argv[]) {
 
     const ParsedCommandLine parsed = parseCommandLine(app.arguments().mid(1));
     if (!parsed.error.isEmpty()) {
-        err.write(("voxsplice-cli: " + parsed.error + "\n\n" + cliUsage()).toUtf8());
+        err.write(wrongArgumentsLine(parsed.error).toUtf8());
         return CliSession::WrongArguments;
     }
     if (parsed.options.action == CliOptions::Action::Help) {
         out.write(cliUsage().toUtf8());
+        return CliSession::Done;
+    }
+    if (parsed.options.action == CliOptions::Action::Version) {
+        out.write("voxsplice-cli " VOXSPLICE_VERSION "\n");
         return CliSession::Done;
     }
     // A key stored by the window reaches the scripts, as it does in the window.
@@ -45,8 +49,9 @@ int main(int argc, char* argv[]) {
     if (parsed.options.offline)
         qputenv("VOXSPLICE_OFFLINE_VOICE", "1");
 
-    QFile* bar = isTerminal(stderr) ? &err : isTerminal(stdout) ? &out : nullptr;
-    ConsoleHost host(out, err, bar, parsed.options.yes);
+    std::FILE* terminal = isTerminal(stderr) ? stderr : isTerminal(stdout) ? stdout : nullptr;
+    QFile* bar = terminal == stderr ? &err : terminal == stdout ? &out : nullptr;
+    ConsoleHost host(out, err, bar, parsed.options.yes, terminal ? terminalColumns(terminal) : 0);
     const auto store = openUserSettings();
     tellScriptsAbout(program);
     CliSession session(parsed.options, UserSettings(*store), host, program);

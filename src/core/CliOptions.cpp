@@ -133,6 +133,9 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments) {
         } else if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
             o.action = Action::Help;
             return parsed;
+        } else if (argument == QLatin1String("--version")) {
+            o.action = Action::Version;
+            return parsed;
         } else if (argument == QLatin1String("--estimate") ||
                    argument == QLatin1String("--list-voices") ||
                    argument == QLatin1String("--list-speakers")) {
@@ -205,6 +208,7 @@ QString cliUsage() {
         "  --list-speakers       print the speakers of a video: number, speaking time, turns\n"
         "                        and first words (found once, then from the cache)\n"
         "  -h, --help            print this text\n"
+        "  --version             print the version\n"
         "\n"
         "What is not given here comes from the window's remembered settings (voice, its\n"
         "settings, pieces at once, keep background and where it is split off, piece length,\n"
@@ -212,9 +216,16 @@ QString cliUsage() {
         "from where the window stored it. Before a run that costs credits, one line says what\n"
         "all the videos cost.\n"
         "\n"
-        "Exit status: 0 when every video is done, 1 when one failed or the run was stopped\n"
-        "(Ctrl+C), 2 for wrong arguments, a working folder in use by another run, or one that\n"
-        "holds no run of the video to redo a piece of.\n");
+        "Exit status: 0 when every video is done, 1 when one failed, the run was stopped\n"
+        "(Ctrl+C) or the voice service refused the key, 2 for wrong arguments, a video that is\n"
+        "not there, an --out folder that cannot be made, a working folder in use by another\n"
+        "run, or one that holds no run of the video to redo a piece of.\n");
+}
+
+QString wrongArgumentsLine(const QString& error) {
+    return QStringLiteral("voxsplice-cli: ") +
+           QCoreApplication::translate("CliOptions", "%1; see --help").arg(error) +
+           QLatin1Char('\n');
 }
 
 QString findVoiceRow(const QStringList& rows, const QString& nameOrId) {

@@ -9,7 +9,7 @@
 // What the command line of voxsplice-cli asks for. What it leaves out comes from the window's
 // remembered settings.
 struct CliOptions {
-    enum class Action { Run, Estimate, ListVoices, ListSpeakers, Redo, Help };
+    enum class Action { Run, Estimate, ListVoices, ListSpeakers, Redo, Help, Version };
     Action action = Action::Run;
     QString outputFolder;               // --out
     QString voice;                      // --voice: a name or an id; empty for the remembered one
@@ -37,8 +37,10 @@ struct ParsedCommandLine {
 // after '=' ("--out=DIR"); "--" ends the options.
 ParsedCommandLine parseCommandLine(const QStringList& arguments);
 
-// What --help prints, and wrong arguments get on standard error.
+// What --help prints.
 QString cliUsage();
+// The one line wrong arguments get on standard error: the program, what is wrong, where to look.
+QString wrongArgumentsLine(const QString& error);
 
 // The row ("Name, id") of `rows` whose voice is `nameOrId`: its name in any case (one of the
 // account's voices also without its " (category)"), or its id. Empty when there is none.

@@ -47,7 +47,8 @@ void BackgroundPlan::decide(ScriptRun& check) {
     const QString install = tr("the separator on this machine needs python3-torchaudio (sudo apt "
                                "install python3-torchaudio)");
     const QString key = tr("the voice service's isolator needs the API key (Tools > Set "
-                           "elevenlabs_api_key env var)");
+                           "elevenlabs_api_key env var, or for voxsplice-cli the environment "
+                           "variable elevenlabs_api_key)");
     if (m_mode == QLatin1String("local") && !local) {
         finish(JobOutcome::failed(
             tr("Keep background cannot run here: %1. Or choose the service, or untick Keep "

@@ -70,7 +70,8 @@ void FullAutoRun::begin() {
     }
     if (!offlineVoice() && qEnvironmentVariable(kApiKeyVariable).trimmed().isEmpty()) {
         refuse(tr("A run with the voice service needs an ElevenLabs API key: set it with Tools > "
-                  "Set elevenlabs_api_key env var."));
+                  "Set elevenlabs_api_key env var, or (for voxsplice-cli) in the environment "
+                  "variable elevenlabs_api_key."));
         return;
     }
     // An input ffmpeg cannot read, or one without audio, is named before anything runs; so is a

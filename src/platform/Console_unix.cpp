@@ -5,8 +5,11 @@
 #include <QCoreApplication>
 #include <QSocketNotifier>
 
+#include <algorithm>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -23,6 +26,15 @@ void wake(int) {
 
 bool isTerminal(std::FILE* stream) {
     return ::isatty(::fileno(stream)) == 1;
+}
+
+int terminalColumns(std::FILE* stream) {
+    winsize size{};
+    if (::ioctl(::fileno(stream), TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+        return size.ws_col;
+    // Where the terminal does not say, the shell may.
+    const char* columns = std::getenv("COLUMNS");
+    return columns ? std::max(0, std::atoi(columns)) : 0;
 }
 
 void onInterrupt(std::function<void()> handler) {

@@ -25,6 +25,10 @@ bool isTerminal(std::FILE* stream) {
     return _isatty(_fileno(stream)) != 0;
 }
 
+int terminalColumns(std::FILE* stream) {
+    return win32::consoleColumns(stream == stderr);
+}
+
 void onInterrupt(std::function<void()> handler) {
     g_handler = std::move(handler);
     if (const std::uint32_t code = win32::onConsoleInterrupt(postInterrupt))

@@ -24,7 +24,7 @@ from voxconvert.messages import Failure  # noqa: E402
 FFMPEG = os.environ.get("VOXSPLICE_FFMPEG") or shutil.which("ffmpeg")
 KEY = "sk-TOKEN-OKAY-7f3a9c"
 VOICE = "21m00Tcm4TlvDq8ikWAM"
-SET_KEY = "set it with Tools > Set elevenlabs_api_key env var"
+SET_KEY = "set it with Tools > Set elevenlabs_api_key env var, or (for voxsplice-cli)"
 FRAME = 1024 / 44100
 FORMAT = ("alac", 44100, "stereo")
 MAY_BE_CHARGED = "may have converted it and charged for it"

@@ -318,6 +318,14 @@ std::uint32_t onConsoleInterrupt(void (*handler)()) {
     return addEventHandler();
 }
 
+int consoleColumns(bool standardError) {
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (!GetConsoleScreenBufferInfo(
+            GetStdHandle(standardError ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE), &info))
+        return 0;
+    return info.srWindow.Right - info.srWindow.Left + 1;
+}
+
 unsigned long treeCreationFlags(unsigned long flags) {
     flags |= CREATE_NEW_PROCESS_GROUP | CREATE_SUSPENDED;
     // On this program's console, with a window or without one (where QProcess would give the

@@ -73,6 +73,9 @@ std::uint32_t announceEnvironmentChange();
 // place of the default, which ends the program. It runs on a thread the system starts for the
 // event. The other events (the console closes, the user logs off) keep their default.
 std::uint32_t onConsoleInterrupt(void (*handler)());
+// The width of the console window that standard error (else standard output) writes to; 0 when
+// it writes to none.
+int consoleColumns(bool standardError);
 
 // --- Process trees (job objects)
 //

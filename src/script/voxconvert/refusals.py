@@ -14,7 +14,8 @@ import time
 
 from .messages import shorten
 
-SET_KEY_HINT = "set it with Tools > Set elevenlabs_api_key env var"
+SET_KEY_HINT = ("set it with Tools > Set elevenlabs_api_key env var, or (for voxsplice-cli) in the "
+                "environment variable elevenlabs_api_key")
 
 # Known strings, in either field, and the kind of refusal each means.
 KINDS = {
