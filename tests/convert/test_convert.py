@@ -18,7 +18,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 SCRIPT = os.path.join(os.path.dirname(os.path.dirname(HERE)), "src", "script")
 sys.path[:0] = [HERE, SCRIPT]
 from standin_service import PERMISSIONS, StandinService  # noqa: E402
-from voxconvert import audio, cache, cli, refusals, service  # noqa: E402
+from voxconvert import audio, cache, claims, cli, refusals, service  # noqa: E402
 from voxconvert.messages import Failure  # noqa: E402
 
 FFMPEG = os.environ.get("VOXSPLICE_FFMPEG") or shutil.which("ffmpeg")
@@ -405,7 +405,8 @@ class ServiceTest(ConvertCase):
         self.assertEqual(len({named(), named(style=1), named(style=1, denoise=False),
                               named("TX3LPaxmHKxFdv7VOQHJ")}), 4)
         # A small cache lets the piece used least recently go; a leftover of a writer long gone
-        # is swept, one a live writer may hold stays and counts.
+        # is swept, one a live writer may hold stays and counts. The piece just kept stays
+        # while its run holds its key, even over the limit.
         for voice, leftovers in ((VOICE, {}), ("TX3LPaxmHKxFdv7VOQHJ", {"live": 0, "gone": 1})):
             for name, old in leftovers.items():
                 with open(os.path.join(os.path.dirname(entry), name + ".part"), "wb") as handle:
@@ -415,8 +416,8 @@ class ServiceTest(ConvertCase):
                              VOXSPLICE_CACHE_LIMIT_MB=0.06)
             kept = [name for _, _, names in os.walk(self.cache) for name in names
                     if not name.endswith(".index")]
-            self.assertEqual([name.rpartition(".")[2] for name in kept],
-                             ["part" if leftovers else "mp4"])
+            self.assertEqual(sorted(name.rpartition(".")[2] for name in kept),
+                             ["mp4"] + ["part"] * bool(leftovers))
         # Other audio of the same size and time, in the same file or a new one, is other
         # packets: decoded. The same packets again are not (in a file long enough to be listed
         # first).
@@ -438,6 +439,58 @@ class ServiceTest(ConvertCase):
         self.assertEqual(os.listdir(os.path.join(self.cache, "ff")), [])
         with self.assertRaisesRegex(Failure, "hung .ffmpeg did not finish within 0 s"):
             audio.run(["sleep", "60"], "hung", limit=0.2)
+
+    def test_runs_at_once_pay_once(self):
+        """Two runs that meet the same audio at once: the second waits for the first's answer
+        and takes it from the cache. Where the first dies holding the key, the second takes it
+        over and pays itself."""
+        self.service.set(hold_answers=True)
+
+        def start(output):
+            command, env = self.command([media["a"], output, VOICE])
+            child = subprocess.Popen(command, env=env, stdin=subprocess.DEVNULL, text=True,
+                                     stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                     start_new_session=True)
+            self.addCleanup(subprocess.run, ["kill", "-KILL", "--", "-%d" % child.pid],
+                            stderr=subprocess.DEVNULL)
+            return child
+
+        def waits(child):  # it says so once it found the key held
+            return any("Another run is sending the same audio" in line
+                       for line in iter(child.stderr.readline, ""))
+
+        for first_dies in (False, True):
+            with self.subTest(first_dies=first_dies):
+                self.service.clear()
+                self.fresh_cache()
+                outputs = [os.path.join(self.out_dir, "%s%d.mp4" % (first_dies, n))
+                           for n in (1, 2)]
+                first = start(outputs[0])
+                self.assertTrue(wait_for(lambda: self.service.held), "no request came")
+                second = start(outputs[1])
+                self.assertTrue(waits(second))
+                if first_dies:
+                    os.killpg(first.pid, signal.SIGKILL)
+                    self.service.set(hold_answers=False)
+                self.service.release()
+                out, err = second.communicate(timeout=60)
+                done = self.assert_converted(subprocess.CompletedProcess(
+                    second.args, second.returncode, out, err), media["a"], outputs[1])
+                self.assertEqual((done["reused"], len(self.service.requests)),
+                                 (not first_dies, 1 + first_dies))
+                first.communicate(timeout=60)
+                self.assertEqual(first.returncode, -signal.SIGKILL if first_dies else 0)
+                self.assertEqual([name for _, _, names in os.walk(self.cache) for name in names
+                                  if name.endswith((claims.SUFFIX, ".stale"))], [])
+        # Trimming keeps an entry whose key a live run holds, and lets it go once let go.
+        kept = cache.Cache(self.cache, limit_mb=0)
+        [entry] = [os.path.join(folder, name) for folder, _, names in os.walk(self.cache)
+                   for name in names if name.endswith(".mp4")]
+        with claims.claimed(entry):
+            kept.trim()
+            self.assertTrue(os.path.exists(entry))
+        kept.trim()
+        self.assertFalse(os.path.exists(entry))
 
     def test_estimate_voices_and_previews(self):
         self.assert_converted(self.run_convert(), media["a"])

@@ -104,15 +104,16 @@ def split_by_isolator(ffmpeg, remote, kept, piece, digest, samples, temps):
     kept, so that the same audio is isolated (and paid for) once."""
     name = cache.key("isolated", digest)
     isolated = temps.new(".isolated.mp4")
-    if not kept.fetch(name, isolated):
-        answer = temps.new(".isolated.mp3")
-        with open(answer, "wb") as sink:
-            remote.isolate(piece, sink)
-        audio.encode_piece(ffmpeg, answer, isolated, samples + int(LAG_SEARCH_SECONDS *
-                                                                   audio.SAMPLE_RATE),
-                           "", "the voice isolator answered with audio ffmpeg cannot read")
-        if kept.store(name, isolated):
-            remote.unkept = False
+    with kept.claimed(name):  # another run isolating the same audio: its answer is this one's
+        if not kept.fetch(name, isolated):
+            answer = temps.new(".isolated.mp3")
+            with open(answer, "wb") as sink:
+                remote.isolate(piece, sink)
+            audio.encode_piece(ffmpeg, answer, isolated, samples + int(LAG_SEARCH_SECONDS *
+                                                                       audio.SAMPLE_RATE),
+                               "", "the voice isolator answered with audio ffmpeg cannot read")
+            if kept.store(name, isolated):
+                remote.unkept = False
     lag, gain = alignment(ffmpeg, piece, isolated)
     voice, background = temps.new(".voice.mp4"), temps.new(".background.mp4")
     audio.encode_piece(ffmpeg, isolated, voice, samples, shift_filter(lag),

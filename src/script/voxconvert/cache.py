@@ -24,6 +24,8 @@ import sys
 import tempfile
 import time
 
+from . import claims
+
 # Raised when what a kept piece holds changes for the same inputs.
 FORMAT_VERSION = 1
 DEFAULT_LIMIT_MB = 2048
@@ -108,6 +110,11 @@ class Cache:
                 os.utime(path)  # used now: it goes last
         return whole
 
+    def claimed(self, name, suffix=".mp4", waiting=None):
+        """Holds the key `name` while its result is made and kept (see claims): a run that
+        needs it meanwhile waits, then takes the result from here."""
+        return claims.claimed(self.path(name, suffix), waiting)
+
     def store(self, name, source, suffix=".mp4"):
         """Keeps a copy of `source`; a cache that cannot be written is no reason to fail.
         True when it is kept."""
@@ -181,13 +188,19 @@ class Cache:
     def trim(self):
         """Sweeps temporaries left by writers that died, then removes the results used least
         recently until the cache is within its limit. Every file counts toward the limit; only
-        what this cache wrote is removed, and never a temporary a live writer may hold."""
+        what this cache wrote is removed, and never a temporary a live writer may hold, nor an
+        entry whose key a live run holds (it is about to be taken or written)."""
         files, now = sorted(self.files()), time.time()
         total = sum(size for _, size, _ in files)
+        claimed = {path[:-len(claims.SUFFIX)] for _, _, path in files
+                   if path.endswith(claims.SUFFIX)}
         for used, size, path in files:
             ours = OURS.match(os.path.relpath(path, self.folder))
-            temporary = path.endswith(".part")
+            # Locks live as long as their claims; one untouched for an hour has no holder.
+            temporary = path.endswith((".part", claims.SUFFIX, ".stale"))
             if not ours or temporary and now - used < STALE_SECONDS:
+                continue
+            if path in claimed and claims.held(path):
                 continue
             if total <= self.limit and not temporary:
                 continue

@@ -21,6 +21,7 @@ What the window reads comes as JSON objects on standard output (see protocol.py)
 People's words go to standard error.
 """
 
+import contextlib
 import json
 import os
 import sys
@@ -121,7 +122,7 @@ def convert(argv, wait_for_go=False):
     # its piece (and tells the cache's index, for a later run with the service).
     samples, digest = (audio.decode if offline else audio.measure)(ffmpeg, input_path, kept)
     seconds = samples / audio.SAMPLE_RATE
-    with TempFiles(output_path) as temps:
+    with TempFiles(output_path) as temps, contextlib.ExitStack() as claim:
         piece = temps.new(".part")
         if seconds < SHORTEST_SPEECH_SECONDS:
             # A sliver at the end of a split holds no speech; the service would refuse it or
@@ -131,6 +132,9 @@ def convert(argv, wait_for_go=False):
             return deliver(temps, piece, output_path, seconds, "OK: wrote %s (%.2f s of silence)"
                            % (output_path, seconds))
         name = result_key(digest, voice_id, mode, settings)
+        if not offline and not new_take_wanted():
+            # Another run converting the same audio now: its answer, once kept, is this one's.
+            claim.enter_context(kept.claimed(name, waiting=lambda: waiting_for(input_path)))
         if not offline and not new_take_wanted() and kept.fetch(name, piece):
             return deliver(temps, piece, output_path, seconds, "OK: reused %s from the cache "
                            "(%.1f s; nothing sent, no credits)" % (output_path, seconds),
@@ -179,6 +183,11 @@ def convert(argv, wait_for_go=False):
         deliver(temps, piece, output_path, seconds, "OK: wrote %s (%.1f s%s)" % (
             output_path, seconds, ", about %d credits" % credits if credits else ""),
             credits=credits)
+
+
+def waiting_for(what):
+    say("Another run is sending the same audio as %s: waiting to take its answer from the "
+        "cache" % what)
 
 
 def answered(remote):
@@ -257,7 +266,8 @@ def find_speakers(argv):
     samples, digest = audio.measure(ffmpeg, input_path, kept)
     seconds = samples / audio.SAMPLE_RATE
     name = speakers_key(digest, count)
-    with TempFiles(output_path) as temps:
+    with TempFiles(output_path) as temps, kept.claimed(name, ".json",
+                                                       lambda: waiting_for(input_path)):
         answer = temps.new(".part")
         if kept.fetch(name, answer, ".json"):
             found = speakers_in(answer)
