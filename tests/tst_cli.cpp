@@ -88,7 +88,7 @@ private slots:
         m_env["de"].insert("LANGUAGE", "de");
         m_env["key"].insert("elevenlabs_api_key", kKey);
         m_env["key"].insert("ELEVENLABS_API_BASE", m_service->url);
-        m_env["refused"] = m_env["key"];
+        m_env["busy"] = m_env["refused"] = m_env["key"];
         m_env["refused"].insert("elevenlabs_api_key", "not-the-key");
         // A user whose remembered voice is one of the account's.
         QSettings account(path("account/voxsplice/voxsplice.conf"), QSettings::IniFormat);
@@ -217,6 +217,9 @@ private slots:
                QString("the account has 10 left"));
         addRow("credits not enough, all the same", QStringList{"--yes"} + run, QString("key"), 1,
                QString("a.mp4: Yes: --yes was given."));
+        // The account's limit of requests at once hit all the run long: run it again later.
+        addRow("the service busy throughout", QStringList{"--yes", "--voice", "Mimi"} + run,
+               QString("busy"), 75, QString("0 of 1 videos done; failed: a.mp4"));
     }
     void statuses() {
         QFETCH(QStringList, arguments);
@@ -231,6 +234,13 @@ private slots:
         QVERIFY(lock.open(QIODevice::ReadWrite) &&
                 lock.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
                                  QFileDevice::FileModificationTime));
+        if (env == "busy")
+            m_service->post("set", QJsonObject{{"concurrency", 0}, {"busy_retry_after", 0}});
+        const auto idle = qScopeGuard([this, &env] {
+            if (env == "busy")
+                m_service->post("set", QJsonObject{{"concurrency", QJsonValue::Null},
+                                                   {"busy_retry_after", QJsonValue::Null}});
+        });
         const Ended cli = ended(start(arguments, env));
         QVERIFY2(cli.status == status, qPrintable(cli.out + cli.err));
         QVERIFY2((status == 0 ? cli.out : cli.err).contains(said), qPrintable(cli.out + cli.err));

@@ -150,6 +150,10 @@ Jetzt herunterladen?</translation>
         <translation>--estimate, --list-voices und --list-speakers stehen allein</translation>
     </message>
     <message>
+        <source>%1; see --help</source>
+        <translation>%1; siehe --help</translation>
+    </message>
+    <message>
         <source>Usage: voxsplice-cli --out DIR [options] VIDEO...
        voxsplice-cli --estimate [options] VIDEO...
        voxsplice-cli --list-voices
@@ -201,7 +205,9 @@ all the videos cost.
 Exit status: 0 when every video is done, 1 when one failed, the run was stopped
 (Ctrl+C) or the voice service refused the key, 2 for wrong arguments, a video that is
 not there, an --out folder that cannot be made, a working folder in use by another
-run, or one that holds no run of the video to redo a piece of.
+run, or one that holds no run of the video to redo a piece of; 75 when every video
+that failed met the account&apos;s limit of requests at once all the run long (run it
+again later).
 </source>
         <extracomment>The option names, DIR, VIDEO, NAME_OR_ID and N stay as they are; the descriptions of the options begin in the 23rd column.</extracomment>
         <translation>Aufruf: voxsplice-cli --out DIR [Optionen] VIDEO...
@@ -260,12 +266,10 @@ Exit-Status: 0, wenn jedes Video fertig ist, 1, wenn eines fehlgeschlagen ist, d
 angehalten wurde (Strg+C) oder der Stimmdienst den Schlüssel abgelehnt hat, 2 bei
 falschen Argumenten, einem Video, das es nicht gibt, einem --out-Ordner, der nicht
 angelegt werden kann, wenn ein anderer Lauf den Arbeitsordner verwendet oder wenn er
-keinen Lauf des Videos enthält, dessen Stück neu umgewandelt werden soll.
+keinen Lauf des Videos enthält, dessen Stück neu umgewandelt werden soll; 75, wenn
+jedes fehlgeschlagene Video den ganzen Lauf über an die Grenze des Kontos für
+gleichzeitige Anfragen stieß (später erneut ausführen).
 </translation>
-    </message>
-    <message>
-        <source>%1; see --help</source>
-        <translation>%1; siehe --help</translation>
     </message>
 </context>
 <context>

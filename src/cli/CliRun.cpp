@@ -26,7 +26,7 @@ void CliRun::next() {
                                      .arg(m_videos.size())
                                      .arg(m_failed.join(QStringLiteral(", ")));
             m_host.warn(line);
-            finish(JobOutcome::failed(line));
+            finish(JobOutcome::failed(line, m_failedForNow == m_failed.size()));
         }
         return;
     }
@@ -55,6 +55,7 @@ void CliRun::ended(const JobOutcome& outcome, const QString& output) {
     } else {
         m_host.videoFailed(outcome.reason);
         m_failed.append(QFileInfo(m_videos.at(m_index).input).fileName());
+        m_failedForNow += outcome.forNow;
     }
     next();
 }

@@ -31,5 +31,6 @@ private:
     QList<RunInputs> m_videos;
     int m_index = -1;
     QStringList m_failed;
-    QStringList m_outputs; // of the videos done so far
+    qsizetype m_failedForNow = 0; // of them, those that may do better later
+    QStringList m_outputs;        // of the videos done so far
 };

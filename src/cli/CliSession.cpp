@@ -282,7 +282,9 @@ void CliSession::estimate() {
 
 void CliSession::run() {
     follow(new CliRun(m_host, m_program.withRoot(m_folder.path()), videos(), this),
-           [this](CliRun& run) { end(run.outcome().isDone() ? Done : Failed); });
+           [this](CliRun& run) {
+               end(run.outcome().isDone() ? Done : run.outcome().forNow ? TryLater : Failed);
+           });
 }
 
 // One piece of the run kept in --work converted again, then the video made again. A folder

@@ -21,7 +21,9 @@ class UserSettings;
 class CliSession : public QObject {
     Q_OBJECT
 public:
-    enum Status { Done = 0, Failed = 1, WrongArguments = 2 };
+    // TryLater (EX_TEMPFAIL): every video that failed did so because the account's limit of
+    // requests at once stayed hit; a scheduler may run the same command again later.
+    enum Status { Done = 0, Failed = 1, WrongArguments = 2, TryLater = 75 };
 
     // `program`: where the program's files are (ffmpeg, the scripts); its runs work elsewhere.
     CliSession(const CliOptions& options, const UserSettings& settings, ConsoleHost& host,

@@ -219,7 +219,9 @@ QString cliUsage() {
         "Exit status: 0 when every video is done, 1 when one failed, the run was stopped\n"
         "(Ctrl+C) or the voice service refused the key, 2 for wrong arguments, a video that is\n"
         "not there, an --out folder that cannot be made, a working folder in use by another\n"
-        "run, or one that holds no run of the video to redo a piece of.\n");
+        "run, or one that holds no run of the video to redo a piece of; 75 when every video\n"
+        "that failed met the account's limit of requests at once all the run long (run it\n"
+        "again later).\n");
 }
 
 QString wrongArgumentsLine(const QString& error) {

@@ -347,6 +347,7 @@ void ConvertStep::pieceEnded(int piece, ScriptRun& run) {
 }
 
 void ConvertStep::failed(int piece, const QString& text) {
+    ++m_failedPieces;
     setState(piece, RecordedPiece::State::Failed, text.trimmed().section(QLatin1Char('\n'), -1));
     if (!m_reported) // the first failure is the one to read
         host().setToolOutput(text);
@@ -368,6 +369,7 @@ void ConvertStep::busy(int piece, const ScriptMessage& said, const QString& text
         return;
     }
     if (++m_busyWaits > kBusyWaitsAtMost) {
+        ++m_busyFailed;
         m_schedule->resume();
         m_schedule->failed(piece);
         failed(piece, text);
@@ -407,7 +409,9 @@ void ConvertStep::wrapUp() {
         host().log(StepHost::Log::Conversion, tr("Stopped"));
         finish(JobOutcome::stopped());
     } else if (m_schedule && m_schedule->hasFailed()) {
-        fail(tr("a piece could not be converted"));
+        // Only where every failed piece met the account's limit may a later run do better.
+        finish(JobOutcome::failed(tr("a piece could not be converted"),
+                                  m_busyFailed == m_failedPieces));
     } else {
         host().log(StepHost::Log::Conversion, tr("Complete!"));
         host().playSound(work().completeSound());

@@ -198,7 +198,8 @@ void FullAutoRun::nextStage() {
             const QString reason = outcome.reason.section(QLatin1Char('\n'), 0, 0);
             host().log(StepHost::Log::Auto,
                        tr("%1 failed: %2; the run stops here").arg(line, reason));
-            finish(JobOutcome::failed(line + QStringLiteral(": ") + outcome.reason));
+            finish(
+                JobOutcome::failed(line + QStringLiteral(": ") + outcome.reason, outcome.forNow));
         } else {
             if (auto* last = qobject_cast<ReintegrateStep*>(&ended))
                 m_output = last->output();

@@ -90,6 +90,8 @@ private:
     QSet<int> m_announced; // a piece sent again is not announced again
     QSet<int> m_cancelled;
     int m_busyWaits = 0;
+    int m_failedPieces = 0;
+    int m_busyFailed = 0;    // of them, given up on as the account's limit stayed hit
     bool m_reported = false; // the first failure is the one the output box shows
     QTimer* m_wait = nullptr;
 };

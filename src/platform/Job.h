@@ -10,10 +10,13 @@
 struct JobOutcome {
     enum class Kind { Done, Failed, Stopped };
     Kind kind = Kind::Done;
-    QString reason; // why it failed, in a sentence; empty otherwise
+    QString reason;      // why it failed, in a sentence; empty otherwise
+    bool forNow = false; // failed for now only: the same may work later (the service was busy)
 
     static JobOutcome done() { return {}; }
-    static JobOutcome failed(const QString& reason) { return {Kind::Failed, reason}; }
+    static JobOutcome failed(const QString& reason, bool forNow = false) {
+        return {Kind::Failed, reason, forNow};
+    }
     static JobOutcome stopped() { return {Kind::Stopped, {}}; }
     bool isDone() const { return kind == Kind::Done; }
     bool isStopped() const { return kind == Kind::Stopped; }

@@ -285,7 +285,8 @@ class Handler(BaseHTTPRequestHandler):
         with service.lock:
             if service.in_flight >= service.concurrency_limit:
                 service.refused_at_once.set()
-            check(service.in_flight < service.concurrency_limit, "concurrent_limit_exceeded")
+            check(service.in_flight < service.concurrency_limit, "concurrent_limit_exceeded",
+                  retry_after=service.busy_retry_after)
             service.in_flight += 1
             service.peak_in_flight = max(service.peak_in_flight, service.in_flight)
         try:
@@ -513,10 +514,11 @@ class StandinService(ThreadingHTTPServer):
     KNOBS = {"key": "standin-key", "plan": "creator", "latency": 0.0, "concurrency": None,
              "credits": None, "credits_used": 0, "permissions": PERMISSIONS, "length_error": 0.0,
              "shape": "new", "voices": ACCOUNT_VOICES, "hold": False, "hold_answers": False,
-             "pitched": True}
+             "pitched": True, "busy_retry_after": None}
     # concurrency, credits: None: the plan's; hold: no answer until a request was refused as one
     # too many at once; hold_answers: see release(); pitched: the new voice a semitone up (else
-    # the speech comes back as it went, to the sample where it was)
+    # the speech comes back as it went, to the sample where it was); busy_retry_after: the
+    # Retry-After (seconds) of a refusal as one too many at once, None for none
     requests = property(lambda self: list(self.entries))  # the ledger
     url = property(lambda self: "http://127.0.0.1:%d" % self.server_address[1])
 
