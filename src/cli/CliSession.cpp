@@ -170,17 +170,21 @@ void CliSession::findVoice(const std::function<void()>& then) {
             speakerVoices(then);
             return;
         }
-        // Not among the account's voices only when they could be read (a refused key fails).
-        if (!m_accountUnread)
-            m_host.warn(
-                tr("Unknown voice: %1. voxsplice-cli --list-voices lists them.").arg(m_voice));
-        end(m_accountUnread ? Failed : WrongArguments);
+        unknownVoice(m_voice);
     };
     const QString row = findVoiceRow(voiceRows(), m_voice);
     if (!row.isEmpty() || !hasAccount())
         found(row);
     else // perhaps one of the account's own
         askAccount([this, found](const QStringList& rows) { found(findVoiceRow(rows, m_voice)); });
+}
+
+// A voice found nowhere is a wrong argument, unless the account's voices could not be read
+// (a refused key): that failure was said already.
+void CliSession::unknownVoice(const QString& voice) {
+    if (!m_accountUnread)
+        m_host.warn(tr("Unknown voice: %1. voxsplice-cli --list-voices lists them.").arg(voice));
+    end(m_accountUnread ? Failed : WrongArguments);
 }
 
 // The voices of --voice-for, as ids: among the fixed ones, else the account's own.
@@ -193,10 +197,7 @@ void CliSession::speakerVoices(const std::function<void()>& then) {
             }
             const QString row = findVoiceRow(rows, it.value());
             if (row.isEmpty()) {
-                if (!m_accountUnread)
-                    m_host.warn(tr("Unknown voice: %1. voxsplice-cli --list-voices lists them.")
-                                    .arg(it.value()));
-                end(m_accountUnread ? Failed : WrongArguments);
+                unknownVoice(it.value());
                 return;
             }
             m_inputs.speakerVoices.insert(it.key(), voiceIdFromRow(row));

@@ -41,6 +41,7 @@ private:
     void listVoices();
     void findVoice(const std::function<void()>& then);
     void speakerVoices(const std::function<void()>& then);
+    void unknownVoice(const QString& voice);
     void listSpeakers();
     // The account's own voices; none, and a line saying why, when they cannot be read.
     void askAccount(const std::function<void(const QStringList&)>& then);

@@ -1,5 +1,7 @@
 #include "cli/ConsoleHost.h"
 
+#include "core/Progress.h"
+
 #include <QIODevice>
 
 #include <algorithm>
@@ -11,9 +13,6 @@ namespace {
 constexpr qsizetype kBarCells = 24;
 constexpr qsizetype kFewestBarCells = 6; // fewer say nothing: the percentage alone is shown
 constexpr int kDefaultColumns = 80;
-// The time left is told once the stage has run this long and done this much of its work.
-constexpr qint64 kTimeLeftAfterMs = 3000;
-constexpr double kTimeLeftAfterPart = 0.02;
 
 } // namespace
 
@@ -113,18 +112,10 @@ void ConsoleHost::showProgress(double fraction, const QString& detail) {
 }
 
 QString ConsoleHost::timeLeft(double part) const {
-    const qint64 ran = m_clock() - m_stageStart;
-    if (ran < kTimeLeftAfterMs || part < kTimeLeftAfterPart || part >= 1)
-        return {};
-    const auto seconds = qint64(std::ceil(double(ran) * (1 - part) / part / 1000));
-    const QString time =
-        seconds >= 3600
-            ? QStringLiteral("%1:%2:%3")
-                  .arg(seconds / 3600)
-                  .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
-                  .arg(seconds % 60, 2, 10, QLatin1Char('0'))
-            : QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
-    return tr("%1 left").arg(time);
+    const std::optional<double> left =
+        part < 1 ? estimateSecondsLeft(double(m_clock() - m_stageStart) / 1000, part)
+                 : std::nullopt;
+    return left ? tr("%1 left").arg(formatDuration(*left)) : QString();
 }
 
 void ConsoleHost::clearBar() {
