@@ -35,7 +35,11 @@ CliSession::CliSession(const CliOptions& options, const UserSettings& settings, 
          {Template::Extract, Template::Split, Template::Concat, Template::Integrate})
         m_inputs.templates[static_cast<std::size_t>(which)] = defaultTemplate(which);
     m_inputs.piecesAtOnce = options.piecesAtOnce.value_or(settings.piecesAtOnce());
-    m_inputs.cacheFolder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    // The runs' own folders stay in the user's cache folder, on this machine; --cache may be a
+    // folder that many runs and machines share.
+    m_inputs.cacheFolder = options.cacheFolder.isEmpty()
+                               ? QStandardPaths::writableLocation(QStandardPaths::CacheLocation)
+                               : QFileInfo(options.cacheFolder).absoluteFilePath();
     m_inputs.cacheLimitMb = settings.cacheLimitMb();
     m_inputs.pieceSeconds = settings.pieceSeconds();
     m_inputs.keepBackground = options.keepBackground.value_or(settings.keepBackground());

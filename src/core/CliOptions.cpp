@@ -11,6 +11,7 @@ const QStringList kValueOptions = {QStringLiteral("--out"),
                                    QStringLiteral("--voice"),
                                    QStringLiteral("--pieces-at-once"),
                                    QStringLiteral("--work"),
+                                   QStringLiteral("--cache"),
                                    QStringLiteral("--redo"),
                                    QStringLiteral("--seed"),
                                    QStringLiteral("--max-speakers"),
@@ -42,6 +43,8 @@ QString takeValue(CliOptions& o, const QString& name, const QString& value) {
         o.voice = value;
     } else if (name == QLatin1String("--work")) {
         o.workFolder = value;
+    } else if (name == QLatin1String("--cache")) {
+        o.cacheFolder = value;
     } else if (name == QLatin1String("--redo")) {
         bool isNumber = false;
         o.redoPiece = value.toInt(&isNumber);
@@ -189,6 +192,9 @@ QString cliUsage() {
         "  --offline             change the voice on this machine, without the voice service\n"
         "  --work DIR            the working folder, made if missing (default: a new one in the\n"
         "                        cache folder, removed when the run ends)\n"
+        "  --cache DIR           the cache of the voice service's answers (default: the user's);\n"
+        "                        runs that share one, at once or later, pay once for the same\n"
+        "                        audio\n"
         "  --yes                 start even when the account's credits would not do, and fetch\n"
         "                        the separator's model where it is needed\n"
         "  --estimate            print what converting the videos costs; convert nothing\n"

@@ -18,6 +18,7 @@ struct CliOptions {
     bool offline = false;               // --offline
     bool yes = false;                   // --yes
     QString workFolder;                 // --work; empty for a new one in the cache folder
+    QString cacheFolder;                // --cache: the answers' cache; empty for the user's own
     int redoPiece = 0;                  // --redo: the piece to convert again, from 1
     std::optional<quint32> seed;        // --seed: the new take's
     bool speakers = false;              // --speakers: a voice for each speaker
