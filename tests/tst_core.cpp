@@ -19,6 +19,7 @@
 #include "platform/EnvironmentFile.h"
 #include "platform/Settings.h"
 
+#include <QAbstractItemModelTester>
 #include <QDirIterator>
 #include <QtTest>
 
@@ -556,14 +557,18 @@ private slots:
     }
 
     // The queue (videos A, B, ... in the states w waiting, r running, d done, f failed, s
-    // stopped): only waiting videos go or move, and only past waiting ones; the next to run;
-    // what a restart makes of it; kept and read back as it was.
+    // stopped): any but the running one goes, only waiting ones move, and only past waiting
+    // ones; failed ones run again; the next to run; what a restart makes of it; kept and read
+    // back as it was. As a model, every change is one its views can follow.
     void videoQueue_data() {
         QTest::addColumn<QString>("states");
         QTest::addColumn<QString>("edit");
         QTest::addColumn<QString>("after"); // the videos and states; "refused" when nothing changed
         addRow("remove a waiting one", QString("dww"), QString("remove 1"), QString("Ad Cw"));
+        addRow("remove a failed one", QString("wfd"), QString("remove 1"), QString("Aw Cd"));
         addRow("the running one stays", QString("rw"), QString("remove 0"), QString("refused"));
+        addRow("a failed one again", QString("dfw"), QString("again 1"), QString("Ad Bw Cw"));
+        addRow("not a done one again", QString("dw"), QString("again 0"), QString("refused"));
         addRow("up past a waiting one", QString("dww"), QString("move 2 -1"), QString("Ad Cw Bw"));
         addRow("not past a done one", QString("dww"), QString("move 1 -1"), QString("refused"));
         addRow("not past the end", QString("ww"), QString("move 1 1"), QString("refused"));
@@ -576,10 +581,12 @@ private slots:
         QFETCH(QString, edit);
         QFETCH(QString, after);
         VideoQueue queue;
+        QAbstractItemModelTester tester(&queue,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         const QString letters = "wrdfs";
         for (qsizetype i = 0; i < states.size(); ++i) {
             queue.add(QString(QChar(char16_t('A' + i))), QJsonObject{{"voice", "Liam, x"}});
-            queue.at(int(i)).state = QueueItem::State(letters.indexOf(states.at(i)));
+            queue.setState(int(i), QueueItem::State(letters.indexOf(states.at(i))));
         }
         const QStringList words = edit.split(' ');
         bool changed = true;
@@ -587,12 +594,15 @@ private slots:
             changed = queue.remove(words.at(1).toInt());
         else if (words.first() == "move")
             changed = queue.move(words.at(1).toInt(), words.at(2).toInt());
+        else if (words.first() == "again")
+            changed = queue.again(words.at(1).toInt());
         else if (words.first() == "rewind")
             queue.rewind();
         else
             queue.clearFinished();
         bool running = false;
-        const VideoQueue kept = VideoQueue::fromJson(queue.toJson(true), &running);
+        VideoQueue kept;
+        kept.load(queue.toJson(true), &running);
         QStringList got;
         for (const QueueItem& item : kept.items())
             got << item.input + letters.at(int(item.state));

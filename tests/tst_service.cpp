@@ -14,6 +14,7 @@
 #include "helpers/TestSupport.h"
 #include "platform/UserEnvironment.h"
 
+#include <QAbstractItemModelTester>
 #include <QAudioDevice>
 #include <QCheckBox>
 #include <QJsonArray>
@@ -369,7 +370,7 @@ private slots:
             f.ui().chkKeepBackground->setChecked(i == 2);
             f.w().cmdPreview_Click();
             auto* preview = f.form->findChild<PreviewDialog*>();
-            QVERIFY(QTest::qWaitFor([&] { return !preview->isConverting(); }, 60000));
+            QVERIFY(QTest::qWaitFor([&] { return !preview->isConverting(); }, 600000));
             QVERIFY2(preview->status().contains(QRegularExpression(
                          "^0:02.7 to 0:32.7 \\(from the first speech\\)" + said[i])),
                      qPrintable(preview->status()));
@@ -420,9 +421,9 @@ private slots:
                 got << QFileInfo(item.input).baseName() + ' ' + "wrdfs"[int(item.state)];
             return got.join(", ");
         };
-        const auto choose = [window](int row) {
-            window->lstQueue->setCurrentItem(window->lstQueue->topLevelItem(row));
-        };
+        QAbstractItemModelTester columns(window->lstQueue->model(),
+                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
+        const auto choose = [window](int row) { window->choose(row); };
         choose(3);
         window->cmdUp->click();
         choose(4);
@@ -466,6 +467,19 @@ private slots:
         for (const QueueItem& item : f.w().queue().items().mid(0, 3))
             QCOMPARE(item.output, QDir::toNativeSeparators(m_media.filePath(
                                       QFileInfo(item.input).baseName() + "_AI.mp4")));
+        // Said again after each video: at the end, only the video that cannot be read was left.
+        window = f.form->findChild<QueueWindow*>();
+        QVERIFY2(window->cost().contains("0.0 min"), qPrintable(window->cost()));
+
+        // Nothing waits: nothing to start. The failed video, chosen, says why in whole; it can
+        // run again, or go.
+        QVERIFY(!window->cmdStart->isEnabled());
+        window->choose(3);
+        QVERIFY(window->lblReason->text().contains(failed.reason));
+        window->cmdAgain->click();
+        QVERIFY(states().endsWith("notes w") && window->cmdStart->isEnabled());
+        window->cmdRemove->click();
+        QCOMPARE(states(), QString("tone 330 d, tone 440 d, tone 550 d"));
     }
 };
 

@@ -92,6 +92,13 @@ Jetzt herunterladen?</translation>
     </message>
 </context>
 <context>
+    <name>BatchRun</name>
+    <message>
+        <source>Working out the cost</source>
+        <translation>Kosten werden berechnet</translation>
+    </message>
+</context>
+<context>
     <name>CliOptions</name>
     <message>
         <source>%1 needs a value</source>
@@ -175,6 +182,9 @@ Options:
   --offline             change the voice on this machine, without the voice service
   --work DIR            the working folder, made if missing (default: a new one in the
                         cache folder, removed when the run ends)
+  --cache DIR           the cache of the voice service&apos;s answers (default: the user&apos;s);
+                        runs that share one, at once or later, pay once for the same
+                        audio
   --yes                 start even when the account&apos;s credits would not do, and fetch
                         the separator&apos;s model where it is needed
   --estimate            print what converting the videos costs; convert nothing
@@ -233,6 +243,9 @@ Optionen:
   --offline             die Stimme auf diesem Rechner ändern, ohne den Stimmdienst
   --work DIR            der Arbeitsordner, wird angelegt, falls er fehlt (Standard:
                         ein neuer im Cache-Ordner, nach dem Lauf wieder entfernt)
+  --cache DIR           der Cache-Ordner für die Antworten des Stimmdienstes (Standard:
+                        der des Benutzers); Läufe, die einen teilen, gleichzeitig oder
+                        nacheinander, zahlen für dasselbe Audio nur einmal
   --yes                 auch starten, wenn die Credits des Kontos nicht reichen, und
                         das Modell des Separators herunterladen, wo es gebraucht wird
   --estimate            ausgeben, was das Umwandeln kostet; nichts umwandeln
@@ -273,29 +286,6 @@ gleichzeitige Anfragen stieß (später erneut ausführen).
     </message>
 </context>
 <context>
-    <name>CliRun</name>
-    <message>
-        <source>%1 of %1 videos done</source>
-        <translation>%1 von %1 Videos fertig</translation>
-    </message>
-    <message>
-        <source>%1 of %2 videos done; failed: %3</source>
-        <translation>%1 von %2 Videos fertig; fehlgeschlagen: %3</translation>
-    </message>
-    <message>
-        <source>Stopped; %1 of %2 videos done</source>
-        <translation>Angehalten; %1 von %2 Videos fertig</translation>
-    </message>
-    <message>
-        <source>done</source>
-        <translation>fertig</translation>
-    </message>
-    <message>
-        <source>done: %1</source>
-        <translation>fertig: %1</translation>
-    </message>
-</context>
-<context>
     <name>CliSession</name>
     <message>
         <source>Stopping once the answer already paid for is kept.</source>
@@ -326,10 +316,6 @@ gleichzeitige Anfragen stieß (später erneut ausführen).
         <translation>Die Kosten konnten nicht berechnet werden: %1</translation>
     </message>
     <message>
-        <source>The videos need about %1 credits, but the account has %2 left: the run would stop part-way. Give --yes to start it all the same.</source>
-        <translation>Die Videos brauchen etwa %1 Credits, das Konto hat aber nur noch %2: Der Lauf würde unterwegs anhalten. Geben Sie --yes an, um ihn trotzdem zu starten.</translation>
-    </message>
-    <message>
         <source>%1 holds no run to redo a piece of.</source>
         <translation>%1 enthält keinen Lauf, dessen Stück neu umgewandelt werden könnte.</translation>
     </message>
@@ -344,6 +330,26 @@ gleichzeitige Anfragen stieß (später erneut ausführen).
     <message>
         <source>The output folder %1 cannot be made.</source>
         <translation>Der Ausgabeordner %1 kann nicht angelegt werden.</translation>
+    </message>
+    <message>
+        <source>The videos need about %1 credits, but the account has %2 left: the run would stop part-way. Start it all the same?</source>
+        <translation>Die Videos brauchen etwa %1 Credits, das Konto hat aber nur noch %2: Der Lauf würde mittendrin abbrechen. Trotzdem starten?</translation>
+    </message>
+    <message>
+        <source>%1 of %1 videos done</source>
+        <translation>%1 von %1 Videos fertig</translation>
+    </message>
+    <message>
+        <source>%1 of %2 videos done; failed: %3</source>
+        <translation>%1 von %2 Videos fertig; fehlgeschlagen: %3</translation>
+    </message>
+    <message>
+        <source>Stopped; %1 of %2 videos done</source>
+        <translation>Angehalten; %1 von %2 Videos fertig</translation>
+    </message>
+    <message>
+        <source>done</source>
+        <translation>fertig</translation>
     </message>
 </context>
 <context>
@@ -406,14 +412,6 @@ Teilen Sie das Audio erneut.</translation>
     <message>
         <source>Not converted: cancelled</source>
         <translation>Nicht umgewandelt: abgebrochen</translation>
-    </message>
-    <message>
-        <source>This run needs about %1 credits, but the account has %2 left; it would stop half-way.
-
-Convert anyway?</source>
-        <translation>Dieser Lauf braucht etwa %1 Credits, das Konto hat aber nur noch %2; er würde auf halbem Weg anhalten.
-
-Trotzdem umwandeln?</translation>
     </message>
     <message>
         <source>Not converted: too few credits</source>
@@ -521,6 +519,25 @@ Meldung von convert.py:
     <message>
         <source>credits</source>
         <translation>Credits</translation>
+    </message>
+</context>
+<context>
+    <name>CostQuestion</name>
+    <message>
+        <source>This run needs about %1 credits, but the account has %2 left; it would stop half-way.
+
+Convert anyway?</source>
+        <translation>Dieser Lauf braucht etwa %1 Credits, das Konto hat aber nur noch %2; er würde auf halbem Weg anhalten.
+
+Trotzdem umwandeln?</translation>
+    </message>
+    <message>
+        <source>The cost could not be worked out: %1</source>
+        <translation>Die Kosten konnten nicht berechnet werden: %1</translation>
+    </message>
+    <message>
+        <source>too few credits</source>
+        <translation>zu wenige Credits</translation>
     </message>
 </context>
 <context>
@@ -839,6 +856,34 @@ Meldung von convert.py:
         <source>The turns go to their new speaker when Full Auto runs again.</source>
         <translation>Die Redebeiträge gehen an ihren neuen Sprecher, wenn die Vollautomatik wieder läuft.</translation>
     </message>
+    <message>
+        <source>The queue needs about %1 credits, but the account has %2 left; it would stop part-way.
+
+Start it anyway?</source>
+        <translation>Die Warteschlange braucht etwa %1 Credits, das Konto hat aber nur noch %2; sie würde unterwegs anhalten.
+
+Trotzdem starten?</translation>
+    </message>
+    <message>
+        <source>The queue: %1</source>
+        <translation>Die Warteschlange: %1</translation>
+    </message>
+    <message>
+        <source>The cost could not be worked out: %1</source>
+        <translation>Die Kosten konnten nicht berechnet werden: %1</translation>
+    </message>
+    <message>
+        <source>Video %1 of %2: </source>
+        <translation>Video %1 von %2: </translation>
+    </message>
+    <message>
+        <source>Running: %1</source>
+        <translation>Läuft: %1</translation>
+    </message>
+    <message>
+        <source>%1; about %2 left</source>
+        <translation>%1; noch etwa %2</translation>
+    </message>
 </context>
 <context>
     <name>FullAutoRun</name>
@@ -883,14 +928,6 @@ Meldung von convert.py:
     <message>
         <source>Not started: cancelled</source>
         <translation>Nicht gestartet: abgebrochen</translation>
-    </message>
-    <message>
-        <source>This run needs about %1 credits, but the account has %2 left; it would stop half-way.
-
-Convert anyway?</source>
-        <translation>Dieser Lauf braucht etwa %1 Credits, das Konto hat aber nur noch %2; er würde auf halbem Weg anhalten.
-
-Trotzdem umwandeln?</translation>
     </message>
     <message>
         <source>Stopped</source>
@@ -1279,66 +1316,7 @@ hat keine Tonspur: Darin ist keine Sprache, der eine andere Stimme gegeben werde
     </message>
 </context>
 <context>
-    <name>QueueRun</name>
-    <message>
-        <source>%1 done, %2 failed</source>
-        <translation>%1 fertig, %2 fehlgeschlagen</translation>
-    </message>
-    <message>
-        <source>Working out the cost of the queue</source>
-        <translation>Kosten der Warteschlange werden berechnet</translation>
-    </message>
-    <message>
-        <source>The cost could not be worked out: %1</source>
-        <translation>Die Kosten konnten nicht berechnet werden: %1</translation>
-    </message>
-    <message>
-        <source>The queue: %1</source>
-        <translation>Die Warteschlange: %1</translation>
-    </message>
-    <message>
-        <source>The queue needs about %1 credits, but the account has %2 left; it would stop part-way.
-
-Start it anyway?</source>
-        <translation>Die Warteschlange braucht etwa %1 Credits, das Konto hat aber nur noch %2; sie würde unterwegs anhalten.
-
-Trotzdem starten?</translation>
-    </message>
-    <message>
-        <source>too few credits</source>
-        <translation>zu wenige Credits</translation>
-    </message>
-    <message>
-        <source>Video %1 of %2: </source>
-        <translation>Video %1 von %2: </translation>
-    </message>
-</context>
-<context>
-    <name>QueueWindow</name>
-    <message>
-        <source>waiting</source>
-        <translation>wartet</translation>
-    </message>
-    <message>
-        <source>starting</source>
-        <translation>wird gestartet</translation>
-    </message>
-    <message>
-        <source>done</source>
-        <translation>fertig</translation>
-    </message>
-    <message>
-        <source>failed: %1</source>
-        <translation>fehlgeschlagen: %1</translation>
-    </message>
-    <message>
-        <source>stopped</source>
-        <translation>angehalten</translation>
-    </message>
-    <message>
-        <source>Queue</source>
-        <translation>Warteschlange</translation>
-    </message>
+    <name>QueueColumns</name>
     <message>
         <source>Video</source>
         <translation>Video</translation>
@@ -1354,6 +1332,13 @@ Trotzdem starten?</translation>
     <message>
         <source>Output</source>
         <translation>Ausgabe</translation>
+    </message>
+</context>
+<context>
+    <name>QueueWindow</name>
+    <message>
+        <source>Queue</source>
+        <translation>Warteschlange</translation>
     </message>
     <message>
         <source>Add videos...</source>
@@ -1386,6 +1371,10 @@ Trotzdem starten?</translation>
     <message>
         <source>Stop</source>
         <translation>Stopp</translation>
+    </message>
+    <message>
+        <source>Run again</source>
+        <translation>Erneut ausführen</translation>
     </message>
 </context>
 <context>
@@ -1973,6 +1962,33 @@ Beide würden dieselben Arbeitsdateien verwenden. Verwenden Sie das geöffnete F
     </message>
 </context>
 <context>
+    <name>VideoQueue</name>
+    <message>
+        <source>waiting</source>
+        <translation>wartet</translation>
+    </message>
+    <message>
+        <source>starting</source>
+        <translation>wird gestartet</translation>
+    </message>
+    <message>
+        <source>done</source>
+        <translation>fertig</translation>
+    </message>
+    <message>
+        <source>failed: %1</source>
+        <translation>fehlgeschlagen: %1</translation>
+    </message>
+    <message>
+        <source>stopped</source>
+        <translation>angehalten</translation>
+    </message>
+    <message>
+        <source>%1 done, %2 failed</source>
+        <translation>%1 fertig, %2 fehlgeschlagen</translation>
+    </message>
+</context>
+<context>
     <name>VoicePanel</name>
     <message>
         <source>&amp;Voice</source>
@@ -2248,10 +2264,6 @@ Beide würden dieselben Arbeitsdateien verwenden. Verwenden Sie das geöffnete F
     <message>
         <source>Working out the cost</source>
         <translation>Kosten werden berechnet</translation>
-    </message>
-    <message>
-        <source>The cost could not be worked out: %1</source>
-        <translation>Die Kosten konnten nicht berechnet werden: %1</translation>
     </message>
     <message>
         <source>A preview of %1 s with %2 costs about %3 credits of the %4 left</source>

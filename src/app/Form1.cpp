@@ -1,4 +1,5 @@
 #include "app/Form1.h"
+#include "app/QueueHost.h"
 #include "app/SpeakersPanel.h"
 #include "app/VoicePanel.h"
 

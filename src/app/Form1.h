@@ -19,9 +19,11 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class PreviewDialog;
-class QueueRun;
+class BatchRun;
+class QueueHost;
 class QueueWindow;
 struct RunInputs;
 class Step;
@@ -160,12 +162,14 @@ private:
     QPointer<PreviewDialog> m_preview;
     VideoQueue m_queue;
     QPointer<QueueWindow> m_queueWindow;
-    QPointer<QueueRun> m_queueRun;
+    QPointer<BatchRun> m_queueRun;
+    std::unique_ptr<QueueHost> m_queueHost; // the queue's videos reach the window through it
     QString m_queuePath;
     QJsonObject m_savedQueue; // as last written
     void saveQueue(bool running);
     void loadQueue();
     QueueWindow* showQueue();
+    QString queueStatus(std::optional<double> secondsLeft) const;
     class QMediaPlayer* m_speakerSample = nullptr; // a speaker's 8 s
     QString m_speakersFrom;  // a transcript with voice tags, instead of the speech to text
     QString m_speakersFor;   // the video it was loaded for

@@ -1,8 +1,10 @@
 // The queue of videos: adding to it, showing it, running it, and keeping it across sessions.
 #include "app/Form1.h"
+#include "app/QueueHost.h"
 #include "app/QueueWindow.h"
 #include "core/NaturalOrder.h"
-#include "pipeline/QueueRun.h"
+#include "core/Progress.h"
+#include "pipeline/BatchRun.h"
 #include "pipeline/RunInputs.h"
 #include "platform/QueueFile.h"
 
@@ -32,13 +34,11 @@ QueueWindow* Form1::showQueue() {
             if (m_queueRun)
                 m_queueRun->setStopAfterCurrent(stop);
         });
-        connect(m_queueWindow, &QueueWindow::edited, this, [this] { saveQueue(m_queueRun); });
         connect(m_queueWindow, &QueueWindow::outputClicked, this, [this](const QString& path) {
             m_launcher->openFolder(m_paths.ParentFolder(path));
         });
         m_queueWindow->setRunning(m_queueRun);
     }
-    m_queueWindow->refresh();
     m_queueWindow->show();
     m_queueWindow->raise();
     m_queueWindow->activateWindow();
@@ -65,7 +65,6 @@ void Form1::queueVideos(const QStringList& paths) {
             inputs.outputFolder = m_paths.ParentFolder(video);
         m_queue.add(video, queuedSettings(inputs));
     }
-    saveQueue(m_queueRun);
     showQueue()->setStatus(
         videos.isEmpty() ? tr("No videos among what was given.")
         : videos.size() == 1
@@ -82,22 +81,36 @@ void Form1::startQueue() {
         window->setStatus(tr("Nothing left to run: add videos first."));
         return;
     }
-    auto* run = new QueueRun(*this, m_work, m_queue, [this] { return runInputs(); });
-    m_queueRun = run;
-    connect(run, &QueueRun::changed, this, [this] {
-        saveQueue(true);
-        if (m_queueWindow)
-            m_queueWindow->refresh();
+    m_queueHost = std::make_unique<QueueHost>(static_cast<StepHost&>(*this));
+    auto* run = new BatchRun(*m_queueHost, m_work, m_queue, [this](const QueueItem& item) {
+        return queuedInputs(item.input, item.settings, runInputs());
     });
-    connect(run, &QueueRun::costKnown, window, &QueueWindow::setCost);
+    CostQuestion::Asking asking;
+    asking.tooFew = tr("The queue needs about %1 credits, but the account has %2 left; it would "
+                       "stop part-way.\n\nStart it anyway?");
+    run->askCost(asking);
+    run->sayCostAfterEachVideo();
+    m_queueRun = run;
+    connect(run, &BatchRun::costKnown, window, [window](const QStringList& lines) {
+        window->setCost(tr("The queue: %1").arg(lines.join(QLatin1Char('\n'))));
+    });
+    connect(run, &BatchRun::costUnknown, window, [window](const QString& reason) {
+        window->setCost(tr("The cost could not be worked out: %1").arg(reason));
+    });
+    connect(run, &BatchRun::videoStarted, this, [this](int row) {
+        m_queueHost->setPosition(tr("Video %1 of %2: ").arg(row + 1).arg(m_queue.size()));
+    });
+    connect(&m_queue, &QAbstractItemModel::dataChanged, run, [this, run] {
+        if (m_queueWindow)
+            m_queueWindow->setStatus(queueStatus(run->secondsLeft()));
+    });
     connect(run, &Job::finished, this, [this](const JobOutcome& outcome) {
         // Closing the window stops the queue; it goes on when the program starts again.
         saveQueue(m_closeAfterRun);
         if (m_queueWindow) {
             m_queueWindow->setRunning(false);
-            m_queueWindow->refresh();
             m_queueWindow->setStatus((outcome.isStopped() ? tr("Stopped: %1") : tr("Finished: %1"))
-                                         .arg(summary(m_queue)));
+                                         .arg(m_queue.summary()));
         }
     });
     window->setRunning(true);
@@ -105,6 +118,12 @@ void Form1::startQueue() {
     window->setStatus(tr("Running"));
     m_runs.start(tr("Queue"), run);
     saveQueue(true);
+}
+
+// "Running: 2 done, 0 failed; about 12:30 left".
+QString Form1::queueStatus(std::optional<double> secondsLeft) const {
+    const QString status = tr("Running: %1").arg(m_queue.summary());
+    return secondsLeft ? tr("%1; about %2 left").arg(status, formatDuration(*secondsLeft)) : status;
 }
 
 // Written when a video's state changes, not at every percent: what it keeps has no stage and no
@@ -125,6 +144,12 @@ void Form1::saveQueue(bool running) {
 // user says so: nothing is paid for before a click.
 void Form1::loadQueue() {
     m_queuePath = queueFilePath();
+    // Kept as it changes: what the user edits, and each video's state as the queue runs.
+    const auto keep = [this] { saveQueue(m_queueRun); };
+    connect(&m_queue, &QAbstractItemModel::rowsInserted, this, keep);
+    connect(&m_queue, &QAbstractItemModel::rowsRemoved, this, keep);
+    connect(&m_queue, &QAbstractItemModel::rowsMoved, this, keep);
+    connect(&m_queue, &QAbstractItemModel::dataChanged, this, keep);
     QJsonObject kept = readQueueFile(m_queuePath);
     if (kept.isEmpty() && !m_settings.queue().isEmpty()) {
         // Kept by an earlier version among the settings: moved into its file.
@@ -133,7 +158,7 @@ void Form1::loadQueue() {
             m_settings.removeQueue();
     }
     bool running = false;
-    m_queue = VideoQueue::fromJson(kept, &running);
+    m_queue.load(kept, &running);
     m_savedQueue = kept;
     if (!running)
         return;

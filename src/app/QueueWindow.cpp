@@ -1,40 +1,16 @@
 #include "app/QueueWindow.h"
 
+#include "app/QueueColumns.h"
 #include "core/VideoQueue.h"
-#include "core/Voices.h"
 
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 
-#include <functional>
-
 namespace {
-
-enum Column { Video, Voice, State, Output };
-
-QString stateText(const QueueItem& item) {
-    switch (item.state) {
-    case QueueItem::State::Waiting:
-        return QueueWindow::tr("waiting");
-    case QueueItem::State::Running:
-        if (item.stage.isEmpty())
-            return QueueWindow::tr("starting");
-        return item.percent >= 0 ? QStringLiteral("%1 %2 %").arg(item.stage).arg(item.percent)
-                                 : item.stage;
-    case QueueItem::State::Done:
-        return QueueWindow::tr("done");
-    case QueueItem::State::Failed:
-        return QueueWindow::tr("failed: %1").arg(item.reason);
-    case QueueItem::State::Stopped:
-        return QueueWindow::tr("stopped");
-    }
-    return {};
-}
 
 QPushButton* button(QWidget* parent, const QString& text, const char* name) {
     auto* b = new QPushButton(text, parent);
@@ -43,38 +19,50 @@ QPushButton* button(QWidget* parent, const QString& text, const char* name) {
     return b;
 }
 
+QLabel* wrappedLabel(QWidget* parent, const char* name) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setWordWrap(true);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return label;
+}
+
 } // namespace
 
 QueueWindow::QueueWindow(VideoQueue& queue, QWidget* parent)
     : QDialog(parent)
-    , m_queue(queue) {
+    , m_queue(queue)
+    , m_columns(new QueueColumns(&queue, this)) {
     setObjectName(QStringLiteral("QueueWindow"));
     setWindowTitle(tr("Queue"));
     auto* layout = new QVBoxLayout(this);
-    lstQueue = new QTreeWidget(this);
+    lstQueue = new QTreeView(this);
     lstQueue->setObjectName(QStringLiteral("lstQueue"));
-    lstQueue->setHeaderLabels({tr("Video"), tr("Voice"), tr("State"), tr("Output")});
+    lstQueue->setModel(m_columns);
     lstQueue->setRootIsDecorated(false);
+    lstQueue->setAllColumnsShowFocus(true);
+    lstQueue->setSelectionMode(QAbstractItemView::SingleSelection);
     lstQueue->setMinimumSize(720, 220);
-    lstQueue->header()->resizeSection(Video, 200);
-    lstQueue->header()->resizeSection(Voice, 90);
-    lstQueue->header()->resizeSection(State, 240);
-    layout->addWidget(lstQueue);
+    lstQueue->header()->resizeSection(QueueColumns::Video, 200);
+    lstQueue->header()->resizeSection(QueueColumns::Voice, 90);
+    lstQueue->header()->resizeSection(QueueColumns::State, 240);
+    layout->addWidget(lstQueue, 1);
+    lblReason = wrappedLabel(this, "lblReason");
+    layout->addWidget(lblReason);
     auto* edits = new QHBoxLayout;
     cmdAdd = button(this, tr("Add videos..."), "cmdAdd");
     cmdRemove = button(this, tr("Remove"), "cmdRemove");
     cmdUp = button(this, tr("Up"), "cmdUp");
     cmdDown = button(this, tr("Down"), "cmdDown");
+    cmdAgain = button(this, tr("Run again"), "cmdAgain");
     cmdClear = button(this, tr("Clear finished"), "cmdClear");
-    for (QPushButton* b : {cmdAdd, cmdRemove, cmdUp, cmdDown, cmdClear})
+    for (QPushButton* b : {cmdAdd, cmdRemove, cmdUp, cmdDown, cmdAgain, cmdClear})
         edits->addWidget(b);
     edits->addStretch();
     layout->addLayout(edits);
-    m_cost = new QLabel(this);
-    m_cost->setWordWrap(true);
+    m_cost = wrappedLabel(this, "lblCost");
     layout->addWidget(m_cost);
-    m_status = new QLabel(this);
-    m_status->setWordWrap(true);
+    m_status = wrappedLabel(this, "lblStatus");
     layout->addWidget(m_status);
     auto* runs = new QHBoxLayout;
     cmdStart = button(this, tr("Start"), "cmdStart");
@@ -96,78 +84,71 @@ QueueWindow::QueueWindow(VideoQueue& queue, QWidget* parent)
             [this] { editSelected([this](int row) { return m_queue.move(row, -1); }); });
     connect(cmdDown, &QPushButton::clicked, this,
             [this] { editSelected([this](int row) { return m_queue.move(row, 1); }); });
-    connect(cmdClear, &QPushButton::clicked, this, [this] {
-        m_queue.clearFinished();
-        refresh();
-        emit edited();
+    connect(cmdAgain, &QPushButton::clicked, this,
+            [this] { editSelected([this](int row) { return m_queue.again(row); }); });
+    connect(cmdClear, &QPushButton::clicked, this, [this] { m_queue.clearFinished(); });
+    connect(lstQueue, &QTreeView::clicked, this, [this](const QModelIndex& index) {
+        const QString output = index.data(Qt::ToolTipRole).toString();
+        if (index.column() == QueueColumns::Output && !output.isEmpty())
+            emit outputClicked(output);
     });
-    connect(lstQueue, &QTreeWidget::itemSelectionChanged, this, &QueueWindow::selectionChanged);
-    refresh();
+    connect(lstQueue->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &QueueWindow::updateButtons);
+    // The runner changes the queue: states, and videos added or gone.
+    connect(&m_queue, &QAbstractItemModel::rowsInserted, this, &QueueWindow::updateButtons);
+    connect(&m_queue, &QAbstractItemModel::rowsRemoved, this, &QueueWindow::updateButtons);
+    connect(&m_queue, &QAbstractItemModel::rowsMoved, this, &QueueWindow::updateButtons);
+    connect(&m_queue, &QAbstractItemModel::dataChanged, this, &QueueWindow::updateButtons);
+    connect(&m_queue, &QAbstractItemModel::modelReset, this, &QueueWindow::updateButtons);
     setRunning(false);
 }
 
 int QueueWindow::selectedRow() const {
-    QTreeWidgetItem* item = lstQueue->currentItem();
-    return item && item->isSelected() ? lstQueue->indexOfTopLevelItem(item) : -1;
+    const QModelIndexList rows = lstQueue->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
 }
 
-// Removes or moves the chosen video; the same video stays chosen where it is still there.
+void QueueWindow::choose(int row) {
+    lstQueue->setCurrentIndex(m_columns->index(row, 0));
+}
+
+// Removes, moves or runs again the chosen video; the list keeps it chosen where it still is.
 void QueueWindow::editSelected(const std::function<bool(int row)>& edit) {
     const int row = selectedRow();
-    if (row < 0)
-        return;
-    const qint64 id = m_queue.items().at(row).id;
-    if (!edit(row))
-        return;
-    refresh();
-    const int now = m_queue.row(id);
-    if (now >= 0)
-        lstQueue->setCurrentItem(lstQueue->topLevelItem(now));
-    emit edited();
+    if (row >= 0)
+        edit(row);
 }
 
-void QueueWindow::refresh() {
-    const int chosen = selectedRow();
-    const qint64 id = chosen >= 0 && chosen < m_queue.size() ? m_queue.items().at(chosen).id : 0;
-    lstQueue->clear();
-    for (const QueueItem& video : m_queue.items()) {
-        auto* item = new QTreeWidgetItem(lstQueue);
-        item->setText(Video, QFileInfo(video.input).fileName());
-        item->setToolTip(Video, video.input);
-        item->setText(Voice,
-                      voiceNameFromRow(video.settings.value(QLatin1String("voice")).toString()));
-        item->setText(State, stateText(video));
-        item->setToolTip(State, stateText(video));
-        if (video.state == QueueItem::State::Done && !video.output.isEmpty()) {
-            auto* link = new QLabel(QStringLiteral("<a href=\"%1\">%2</a>")
-                                        .arg(video.output.toHtmlEscaped(),
-                                             QFileInfo(video.output).fileName().toHtmlEscaped()),
-                                    lstQueue);
-            link->setToolTip(video.output);
-            connect(link, &QLabel::linkActivated, this, &QueueWindow::outputClicked);
-            lstQueue->setItemWidget(item, Output, link);
-        }
-    }
-    if (id != 0 && m_queue.row(id) >= 0)
-        lstQueue->setCurrentItem(lstQueue->topLevelItem(m_queue.row(id)));
-    selectionChanged();
-}
-
-void QueueWindow::selectionChanged() {
+void QueueWindow::updateButtons() {
     const int row = selectedRow();
-    const bool waiting = row >= 0 && m_queue.items().at(row).state == QueueItem::State::Waiting;
-    cmdRemove->setEnabled(waiting);
-    cmdUp->setEnabled(waiting && row > 0);
-    cmdDown->setEnabled(waiting && row + 1 < m_queue.size());
+    const QueueItem::State state = row >= 0 ? m_queue.at(row).state : QueueItem::State::Running;
+    const bool waiting = state == QueueItem::State::Waiting;
+    cmdRemove->setEnabled(state != QueueItem::State::Running);
+    // Only past waiting videos.
+    const auto waits = [this](int at) {
+        return at >= 0 && at < m_queue.size() && m_queue.at(at).state == QueueItem::State::Waiting;
+    };
+    cmdUp->setEnabled(waiting && waits(row - 1));
+    cmdDown->setEnabled(waiting && waits(row + 1));
+    cmdAgain->setEnabled(state == QueueItem::State::Failed || state == QueueItem::State::Stopped);
+    cmdClear->setEnabled(
+        m_queue.count(QueueItem::State::Done) + m_queue.count(QueueItem::State::Failed) > 0);
+    // Stopped videos wait again when the queue starts.
+    cmdStart->setEnabled(!m_running && m_queue.count(QueueItem::State::Waiting) +
+                                               m_queue.count(QueueItem::State::Stopped) >
+                                           0);
+    lblReason->setText(state == QueueItem::State::Failed ? VideoQueue::stateText(m_queue.at(row))
+                                                         : QString());
+    lblReason->setVisible(!lblReason->text().isEmpty());
 }
 
 void QueueWindow::setRunning(bool running) {
     m_running = running;
-    cmdStart->setEnabled(!running);
     cmdStop->setEnabled(running);
     cmdStopAfter->setEnabled(running);
     if (!running)
         cmdStopAfter->setChecked(false);
+    updateButtons();
 }
 
 void QueueWindow::setStatus(const QString& text) {

@@ -1,17 +1,16 @@
 #include "cli/CliSession.h"
 
-#include "cli/CliRun.h"
 #include "cli/ConsoleHost.h"
-#include "core/Estimate.h"
 #include "core/SpeakerSummary.h"
 #include "core/Voices.h"
 #include "pipeline/AccountVoices.h"
+#include "pipeline/BatchRun.h"
+#include "pipeline/CostQuestion.h"
 #include "pipeline/RedoPiece.h"
 #include "pipeline/RunControl.h"
 #include "pipeline/RunRecordFile.h"
 #include "pipeline/ScriptRun.h"
 #include "pipeline/Steps.h"
-#include "pipeline/VideosEstimate.h"
 #include "platform/PathTools.h"
 #include "platform/Platform.h"
 #include "platform/Settings.h"
@@ -85,8 +84,10 @@ void CliSession::start() {
     findVoice([this, redoing, listing] {
         if (listing)
             listSpeakers();
+        else if (redoing)
+            redo();
         else
-            redoing ? redo() : estimate();
+            m_options.action == CliOptions::Action::Estimate ? estimate() : run();
     });
 }
 
@@ -249,47 +250,87 @@ void CliSession::listSpeakers() {
 }
 
 void CliSession::estimate() {
-    const bool running = m_options.action == CliOptions::Action::Run;
-    // The offline voice costs nothing; only the service's isolator would.
     if (offlineVoice() && !m_inputs.keepBackground) {
-        if (running)
-            run();
-        else {
-            m_host.print(tr("Nothing to pay: the offline voice converts on this machine."));
-            end(Done);
-        }
+        m_host.print(tr("Nothing to pay: the offline voice converts on this machine."));
+        end(Done);
         return;
     }
-    follow(new VideosEstimate(m_program, videos(), this), [this,
-                                                           running](VideosEstimate& estimate) {
-        if (!estimate.outcome().isDone()) {
-            // Each video's conversion works its own cost out again.
-            m_host.warn(tr("The cost could not be worked out: %1").arg(estimate.outcome().reason));
-            running ? run() : end(Failed);
+    CostQuestion::Asking asking;
+    asking.say = [this](const QStringList& lines) { m_host.print(lines.join(QLatin1Char('\n'))); };
+    asking.agreed = true;
+    follow(new CostQuestion(m_host, m_program, videos(), asking, this),
+           [this](CostQuestion& question) {
+               if (question.cost()) {
+                   end(Done);
+                   return;
+               }
+               m_host.warn(
+                   tr("The cost could not be worked out: %1").arg(question.unknownReason()));
+               end(Failed);
+           });
+}
+
+// The videos one after another. What they all cost comes first; each video's conversion then
+// works its own cost out again where this could not be worked out.
+void CliSession::run() {
+    for (const QString& video : m_options.videos)
+        m_queue.add(QFileInfo(video).absoluteFilePath(), {});
+    auto* run = new BatchRun(
+        m_host, m_program.withRoot(m_folder.path()), m_queue,
+        [this](const QueueItem& item) {
+            RunInputs inputs = m_inputs;
+            inputs.input = item.input;
+            return inputs;
+        },
+        this);
+    CostQuestion::Asking asking;
+    asking.agreed = true; // by running the command
+    asking.tooFew = tr("The videos need about %1 credits, but the account has %2 left: the run "
+                       "would stop part-way. Start it all the same?");
+    run->askCost(asking);
+    connect(run, &BatchRun::costKnown, this,
+            [this](const QStringList& lines) { m_host.print(lines.join(QLatin1Char('\n'))); });
+    connect(run, &BatchRun::costUnknown, this, [this](const QString& reason) {
+        m_host.warn(tr("The cost could not be worked out: %1").arg(reason));
+    });
+    connect(run, &BatchRun::videoStarted, this,
+            [this](int row) { m_host.setVideo(QFileInfo(m_queue.at(row).input).fileName()); });
+    connect(run, &BatchRun::videoEnded, this, &CliSession::videoEnded);
+    follow(run, [this](BatchRun& run) {
+        m_host.setVideo(QString());
+        const int done = m_queue.count(QueueItem::State::Done);
+        if (run.outcome().isDone()) {
+            m_host.print(tr("%1 of %1 videos done").arg(done));
+            end(Done);
             return;
         }
-        const Estimate& total = estimate.total();
-        m_host.print(costLines(total).join(QLatin1Char('\n')));
-        if (!running) {
-            end(Done);
-        } else if (total.exceedsCredits() && !m_options.yes) {
-            m_host.warn(tr("The videos need about %1 credits, but the account has %2 "
-                           "left: the run would stop part-way. Give --yes to start it all "
-                           "the same.")
-                            .arg(total.credits)
-                            .arg(*total.creditsLeft));
-            end(Failed);
-        } else {
-            run();
-        }
+        QStringList failed;
+        for (const QueueItem& item : m_queue.items())
+            if (item.state == QueueItem::State::Failed)
+                failed.append(QFileInfo(item.input).fileName());
+        // None failed: the run never began (the credits would not do).
+        if (!failed.isEmpty())
+            m_host.warn(tr("%1 of %2 videos done; failed: %3")
+                            .arg(done)
+                            .arg(m_queue.size())
+                            .arg(failed.join(QStringLiteral(", "))));
+        end(run.outcome().forNow && !failed.isEmpty() ? TryLater : Failed);
     });
 }
 
-void CliSession::run() {
-    follow(new CliRun(m_host, m_program.withRoot(m_folder.path()), videos(), this),
-           [this](CliRun& run) {
-               end(run.outcome().isDone() ? Done : run.outcome().forNow ? TryLater : Failed);
-           });
+void CliSession::videoEnded(int row, const JobOutcome& outcome) {
+    if (outcome.isStopped()) {
+        m_host.setVideo(QString());
+        m_host.warn(tr("Stopped; %1 of %2 videos done")
+                        .arg(m_queue.count(QueueItem::State::Done))
+                        .arg(m_queue.size()));
+    } else if (outcome.isDone()) {
+        const QString output = m_queue.at(row).output;
+        m_host.print(output.isEmpty() ? tr("done")
+                                      : tr("done: %1").arg(QDir::toNativeSeparators(output)));
+    } else {
+        m_host.videoFailed(outcome.reason);
+    }
 }
 
 // One piece of the run kept in --work converted again, then the video made again. A folder

@@ -2,6 +2,7 @@
 
 #include "cli/RunFolder.h"
 #include "core/CliOptions.h"
+#include "core/VideoQueue.h"
 #include "pipeline/RunInputs.h"
 #include "pipeline/WorkFolder.h"
 
@@ -12,6 +13,7 @@
 
 class ConsoleHost;
 class Job;
+struct JobOutcome;
 class UserSettings;
 
 // One command line of voxsplice-cli, from its options to its exit status: the voices listed, or
@@ -47,6 +49,7 @@ private:
     void askAccount(const std::function<void(const QStringList&)>& then);
     void estimate();
     void run();
+    void videoEnded(int row, const JobOutcome& outcome);
     void redo();
     void end(int status);
     // Runs `job`; `then` gets it once it ended, unless it was stopped.
@@ -62,6 +65,7 @@ private:
     RunInputs m_inputs;
     QString m_voice; // as asked for: a name or an id
     RunFolder m_folder;
+    VideoQueue m_queue; // the videos of a run, and what became of them
     QPointer<Job> m_job;
     bool m_stopped = false;
     int m_interrupts = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractListModel>
 #include <QJsonObject>
 #include <QList>
 #include <QString>
@@ -22,22 +23,41 @@ struct QueueItem {
     QString reason;   // once failed: why
 };
 
-// The videos of the queue, in the order they run. Only waiting videos move or go; one runs at a
-// time, the first of those left to run.
-class VideoQueue {
+// The videos of a queue, in the order they run, as a list model: the queue window shows it, the
+// runner changes it. One runs at a time, the first of those left to run. Only waiting videos
+// move, and only past waiting ones; any but the running one can go; a failed or stopped one can
+// wait again.
+class VideoQueue : public QAbstractListModel {
+    Q_OBJECT
 public:
+    // Besides the display role (the video's file name) and the tool tip (its path).
+    enum Role {
+        VoiceRole = Qt::UserRole + 1, // the voice's name
+        StateRole,                    // a QueueItem::State, as an int
+        StateTextRole,                // "waiting", "Extracting 40 %", "failed: ..."
+        OutputRole,                   // the new video, once done
+        ReasonRole,                   // why it failed
+    };
+
+    using QAbstractListModel::QAbstractListModel;
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+
     const QList<QueueItem>& items() const { return m_items; }
     int size() const { return int(m_items.size()); }
     // The row of the item `id`; -1 when it is not (or no longer) there.
     int row(qint64 id) const;
-    QueueItem& at(int row) { return m_items[row]; }
+    const QueueItem& at(int row) const { return m_items.at(row); }
 
     // Adds a video to the end; returns its id.
     qint64 add(const QString& input, const QJsonObject& settings);
-    // Removes a waiting video; false for any other.
+    // Removes any video but the running one; false for that one.
     bool remove(int row);
     // Moves a waiting video `by` places up (negative) or down, past waiting videos only.
     bool move(int row, int by);
+    // A failed or stopped video waits to run again; false for any other.
+    bool again(int row);
     // Done and failed videos leave the list.
     void clearFinished();
 
@@ -47,12 +67,27 @@ public:
     std::optional<int> next() const;
     // Any video left to run.
     bool hasWork() const { return next().has_value(); }
+    int count(QueueItem::State state) const;
+    // "3 done, 1 failed": what became of the videos.
+    QString summary() const;
+
+    // What the runner changes. A video that starts running has no stage, output or reason yet.
+    void setState(int row, QueueItem::State state, const QString& output = QString(),
+                  const QString& reason = QString());
+    // The running video's stage and how far it has come (-1 when that is not known).
+    void setStage(int row, const QString& stage, int percent);
 
     // Kept across sessions: the items and whether the queue was running when it was saved.
     QJsonObject toJson(bool running) const;
-    static VideoQueue fromJson(const QJsonObject& json, bool* running = nullptr);
+    // The queue kept, in place of what the list held.
+    void load(const QJsonObject& json, bool* running = nullptr);
+
+    // How a video's state reads in the list.
+    static QString stateText(const QueueItem& item);
 
 private:
+    void changed(int row);
+
     QList<QueueItem> m_items;
     qint64 m_nextId = 1;
 };

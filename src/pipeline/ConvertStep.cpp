@@ -2,8 +2,8 @@
 // order of the record. A piece's segment is deleted as soon as its converted piece is in place,
 // so a run that stopped can be started again and converts only what is left (and what was
 // converted before comes from the script's cache without a new request).
-#include "core/Estimate.h"
 #include "core/Segments.h"
+#include "pipeline/CostQuestion.h"
 #include "pipeline/RunRecordFile.h"
 #include "pipeline/ScriptRun.h"
 #include "pipeline/Steps.h"
@@ -11,7 +11,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QPointer>
 #include <QThread>
 #include <QTimer>
 
@@ -183,58 +182,29 @@ void ConvertStep::estimateCost() {
     }
     auto* estimate = new ScriptRun(inputs().interpreter, arguments,
                                    conversionEnvironment(inputs(), m_background));
-    estimate->expect(QStringLiteral("estimate"));
-    runChild(estimate, [this](ScriptRun& run) {
-        if (run.outcome().isStopped()) {
-            wrapUp();
-            return;
-        }
-        const std::optional<Estimate> estimate =
-            parseEstimate(run.last(QStringLiteral("estimate")).fields);
-        if (!estimate) {
-            host().log(StepHost::Log::Conversion,
-                       tr("The cost could not be worked out: %1").arg(run.failure()));
-            pump();
-            return;
-        }
-        const QStringList lines = costLines(*estimate);
+    CostQuestion::Asking asking;
+    asking.say = [this](const QStringList& lines) {
         for (const QString& line : lines)
             host().log(StepHost::Log::Conversion, line);
-        if (!estimate->exceedsCredits()) {
-            // Nothing to pay, or the run's cost agreed to before it began, goes on at once.
-            if (estimate->credits == 0 || context().costAgreed) {
-                pump();
-                return;
-            }
-            host().askCost(
-                lines, estimate->credits, [self = QPointer<ConvertStep>(this)](bool yes) {
-                    if (!self || self->isFinished())
-                        return;
-                    if (yes) {
-                        self->pump();
-                        return;
-                    }
-                    self->host().log(StepHost::Log::Conversion, tr("Not converted: cancelled"));
-                    self->finish(JobOutcome::stopped());
-                });
-            return;
+    };
+    asking.tooFew = CostQuestion::convertAnyway();
+    // Nothing to pay, or the run's cost agreed to before it began, goes on at once.
+    asking.agreed = context().costAgreed;
+    runChild(new CostQuestion(host(), estimate, asking), [this](CostQuestion& question) {
+        if (question.declined()) {
+            const bool tooFew = !question.outcome().isStopped();
+            host().log(StepHost::Log::Conversion, tooFew ? tr("Not converted: too few credits")
+                                                         : tr("Not converted: cancelled"));
+            tooFew ? fail(tr("too few credits")) : finish(JobOutcome::stopped());
+        } else if (question.outcome().isStopped()) {
+            wrapUp();
+        } else {
+            if (!question.cost())
+                host().log(
+                    StepHost::Log::Conversion,
+                    tr("The cost could not be worked out: %1").arg(question.unknownReason()));
+            pump();
         }
-        // The answer may come after this step was stopped and deleted.
-        host().ask(tr("This run needs about %1 credits, but the account has %2 left; it would "
-                      "stop half-way.\n\nConvert anyway?")
-                       .arg(estimate->credits)
-                       .arg(*estimate->creditsLeft),
-                   [self = QPointer<ConvertStep>(this)](bool yes) {
-                       if (!self || self->isFinished())
-                           return;
-                       if (yes) {
-                           self->pump();
-                           return;
-                       }
-                       self->host().log(StepHost::Log::Conversion,
-                                        tr("Not converted: too few credits"));
-                       self->fail(tr("too few credits"));
-                   });
     });
 }
 

@@ -2,11 +2,10 @@
 // run stops at the first step that does not succeed, so unconverted segments are never joined
 // into a video that sounds finished. What would only fail later, and what the run costs, comes
 // before the first.
-#include "core/Estimate.h"
+#include "pipeline/CostQuestion.h"
 #include "pipeline/ScriptRun.h"
 #include "pipeline/Steps.h"
 #include "pipeline/TemplateMacros.h"
-#include "pipeline/VideosEstimate.h"
 #include "platform/FileSnapshot.h"
 #include "platform/UserEnvironment.h"
 
@@ -128,45 +127,28 @@ void FullAutoRun::agreeCost() {
     RunInputs video = inputs();
     if (m_background)
         video.separation = m_background->isEmpty() ? video.separation : *m_background;
-    runChild(new VideosEstimate(work(), {video}), [this](VideosEstimate& estimate) {
-        if (estimate.outcome().isStopped()) {
-            finish(estimate.outcome());
-            return;
-        }
-        if (!estimate.outcome().isDone()) {
-            // The conversion works its cost out again, and asks then.
-            host().log(StepHost::Log::Auto,
-                       tr("The cost could not be worked out: %1").arg(estimate.outcome().reason));
-            nextStage();
-            return;
-        }
-        const Estimate& cost = estimate.total();
-        const QStringList lines = costLines(cost);
+    CostQuestion::Asking asking;
+    asking.say = [this](const QStringList& lines) {
         for (const QString& line : lines)
             host().log(StepHost::Log::Auto, line);
-        const bool tooFew = cost.exceedsCredits();
-        const auto answered = [self = QPointer<FullAutoRun>(this), tooFew](bool yes) {
-            if (!self || self->isFinished())
-                return;
-            if (!yes) {
-                self->host().log(StepHost::Log::Auto, tooFew ? tr("Not started: too few credits")
-                                                             : tr("Not started: cancelled"));
-                self->finish(JobOutcome::stopped());
-                return;
-            }
-            self->m_costAgreed = true;
-            self->nextStage();
-        };
-        if (tooFew)
-            host().ask(tr("This run needs about %1 credits, but the account has %2 left; it "
-                          "would stop half-way.\n\nConvert anyway?")
-                           .arg(cost.credits)
-                           .arg(*cost.creditsLeft),
-                       answered);
-        else if (cost.credits > 0)
-            host().askCost(lines, cost.credits, answered);
-        else
-            answered(true);
+    };
+    asking.tooFew = CostQuestion::convertAnyway();
+    runChild(new CostQuestion(host(), work(), {video}, asking), [this](CostQuestion& question) {
+        if (question.declined()) {
+            host().log(StepHost::Log::Auto, question.outcome().isStopped()
+                                                ? tr("Not started: cancelled")
+                                                : tr("Not started: too few credits"));
+            finish(JobOutcome::stopped());
+        } else if (!question.outcome().isDone()) {
+            finish(question.outcome());
+        } else {
+            if (!question.cost()) // the conversion works its cost out again, and asks then
+                host().log(
+                    StepHost::Log::Auto,
+                    tr("The cost could not be worked out: %1").arg(question.unknownReason()));
+            m_costAgreed = question.cost().has_value();
+            nextStage();
+        }
     });
 }
 

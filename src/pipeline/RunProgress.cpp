@@ -6,14 +6,14 @@ void RunProgress::beginStage(const QString& name, double from, double share) {
     m_stage = name;
     m_from = from;
     m_share = share;
-    m_host.showProgress(from, name);
+    host().showProgress(from, name);
 }
 
 void RunProgress::showStage(const QString& stage) {
-    m_host.showProgress(m_from, m_stage + QStringLiteral(": ") + stage);
+    host().showProgress(m_from, m_stage + QStringLiteral(": ") + stage);
 }
 
 void RunProgress::showProgress(double fraction, const QString& detail) {
-    m_host.showProgress(m_from + std::clamp(fraction, 0.0, 1.0) * m_share,
+    host().showProgress(m_from + std::clamp(fraction, 0.0, 1.0) * m_share,
                         detail.isEmpty() ? m_stage : m_stage + QStringLiteral(": ") + detail);
 }

@@ -1,16 +1,15 @@
 #include "pipeline/SpeakerSplit.h"
 
-#include "core/Estimate.h"
 #include "core/MediaInfo.h"
 #include "core/Segments.h"
 #include "core/ToolReason.h"
 #include "core/Transcript.h"
+#include "pipeline/CostQuestion.h"
 #include "pipeline/RunRecordFile.h"
 #include "pipeline/ScriptRun.h"
 #include "platform/ProcessJob.h"
 
 #include <QFile>
-#include <QPointer>
 
 #include <cmath>
 
@@ -76,27 +75,12 @@ void SpeakerSplit::transcribe() {
                                    {work().script(), QStringLiteral("--estimate"),
                                     QStringLiteral("-"), QStringLiteral("--transcribe"), original},
                                    conversionEnvironment(inputs(), QString()));
-    estimate->expect(QStringLiteral("estimate"));
-    runChild(estimate, [this](ScriptRun& run) {
-        if (run.outcome().isStopped()) {
-            finish(run.outcome());
-            return;
-        }
-        const std::optional<Estimate> estimate =
-            parseEstimate(run.last(QStringLiteral("estimate")).fields);
-        if (!estimate || estimate->transcribeSeconds <= 0) {
-            askTranscription(); // in the cache, or its cost unknown: the script says
-            return;
-        }
-        host().askCost(costLines(*estimate), estimate->credits,
-                       [self = QPointer<SpeakerSplit>(this)](bool yes) {
-                           if (!self || self->isFinished())
-                               return;
-                           if (yes)
-                               self->askTranscription();
-                           else
-                               self->finish(JobOutcome::stopped());
-                       });
+    // In the cache, or its cost unknown: nothing asked (the script says what it sends).
+    runChild(new CostQuestion(host(), estimate, {}), [this](CostQuestion& question) {
+        if (question.outcome().isDone())
+            askTranscription();
+        else
+            finish(question.outcome());
     });
 }
 

@@ -3,13 +3,13 @@
 #include "core/Estimate.h"
 #include "core/Progress.h"
 #include "core/Voices.h"
+#include "pipeline/CostQuestion.h"
 #include "pipeline/FfmpegRun.h"
 #include "pipeline/LevelRun.h"
 #include "pipeline/ScriptRun.h"
 #include "platform/UserEnvironment.h"
 
 #include <QFile>
-#include <QPointer>
 
 namespace {
 // The first speech is looked for this far into the audio.
@@ -99,44 +99,28 @@ void VoiceTrial::estimateCost() {
         new ScriptRun(inputs().interpreter,
                       {work().script(), QStringLiteral("--estimate"), m_voiceId, excerptFile()},
                       conversionEnvironment(inputs(), m_background));
-    estimate->expect(QStringLiteral("estimate"));
-    runChild(estimate, [this](ScriptRun& run) {
-        const std::optional<Estimate> cost =
-            parseEstimate(run.last(QStringLiteral("estimate")).fields);
-        if (!run.outcome().isDone() || !cost) {
-            host().setToolOutput(run.text());
-            finish(run.outcome().isStopped()
-                       ? run.outcome()
-                       : JobOutcome::failed(
-                             tr("The cost could not be worked out: %1").arg(run.failure())));
-            return;
-        }
-        if (cost->credits == 0) {
-            convert(); // from the cache
-            return;
-        }
+    CostQuestion::Asking asking;
+    asking.unknownFails = true;
+    asking.question = [this](const Estimate& cost) {
         const QString length = QString::number(qRound(m_excerpt.length));
         const QString voice = voiceNameFromRow(inputs().voiceRow);
-        const QString credits = QString::number(cost->credits);
+        const QString credits = QString::number(cost.credits);
         QString question =
-            cost->creditsLeft
-                ? tr("A preview of %1 s with %2 costs about %3 credits of the %4 left")
-                      .arg(length, voice, credits, QString::number(*cost->creditsLeft))
-                : tr("A preview of %1 s with %2 costs about %3 credits")
-                      .arg(length, voice, credits);
-        if (cost->isolateSeconds > 0)
+            cost.creditsLeft ? tr("A preview of %1 s with %2 costs about %3 credits of the %4 left")
+                                   .arg(length, voice, credits, QString::number(*cost.creditsLeft))
+                             : tr("A preview of %1 s with %2 costs about %3 credits")
+                                   .arg(length, voice, credits);
+        if (cost.isolateSeconds > 0)
             question += QLatin1Char(' ') + tr("(half of it for the voice isolator, which keeps "
                                               "the background)");
-        // The answer may come after this preview was stopped and deleted.
-        host().ask(question + QStringLiteral(".\n\n") + tr("Convert it?"),
-                   [self = QPointer<VoiceTrial>(this)](bool yes) {
-                       if (!self || self->isFinished())
-                           return;
-                       if (yes)
-                           self->convert();
-                       else
-                           self->finish(JobOutcome::stopped());
-                   });
+        return question + QStringLiteral(".\n\n") + tr("Convert it?");
+    };
+    // From the cache, or agreed to: converted.
+    runChild(new CostQuestion(host(), estimate, asking), [this](CostQuestion& question) {
+        if (question.outcome().isDone())
+            convert();
+        else
+            finish(question.outcome());
     });
 }
 
