@@ -404,7 +404,7 @@ private slots:
     }
 
     // Two command lines at once on two videos with the same audio, sharing one cache: each
-    // piece is paid for once in all.
+    // piece is paid for once in all, and counted as kept before a run of either again.
     void twoRunsAtOnce() {
         m_service->post("set", QJsonObject{{"credits", 100000}});
         const auto creditsBack = qScopeGuard([this] {
@@ -423,6 +423,11 @@ private slots:
             billed += requests.at(i)["seconds"].toDouble();
         QVERIFY2(qAbs(billed - 3) < 0.1, qPrintable(QString::number(billed)));
         QVERIFY(noRunsLeft());
+        // Run again, the videos' pieces come from the cache: the cost line says so first.
+        const Ended again = ended(start({"--estimate", "--voice", "George", "%a.mp4"}, "key"));
+        QVERIFY2(again.out.contains("To the voice service: 0.0 min, about 0 credits; from the "
+                                    "cache: 0.1 min"),
+                 qPrintable(again.out + again.err));
     }
 
     // Ctrl+C (SIGTERM here) while a piece converts: the run stops, nothing is left behind, and

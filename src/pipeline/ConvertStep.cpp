@@ -171,6 +171,9 @@ bool ConvertStep::takePieces() {
 void ConvertStep::estimateCost() {
     host().showProgress(0, tr("Working out the cost"));
     QStringList arguments{work().script(), QStringLiteral("--estimate"), m_voiceId};
+    // The whole video about to be converted: the cache learns which pieces it was cut into.
+    if (m_pieces.size() == m_record.pieces.size() && !m_record.bySpeaker())
+        arguments << QStringLiteral("--source") << inputs().input;
     QString voice = m_voiceId;
     for (const int piece : std::as_const(m_pieces)) {
         // Each speaker's pieces are looked up in the cache under the speaker's voice.

@@ -5,6 +5,7 @@
 #include "platform/UserEnvironment.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 
 ScriptRun::ScriptRun(const QString& interpreter, const QStringList& arguments,
                      const ProcessJob::Environment& environment, QObject* parent)
@@ -69,6 +70,18 @@ ProcessJob::Environment serviceEnvironment() {
     return {{QLatin1String(kApiKeyVariable), key}};
 }
 
+// What decides the pieces a video is cut into, in a word: the cache tells by it which pieces a
+// whole video was cut into before, to count those it holds before the video is cut again.
+QString cutsSignature(const RunInputs& inputs) {
+    const QString how =
+        QStringList{inputs.templateText(Template::Extract), inputs.templateText(Template::Split),
+                    QString::number(inputs.pieceSeconds),
+                    inputs.findSpeakers ? QStringLiteral("speakers") : QString()}
+            .join(QLatin1Char('\n'));
+    return QString::fromLatin1(
+        QCryptographicHash::hash(how.toUtf8(), QCryptographicHash::Sha256).toHex().left(16));
+}
+
 ProcessJob::Environment conversionEnvironment(const RunInputs& inputs, const QString& background) {
     return serviceEnvironment() +
            ProcessJob::Environment{
@@ -76,6 +89,7 @@ ProcessJob::Environment conversionEnvironment(const RunInputs& inputs, const QSt
                {QStringLiteral("VOXSPLICE_VOICE_SETTINGS"),
                 QString::fromUtf8(inputs.voiceSettings.toJson())},
                {QStringLiteral("VOXSPLICE_CACHE_DIR"), inputs.cacheFolder},
+               {QStringLiteral("VOXSPLICE_CUTS"), cutsSignature(inputs)},
                {QStringLiteral("VOXSPLICE_CACHE_LIMIT_MB"), QString::number(inputs.cacheLimitMb)},
                {QStringLiteral("VOXSPLICE_NEW_TAKE"),
                 inputs.newTake ? QStringLiteral("1") : QString()},

@@ -57,6 +57,9 @@ private:
 // What convert.py needs to reach the voice service: the key, which no other program gets.
 ProcessJob::Environment serviceEnvironment();
 
+// How a run cuts a video into pieces, as a short digest of what decides it.
+QString cutsSignature(const RunInputs& inputs);
+
 // What convert.py learns of a run besides its arguments: where the background is split off
 // ("service", "local", or "" when it is not kept), the voice settings and the cache.
 ProcessJob::Environment conversionEnvironment(const RunInputs& inputs, const QString& background);

@@ -42,7 +42,8 @@ void VideosEstimate::makeGroups(bool localSeparator) {
             return voiceIdFromRow(g.inputs.voiceRow) == voiceIdFromRow(video.voiceRow) &&
                    g.inputs.voiceSettings == video.voiceSettings && g.background == background &&
                    g.inputs.interpreter == video.interpreter &&
-                   g.inputs.cacheFolder == video.cacheFolder;
+                   g.inputs.cacheFolder == video.cacheFolder &&
+                   cutsSignature(g.inputs) == cutsSignature(video);
         };
         // A video whose speakers are to be found goes alone: its audio to the speech to text too.
         const bool transcribes = video.findSpeakers && video.speakersFrom.isEmpty();

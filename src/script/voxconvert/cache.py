@@ -168,6 +168,24 @@ class Cache:
         entry = json.dumps({"samples": measured[0], "digest": measured[1]}).encode("utf-8")
         self.write(self.path(packets, ".index"), lambda sink: sink.write(entry))
 
+    def cuts(self, packets, how):
+        """The pieces that audio with these packets was cut into `how`: (audio digest or None,
+        seconds) of each, the digest where the piece was decoded since; None when it was not cut
+        so."""
+        try:
+            with open(self.path(key("cuts", packets, how=how), ".cuts"), "rb") as handle:
+                pieces = json.loads(handle.read().decode("utf-8"))["pieces"]
+            listed = [(str(piece), float(seconds)) for piece, seconds in pieces]
+        except (OSError, ValueError, KeyError, TypeError):
+            return None
+        return [((self.recall(piece) or (0, None))[1], seconds) for piece, seconds in listed]
+
+    def note_cuts(self, packets, how, pieces):
+        """Keeps that audio with these packets was cut `how` into `pieces`: (the digest of a
+        piece's packets, its seconds) of each."""
+        entry = json.dumps({"pieces": pieces}).encode("utf-8")
+        self.write(self.path(key("cuts", packets, how=how), ".cuts"), lambda sink: sink.write(entry))
+
     def files(self):
         """(last use, size, path) of every file in the cache folder but the working folders of
         command-line runs ("runs"), which are not the cache's."""

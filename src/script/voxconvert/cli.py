@@ -22,6 +22,7 @@ People's words go to standard error.
 """
 
 import contextlib
+import hashlib
 import json
 import os
 import sys
@@ -374,14 +375,16 @@ def estimate(argv):
     pieces); with --transcribe <audio>, the speakers of the audio are to be found as well (an
     audio that cannot be read is named among the unreadable pieces). The pieces are measured by
     their packets (see audio.measure), several by one ffmpeg run (see audio.listed_groups)."""
-    usage = "usage: convert.py --estimate <voice id> [--transcribe <audio>] <piece>|@<voice id>..."
+    usage = ("usage: convert.py --estimate <voice id> [--transcribe <audio>] [--source <video>] "
+             "<piece>|@<voice id>...")
     if len(argv) < 1:
         raise Failure(usage)
-    voice_id, rest, pieces, transcribe = argv[0].strip(), argv[1:], [], None
-    if rest[:1] == ["--transcribe"]:
+    voice_id, rest, pieces, options = argv[0].strip(), argv[1:], [], {}
+    while rest[:1] in (["--transcribe"], ["--source"]):
         if len(rest) < 2:
             raise Failure(usage)
-        transcribe, rest = rest[1], rest[2:]
+        options[rest[0]], rest = rest[1], rest[2:]
+    transcribe, source = options.get("--transcribe"), options.get("--source")
     for word in rest:
         if word.startswith("@"):
             voice_id = word[1:].strip()
@@ -396,13 +399,15 @@ def estimate(argv):
     kept = cache.Cache()
     send = cached = isolate = 0.0
     def measured_or_unreadable(group):
-        found = []
+        found = []  # (what measure() says or None, the digest of the packets' listing)
         for path, listing in zip(group, audio.listed_together(ffmpeg, group)):
+            listed = listing and hashlib.sha256(listing).hexdigest()
             try:
-                found.append(None if listing is None else
-                             audio.measure(ffmpeg, path, kept, guess=True, listing=listing))
+                found.append((None if listing is None else
+                              audio.measure(ffmpeg, path, kept, guess=True, listing=listing),
+                              listed))
             except Failure:
-                found.append(None)  # named in the report; its conversion says why
+                found.append((None, listed))  # named in the report; its conversion says why
         return found
 
     import concurrent.futures  # here: a piece's conversion starts faster without it
@@ -415,24 +420,30 @@ def estimate(argv):
         except BaseException:
             audio.end_all()  # the runs of the other threads: the pool waits for them
             raise
-    unreadable = [path for path, found in zip(paths, measured) if found is None]
-    heard = measured.pop() if transcribe else None
-    for found, (_, voice_id) in zip(measured, pieces):
+    unreadable = [path for path, (found, _) in zip(paths, measured) if found is None]
+    heard = measured.pop()[0] if transcribe else None
+    cuts = os.environ.get("VOXSPLICE_CUTS", "")
+    if source and cuts and all(found for found, _ in measured):
+        note_cuts(ffmpeg, kept, source, cuts, measured)
+    for (found, listed), (_, voice_id) in zip(measured, pieces):
         if not found:
             continue
-        samples, digest = found
-        # Audio never decoded (no digest) counts as to be sent. The cache may still hold it, from
-        # the same audio in another container or codec (or listed by another ffmpeg): its
-        # conversion then decodes it, finds it and takes it for nothing. The estimate says a
-        # little too much then, never too little.
-        seconds = samples / audio.SAMPLE_RATE
-        if (digest and not new_take_wanted()
-                and kept.holds(result_key(digest, voice_id, mode, settings))):
-            cached += seconds
-        elif seconds >= SHORTEST_SPEECH_SECONDS:
-            send += seconds
-            if mode == "service" and not (digest and kept.holds(cache.key("isolated", digest))):
-                isolate += seconds
+        # A whole video cut before the same way counts as the pieces it was cut into.
+        parts = (not source and cuts and listed and kept.cuts(listed, cuts)) or [
+            (found[1], found[0] / audio.SAMPLE_RATE)]
+        for digest, seconds in parts:
+            # Audio never decoded (no digest) counts as to be sent. The cache may still hold it,
+            # from the same audio in another container or codec (or listed by another ffmpeg):
+            # its conversion then decodes it, finds it and takes it for nothing. The estimate
+            # says a little too much then, never too little.
+            if (digest and not new_take_wanted()
+                    and kept.holds(result_key(digest, voice_id, mode, settings))):
+                cached += seconds
+            elif seconds >= SHORTEST_SPEECH_SECONDS:
+                send += seconds
+                if mode == "service" and not (digest
+                                              and kept.holds(cache.key("isolated", digest))):
+                    isolate += seconds
     report = {"send_seconds": round(send, 3), "cached_seconds": round(cached, 3),
               "isolate_seconds": round(isolate, 3),
               "credits": service.credits_for(send) + service.credits_for(isolate),
@@ -453,6 +464,15 @@ def estimate(argv):
     except Failure as problem:
         report["account_problem"] = clean(problem)
     protocol.emit("estimate", **report)
+
+
+def note_cuts(ffmpeg, kept, source, cuts, measured):
+    """Keeps what pieces the audio of `source` was cut into (`cuts` names how it was cut), by
+    their packets, so that the estimate of the whole video finds them in the cache."""
+    listing = audio.listed_alone(ffmpeg, source)
+    if listing:
+        kept.note_cuts(hashlib.sha256(listing).hexdigest(), cuts,
+                       [(listed, found[0] / audio.SAMPLE_RATE) for found, listed in measured])
 
 
 def voices():
