@@ -146,7 +146,11 @@ void BatchRun::showStage(const QString& stage) {
 
 void BatchRun::showProgress(double fraction, const QString& detail) {
     m_fraction = std::clamp(fraction, 0.0, 1.0);
+    // Full Auto names its stage first: "AI Conversion: 2 of 5 done".
     if (const int row = running(); row >= 0)
-        m_queue.setStage(row, m_queue.at(row).stage, int(std::floor(m_fraction * 100)));
+        m_queue.setStage(row,
+                         detail.isEmpty() ? m_queue.at(row).stage
+                                          : detail.section(QStringLiteral(": "), 0, 0),
+                         int(std::floor(m_fraction * 100)));
     host().showProgress(fraction, detail);
 }
