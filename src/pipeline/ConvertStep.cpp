@@ -263,6 +263,8 @@ void ConvertStep::startPiece(int piece) {
             m_schedule->ready(piece);
         else if (m.type == QLatin1String("answered"))
             m_schedule->answered(piece);
+        else if (m.type == QLatin1String("waiting")) // for another run's answer
+            host().addConversionRow(m.text("message"));
         else
             return;
         pump();

@@ -455,9 +455,10 @@ class ServiceTest(ConvertCase):
                             stderr=subprocess.DEVNULL)
             return child
 
-        def waits(child):  # it says so once it found the key held
-            return any("Another run is sending the same audio" in line
-                       for line in iter(child.stderr.readline, ""))
+        def waits(child):  # it says so, for the window's log too, once it found the key held
+            return any(json.loads(line).get("type") == "waiting"
+                       and "Another run is sending the same audio" in json.loads(line)["message"]
+                       for line in iter(child.stdout.readline, ""))
 
         for first_dies in (False, True):
             with self.subTest(first_dies=first_dies):

@@ -187,8 +187,11 @@ def convert(argv, wait_for_go=False):
 
 
 def waiting_for(what):
-    say("Another run is sending the same audio as %s: waiting to take its answer from the "
-        "cache" % what)
+    """Says, for the conversion's log too, that the piece waits for another run's answer."""
+    text = "Another run is sending the same audio as %s: waiting to take its answer from the " \
+           "cache" % what
+    say(text)
+    protocol.emit("waiting", message=clean(text))
 
 
 def answered(remote):
