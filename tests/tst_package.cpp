@@ -87,9 +87,15 @@ private slots:
         m_env.insert("VOXSPLICE_OFFLINE_VOICE", "1");
         qputenv("VOXSPLICE_OFFLINE_VOICE", "1");
 
+        // The build's package, compressed by gzip instead of xz: the same files, in a fraction
+        // of the time.
+        const QString config = path("CPackConfig.cmake");
+        QVERIFY(putFile(config,
+                        "include(\"" + fromCtest("VOXSPLICE_BUILD_DIR").toUtf8() +
+                            "/CPackConfig.cmake\")\nset(CPACK_DEBIAN_COMPRESSION_TYPE gzip)\n"));
         QString said;
         QCOMPARE(run(fromCtest("VOXSPLICE_CPACK"),
-                     {"-G", "DEB", "-B", path("package"), "--config", "CPackConfig.cmake"}, &said,
+                     {"-G", "DEB", "-B", path("package"), "--config", config}, &said,
                      fromCtest("VOXSPLICE_BUILD_DIR")),
                  0);
         const QStringList debs = QDir(path("package")).entryList({"voxsplice_*.deb"});
