@@ -24,11 +24,6 @@ list(POP_FRONT compressed changelog)
 install(FILES packaging/copyright ${changelog} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/voxsplice)
 install(FILES ${compressed} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
-# CPack packs what the build made (tools/package.sh builds first; the package test depends on
-# every target it packs) without walking the whole build again before it installs; as before,
-# `cmake --install` builds nothing either.
-set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
-
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME voxsplice)
 set(CPACK_PACKAGE_VENDOR "The voxsplice developers")
