@@ -312,10 +312,6 @@ gleichzeitige Anfragen stieß (später erneut ausführen).
         <translation>Nichts zu bezahlen: Die Offline-Stimme wandelt auf diesem Rechner um.</translation>
     </message>
     <message>
-        <source>The cost could not be worked out: %1</source>
-        <translation>Die Kosten konnten nicht berechnet werden: %1</translation>
-    </message>
-    <message>
         <source>%1 holds no run to redo a piece of.</source>
         <translation>%1 enthält keinen Lauf, dessen Stück neu umgewandelt werden könnte.</translation>
     </message>
@@ -404,10 +400,6 @@ Teilen Sie das Audio erneut.</translation>
     <message>
         <source>Working out the cost</source>
         <translation>Kosten werden berechnet</translation>
-    </message>
-    <message>
-        <source>The cost could not be worked out: %1</source>
-        <translation>Die Kosten konnten nicht berechnet werden: %1</translation>
     </message>
     <message>
         <source>Not converted: cancelled</source>
@@ -869,10 +861,6 @@ Trotzdem starten?</translation>
         <translation>Die Warteschlange: %1</translation>
     </message>
     <message>
-        <source>The cost could not be worked out: %1</source>
-        <translation>Die Kosten konnten nicht berechnet werden: %1</translation>
-    </message>
-    <message>
         <source>Video %1 of %2: </source>
         <translation>Video %1 von %2: </translation>
     </message>
@@ -920,10 +908,6 @@ Trotzdem starten?</translation>
     <message>
         <source>Not started: %1 is kept</source>
         <translation>Nicht gestartet: %1 bleibt erhalten</translation>
-    </message>
-    <message>
-        <source>The cost could not be worked out: %1</source>
-        <translation>Die Kosten konnten nicht berechnet werden: %1</translation>
     </message>
     <message>
         <source>Not started: cancelled</source>

@@ -94,9 +94,7 @@ void Form1::startQueue() {
     connect(run, &BatchRun::costKnown, window, [window](const QStringList& lines) {
         window->setCost(tr("The queue: %1").arg(lines.join(QLatin1Char('\n'))));
     });
-    connect(run, &BatchRun::costUnknown, window, [window](const QString& reason) {
-        window->setCost(tr("The cost could not be worked out: %1").arg(reason));
-    });
+    connect(run, &BatchRun::costUnknown, window, &QueueWindow::setCost);
     connect(run, &BatchRun::videoStarted, this, [this](int row) {
         m_queueHost->setPosition(tr("Video %1 of %2: ").arg(row + 1).arg(m_queue.size()));
     });

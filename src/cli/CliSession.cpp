@@ -264,8 +264,7 @@ void CliSession::estimate() {
                    end(Done);
                    return;
                }
-               m_host.warn(
-                   tr("The cost could not be worked out: %1").arg(question.unknownReason()));
+               m_host.warn(question.unknownLine());
                end(Failed);
            });
 }
@@ -290,9 +289,7 @@ void CliSession::run() {
     run->askCost(asking);
     connect(run, &BatchRun::costKnown, this,
             [this](const QStringList& lines) { m_host.print(lines.join(QLatin1Char('\n'))); });
-    connect(run, &BatchRun::costUnknown, this, [this](const QString& reason) {
-        m_host.warn(tr("The cost could not be worked out: %1").arg(reason));
-    });
+    connect(run, &BatchRun::costUnknown, this, [this](const QString& line) { m_host.warn(line); });
     connect(run, &BatchRun::videoStarted, this,
             [this](int row) { m_host.setVideo(QFileInfo(m_queue.at(row).input).fileName()); });
     connect(run, &BatchRun::videoEnded, this, &CliSession::videoEnded);

@@ -50,7 +50,7 @@ void BatchRun::reckonCost(CostQuestion::Asking asking, const std::function<void(
             return;
         }
         if (!question.cost())
-            emit costUnknown(question.unknownReason());
+            emit costUnknown(question.unknownLine());
         then();
     });
 }

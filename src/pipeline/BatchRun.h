@@ -44,7 +44,7 @@ signals:
     void videoEnded(int row, const JobOutcome& outcome);
     // What the videos left cost, or why that could not be worked out.
     void costKnown(const QStringList& lines);
-    void costUnknown(const QString& reason);
+    void costUnknown(const QString& line);
 
 protected:
     void begin() override;

@@ -185,12 +185,7 @@ void ConvertStep::estimateCost() {
     }
     auto* estimate = new ScriptRun(inputs().interpreter, arguments,
                                    conversionEnvironment(inputs(), m_background));
-    CostQuestion::Asking asking;
-    asking.say = [this](const QStringList& lines) {
-        for (const QString& line : lines)
-            host().log(StepHost::Log::Conversion, line);
-    };
-    asking.tooFew = CostQuestion::convertAnyway();
+    CostQuestion::Asking asking = CostQuestion::converting(host(), StepHost::Log::Conversion);
     // Nothing to pay, or the run's cost agreed to before it began, goes on at once.
     asking.agreed = context().costAgreed;
     runChild(new CostQuestion(host(), estimate, asking), [this](CostQuestion& question) {
@@ -203,9 +198,7 @@ void ConvertStep::estimateCost() {
             wrapUp();
         } else {
             if (!question.cost())
-                host().log(
-                    StepHost::Log::Conversion,
-                    tr("The cost could not be worked out: %1").arg(question.unknownReason()));
+                host().log(StepHost::Log::Conversion, question.unknownLine());
             pump();
         }
     });

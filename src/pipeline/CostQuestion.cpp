@@ -22,9 +22,15 @@ CostQuestion::CostQuestion(StepHost& host, ScriptRun* estimate, Asking asking, Q
     m_script->expect(QStringLiteral("estimate"));
 }
 
-QString CostQuestion::convertAnyway() {
-    return tr("This run needs about %1 credits, but the account has %2 left; it would stop "
-              "half-way.\n\nConvert anyway?");
+CostQuestion::Asking CostQuestion::converting(StepHost& host, StepHost::Log which) {
+    Asking asking;
+    asking.say = [&host, which](const QStringList& lines) {
+        for (const QString& line : lines)
+            host.log(which, line);
+    };
+    asking.tooFew = tr("This run needs about %1 credits, but the account has %2 left; it would "
+                       "stop half-way.\n\nConvert anyway?");
+    return asking;
 }
 
 void CostQuestion::begin() {
@@ -49,14 +55,14 @@ void CostQuestion::reckoned(const JobOutcome& outcome, const std::optional<Estim
         return;
     }
     if (!cost) {
-        m_unknownReason = failure;
+        m_unknownLine = tr("The cost could not be worked out: %1").arg(failure);
         if (!m_asking.unknownFails) {
             finish(JobOutcome::done());
             return;
         }
         if (!toolText.isEmpty())
             m_host.setToolOutput(toolText);
-        finish(JobOutcome::failed(tr("The cost could not be worked out: %1").arg(failure)));
+        finish(JobOutcome::failed(m_unknownLine));
         return;
     }
     m_cost = cost;

@@ -41,12 +41,13 @@ public:
     // The cost as a run of convert.py --estimate reckons it.
     CostQuestion(StepHost& host, ScriptRun* estimate, Asking asking, QObject* parent = nullptr);
 
-    // The question before a conversion the credits left would not do.
-    static QString convertAnyway();
+    // How a conversion asks: the cost's lines into the log `which`, and "Convert anyway?" when
+    // the credits left would not do.
+    static Asking converting(StepHost& host, StepHost::Log which);
 
-    // Once ended: the cost, unless it could not be worked out; then why not.
+    // Once ended: the cost, unless it could not be worked out; then the line that says why.
     const std::optional<Estimate>& cost() const { return m_cost; }
-    const QString& unknownReason() const { return m_unknownReason; }
+    const QString& unknownLine() const { return m_unknownLine; }
     // The user said no (to the cost, or to the credits left).
     bool declined() const { return m_declined; }
 
@@ -64,6 +65,6 @@ private:
     ScriptRun* m_script = nullptr;
     Asking m_asking;
     std::optional<Estimate> m_cost;
-    QString m_unknownReason;
+    QString m_unknownLine;
     bool m_declined = false;
 };

@@ -127,29 +127,23 @@ void FullAutoRun::agreeCost() {
     RunInputs video = inputs();
     if (m_background)
         video.separation = m_background->isEmpty() ? video.separation : *m_background;
-    CostQuestion::Asking asking;
-    asking.say = [this](const QStringList& lines) {
-        for (const QString& line : lines)
-            host().log(StepHost::Log::Auto, line);
-    };
-    asking.tooFew = CostQuestion::convertAnyway();
-    runChild(new CostQuestion(host(), work(), {video}, asking), [this](CostQuestion& question) {
-        if (question.declined()) {
-            host().log(StepHost::Log::Auto, question.outcome().isStopped()
-                                                ? tr("Not started: cancelled")
-                                                : tr("Not started: too few credits"));
-            finish(JobOutcome::stopped());
-        } else if (!question.outcome().isDone()) {
-            finish(question.outcome());
-        } else {
-            if (!question.cost()) // the conversion works its cost out again, and asks then
-                host().log(
-                    StepHost::Log::Auto,
-                    tr("The cost could not be worked out: %1").arg(question.unknownReason()));
-            m_costAgreed = question.cost().has_value();
-            nextStage();
-        }
-    });
+    runChild(new CostQuestion(host(), work(), {video},
+                              CostQuestion::converting(host(), StepHost::Log::Auto)),
+             [this](CostQuestion& question) {
+                 if (question.declined()) {
+                     host().log(StepHost::Log::Auto, question.outcome().isStopped()
+                                                         ? tr("Not started: cancelled")
+                                                         : tr("Not started: too few credits"));
+                     finish(JobOutcome::stopped());
+                 } else if (!question.outcome().isDone()) {
+                     finish(question.outcome());
+                 } else {
+                     if (!question.cost()) // the conversion works its cost out again, and asks then
+                         host().log(StepHost::Log::Auto, question.unknownLine());
+                     m_costAgreed = question.cost().has_value();
+                     nextStage();
+                 }
+             });
 }
 
 void FullAutoRun::nextStage() {
