@@ -14,7 +14,6 @@ import os
 import socket
 import threading
 import time
-import uuid
 
 SUFFIX = ".lock"
 HEARTBEAT_SECONDS = 10
@@ -73,7 +72,7 @@ class Claim:
 
     def __init__(self, lock):
         self.lock = lock
-        self.token = "%s %d %s" % (socket.gethostname(), os.getpid(), uuid.uuid4().hex)
+        self.token = "%s %d %s" % (socket.gethostname(), os.getpid(), os.urandom(16).hex())
         self.seen = None  # (token, touched, since) of the other holder, by this run's clock
         self.beating = None
 
@@ -105,7 +104,7 @@ class Claim:
     def take_over(self, dead):
         """Moves the dead holder's lock aside (a rename: one waiter wins) and removes it; a live
         lock that came in meanwhile goes back."""
-        aside = "%s.%s.stale" % (self.lock, uuid.uuid4().hex)
+        aside = "%s.%s.stale" % (self.lock, os.urandom(16).hex())
         try:
             os.rename(self.lock, aside)
         except OSError:

@@ -6,7 +6,6 @@ where both are present they can differ. So a known string is looked for in `code
 `status`, and only then does the HTTP status decide.
 """
 
-import email.utils
 import json
 import math
 import re
@@ -108,6 +107,8 @@ def retry_after_seconds(value, now=None):
     value = (value or "").strip()
     if re.fullmatch(r"[0-9]+", value):
         return min(float(value), LONGEST_WAIT_SECONDS)
+    import email.utils  # here: seldom needed, and slow to load
+
     try:
         when = email.utils.parsedate_to_datetime(value).timestamp()
         wait = when - (time.time() if now is None else now)

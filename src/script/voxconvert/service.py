@@ -16,7 +16,6 @@ import random
 import re
 import time
 import urllib.parse
-import uuid
 
 from . import refusals, stops
 from .messages import Failure, hide, say, shorten
@@ -180,7 +179,7 @@ class Form:
     recording of a long video is never held in memory whole, not even for a second try."""
 
     def __init__(self, fields, file_field=None, file_name=None, path=None, file_type=None):
-        boundary = "voxsplice-" + uuid.uuid4().hex
+        boundary = "voxsplice-" + os.urandom(16).hex()
         parts = [('--%s\r\nContent-Disposition: form-data; name="%s"\r\n\r\n%s\r\n'
                   % (boundary, name, value)).encode("utf-8") for name, value in fields]
         if path:

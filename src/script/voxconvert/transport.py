@@ -5,9 +5,7 @@ that cannot have been processed, so it may be sent again; one that went out and 
 answer has usually been processed and billed, so it must not be.
 """
 
-import http.client
 import socket
-import ssl
 import urllib.parse
 
 from .messages import Failure, shorten
@@ -33,6 +31,9 @@ class Answer:
 def exchange(base, method, path, headers, body=None, timeout=240.0, sink=None):
     """Sends one request and reads the whole answer. A successful (2xx) body goes to `sink`
     (a file opened for writing) when one is given. Raises NotSent or NoCompleteAnswer."""
+    import http.client  # here: a piece found in the cache, or changed offline, starts faster
+    import ssl
+
     address = urllib.parse.urlsplit(base)
     if address.scheme == "https":
         connection = http.client.HTTPSConnection(address.hostname, address.port, timeout=timeout,
@@ -76,6 +77,8 @@ def exchange(base, method, path, headers, body=None, timeout=240.0, sink=None):
 
 
 def describe(error):
+    import http.client
+
     if isinstance(error, http.client.IncompleteRead):
         return "answer cut short"
     if isinstance(error, (socket.timeout, TimeoutError)):
