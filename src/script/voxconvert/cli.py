@@ -401,10 +401,16 @@ def estimate(argv):
     ffmpeg = audio.find_ffmpeg()
     kept = cache.Cache()
     send = cached = isolate = 0.0
+    # The video whose cuts are noted is listed in the same ffmpeg run as its pieces.
+    noted = source if source and os.environ.get("VOXSPLICE_CUTS") else None
+
     def measured_or_unreadable(group):
         found = []  # (what measure() says or None, the digest of the packets' listing)
         for path, listing in zip(group, audio.listed_together(ffmpeg, group)):
             listed = listing and hashlib.sha256(listing).hexdigest()
+            if path is noted:  # its listing only: its cuts are noted by it
+                found.append((None, listed))
+                continue
             try:
                 found.append((None if listing is None else
                               audio.measure(ffmpeg, path, kept, guess=True, listing=listing),
@@ -415,7 +421,8 @@ def estimate(argv):
 
     import concurrent.futures  # here: a piece's conversion starts faster without it
 
-    paths = [path for path, _ in pieces] + ([transcribe] if transcribe else [])
+    paths = [path for path, _ in pieces] + ([transcribe] if transcribe else []) + (
+        [noted] if noted else [])
     with concurrent.futures.ThreadPoolExecutor(min(MEASURED_AT_ONCE, os.cpu_count() or 1)) as pool:
         try:
             measured = [found for group in pool.map(measured_or_unreadable,
@@ -423,11 +430,13 @@ def estimate(argv):
         except BaseException:
             audio.end_all()  # the runs of the other threads: the pool waits for them
             raise
+    source_listed = measured.pop()[1] if noted else None
     unreadable = [path for path, (found, _) in zip(paths, measured) if found is None]
     heard = measured.pop()[0] if transcribe else None
     cuts = os.environ.get("VOXSPLICE_CUTS", "")
-    if source and cuts and all(found for found, _ in measured):
-        note_cuts(ffmpeg, kept, source, cuts, measured)
+    if source_listed and all(found for found, _ in measured):
+        kept.note_cuts(source_listed, cuts, [(listed, found[0] / audio.SAMPLE_RATE)
+                                             for found, listed in measured])
     for (found, listed), (_, voice_id) in zip(measured, pieces):
         if not found:
             continue
@@ -467,15 +476,6 @@ def estimate(argv):
     except Failure as problem:
         report["account_problem"] = clean(problem)
     protocol.emit("estimate", **report)
-
-
-def note_cuts(ffmpeg, kept, source, cuts, measured):
-    """Keeps what pieces the audio of `source` was cut into (`cuts` names how it was cut), by
-    their packets, so that the estimate of the whole video finds them in the cache."""
-    listing = audio.listed_alone(ffmpeg, source)
-    if listing:
-        kept.note_cuts(hashlib.sha256(listing).hexdigest(), cuts,
-                       [(listed, found[0] / audio.SAMPLE_RATE) for found, listed in measured])
 
 
 def voices():
