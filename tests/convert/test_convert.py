@@ -511,13 +511,21 @@ class ServiceTest(ConvertCase):
                 self.assertEqual(report["type"], "estimate")
                 self.assertEqual(report["unreadable"], [unreadable])
                 # Nothing decoded: a is known by its packets; b counts its packets' length, its
-                # encoder's priming included (39 credits; decoded, 38).
-                self.assertEqual(decodings(), 0)
+                # encoder's priming included (39 credits; decoded, 38). Listed once: the next
+                # time only the file that cannot be read is.
+                runs = logged_runs()
+                self.assertFalse([run for run in runs if "pcm_s16le" in run])
+                self.assertEqual({word for run in runs for word in run.split()} & {
+                    media["a"], unreadable, media["b"], media["sliver"]},
+                    {unreadable} if seed else {media["a"], unreadable, media["b"], media["sliver"]})
                 self.assertAlmostEqual(report["cached_seconds"], 3.0 * (not seed), delta=0.05)
                 self.assertAlmostEqual(report["send_seconds"], 2.3 + 3.0 * seed, delta=0.05)
                 self.assertEqual(report["credits"], 89 if seed else 39)
                 self.assertEqual(report.get("credits_left"), left)
                 self.assertEqual("user_read" in report.get("account_problem", ""), left is None)
+        os.utime(media["b"])  # written since, as far as anyone can tell: listed again
+        self.run_convert(["--estimate", VOICE, media["b"]], VOXSPLICE_FFMPEG=logging_ffmpeg)
+        self.assertIn(media["b"], " ".join(logged_runs()).split())
         # A length from packets is never short, and a little long at most. Packets that give no
         # length (ALAC in Matroska has no durations) are decoded.
         index = cache.Cache(tempfile.mkdtemp(dir=root))

@@ -260,6 +260,8 @@ def listed_groups(paths):
 def listed_together(ffmpeg, paths):
     """The packet listings (see PACKETS) of `paths` from one ffmpeg run; None for a file that
     cannot be read (the others are listed still)."""
+    if not paths:
+        return []
     if len(paths) == 1:
         return [listed_alone(ffmpeg, paths[0])]
     with tempfile.TemporaryDirectory(prefix="voxsplice-") as folder:

@@ -168,6 +168,33 @@ class Cache:
         entry = json.dumps({"samples": measured[0], "digest": measured[1]}).encode("utf-8")
         self.write(self.path(packets, ".index"), lambda sink: sink.write(entry))
 
+    @staticmethod
+    def identity(path):
+        """What tells this very file apart, as it is now: a file written since (its change time
+        moves on any write, and cannot be set back) or another file in its place differs."""
+        info = os.stat(path)
+        return "listed|%s|%d|%d|%d|%d|%d" % (os.path.realpath(path), info.st_dev, info.st_ino,
+                                             info.st_size, info.st_mtime_ns, info.st_ctime_ns)
+
+    def listed(self, path):
+        """(the digest of its packets' listing, the length in samples its packets tell) of a
+        file listed before as it is now; None otherwise."""
+        try:
+            name = hashlib.sha256(self.identity(path).encode("utf-8")).hexdigest()
+            with open(self.path(name, ".listed"), "rb") as handle:
+                entry = json.loads(handle.read().decode("utf-8"))
+            return str(entry["packets"]), int(entry["length"])
+        except (OSError, ValueError, KeyError, TypeError):
+            return None
+
+    def note_listed(self, path, packets, length):
+        """Keeps that `path`, as it is now, has packets whose listing has this digest and that
+        tell this length."""
+        with contextlib.suppress(OSError):
+            name = hashlib.sha256(self.identity(path).encode("utf-8")).hexdigest()
+            entry = json.dumps({"packets": packets, "length": length}).encode("utf-8")
+            self.write(self.path(name, ".listed"), lambda sink: sink.write(entry))
+
     def cuts(self, packets, how):
         """The pieces that audio with these packets was cut into `how`: (audio digest or None,
         seconds) of each, the digest where the piece was decoded since; None when it was not cut

@@ -406,17 +406,31 @@ def estimate(argv):
 
     def measured_or_unreadable(group):
         found = []  # (what measure() says or None, the digest of the packets' listing)
-        for path, listing in zip(group, audio.listed_together(ffmpeg, group)):
+        # A file listed before, unchanged since, is not listed again: a long video's cost is
+        # told at once the next time.
+        known = [kept.listed(path) for path in group]
+        listings = iter(audio.listed_together(ffmpeg, [path for path, listed in zip(group, known)
+                                                       if not listed]))
+        for path, remembered in zip(group, known):
+            if remembered:
+                listed, length = remembered
+                found.append((None if path is noted else
+                              kept.recall(listed) or (length, None), listed))
+                continue
+            listing = next(listings)
             listed = listing and hashlib.sha256(listing).hexdigest()
             if path is noted:  # its listing only: its cuts are noted by it
                 found.append((None, listed))
-                continue
-            try:
-                found.append((None if listing is None else
-                              audio.measure(ffmpeg, path, kept, guess=True, listing=listing),
-                              listed))
-            except Failure:
-                found.append((None, listed))  # named in the report; its conversion says why
+            else:
+                try:
+                    found.append((None if listing is None else
+                                  audio.measure(ffmpeg, path, kept, guess=True, listing=listing),
+                                  listed))
+                except Failure:
+                    found.append((None, listed))  # named in the report; its conversion says why
+            length = listing and audio.packet_length(listing)
+            if length and (path is noted or found[-1][0]):
+                kept.note_listed(path, listed, length)
         return found
 
     import concurrent.futures  # here: a piece's conversion starts faster without it
