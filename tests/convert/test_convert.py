@@ -367,14 +367,15 @@ class ServiceTest(ConvertCase):
             second)["reused"])
         # Kept whole, it needs no key, and the piece is never ready for the service. The same
         # audio in another container and codec is found too; a short file is measured by one
-        # ffmpeg run that decodes it (longer ones are known by their packets, below).
+        # ffmpeg run that decodes it (longer ones are known by their packets, below), and not
+        # read at all when it was decoded before and has not changed since.
         logged_runs()
-        for source in (elsewhere, media["alac"]):
+        for source, decoded in ((elsewhere, []), (media["alac"], [1])):
             result = self.run_convert(["--wait-for-go", source, second, VOICE], key=None,
                                       VOXSPLICE_FFMPEG=logging_ffmpeg)
             self.assertTrue(self.assert_converted(result, media["a"], second)["reused"])
             self.assertEqual(len(objects(result)), 1)
-            self.assertEqual([run.count("pcm_s16le") for run in logged_runs()], [1])
+            self.assertEqual([run.count("pcm_s16le") for run in logged_runs()], decoded)
         self.assertEqual(len(self.service.requests), 2)
         # Other voice settings are another result, the same ones however written the kept one;
         # none set is the default model, under the name kept before there were settings. Another
@@ -415,7 +416,7 @@ class ServiceTest(ConvertCase):
             self.run_convert([media["b"], os.path.join(self.out_dir, "9.mp4"), voice],
                              VOXSPLICE_CACHE_LIMIT_MB=0.06)
             kept = [name for _, _, names in os.walk(self.cache) for name in names
-                    if not name.endswith(".index")]
+                    if not name.endswith((".index", ".listed"))]
             self.assertEqual(sorted(name.rpartition(".")[2] for name in kept),
                              ["mp4"] + ["part"] * bool(leftovers))
         # Other audio of the same size and time, in the same file or a new one, is other
@@ -511,13 +512,14 @@ class ServiceTest(ConvertCase):
                 self.assertEqual(report["type"], "estimate")
                 self.assertEqual(report["unreadable"], [unreadable])
                 # Nothing decoded: a is known by its packets; b counts its packets' length, its
-                # encoder's priming included (39 credits; decoded, 38). Listed once: the next
-                # time only the file that cannot be read is.
+                # encoder's priming included (39 credits; decoded, 38). A file read before and
+                # unchanged since is not read again (a, when it was converted; the next time
+                # all but the one that cannot be read).
                 runs = logged_runs()
                 self.assertFalse([run for run in runs if "pcm_s16le" in run])
                 self.assertEqual({word for run in runs for word in run.split()} & {
                     media["a"], unreadable, media["b"], media["sliver"]},
-                    {unreadable} if seed else {media["a"], unreadable, media["b"], media["sliver"]})
+                    {unreadable} if seed else {unreadable, media["b"], media["sliver"]})
                 self.assertAlmostEqual(report["cached_seconds"], 3.0 * (not seed), delta=0.05)
                 self.assertAlmostEqual(report["send_seconds"], 2.3 + 3.0 * seed, delta=0.05)
                 self.assertEqual(report["credits"], 89 if seed else 39)

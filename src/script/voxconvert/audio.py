@@ -224,6 +224,11 @@ def measure(ffmpeg, path, index=None, guess=False, listing=None):
     it is then decoded at once). With `guess` too, audio the index does not know is not decoded
     either: (at least its length, from its packets, None). `listing` is the file's packets when
     they were listed already (see listed_together)."""
+    remembered = index and listing is None and index.listed(index.identity(path))
+    if remembered:  # listed before, unchanged since: its packets are known without ffmpeg
+        measured = index.recall(remembered[0])
+        if measured or guess:
+            return measured or (remembered[1], None)
     if index and listing is None and (guess or file_size(path) >= LISTED_FIRST_BYTES):
         listing = run_ffmpeg(ffmpeg, ["-i", path] + PACKETS + ["-"],
                              "bad input file %s: ffmpeg cannot read audio from it" % path,
@@ -236,6 +241,13 @@ def measure(ffmpeg, path, index=None, guess=False, listing=None):
         if length:
             return length, None
     return decode(ffmpeg, path, index)
+
+
+def known(path, index):
+    """What measure() says of a file listed before and unchanged since, whose packets were
+    decoded before; None otherwise."""
+    remembered = index.listed(index.identity(path))
+    return remembered and index.recall(remembered[0])
 
 
 def file_size(path):
@@ -294,6 +306,7 @@ def decode(ffmpeg, path, index=None):
     command = [ffmpeg, "-nostdin", "-hide_banner", "-loglevel", "error", "-y", "-threads", "1",
                "-i", path] + DECODED + ["-"]
     listing = None
+    identity = index and index.identity(path)
     with contextlib.suppress(OSError):  # no temporary folder: the index learns nothing
         if index:
             handle, listing = tempfile.mkstemp(prefix="voxsplice-", suffix=".packets")
@@ -312,7 +325,9 @@ def decode(ffmpeg, path, index=None):
         measured = size[0] // (2 * CHANNELS), digest.hexdigest()
         if listing:
             with open(listing, "rb") as packets:
-                index.learn(hashlib.sha256(packets.read()).hexdigest(), measured)
+                listed = hashlib.sha256(packets.read()).hexdigest()
+            index.learn(listed, measured)
+            index.note_listed(identity, listed, measured[0])
         return measured
     finally:
         if listing:

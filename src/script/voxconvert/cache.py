@@ -170,30 +170,38 @@ class Cache:
 
     @staticmethod
     def identity(path):
-        """What tells this very file apart, as it is now: a file written since (its change time
-        moves on any write, and cannot be set back) or another file in its place differs."""
-        info = os.stat(path)
+        """What tells this very file apart, as it is now (None when it cannot be told): a file
+        written since (its change time moves on any write, and cannot be set back) or another
+        file in its place differs. Taken before the file is read, so that a write meanwhile
+        leaves what was read under an identity the file no longer has."""
+        try:
+            info = os.stat(path)
+        except OSError:
+            return None
         return "listed|%s|%d|%d|%d|%d|%d" % (os.path.realpath(path), info.st_dev, info.st_ino,
                                              info.st_size, info.st_mtime_ns, info.st_ctime_ns)
 
-    def listed(self, path):
-        """(the digest of its packets' listing, the length in samples its packets tell) of a
-        file listed before as it is now; None otherwise."""
+    def listed(self, identity):
+        """(the digest of its packets' listing, the length in samples its packets tell) of the
+        file with this identity, when it was listed before; None otherwise."""
+        if not identity:
+            return None
+        name = hashlib.sha256(identity.encode("utf-8")).hexdigest()
         try:
-            name = hashlib.sha256(self.identity(path).encode("utf-8")).hexdigest()
             with open(self.path(name, ".listed"), "rb") as handle:
                 entry = json.loads(handle.read().decode("utf-8"))
             return str(entry["packets"]), int(entry["length"])
         except (OSError, ValueError, KeyError, TypeError):
             return None
 
-    def note_listed(self, path, packets, length):
-        """Keeps that `path`, as it is now, has packets whose listing has this digest and that
-        tell this length."""
-        with contextlib.suppress(OSError):
-            name = hashlib.sha256(self.identity(path).encode("utf-8")).hexdigest()
+    def note_listed(self, identity, packets, length):
+        """Keeps that the file with this identity has packets whose listing has this digest and
+        that tell this length."""
+        if identity:
+            name = hashlib.sha256(identity.encode("utf-8")).hexdigest()
             entry = json.dumps({"packets": packets, "length": length}).encode("utf-8")
-            self.write(self.path(name, ".listed"), lambda sink: sink.write(entry))
+            with contextlib.suppress(OSError):
+                self.write(self.path(name, ".listed"), lambda sink: sink.write(entry))
 
     def cuts(self, packets, how):
         """The pieces that audio with these packets was cut into `how`: (audio digest or None,

@@ -119,9 +119,11 @@ def convert(argv, wait_for_go=False):
     mode = keep_background()
     ffmpeg = audio.find_ffmpeg()
     kept = cache.Cache()
-    # The offline voice takes nothing from the cache: no look-up first, one decoding measures
-    # its piece (and tells the cache's index, for a later run with the service).
-    samples, digest = (audio.decode if offline else audio.measure)(ffmpeg, input_path, kept)
+    # The offline voice takes nothing from the cache: no listing first, one decoding measures
+    # its piece (and tells the cache's index, for a later run with the service), unless the
+    # piece was listed before and its packets decoded before.
+    samples, digest = (audio.known(input_path, kept) or audio.decode(ffmpeg, input_path, kept)
+                       if offline else audio.measure(ffmpeg, input_path, kept))
     seconds = samples / audio.SAMPLE_RATE
     with TempFiles(output_path) as temps, contextlib.ExitStack() as claim:
         piece = temps.new(".part")
@@ -408,10 +410,11 @@ def estimate(argv):
         found = []  # (what measure() says or None, the digest of the packets' listing)
         # A file listed before, unchanged since, is not listed again: a long video's cost is
         # told at once the next time.
-        known = [kept.listed(path) for path in group]
+        identities = [kept.identity(path) for path in group]
+        known = [kept.listed(identity) for identity in identities]
         listings = iter(audio.listed_together(ffmpeg, [path for path, listed in zip(group, known)
                                                        if not listed]))
-        for path, remembered in zip(group, known):
+        for path, identity, remembered in zip(group, identities, known):
             if remembered:
                 listed, length = remembered
                 found.append((None if path is noted else
@@ -430,7 +433,7 @@ def estimate(argv):
                     found.append((None, listed))  # named in the report; its conversion says why
             length = listing and audio.packet_length(listing)
             if length and (path is noted or found[-1][0]):
-                kept.note_listed(path, listed, length)
+                kept.note_listed(identity, listed, length)
         return found
 
     import concurrent.futures  # here: a piece's conversion starts faster without it
