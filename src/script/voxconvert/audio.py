@@ -216,38 +216,47 @@ LISTED_TOGETHER_BYTES = 256 << 20
 LISTED_TOGETHER_FILES = 64
 
 
-def measure(ffmpeg, path, index=None, guess=False, listing=None):
+def measure(ffmpeg, path, index=None, guess=False, listing=None, identity=None):
     """The audio's length in samples at SAMPLE_RATE and a digest of its decoded samples (stereo,
     16 bits): two files with the same audio give the same digest, whatever their container or
     codec. With an `index` (the cache), audio whose packets were decoded before is not decoded
     again: reading its packets as stored takes a fraction of the time (unless the file is small:
     it is then decoded at once). With `guess` too, audio the index does not know is not decoded
     either: (at least its length, from its packets, None). `listing` is the file's packets when
-    they were listed already (see listed_together)."""
-    remembered = index and listing is None and index.listed(index.identity(path))
-    if remembered:  # listed before, unchanged since: its packets are known without ffmpeg
-        measured = index.recall(remembered[0])
-        if measured or guess:
-            return measured or (remembered[1], None)
-    if index and listing is None and (guess or file_size(path) >= LISTED_FIRST_BYTES):
-        listing = run_ffmpeg(ffmpeg, ["-i", path] + PACKETS + ["-"],
-                             "bad input file %s: ffmpeg cannot read audio from it" % path,
-                             capture=True)
+    they were listed already (see listed_together), `identity` the file's (see Cache.identity),
+    taken before; the index notes it, so that the file unchanged is not listed again."""
+    if index and listing is None:
+        identity = index.identity(path)
+        remembered = index.listed(identity)
+        if remembered:  # listed before, unchanged since: its packets are known without ffmpeg
+            found = recalled(index, remembered[0], guess and remembered[1])
+            if found:
+                return found
+        if guess or file_size(path) >= LISTED_FIRST_BYTES:
+            listing = run_ffmpeg(ffmpeg, ["-i", path] + PACKETS + ["-"],
+                                 "bad input file %s: ffmpeg cannot read audio from it" % path,
+                                 capture=True)
     if index and listing is not None:
-        known = index.recall(hashlib.sha256(listing).hexdigest())
-        if known:
-            return known
-        length = guess and packet_length(listing)
+        packets, length = hashlib.sha256(listing).hexdigest(), packet_length(listing)
         if length:
-            return length, None
+            index.note_listed(identity, packets, length)
+        found = recalled(index, packets, guess and length)
+        if found:
+            return found
     return decode(ffmpeg, path, index)
+
+
+def recalled(index, packets, length):
+    """What measure() says of audio whose packets' listing has the digest `packets`: what they
+    decode to, when decoded before; else (`length`, None) when a length is given; else None."""
+    return index.recall(packets) or (length and (length, None)) or None
 
 
 def known(path, index):
     """What measure() says of a file listed before and unchanged since, whose packets were
     decoded before; None otherwise."""
     remembered = index.listed(index.identity(path))
-    return remembered and index.recall(remembered[0])
+    return remembered and recalled(index, remembered[0], None)
 
 
 def file_size(path):

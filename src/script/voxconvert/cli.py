@@ -415,25 +415,25 @@ def estimate(argv):
         listings = iter(audio.listed_together(ffmpeg, [path for path, listed in zip(group, known)
                                                        if not listed]))
         for path, identity, remembered in zip(group, identities, known):
-            if remembered:
-                listed, length = remembered
-                found.append((None if path is noted else
-                              kept.recall(listed) or (length, None), listed))
-                continue
-            listing = next(listings)
-            listed = listing and hashlib.sha256(listing).hexdigest()
             if path is noted:  # its listing only: its cuts are noted by it
+                listing = None if remembered else next(listings)
+                length = listing and audio.packet_length(listing)
+                listed = remembered[0] if remembered else listing and (
+                    hashlib.sha256(listing).hexdigest())
+                if length:
+                    kept.note_listed(identity, listed, length)
                 found.append((None, listed))
+            elif remembered:
+                found.append((audio.recalled(kept, *remembered), remembered[0]))
             else:
+                listing = next(listings)
                 try:
                     found.append((None if listing is None else
-                                  audio.measure(ffmpeg, path, kept, guess=True, listing=listing),
-                                  listed))
-                except Failure:
-                    found.append((None, listed))  # named in the report; its conversion says why
-            length = listing and audio.packet_length(listing)
-            if length and (path is noted or found[-1][0]):
-                kept.note_listed(identity, listed, length)
+                                  audio.measure(ffmpeg, path, kept, guess=True, listing=listing,
+                                                identity=identity),
+                                  listing and hashlib.sha256(listing).hexdigest()))
+                except Failure:  # named in the report; its conversion says why
+                    found.append((None, hashlib.sha256(listing).hexdigest()))
         return found
 
     import concurrent.futures  # here: a piece's conversion starts faster without it
