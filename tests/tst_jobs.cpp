@@ -1,6 +1,7 @@
 // The job contract: a run of an outside program says once how it ended, whatever happens to it,
 // and a stopped run leaves nothing of itself behind.
 #include "helpers/TestSupport.h"
+#include "pipeline/InputProbe.h"
 #include "platform/ProcessJob.h"
 #include "platform/UserEnvironment.h"
 
@@ -10,6 +11,16 @@
 #include <csignal>
 
 using testsupport::addRow;
+
+namespace {
+// A tenth of a second of silence, 8 kHz mono: a file ffprobe reads in no time.
+QByteArray silence() {
+    QByteArray wav("RIFF\0\0\0\0WAVEfmt \x10\0\0\0\x01\0\x01\0\x40\x1f\0\0\x80\x3e\0\0\x02\0\x10\0"
+                   "data\x40\x06\0\0",
+                   44);
+    return wav + QByteArray(1600, '\0');
+}
+} // namespace
 
 // Two children one after the other, run the way every job runs them.
 class TwoChildren : public Job {
@@ -108,6 +119,51 @@ private slots:
                  qPrintable(job.output() + job.outcome().reason));
         if (root > 0)
             QVERIFY(testsupport::groupGone(root));
+    }
+
+    // ffprobe reads a video once while it stays as it was: a run again takes what it said. A file
+    // written since, another in its place or one it cannot read is read again.
+    void probesRemembered_data() {
+        QTest::addColumn<QString>("change"); // to the file between two probes
+        QTest::addColumn<int>("reads");      // by ffprobe in all
+        addRow("unchanged", QString(), 1);
+        addRow("written again, the same bytes", QString("rewrite"), 2);
+        addRow("another file in its place", QString("replace"), 2);
+        addRow("unreadable", QString("garbage"), 2);
+    }
+    void probesRemembered() {
+        QFETCH(QString, change);
+        QFETCH(int, reads);
+        QTemporaryDir dir;
+        const QString log = dir.filePath("reads"), ffprobe = dir.filePath("ffprobe");
+        QVERIFY(testsupport::putFile(ffprobe, "#!/bin/sh\necho >> '" + log.toUtf8() + "'\nexec '" +
+                                                  testsupport::ffprobe().toUtf8() + "' \"$@\"\n"));
+        QVERIFY(QFile::setPermissions(ffprobe, QFile::ReadOwner | QFile::ExeOwner));
+        const QString input = dir.filePath("tone.wav");
+        const QByteArray bytes = change == "garbage" ? "no audio" : silence();
+        QVERIFY(testsupport::putFile(input, bytes));
+        const auto probe = [&] {
+            InputProbe probe(ffprobe, input, true);
+            QSignalSpy ended(&probe, &Job::finished);
+            probe.start();
+            return (probe.isFinished() || ended.wait(60000)) && probe.outcome().isDone();
+        };
+        QCOMPARE(probe(), change != "garbage");
+        if (change == "rewrite")
+            QVERIFY(testsupport::putFile(input, bytes));
+        if (change == "replace") { // other audio of the same size and time
+            const QDateTime written = QFileInfo(input).lastModified();
+            QFile other(input + ".new");
+            QVERIFY(other.open(QIODevice::WriteOnly) &&
+                    other.write(QByteArray(bytes).replace(44, 2, "\x01\x01")) == bytes.size());
+            QVERIFY(other.setFileTime(written, QFileDevice::FileModificationTime));
+            other.close();
+            QVERIFY(QFile::remove(input) && QFile::rename(other.fileName(), input));
+        }
+        QCOMPARE(probe(), change != "garbage");
+        QFile read(log);
+        QVERIFY(read.open(QIODevice::ReadOnly));
+        QCOMPARE(read.readAll().count('\n'), reads);
     }
 
     // A stop that comes as one child ends starts no next one.

@@ -21,6 +21,9 @@ protected:
     void halt() override;
 
 private:
+    // Done, or failed when the input cannot be read or lacks the audio it needs.
+    void judge();
+
     QString m_ffprobe;
     QString m_input;
     bool m_needAudio;
