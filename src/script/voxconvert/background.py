@@ -13,6 +13,7 @@ import operator
 import os
 import subprocess
 import sys
+import tempfile
 
 from . import audio, cache
 from .messages import Failure
@@ -26,15 +27,25 @@ HOP = 8  # samples of COARSE_RATE per envelope value (1 ms)
 SEPARATOR_STOP_SECONDS = 10.0
 
 
-def pcm(ffmpeg, path, rate, seconds=None):
-    """The first audio stream, decoded to mono 16-bit samples at `rate`."""
-    args = ["-i", path, "-map", "0:a:0", "-vn", "-ac", "1", "-ar", str(rate)]
-    if seconds:
-        args += ["-t", "%.3f" % seconds]
-    samples = array.array("h")
-    samples.frombytes(audio.run_ffmpeg(ffmpeg, args + ["-f", "s16le", "-"],
-                                       "ffmpeg cannot read %s" % path, capture=True))
-    return samples
+def decoded(ffmpeg, paths, rates):
+    """The first audio stream of each of `paths`, decoded to mono 16-bit samples at each of
+    `rates`, all from one ffmpeg run: {(path, rate): samples}."""
+    with tempfile.TemporaryDirectory(prefix="voxsplice-") as folder:
+        args, targets = [], {}
+        for path in paths:
+            args += ["-i", path]
+        for i, path in enumerate(paths):
+            for rate in rates:
+                targets[path, rate] = os.path.join(folder, "%d-%d.pcm" % (i, rate))
+                args += ["-map", "%d:a:0" % i, "-ac", "1", "-ar", str(rate), "-c:a", "pcm_s16le",
+                         "-f", "s16le", targets[path, rate]]
+        audio.run_ffmpeg(ffmpeg, args, "ffmpeg cannot read %s" % " or ".join(paths))
+        found = {}
+        for key, target in targets.items():
+            found[key] = array.array("h")
+            with open(target, "rb") as handle:
+                found[key].frombytes(handle.read())
+        return found
 
 
 def envelope(samples):
@@ -65,15 +76,16 @@ def loudest(samples, length):
 def alignment(ffmpeg, original, voice):
     """(lag in samples at SAMPLE_RATE, gain): the isolated voice, `lag` samples late, times
     `gain` is the voice in the original."""
-    coarse_a = envelope(pcm(ffmpeg, original, COARSE_RATE))
-    coarse_b = envelope(pcm(ffmpeg, voice, COARSE_RATE))
+    rate = audio.SAMPLE_RATE
+    samples = decoded(ffmpeg, [original, voice], [COARSE_RATE, rate])
+    coarse_a = envelope(samples[original, COARSE_RATE])
+    coarse_b = envelope(samples[voice, COARSE_RATE])
     reach = int(LAG_SEARCH_SECONDS * COARSE_RATE / HOP)
     length = min(len(coarse_a), 30 * COARSE_RATE // HOP)  # 30 s of envelope is plenty
     start = loudest(coarse_b, length) if len(coarse_b) > length else 0
     coarse = best_lag(coarse_a, coarse_b, range(-reach, reach + 1), start,
                       min(length, len(coarse_a) - start))
-    rate = audio.SAMPLE_RATE
-    fine_a, fine_b = pcm(ffmpeg, original, rate), pcm(ffmpeg, voice, rate)
+    fine_a, fine_b = samples[original, rate], samples[voice, rate]
     scale = rate * HOP // COARSE_RATE
     span = min(rate, len(fine_a) // 2)  # one second around the loudest part
     start = max(0, min(loudest(fine_b, span) if len(fine_b) > span else 0, len(fine_a) - span))
