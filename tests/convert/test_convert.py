@@ -511,12 +511,14 @@ class ServiceTest(ConvertCase):
                     VOXSPLICE_VOICE_SETTINGS=json.dumps({"seed": seed} if seed else {})))[-1]
                 self.assertEqual(report["type"], "estimate")
                 self.assertEqual(report["unreadable"], [unreadable])
-                # Nothing decoded: a is known by its packets; b counts its packets' length, its
-                # encoder's priming included (39 credits; decoded, 38). A file read before and
-                # unchanged since is not read again (a, when it was converted; the next time
-                # all but the one that cannot be read).
+                # Nothing decoded on its own: a is known by its packets; b counts its packets'
+                # length, its encoder's priming included (39 credits; decoded, 38), as the one
+                # that cannot be read has each listed alone. A file read before and unchanged
+                # since is not read again (a, when it was converted; the next time all but the
+                # one that cannot be read).
                 runs = logged_runs()
-                self.assertFalse([run for run in runs if "pcm_s16le" in run])
+                self.assertFalse([run for run in runs
+                                  if "pcm_s16le" in run and "-c copy" not in run])
                 self.assertEqual({word for run in runs for word in run.split()} & {
                     media["a"], unreadable, media["b"], media["sliver"]},
                     {unreadable} if seed else {unreadable, media["b"], media["sliver"]})
@@ -528,6 +530,13 @@ class ServiceTest(ConvertCase):
         os.utime(media["b"])  # written since, as far as anyone can tell: listed again
         self.run_convert(["--estimate", VOICE, media["b"]], VOXSPLICE_FFMPEG=logging_ffmpeg)
         self.assertIn(media["b"], " ".join(logged_runs()).split())
+        # Files that decode in no time are decoded by the run that lists them: their conversion
+        # then knows their audio without starting ffmpeg.
+        small = [media["x"], media["y"]]
+        self.run_convert(["--estimate", VOICE] + small, VOXSPLICE_FFMPEG=logging_ffmpeg)
+        self.assertEqual(len(logged_runs()), 1)
+        self.assertEqual([audio.known(path, cache.Cache(self.cache)) for path in small],
+                         [audio.measure(FFMPEG, path) for path in small])
         # A length from packets is never short, and a little long at most. Packets that give no
         # length (ALAC in Matroska has no durations) are decoded.
         index = cache.Cache(tempfile.mkdtemp(dir=root))

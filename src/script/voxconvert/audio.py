@@ -278,27 +278,51 @@ def listed_groups(paths):
     return groups
 
 
-def listed_together(ffmpeg, paths):
+def listed_together(ffmpeg, paths, index=None):
     """The packet listings (see PACKETS) of `paths` from one ffmpeg run; None for a file that
-    cannot be read (the others are listed still)."""
+    cannot be read (the others are listed still). With an `index`, the same run decodes the
+    files too small to be listed first (see LISTED_FIRST_BYTES) as decode() does, and the index
+    learns what their packets decode to: a piece's conversion then starts no ffmpeg to measure
+    it."""
     if not paths:
         return []
-    if len(paths) == 1:
+    decoded = [index and file_size(path) < LISTED_FIRST_BYTES for path in paths]
+    if len(paths) == 1 and not decoded[0]:
         return [listed_alone(ffmpeg, paths[0])]
     with tempfile.TemporaryDirectory(prefix="voxsplice-") as folder:
         targets = [os.path.join(folder, "%d.packets" % i) for i in range(len(paths))]
-        args = [word for path in paths for word in ("-i", path)]
+        args = [word for path in paths for word in ("-threads", "1", "-i", path)]
         for i, target in enumerate(targets):
             args += ["-map", "%d:a:0" % i] + PACKETS[2:] + [target]
+            if decoded[i]:  # the samples' digest and, packet by packet, their size
+                samples = ["-map", "%d:a:0" % i] + DECODED[2:-2]
+                args += samples + ["-f", "hash", "-hash", "sha256", target + ".sha256"]
+                args += samples + ["-f", "framecrc", target + ".sizes"]
         try:
             run_ffmpeg(ffmpeg, args, "ffmpeg cannot list the packets of %d files" % len(paths))
         except Failure:  # one of them cannot be read: which, each run alone says
             return [listed_alone(ffmpeg, path) for path in paths]
         listed = []
-        for target in targets:
+        for target, decode_too in zip(targets, decoded):
             with open(target, "rb") as handle:
                 listed.append(handle.read())
+            if decode_too:
+                learn_decoded(index, listed[-1], target)
         return listed
+
+
+def learn_decoded(index, listing, target):
+    """Has the index learn what the packets of `listing` decode to, from the digest and the
+    sizes listed_together() wrote beside `target`."""
+    with open(target + ".sha256", "rb") as handle:
+        digest = handle.read().decode("ascii", "replace").strip().partition("=")[2]
+    with open(target + ".sizes", "rb") as handle:
+        sizes = [line.split(b",") for line in handle.read().splitlines()
+                 if line and not line.startswith(b"#")]
+    with contextlib.suppress(ValueError, IndexError):
+        samples = sum(int(row[4]) for row in sizes) // FRAME_BYTES
+        if samples and re.fullmatch("[0-9a-f]{64}", digest):
+            index.learn(hashlib.sha256(listing).hexdigest(), (samples, digest))
 
 
 def listed_alone(ffmpeg, path):

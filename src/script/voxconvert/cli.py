@@ -413,7 +413,7 @@ def estimate(argv):
         identities = [kept.identity(path) for path in group]
         known = [kept.listed(identity) for identity in identities]
         listings = iter(audio.listed_together(ffmpeg, [path for path, listed in zip(group, known)
-                                                       if not listed]))
+                                                       if not listed], kept))
         for path, identity, remembered in zip(group, identities, known):
             if path is noted:  # its listing only: its cuts are noted by it
                 listing = None if remembered else next(listings)
