@@ -162,7 +162,7 @@ QStringList packetListArguments(const QStringList& files) {
 
 std::optional<QList<AudioLength>> parsePacketLengths(const QByteArray& listing, int files) {
     struct Stream {
-        qint64 num = 0, den = 0, rate = 0, ticks = 0;
+        qint64 num = 0, den = 0, rate = 0, ticks = 0, first = 0;
         bool packets = false;
     };
     QList<Stream> streams(files);
@@ -190,6 +190,8 @@ std::optional<QList<AudioLength>> parsePacketLengths(const QByteArray& listing, 
         const qint64 duration = fields.value(3).trimmed().toLongLong(&isDuration);
         if (fields.size() < 5 || !isIndex || !isDuration || index < 0 || index >= files)
             continue;
+        if (!streams[index].packets)
+            streams[index].first = duration;
         streams[index].ticks += duration;
         streams[index].packets = true;
     }
@@ -197,7 +199,10 @@ std::optional<QList<AudioLength>> parsePacketLengths(const QByteArray& listing, 
     for (const Stream& s : std::as_const(streams)) {
         if (!s.packets || s.num <= 0 || s.den <= 0 || s.rate <= 0)
             return std::nullopt;
-        lengths.append({std::llround(double(s.ticks) * s.num * s.rate / s.den), int(s.rate), 0});
+        const auto samples = [&s](qint64 ticks) {
+            return std::llround(double(ticks) * s.num * s.rate / s.den);
+        };
+        lengths.append({samples(s.ticks), int(s.rate), samples(s.first)});
     }
     return lengths;
 }

@@ -68,5 +68,6 @@ std::optional<AudioLength> parseAudioLength(const QByteArray& json);
 // run (framecrc on standard output): what Split's pieces are measured with.
 QStringList packetListArguments(const QStringList& files);
 // Each file's audio length from that listing, in their order: the packets' durations added up
-// (as the container states it). Nothing when the listing lacks one of the `files` streams.
+// (as the container states it), and its first packet's. Nothing when the listing lacks one of
+// the `files` streams.
 std::optional<QList<AudioLength>> parsePacketLengths(const QByteArray& listing, int files);

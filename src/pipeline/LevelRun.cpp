@@ -25,12 +25,14 @@ void LevelRun::begin() {
                        "RMS_level,ametadata=mode=print:key=lavfi.astats.Overall.RMS_level:file=-")
             .arg(kRate)
             .arg(int(kRate * kWindowSeconds));
-    m_run =
-        new ProcessJob(m_ffmpeg,
-                       {"-nostdin", "-hide_banner", "-v", "error", "-ss",
-                        QString::number(m_from, 'f', 6), "-t", QString::number(m_seconds, 'f', 6),
-                        "-i", m_file, "-map", "0:a:0", "-af", filter, "-f", "null", "-"},
-                       this);
+    QStringList arguments{"-nostdin", "-hide_banner", "-v", "error"};
+    if (m_seconds > 0)
+        arguments +=
+            {"-ss", QString::number(m_from, 'f', 6), "-t", QString::number(m_seconds, 'f', 6)};
+    arguments += {"-i", m_file, "-map", "0:a:0", "-af", filter, "-f", "null", "-"};
+    if (!m_listing.isEmpty())
+        arguments += {"-map", "0:a:0", "-c", "copy", "-f", "framecrc", "-y", m_listing};
+    m_run = new ProcessJob(m_ffmpeg, arguments, this);
     m_run->setSeparateChannels(true);
     const auto levels = std::make_shared<LevelReader>();
     connect(m_run, &ProcessJob::outputReceived, this,

@@ -5,16 +5,23 @@
 #include "pipeline/LevelRun.h"
 #include "platform/ProcessJob.h"
 
+#include <QFile>
+
 #include <cmath>
 
 PauseAnalysis::PauseAnalysis(StepHost& host, const WorkFolder& work, const CutRules& rules,
-                             QObject* parent)
+                             std::optional<double> about, QObject* parent)
     : Job(parent)
     , m_host(host)
     , m_work(work)
-    , m_rules(rules) {}
+    , m_rules(rules)
+    , m_about(about) {}
 
 void PauseAnalysis::begin() {
+    if (m_about && measuredWhole(*m_about)) {
+        measureAndList();
+        return;
+    }
     auto* probe = new ProcessJob(m_work.ffprobe(), audioLengthArguments(m_work.raw(), true));
     runChild(probe, [this](ProcessJob& probe) {
         const JobOutcome& outcome = probe.outcome();
@@ -33,17 +40,54 @@ void PauseAnalysis::begin() {
     });
 }
 
+// An ffmpeg run's start costs about as much as measuring a minute of audio: audio cut into many
+// short pieces is measured whole, once, rather than a stretch at a time.
+bool PauseAnalysis::measuredWhole(double seconds) const {
+    constexpr double kStartSeconds = 60;
+    const double stretches = std::ceil(seconds / m_rules.limit) - 1;
+    return stretches > 1 &&
+           kStartSeconds + seconds < stretches * (kStartSeconds + m_rules.lookBack);
+}
+
 void PauseAnalysis::analyse(double seconds) {
     m_seconds = seconds;
     m_planner.emplace(seconds, kWindowSeconds, m_rules);
-    // An ffmpeg run's start costs about as much as measuring a minute of audio: audio cut into
-    // many short pieces is measured whole, once, rather than a stretch at a time.
-    constexpr double kStartSeconds = 60;
-    const double stretches = std::ceil(seconds / m_rules.limit) - 1;
-    if (stretches > 1 && kStartSeconds + seconds < stretches * (kStartSeconds + m_rules.lookBack))
+    if (measuredWhole(seconds))
         measureWhole();
     else
         measureNext();
+}
+
+// The whole audio's levels, and its length and packets' size from its packets listed in the
+// same run.
+void PauseAnalysis::measureAndList() {
+    m_host.showProgress(0, tr("Looking for the pauses"));
+    const QString listing = m_work.file(QStringLiteral(".raw.packets"));
+    // All of it: the input's length is only its container's word, the audio may last longer.
+    auto* measure = new LevelRun(m_work.ffmpeg(), m_work.raw(), 0, 0);
+    measure->listPacketsInto(listing);
+    runChild(measure, [this, listing](LevelRun& measure) {
+        QFile file(listing);
+        const QByteArray packets = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        file.remove();
+        const auto lengths = parsePacketLengths(packets, 1);
+        if (!measure.outcome().isDone() || !lengths || lengths->first().samples <= 0) {
+            m_text = measure.text();
+            finish(measure.outcome().isDone()
+                       ? JobOutcome::failed(
+                             tr("ffmpeg cannot tell the length of %1").arg(m_work.raw()))
+                       : measure.outcome());
+            return;
+        }
+        const AudioLength& length = lengths->first();
+        m_rules.granule = double(length.packetSamples) / length.sampleRate;
+        m_seconds = double(length.samples) / length.sampleRate;
+        m_planner.emplace(m_seconds, kWindowSeconds, m_rules);
+        while (const auto stretch = m_planner->next())
+            m_planner->take(measure.levels().mid(stretch->first, stretch->count));
+        m_plan = m_planner->plan();
+        finish(JobOutcome::done());
+    });
 }
 
 void PauseAnalysis::measureWhole() {

@@ -9,12 +9,13 @@
 // Where Split cuts raw.mp4: its length from ffprobe, then, cut after cut, ffmpeg on the stretch
 // before the next piece's limit that prints its loudness for every 20 ms (the progress in the
 // status bar); the cuts are chosen from that (PauseCuts.h). Short audio cut into many pieces is
-// measured whole in one run instead. Done with `plan()`.
+// measured whole in one run instead, which also lists its packets when the input's length
+// (`about`, from the run's probe) tells that beforehand: no ffprobe then. Done with `plan()`.
 class PauseAnalysis : public Job {
     Q_OBJECT
 public:
     PauseAnalysis(StepHost& host, const WorkFolder& work, const CutRules& rules,
-                  QObject* parent = nullptr);
+                  std::optional<double> about = std::nullopt, QObject* parent = nullptr);
 
     const CutPlan& plan() const { return m_plan; }
     // The cuts as -segment_times takes them; a time after the end when there is none, so that
@@ -31,13 +32,16 @@ protected:
     void begin() override;
 
 private:
+    bool measuredWhole(double seconds) const;
     void analyse(double seconds);
     void measureNext();
     void measureWhole();
+    void measureAndList();
 
     StepHost& m_host;
     WorkFolder m_work;
     CutRules m_rules;
+    std::optional<double> m_about;
     CutPlan m_plan;
     std::optional<CutPlanner> m_planner;
     double m_seconds = 0;

@@ -74,21 +74,24 @@ void SplitStep::begin() {
         rules.lookBack = std::min(rules.lookBack, rules.limit / 2);
         const std::optional<MediaInfo> probed =
             media ? std::optional<MediaInfo>(*media) : std::nullopt;
-        runChild(new PauseAnalysis(host(), work(), rules), [this, probed](PauseAnalysis& plan) {
-            if (!plan.outcome().isDone()) {
-                // A raw.mp4 that cannot be read is made again by Extract audio.
-                if (!plan.outcome().isStopped()) {
-                    host().setToolOutput(tr("Error: %1").arg(plan.text()));
-                    removeWorkingFile(work().raw());
-                }
-                finish(plan.outcome());
-                return;
-            }
-            m_remark = plan.summary();
-            if (context().inFullAuto)
-                host().log(StepHost::Log::Auto, m_remark);
-            split(probed ? &*probed : nullptr, {{kCutsMacro, plan.cutsArgument()}});
-        });
+        const std::optional<double> about =
+            context().media ? context().media->duration : std::nullopt;
+        runChild(new PauseAnalysis(host(), work(), rules, about),
+                 [this, probed](PauseAnalysis& plan) {
+                     if (!plan.outcome().isDone()) {
+                         // A raw.mp4 that cannot be read is made again by Extract audio.
+                         if (!plan.outcome().isStopped()) {
+                             host().setToolOutput(tr("Error: %1").arg(plan.text()));
+                             removeWorkingFile(work().raw());
+                         }
+                         finish(plan.outcome());
+                         return;
+                     }
+                     m_remark = plan.summary();
+                     if (context().inFullAuto)
+                         host().log(StepHost::Log::Auto, m_remark);
+                     split(probed ? &*probed : nullptr, {{kCutsMacro, plan.cutsArgument()}});
+                 });
     };
     if (usesMediaMacros(inputs().templateText(Template::Split)))
         probeInput(false, [cut](const MediaInfo& media) { cut(&media); });
