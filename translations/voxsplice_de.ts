@@ -1158,6 +1158,10 @@ hat keine Tonspur: Darin ist keine Sprache, der eine andere Stimme gegeben werde
         <source>%1 cuts: %2 in pauses, %3 at the quietest moment</source>
         <translation>%1 Schnitte: %2 in Pausen, %3 an der leisesten Stelle</translation>
     </message>
+    <message>
+        <source>ffmpeg cannot tell the length of %1</source>
+        <translation>ffmpeg kann die Länge von %1 nicht bestimmen</translation>
+    </message>
 </context>
 <context>
     <name>PickerDialogs</name>
