@@ -49,9 +49,21 @@ bool PauseAnalysis::measuredWhole(double seconds) const {
            kStartSeconds + seconds < stretches * (kStartSeconds + m_rules.lookBack);
 }
 
-void PauseAnalysis::analyse(double seconds) {
+void PauseAnalysis::startPlan(double seconds) {
     m_seconds = seconds;
     m_planner.emplace(seconds, kWindowSeconds, m_rules);
+}
+
+// Every cut from the levels of the whole audio.
+void PauseAnalysis::planWhole(const QList<float>& levels) {
+    while (const auto stretch = m_planner->next())
+        m_planner->take(levels.mid(stretch->first, stretch->count));
+    m_plan = m_planner->plan();
+    finish(JobOutcome::done());
+}
+
+void PauseAnalysis::analyse(double seconds) {
+    startPlan(seconds);
     if (measuredWhole(seconds))
         measureWhole();
     else
@@ -81,12 +93,8 @@ void PauseAnalysis::measureAndList() {
         }
         const AudioLength& length = lengths->first();
         m_rules.granule = double(length.packetSamples) / length.sampleRate;
-        m_seconds = double(length.samples) / length.sampleRate;
-        m_planner.emplace(m_seconds, kWindowSeconds, m_rules);
-        while (const auto stretch = m_planner->next())
-            m_planner->take(measure.levels().mid(stretch->first, stretch->count));
-        m_plan = m_planner->plan();
-        finish(JobOutcome::done());
+        startPlan(double(length.samples) / length.sampleRate);
+        planWhole(measure.levels());
     });
 }
 
@@ -99,10 +107,7 @@ void PauseAnalysis::measureWhole() {
                      finish(measure.outcome());
                      return;
                  }
-                 while (const auto stretch = m_planner->next())
-                     m_planner->take(measure.levels().mid(stretch->first, stretch->count));
-                 m_plan = m_planner->plan();
-                 finish(JobOutcome::done());
+                 planWhole(measure.levels());
              });
 }
 

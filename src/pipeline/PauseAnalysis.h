@@ -33,6 +33,8 @@ protected:
 
 private:
     bool measuredWhole(double seconds) const;
+    void startPlan(double seconds);
+    void planWhole(const QList<float>& levels);
     void analyse(double seconds);
     void measureNext();
     void measureWhole();
