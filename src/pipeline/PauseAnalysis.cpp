@@ -18,7 +18,7 @@ PauseAnalysis::PauseAnalysis(StepHost& host, const WorkFolder& work, const CutRu
     , m_about(about) {}
 
 void PauseAnalysis::begin() {
-    if (m_about && measuredWhole(*m_about)) {
+    if (m_about && measuredWhole(*m_about, false)) {
         measureAndList();
         return;
     }
@@ -40,13 +40,15 @@ void PauseAnalysis::begin() {
     });
 }
 
-// An ffmpeg run's start costs about as much as measuring a minute of audio: audio cut into many
-// short pieces is measured whole, once, rather than a stretch at a time.
-bool PauseAnalysis::measuredWhole(double seconds) const {
+// An ffmpeg run's start costs about as much as measuring a minute of audio: audio cut into short
+// pieces is measured whole, once, rather than a stretch at a time. Before its length is known
+// (`probed` false), measuring it whole also saves the ffprobe that would tell it.
+bool PauseAnalysis::measuredWhole(double seconds, bool probed) const {
     constexpr double kStartSeconds = 60;
     const double stretches = std::ceil(seconds / m_rules.limit) - 1;
-    return stretches > 1 &&
-           kStartSeconds + seconds < stretches * (kStartSeconds + m_rules.lookBack);
+    const double windowed =
+        (probed ? 0 : kStartSeconds) + stretches * (kStartSeconds + m_rules.lookBack);
+    return stretches > 0 && kStartSeconds + seconds < windowed;
 }
 
 void PauseAnalysis::startPlan(double seconds) {
@@ -64,7 +66,7 @@ void PauseAnalysis::planWhole(const QList<float>& levels) {
 
 void PauseAnalysis::analyse(double seconds) {
     startPlan(seconds);
-    if (measuredWhole(seconds))
+    if (measuredWhole(seconds, true))
         measureWhole();
     else
         measureNext();

@@ -8,7 +8,7 @@
 
 // Where Split cuts raw.mp4: its length from ffprobe, then, cut after cut, ffmpeg on the stretch
 // before the next piece's limit that prints its loudness for every 20 ms (the progress in the
-// status bar); the cuts are chosen from that (PauseCuts.h). Short audio cut into many pieces is
+// status bar); the cuts are chosen from that (PauseCuts.h). Short audio cut into short pieces is
 // measured whole in one run instead, which also lists its packets when the input's length
 // (`about`, from the run's probe) tells that beforehand: no ffprobe then. Done with `plan()`.
 class PauseAnalysis : public Job {
@@ -32,7 +32,7 @@ protected:
     void begin() override;
 
 private:
-    bool measuredWhole(double seconds) const;
+    bool measuredWhole(double seconds, bool probed) const;
     void startPlan(double seconds);
     void planWhole(const QList<float>& levels);
     void analyse(double seconds);
