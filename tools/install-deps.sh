@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake
+    build-essential cmake ninja-build
     qt6-base-dev qt6-multimedia-dev libgl-dev libqt6svg6
     qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good
