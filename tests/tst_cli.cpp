@@ -63,17 +63,17 @@ private slots:
         QVERIFY(makeVideo(path("a.mp4"), 3));
         QVERIFY(QFile::copy(path("a.mp4"), path("b.mp4")));
         // Another video of the same name, in a folder of its own.
-        QVERIFY(QDir().mkpath(path("s2")) && makeVideo(path("s2/a.mp4"), 4));
+        QVERIFY(QDir().mkpath(path("s2")) && makeVideo(path("s2/a.mp4"), 5));
         QVERIFY(putFile(path("mine/notes.txt"), "the user's"));
         QVERIFY(putFile(path("bad.mp4"), "not a video\n"));
         QVERIFY(putFile(path("talk.vtt"), "WEBVTT\n\n00:00.200 --> 00:01.200\n<v Host>Hello "
                                           "there\n\n00:01.600 --> 00:02.800\n<v Guest>Hi\n"));
         for (const char* out : {"out", "out1", "out2", "out3"})
             QVERIFY(QDir().mkpath(path(out)));
-        // The window's remembered settings: Paul, pieces of 2 s.
+        // The window's remembered settings: Paul, pieces of 4 s: a.mp4 is one, s2/a.mp4 two.
         QSettings settings(path("config/voxsplice/voxsplice.conf"), QSettings::IniFormat);
         settings.setValue("settings/comboindex", 3);
-        settings.setValue("settings/pieceseconds", 2);
+        settings.setValue("settings/pieceseconds", 4);
         // A Python that cannot estimate and converts forever.
         QVERIFY(putFile(path("fake/python3"), "#!/bin/sh\ncase \"$2\" in --estimate) echo 'no "
                                               "python here' >&2; exit 1;; esac\nexec sleep 600\n"));
@@ -358,7 +358,7 @@ private slots:
                                   "this one is a_AI (2).mp4\n"),
                  qPrintable(cli.out));
         const QString second = path("out/a_AI (2).mp4");
-        QVERIFY(inSync(second) && qAbs(audioDuration(second) - 4) < 0.1);
+        QVERIFY(inSync(second) && qAbs(audioDuration(second) - 5) < 0.1);
         QVERIFY(qAbs(audioDuration(path("out/a_AI.mp4")) - 3) < 0.1);
         QVERIFY(QLockFile(WorkFolder(path("work")).lockFile()).tryLock(0));
 

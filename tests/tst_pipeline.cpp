@@ -406,6 +406,10 @@ private slots:
         QFETCH(QString, stage);
         QFETCH(QString, left);
         Session s(m_video);
+        // Joined, or run again after the stop: whole, one piece is enough.
+        const auto onePiece = [&s] { s.settings->setValue("settings/pieceseconds", 10); };
+        if (stage == "Concat")
+            onePiece();
         QLineEdit* paced = stage == "Extract" || stage == "Close" ? s.ui().txtExtractCmd
                            : stage == "Split"                     ? s.ui().txtSplit
                                                                   : s.ui().txtConcat;
@@ -467,6 +471,7 @@ private slots:
         if (stage != "Split" && stage != "Convert")
             return;
         paced->setText(plain);
+        onePiece();
         // Even with the parts folder gone behind the program's back.
         QVERIFY(QDir(s.work("parts")).removeRecursively());
         s.click(s.ui().Command1);
