@@ -798,15 +798,40 @@ class BackgroundTest(ConvertCase):
 
 class OfflineVoiceTest(ConvertCase):
     def test_offline_voice_keeps_length(self):
-        """Its pitch shift without rubberband too (a whole run of it: BackgroundTest, local)."""
+        """Its pitch shift keeps the length, with rubberband and without. Rubberband is tried
+        first: only an ffmpeg that fails with it is asked for its filters, and one that lacks it
+        is not tried with it again."""
         shifts = {audio.offline_semitones(voice) for voice in "abcdefgh"}
         self.assertTrue(len(shifts) > 1 and 0 not in shifts, shifts)
         samples = round(probe(media["b"])[1] * 44100)
-        target = os.path.join(self.out_dir, "fallback.mp4")  # the filter without rubberband
-        audio.encode_piece(FFMPEG, media["b"], target, samples,
-                           audio.pitch_filter(-4, rubberband=False), "fallback")
-        self.assertEqual(probe(target)[0], FORMAT)
-        self.assertAlmostEqual(probe(target)[1], probe(media["b"])[1], delta=FRAME)
+        lacking = os.path.join(root, "ffmpeg-without-rubberband")
+        with open(lacking, "w") as handle:
+            handle.write('#!/bin/sh\necho "$*" >> "%s"\ncase "$*" in *-filters*) "%s" "$@" | '
+                         'grep -v rubberband; exit;; *rubberband=*) echo "No such filter: '
+                         '\'rubberband\'" >&2; exit 8;; esac\nexec "%s" "$@"\n'
+                         % (os.path.join(root, "ffmpeg.log"), FFMPEG, FFMPEG))
+        os.chmod(lacking, 0o755)
+        # (ffmpeg, source, what each of two shifts runs: "!" where it fails)
+        for ffmpeg, source, runs in (
+                (logging_ffmpeg, media["b"], (["rubberband"], ["rubberband"])),
+                (lacking, media["b"], (["rubberband", "filters", "atempo"], ["atempo"])),
+                (logging_ffmpeg, os.path.join(root, "gone.mp4"), (["rubberband", "filters", "!"],
+                                                             ["rubberband", "!"]))):
+            with self.subTest(ffmpeg=ffmpeg, source=source):
+                kept, target = cache.Cache(tempfile.mkdtemp(dir=root)), self.output
+                logged_runs()
+                for expected in runs:
+                    try:
+                        audio.change_pitch(ffmpeg, source, target, samples, -4, kept)
+                        failed = []
+                    except Failure:
+                        failed = ["!"]
+                    said = [next(word for word in ("rubberband", "filters", "atempo")
+                                 if word in run) for run in logged_runs()]
+                    self.assertEqual(said + failed, expected)
+                    if not failed:
+                        self.assertEqual(probe(target)[0], FORMAT)
+                        self.assertAlmostEqual(probe(target)[1], probe(source)[1], delta=FRAME)
 
     def test_turns_are_laid_into_the_original(self):
         """Outside the turns, the original as it decodes; inside, the pieces, fading in and out

@@ -389,24 +389,59 @@ def packet_length(listing):
     return -(-span * int(base.group(1)) * SAMPLE_RATE // int(base.group(2))) + 1
 
 
+def rubberband_memo(ffmpeg, kept):
+    """Where the cache `kept` notes whether this ffmpeg (its path, size and time) has the
+    rubberband filter; None without a cache or an ffmpeg to name."""
+    if not kept:
+        return None
+    with contextlib.suppress(OSError):
+        info = os.stat(ffmpeg)
+        return kept.path(hashlib.sha256(("filters|%s|%d|%d" % (
+            os.path.realpath(ffmpeg), info.st_size, info.st_mtime_ns)).encode()).hexdigest(),
+            ".filters")
+    return None
+
+
+def noted(memo):
+    """What `memo` notes: True, False, or None when nothing is noted there."""
+    if memo:
+        with contextlib.suppress(OSError), open(memo, "rb") as handle:
+            return handle.read() == b"1"
+    return None
+
+
 def has_rubberband(ffmpeg, kept=None):
-    """Whether this ffmpeg has the rubberband filter: asked once per ffmpeg (its path, size and
-    time), then remembered in the cache `kept`, so that a piece does not start one more ffmpeg
-    for it."""
-    memo = None
-    if kept:
-        with contextlib.suppress(OSError):
-            info = os.stat(ffmpeg)
-            memo = kept.path(hashlib.sha256(("filters|%s|%d|%d" % (
-                os.path.realpath(ffmpeg), info.st_size, info.st_mtime_ns)).encode()).hexdigest(),
-                ".filters")
-            with open(memo, "rb") as handle:
-                return handle.read() == b"1"
+    """Whether this ffmpeg has the rubberband filter: as noted in the cache `kept`, else from its
+    list of filters, then noted."""
+    memo = rubberband_memo(ffmpeg, kept)
+    if noted(memo) is not None:
+        return noted(memo)
     listing = run_ffmpeg(ffmpeg, ["-filters"], "ffmpeg failed to list its filters", capture=True)
     found = re.search(rb"^\s*\S+\s+rubberband\s", listing, re.MULTILINE) is not None
     if memo:
         kept.write(memo, lambda sink: sink.write(b"1" if found else b"0"))
     return found
+
+
+def change_pitch(ffmpeg, source, target, samples, semitones, kept=None):
+    """Writes `source` as a piece `semitones` higher or lower, with rubberband where this ffmpeg
+    has it. Tried with it first, so that no ffmpeg starts only to list its filters: only an
+    ffmpeg that fails with it is asked, and one without rubberband is noted in the cache `kept`
+    and not tried with it again."""
+    what = "ffmpeg failed to change the voice"
+    memo = rubberband_memo(ffmpeg, kept)
+    known = noted(memo)
+    if known is not False:
+        try:
+            encode_piece(ffmpeg, source, target, samples, pitch_filter(semitones, True), what)
+        except Failure as failure:
+            if failure.kind == "stopped" or known or has_rubberband(ffmpeg, kept):
+                raise
+        else:
+            if memo and known is None:
+                kept.write(memo, lambda sink: sink.write(b"1"))
+            return
+    encode_piece(ffmpeg, source, target, samples, pitch_filter(semitones, False), what)
 
 
 def piece_filters(samples):

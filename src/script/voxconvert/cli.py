@@ -165,9 +165,7 @@ def convert(argv, wait_for_go=False):
             shift = audio.offline_semitones(voice_id)
             say("Changing the voice of %s (%.1f s) offline, %+d semitones"
                 % (input_path, seconds, shift))
-            audio.encode_piece(ffmpeg, voice, changed, samples,
-                               audio.pitch_filter(shift, audio.has_rubberband(ffmpeg, kept)),
-                               "ffmpeg failed to change the voice")
+            audio.change_pitch(ffmpeg, voice, changed, samples, shift, kept)
         else:
             say("Converting %s (%.1f s) with voice %s" % (input_path, seconds, voice_id))
             with open(changed, "wb") as sink:
