@@ -269,6 +269,8 @@ private slots:
         w.txtInput->setText(source);
         w.txtOutDir->setText(m_media.path());
         w.chkKeepOriginal->setChecked(original);
+        // Pieces of at most 2 s, so every video is joined from several.
+        f.settings->setValue("settings/pieceseconds", 2);
 
         f.w().Command1_Click();
         QVERIFY(f.settle());
@@ -277,7 +279,8 @@ private slots:
         QVERIFY2(QFile::exists(output),
                  qPrintable(f.messages.join('\n') + w.txtOut->toPlainText()));
         const QStringList log = logRows(w.listAuto);
-        QVERIFY2(log.contains("Final output") && !log.join('|').contains("failed"),
+        QVERIFY2(log.contains("Final output") && !log.join('|').contains("failed") &&
+                     !log.filter(QRegularExpression("^\\d+ cuts?: ")).isEmpty(),
                  qPrintable(log.join('|')));
         const QJsonObject sourceInfo = probe(source), outputInfo = probe(output);
         const Reading sourceRead = read(source, sourceInfo), outputRead = read(output, outputInfo);
