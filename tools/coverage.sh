@@ -9,9 +9,7 @@ root=$PWD
 build=${COVERAGE_BUILD_DIR:-$root/build-coverage}
 
 tools/install-deps.sh gcovr python3-coverage
-# Ninja for a new build folder (one made before keeps its generator): quicker than make, and
-# CPack, before it packages, checks the build in one step instead of walking every Makefile.
-export CMAKE_GENERATOR=${CMAKE_GENERATOR:-Ninja}
+. tools/build-env.sh
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=--coverage \
     -DCMAKE_EXE_LINKER_FLAGS=--coverage -DPython3_EXECUTABLE=/usr/bin/python3 >/dev/null

@@ -410,16 +410,22 @@ def noted(memo):
     return None
 
 
+def note(kept, memo, found):
+    """Notes at `memo` in the cache `kept` whether the filter was found."""
+    if memo:
+        kept.write(memo, lambda sink: sink.write(b"1" if found else b"0"))
+
+
 def has_rubberband(ffmpeg, kept=None):
     """Whether this ffmpeg has the rubberband filter: as noted in the cache `kept`, else from its
     list of filters, then noted."""
     memo = rubberband_memo(ffmpeg, kept)
-    if noted(memo) is not None:
-        return noted(memo)
-    listing = run_ffmpeg(ffmpeg, ["-filters"], "ffmpeg failed to list its filters", capture=True)
-    found = re.search(rb"^\s*\S+\s+rubberband\s", listing, re.MULTILINE) is not None
-    if memo:
-        kept.write(memo, lambda sink: sink.write(b"1" if found else b"0"))
+    found = noted(memo)
+    if found is None:
+        listing = run_ffmpeg(ffmpeg, ["-filters"], "ffmpeg failed to list its filters",
+                             capture=True)
+        found = re.search(rb"^\s*\S+\s+rubberband\s", listing, re.MULTILINE) is not None
+        note(kept, memo, found)
     return found
 
 
@@ -438,8 +444,8 @@ def change_pitch(ffmpeg, source, target, samples, semitones, kept=None):
             if failure.kind == "stopped" or known or has_rubberband(ffmpeg, kept):
                 raise
         else:
-            if memo and known is None:
-                kept.write(memo, lambda sink: sink.write(b"1"))
+            if known is None:
+                note(kept, memo, True)
             return
     encode_piece(ffmpeg, source, target, samples, pitch_filter(semitones, False), what)
 
