@@ -416,16 +416,12 @@ def note(kept, memo, found):
         kept.write(memo, lambda sink: sink.write(b"1" if found else b"0"))
 
 
-def has_rubberband(ffmpeg, kept=None):
-    """Whether this ffmpeg has the rubberband filter: as noted in the cache `kept`, else from its
-    list of filters, then noted."""
-    memo = rubberband_memo(ffmpeg, kept)
-    found = noted(memo)
-    if found is None:
-        listing = run_ffmpeg(ffmpeg, ["-filters"], "ffmpeg failed to list its filters",
-                             capture=True)
-        found = re.search(rb"^\s*\S+\s+rubberband\s", listing, re.MULTILINE) is not None
-        note(kept, memo, found)
+def lists_rubberband(ffmpeg, kept, memo):
+    """Whether this ffmpeg's list of filters names rubberband; noted at `memo` in the cache
+    `kept`."""
+    listing = run_ffmpeg(ffmpeg, ["-filters"], "ffmpeg failed to list its filters", capture=True)
+    found = re.search(rb"^\s*\S+\s+rubberband\s", listing, re.MULTILINE) is not None
+    note(kept, memo, found)
     return found
 
 
@@ -441,7 +437,7 @@ def change_pitch(ffmpeg, source, target, samples, semitones, kept=None):
         try:
             encode_piece(ffmpeg, source, target, samples, pitch_filter(semitones, True), what)
         except Failure as failure:
-            if failure.kind == "stopped" or known or has_rubberband(ffmpeg, kept):
+            if failure.kind == "stopped" or known or lists_rubberband(ffmpeg, kept, memo):
                 raise
         else:
             if known is None:
